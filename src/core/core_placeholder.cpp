@@ -1,0 +1,2 @@
+// Replaced as the core modules arrive.
+namespace norvik::core {}

@@ -1,0 +1,104 @@
+#pragma once
+// INI files (the private-profile functions), shell services and facts about the system.
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "platform/status.h"
+
+namespace norvik::platform {
+
+// GetPrivateProfileString / WritePrivateProfileString and friends, with their rules:
+// a missing file, section or key gives the default; section and key names ignore
+// letter case; keys keep their order in the file.
+class IniFiles {
+ public:
+  virtual ~IniFiles() = default;
+  // `buffer_chars` is the caller's buffer size: the answer holds at most
+  // buffer_chars - 1 characters, as the A/W function would return.
+  virtual std::string GetString(const std::string& file, std::string_view section,
+                                std::string_view key, std::string_view default_value,
+                                std::size_t buffer_chars = 2048) = 0;
+  // The key names of a section in file order (GetPrivateProfileString with no key).
+  virtual std::vector<std::string> GetKeys(const std::string& file, std::string_view section) = 0;
+  // The section names in file order.
+  virtual std::vector<std::string> GetSections(const std::string& file) = 0;
+  // Writes a key (creating file and section as needed).
+  virtual Status WriteString(const std::string& file, std::string_view section,
+                             std::string_view key, std::string_view value) = 0;
+  virtual Status DeleteKey(const std::string& file, std::string_view section,
+                           std::string_view key) = 0;
+  virtual Status DeleteSection(const std::string& file, std::string_view section) = 0;
+};
+
+// CSIDL numbers the program uses.
+namespace csidl {
+inline constexpr int kDesktop = 0x0000;
+inline constexpr int kPrograms = 0x0002;
+inline constexpr int kPersonal = 0x0005;  // My Documents
+inline constexpr int kFavorites = 0x0006;
+inline constexpr int kStartup = 0x0007;
+inline constexpr int kRecent = 0x0008;
+inline constexpr int kSendTo = 0x0009;
+inline constexpr int kStartMenu = 0x000B;
+inline constexpr int kDesktopDirectory = 0x0010;
+inline constexpr int kFonts = 0x0014;
+inline constexpr int kTemplates = 0x0015;
+inline constexpr int kCommonStartMenu = 0x0016;
+inline constexpr int kCommonPrograms = 0x0017;
+inline constexpr int kCommonStartup = 0x0018;
+inline constexpr int kCommonDesktopDirectory = 0x0019;
+inline constexpr int kAppData = 0x001A;
+inline constexpr int kLocalAppData = 0x001C;
+inline constexpr int kInternetCache = 0x0020;
+inline constexpr int kCookies = 0x0021;
+inline constexpr int kHistory = 0x0022;
+inline constexpr int kCommonAppData = 0x0023;
+inline constexpr int kWindows = 0x0024;
+inline constexpr int kSystem = 0x0025;
+inline constexpr int kProgramFiles = 0x0026;
+}  // namespace csidl
+
+class Shell {
+ public:
+  virtual ~Shell() = default;
+  // SHGetSpecialFolderPath: the folder without a trailing backslash.
+  virtual Result<std::string> SpecialFolder(int csidl) = 0;
+  // The target path of a shortcut (.lnk) file.
+  virtual Result<std::string> ResolveShortcut(std::string_view lnk_path) = 0;
+};
+
+struct OsVersion {
+  std::uint32_t major = 0;
+  std::uint32_t minor = 0;
+  std::uint32_t build = 0;
+  std::uint32_t platform_id = 2;  // 1 = Windows 95 family, 2 = NT
+  std::string service_pack;
+};
+
+class System {
+ public:
+  virtual ~System() = default;
+  virtual OsVersion GetVersion() = 0;
+  // IsWow64Process for this process; kErrCallNotImplemented when the function is
+  // missing from kernel32.
+  virtual Result<bool> IsWow64Process() = 0;
+  // True when the access token of the thread (or, without one, of the process)
+  // holds the Administrators group S-1-5-32-544.
+  virtual Result<bool> IsAdministrator() = 0;
+  // Enables a privilege ("SeBackupPrivilege") in the process token.
+  // kErrNoSuchPrivilege when the name is unknown, kErrNotAllAssigned when not held.
+  virtual Status EnablePrivilege(std::string_view name) = 0;
+
+  // %NAME% expansion as ExpandEnvironmentStrings does it; unknown names stay as written.
+  virtual std::string ExpandEnvironment(std::string_view text) = 0;
+  virtual std::optional<std::string> GetEnvironment(std::string_view name) = 0;
+
+  // The full path of the running program file.
+  virtual std::string ModuleFileName() = 0;
+};
+
+}  // namespace norvik::platform

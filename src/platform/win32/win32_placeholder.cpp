@@ -1,0 +1,1 @@
+namespace norvik::platform::win32 {}
