@@ -1,0 +1,61 @@
+#pragma once
+// Registry editor text files (.reg) for the simulated Windows: loading one stands in for
+// "regedit /s file", saving one for "regedit /e file key".
+//
+// Both forms are read: "REGEDIT4" (Windows-1252 text; the bytes of hex(1), hex(2) and
+// hex(7) data are code page characters) and "Windows Registry Editor Version 5.00"
+// (UTF-16LE with a BOM, or UTF-8; string data in hex is UTF-16LE). Lines may end in CRLF
+// or LF. The reader follows Wine's regedit where it is strict (dword: takes 1 to 8 hex
+// digits, hex bytes are 1 or 2 digits separated by ',', a continued hex line ends in
+// ",\", blank and comment lines inside a continuation are skipped) and is kinder in two
+// places: short root names (HKLM, HKCU, HKCR, HKU, HKCC) are accepted, and a 5.00 file
+// without a BOM is taken as UTF-8 when it is valid UTF-8 (Wine reads it as code page text).
+//
+// Writing follows Wine's regedit: values sorted as listed, strings quoted with \\ and \"
+// escapes, dword:%08x in lower case, hex lines wrapped near 80 columns with "\" and two
+// spaces. Where the quoted forms would lose data the hex forms are written instead
+// (a REG_SZ that is empty, lacks its terminator, holds a NUL, CR or LF -> hex(1); a
+// REG_DWORD that is not 4 bytes -> hex(4)), so that load -> save -> load keeps every value.
+// REGEDIT4 output is lossy by nature: characters outside code page 1252 become '?'.
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "platform/registry.h"
+#include "platform/sim/sim_registry.h"
+
+namespace norvik::platform::sim {
+
+enum class RegFormat { Regedit4, Version5 };
+
+// The section name under which SaveToFile writes a saved hive.
+inline constexpr std::string_view kSavedHiveRoot = "SAVED_HIVE";
+
+// Hard limits against hostile files: longer lines and values are skipped and reported.
+inline constexpr std::size_t kMaxRegLineBytes = 1u << 20;
+inline constexpr std::size_t kMaxRegValueTextBytes = 16u << 20;
+inline constexpr std::size_t kMaxRegProblems = 1000;
+
+struct RegTextProblem {
+  std::size_t line = 0;  // 1-based line of the file where the entry starts
+  std::string message;
+};
+
+// Applies a .reg file to `registry`: creates [key] sections, deletes [-key] subtrees,
+// sets and deletes ("name"=-) values. Lines that cannot be applied are skipped and listed;
+// a file without a known header is refused as a whole (one problem at line 1).
+std::vector<RegTextProblem> LoadRegText(Registry& registry, std::string_view file_bytes);
+
+// The export of one key and its subtree, as file bytes (5.00: UTF-16LE with a BOM;
+// REGEDIT4: code page 1252). A missing key gives kErrFileNotFound.
+Result<std::string> SaveRegText(const SimRegistry& registry, RegRoot root,
+                                std::string_view key_path, RegFormat format);
+// The whole registry: HKEY_LOCAL_MACHINE, then HKEY_USERS (the other roots are views).
+std::string SaveRegText(const SimRegistry& registry, RegFormat format);
+
+// The export of an open key and its subtree, its sections named from `section_name`.
+std::string SubtreeToRegText(const RegKey& key, std::string_view section_name, RegFormat format);
+
+}  // namespace norvik::platform::sim

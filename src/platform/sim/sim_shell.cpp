@@ -1,0 +1,50 @@
+#include "platform/sim/sim_shell.h"
+
+namespace norvik::platform::sim {
+namespace {
+// A shortcut file is small; anything larger is not one of ours.
+constexpr std::uint64_t kMaxShortcutBytes = 64 * 1024;
+}  // namespace
+
+void SimShell::SetSpecialFolder(int csidl, std::string path) {
+  std::lock_guard lock(mutex_);
+  while (path.size() > 3 && path.back() == '\\') path.pop_back();
+  folders_[csidl] = std::move(path);
+}
+
+void SimShell::RemoveSpecialFolder(int csidl) {
+  std::lock_guard lock(mutex_);
+  folders_.erase(csidl);
+}
+
+std::map<int, std::string> SimShell::SpecialFolders() const {
+  std::lock_guard lock(mutex_);
+  return folders_;
+}
+
+Result<std::string> SimShell::SpecialFolder(int csidl) {
+  std::lock_guard lock(mutex_);
+  const auto it = folders_.find(csidl);
+  if (it == folders_.end()) return Status(kErrInvalidParameter);
+  return it->second;
+}
+
+Result<std::string> SimShell::ResolveShortcut(std::string_view lnk_path) {
+  auto file = files_.Open(lnk_path, FileAccess::Read, file_share::kRead | file_share::kWrite,
+                          FileDisposition::OpenExisting);
+  if (!file) return file.status();
+  auto size = file->Size();
+  if (!size) return size.status();
+  if (*size > kMaxShortcutBytes) return Status(kErrInvalidParameter);
+  std::string text(static_cast<std::size_t>(*size), '\0');
+  auto read = file->Read(text.data(), text.size());
+  if (!read) return read.status();
+  text.resize(*read);
+  if (!text.starts_with(kShortcutMark)) return Status(kErrInvalidParameter);
+  std::string target = text.substr(kShortcutMark.size());
+  while (!target.empty() && (target.back() == '\r' || target.back() == '\n')) target.pop_back();
+  if (target.empty()) return Status(kErrInvalidParameter);
+  return target;
+}
+
+}  // namespace norvik::platform::sim

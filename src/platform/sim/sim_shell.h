@@ -1,0 +1,36 @@
+#pragma once
+// Shell services of the simulated machine: special folders from a table, and shortcuts
+// as plain files whose text is "SIMLNK:" followed by the target path.
+
+#include <map>
+#include <mutex>
+#include <string>
+
+#include "platform/files.h"
+#include "platform/system.h"
+
+namespace norvik::platform::sim {
+
+inline constexpr std::string_view kShortcutMark = "SIMLNK:";
+
+class SimShell final : public Shell {
+ public:
+  explicit SimShell(Files& files) : files_(files) {}
+
+  void SetSpecialFolder(int csidl, std::string path);
+  void RemoveSpecialFolder(int csidl);
+  // The whole table, for set-up code that creates the folders.
+  std::map<int, std::string> SpecialFolders() const;
+
+  // Unknown numbers fail with kErrInvalidParameter.
+  Result<std::string> SpecialFolder(int csidl) override;
+  // A missing file fails as opening it does; any other content gives kErrInvalidParameter.
+  Result<std::string> ResolveShortcut(std::string_view lnk_path) override;
+
+ private:
+  Files& files_;
+  mutable std::mutex mutex_;
+  std::map<int, std::string> folders_;
+};
+
+}  // namespace norvik::platform::sim
