@@ -1,1 +1,0 @@
-namespace norvik::platform::win32 {}

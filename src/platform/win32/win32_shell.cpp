@@ -1,0 +1,54 @@
+#include "platform/win32/windows_api.h"
+#include <shlobj.h>
+#include <shobjidl.h>
+
+#include "platform/win32/unique_handles.h"
+#include "platform/win32/wide_text.h"
+#include "platform/win32/win32_platform.h"
+
+namespace norvik::platform::win32 {
+namespace {
+
+// GetPath's buffer and flag as the program has always asked for them (flag 2 =
+// SLGP_UNCPRIORITY).
+constexpr int kShortcutPathChars = 261;
+constexpr DWORD kShortcutPathFlags = 2;
+
+}  // namespace
+
+Result<std::string> Win32Shell::SpecialFolder(int csidl) {
+  wchar_t buffer[MAX_PATH + 1] = {};
+  ::SetLastError(ERROR_SUCCESS);
+  if (!::SHGetSpecialFolderPathW(nullptr, buffer, csidl, FALSE)) {
+    return Status(LastError(kErrFileNotFound));
+  }
+  std::wstring path(buffer);
+  // "C:\" keeps its backslash; every other folder is given without one.
+  if (path.size() > 3 && path.back() == L'\\') path.pop_back();
+  return Narrow(path);
+}
+
+Result<std::string> Win32Shell::ResolveShortcut(std::string_view lnk_path) {
+  const auto wide = WideArg(lnk_path);
+  if (!wide) return Status(kErrInvalidName);
+  scoped_com_init com;
+
+  unique_com<IShellLinkW> link;
+  HRESULT hr = ::CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkW,
+                                  link.put_void());
+  if (FAILED(hr)) return Status(ErrorFromHresult(hr));
+  unique_com<IPersistFile> file;
+  hr = link->QueryInterface(IID_IPersistFile, file.put_void());
+  if (FAILED(hr)) return Status(ErrorFromHresult(hr));
+  hr = file->Load(wide->c_str(), STGM_READ);
+  if (FAILED(hr)) return Status(ErrorFromHresult(hr));
+
+  wchar_t target[kShortcutPathChars] = {};
+  hr = link->GetPath(target, kShortcutPathChars, nullptr, kShortcutPathFlags);
+  if (FAILED(hr)) return Status(ErrorFromHresult(hr));
+  // S_FALSE: the shortcut points at something that is not a file (a shell item).
+  if (hr != S_OK || target[0] == L'\0') return Status(kErrFileNotFound);
+  return Narrow(target);
+}
+
+}  // namespace norvik::platform::win32
