@@ -1,2 +1,0 @@
-// Replaced as the core modules arrive.
-namespace norvik::core {}

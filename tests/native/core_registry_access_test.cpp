@@ -1,0 +1,132 @@
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <string>
+#include <vector>
+
+#include "core/registry_access.h"
+#include "platform/sim/sim_machine.h"
+
+namespace norvik::core {
+namespace {
+
+using platform::RegRoot;
+using platform::RegValue;
+
+class RegistryAccessTest : public ::testing::Test {
+ protected:
+  platform::sim::SimMachine machine;
+  platform::Platform p = machine.platform();
+  RegistryAccess reg{p.registry};
+
+  // Asked of a second object, so that `reg` keeps its open key.
+  bool Exists(std::string_view path) { return RegistryAccess(p.registry).KeyExists(path); }
+};
+
+TEST_F(RegistryAccessTest, RelativePathsGoBelowTheOpenKeyAndBackslashPathsFromTheRoot) {
+  ASSERT_TRUE(reg.OpenKey("Software\\NorvikTest", true));
+  ASSERT_TRUE(reg.OpenKey("Inner\\Deeper\\", true));
+  EXPECT_EQ(reg.CurrentPath(), "Software\\NorvikTest\\Inner\\Deeper");
+  EXPECT_TRUE(Exists("Software\\NorvikTest\\Inner\\Deeper"));
+  EXPECT_FALSE(Exists("Inner"));
+
+  ASSERT_TRUE(reg.OpenKey("\\Software\\NorvikOther", true));
+  EXPECT_EQ(reg.CurrentPath(), "Software\\NorvikOther");
+  EXPECT_TRUE(reg.KeyExists("\\Software\\NorvikTest\\Inner"));
+  EXPECT_FALSE(reg.KeyExists("Software"));
+
+  ASSERT_TRUE(reg.WriteString("marker", "here"));
+  EXPECT_FALSE(reg.OpenKey("Missing", false));  // keeps the open key
+  EXPECT_EQ(reg.ReadString("marker"), "here");
+
+  reg.CloseKey();
+  EXPECT_TRUE(reg.KeyExists("Software\\NorvikTest"));
+  EXPECT_FALSE(reg.WriteString("marker", "nowhere"));
+  ASSERT_TRUE(reg.OpenKey("Software\\NorvikOther", false));
+  reg.SetRootKey(RegRoot::LocalMachine);  // closes it
+  EXPECT_FALSE(reg.HasCurrentKey());
+  EXPECT_FALSE(reg.KeyExists("Software\\NorvikOther"));
+}
+
+TEST_F(RegistryAccessTest, TypedReadsAndSizes) {
+  ASSERT_TRUE(reg.OpenKey("Software\\NorvikTest", true));
+  ASSERT_TRUE(reg.WriteString("sz", "abc"));
+  ASSERT_TRUE(reg.WriteExpandString("expand", "%SystemRoot%\\x"));
+  ASSERT_TRUE(reg.WriteInteger("dword", -2));
+  ASSERT_TRUE(reg.WriteBinaryData("bin", {1, 2, 3}));
+  ASSERT_TRUE(reg.WriteValue("qword", RegValue::Qword(5)));
+  ASSERT_TRUE(reg.WriteValue("empty", RegValue::Binary({})));
+
+  EXPECT_EQ(reg.ReadString("expand"), "%SystemRoot%\\x");
+  EXPECT_EQ(reg.ReadString("missing") + reg.ReadString("empty"), "");
+  EXPECT_EQ(reg.ReadInteger("dword"), -2);
+  EXPECT_EQ(reg.ReadInteger("missing"), 0);
+  EXPECT_EQ(reg.ReadBinaryData("bin"), (std::vector<std::uint8_t>{1, 2, 3}));
+  EXPECT_EQ(reg.ReadBinaryData("qword").size(), 8u);
+  for (const char* wrong : {"dword", "bin"}) EXPECT_THROW(reg.ReadString(wrong), ERegistryException);
+  EXPECT_THROW(reg.ReadInteger("sz"), ERegistryException);
+  EXPECT_THROW(reg.ReadBinaryData("sz"), ERegistryException);
+  try {
+    reg.ReadString("dword");
+  } catch (const ERegistryException& e) {
+    EXPECT_STREQ(e.what(), "Invalid data type for 'dword'");
+  }
+  EXPECT_EQ(std::vector<std::int64_t>({reg.GetDataSize("missing"), reg.GetDataSize("sz"), reg.GetDataSize("dword"),
+                                       reg.GetDataSize("bin"), reg.GetDataSize("empty")}),
+            std::vector<std::int64_t>({-1, 4, 4, 3, 0}));
+  EXPECT_EQ(reg.GetDataType("missing"), std::nullopt);
+
+  std::vector<std::string> names{"stale"};
+  ASSERT_TRUE(reg.GetValueNames(names));
+  EXPECT_EQ(names.size(), 6u);
+  EXPECT_TRUE(reg.DeleteValue("sz"));
+  EXPECT_FALSE(reg.DeleteValue("sz"));
+  reg.CloseKey();
+  EXPECT_FALSE(reg.GetKeyNames(names));
+  EXPECT_TRUE(names.empty());
+}
+
+TEST_F(RegistryAccessTest, DeleteKeyTakesTheWholeSubtreeAndNothingElse) {
+  for (const char* path : {"Software\\T\\Victim\\a\\a1\\a11", "Software\\T\\Victim\\a\\a2", "Software\\T\\Victim\\b",
+                           "Software\\T\\VictimTwin\\keep", "Software\\T\\Sibling\\Victim"}) {
+    ASSERT_TRUE(reg.OpenKey(std::string("\\") + path, true)) << path;
+    ASSERT_TRUE(reg.WriteString("value", path));
+  }
+  ASSERT_TRUE(reg.OpenKey("\\Software\\T", false));
+  EXPECT_TRUE(reg.DeleteKey("Victim"));  // relative to the open key
+  EXPECT_FALSE(Exists("Software\\T\\Victim"));
+  EXPECT_TRUE(Exists("Software\\T\\VictimTwin\\keep"));
+  EXPECT_TRUE(Exists("Software\\T\\Sibling\\Victim"));
+  EXPECT_FALSE(reg.DeleteKey("Victim"));
+  EXPECT_TRUE(reg.DeleteKey("\\Software\\T\\Sibling\\Victim"));
+  EXPECT_TRUE(Exists("Software\\T\\Sibling"));
+  EXPECT_FALSE(reg.DeleteKey(""));
+  EXPECT_FALSE(reg.DeleteKey("\\"));
+  EXPECT_TRUE(Exists("Software\\T"));
+
+  // A chain as deep as the registry allows goes as a whole.
+  ASSERT_TRUE(reg.OpenKey("\\Software\\Deep", true));
+  int depth = 2;
+  while (depth < 600 && reg.OpenKey("k", true)) ++depth;
+  EXPECT_LT(depth, 600) << "the registry should refuse keys this deep";
+  EXPECT_GE(depth, 500);
+  EXPECT_TRUE(reg.DeleteKey("\\Software\\Deep"));
+  EXPECT_FALSE(Exists("Software\\Deep"));
+}
+
+TEST(RegistryPathTest, RootNamesAndSplitting) {
+  EXPECT_EQ(RootFromName("HKEY_CLASSES_ROOT"), RegRoot::ClassesRoot);
+  EXPECT_EQ(RootFromName("HKEY_CURRENT_USER"), RegRoot::CurrentUser);
+  EXPECT_EQ(RootFromName("HKEY_LOCAL_MACHINE"), RegRoot::LocalMachine);
+  EXPECT_EQ(RootFromName("HKEY_USERS"), RegRoot::Users);
+  EXPECT_EQ(RootFromName("HKEY_CURRENT_CONFIG"), RegRoot::CurrentConfig);
+  for (const char* other : {"hkey_users", "HKLM", "HKEY_DYN_DATA", "HKEY_USERS ", ""}) {
+    EXPECT_EQ(RootFromName(other), std::nullopt) << other;
+  }
+  EXPECT_EQ(SplitRegistryPath("HKEY_LOCAL_MACHINE\\SOFTWARE\\A"), (RegistryPath{"HKEY_LOCAL_MACHINE", "SOFTWARE\\A"}));
+  EXPECT_EQ(SplitRegistryPath("HKEY_USERS"), (RegistryPath{"HKEY_USERS", ""}));
+  EXPECT_EQ(SplitRegistryPath("\\x"), (RegistryPath{"", "x"}));
+}
+
+}  // namespace
+}  // namespace norvik::core

@@ -1,0 +1,142 @@
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "core/registry_access.h"
+#include "core/utility_routines.h"
+#include "platform/sim/sim_files.h"
+#include "platform/sim/sim_machine.h"
+
+namespace norvik::core {
+namespace {
+
+using platform::RegRoot;
+
+TEST(OsCodeTest, EveryRowOfTheVersionTable) {
+  // platform id, major, minor -> code
+  const int cases[][4] = {{1, 4, 0, 1},  {1, 4, 10, 3}, {1, 4, 90, 8},  {1, 4, 20, 10}, {2, 3, 51, 5},
+                          {2, 4, 0, 6},  {2, 5, 0, 7},  {2, 5, 1, 9},   {2, 5, 2, 10},  {2, 5, 3, 10},
+                          {2, 6, 0, 11}, {2, 6, 1, 12}, {2, 6, 2, 11},  {2, 6, 3, 11},  {2, 10, 0, 10},
+                          {2, 7, 0, 10}, {0, 3, 10, 10}};
+  for (const auto& c : cases) {
+    platform::OsVersion v;
+    v.platform_id = c[0];
+    v.major = c[1];
+    v.minor = c[2];
+    EXPECT_EQ(GetOsCode(v), c[3]) << c[0] << " " << c[1] << "." << c[2];
+  }
+}
+
+TEST(TextRoutinesTest, KilobytesTwoDigitsHotkeysRot13) {
+  const std::pair<std::int64_t, const char*> sizes[] = {
+      {0, "0 KB"},          {3, "1 KB"},           {1024, "1 KB"},           {1536, "2 KB"},
+      {999 * 1024, "999 KB"}, {1000 * 1024, "1,000 KB"}, {999999LL * 1024 + 1, "1,000,000 KB"},
+      {INT64_MAX, "9,007,199,254,740,992 KB"},         {-1, "0 KB"}};
+  for (const auto& [bytes, text] : sizes) EXPECT_EQ(FormatSizeKB(bytes), text) << bytes;
+  EXPECT_EQ(FormatKB(1234567LL * 1024), "1,234,567");
+
+  EXPECT_EQ(TwoDigits(0) + TwoDigits(7) + TwoDigits(10) + TwoDigits(123), "000710123");
+  EXPECT_EQ(HotkeyText(true, true, false, "F5", false), "Ctrl+Shift+F5");
+  EXPECT_EQ(HotkeyText(true, false, true, "F5", true), "Ctrl  Alt  F5");
+  EXPECT_EQ(HotkeyText(false, false, false, "Q", true), "Q");
+  EXPECT_EQ(Rot13("Pbzchgre"), "Computer");
+  EXPECT_EQ(Rot13("AaMmNnZz C:\\é 123-!"), "NnZzAaMm P:\\é 123-!");
+}
+
+class UtilityOnMachineTest : public ::testing::Test {
+ protected:
+  platform::sim::SimMachine machine;
+  platform::Platform p = machine.platform();
+};
+
+TEST_F(UtilityOnMachineTest, ReadRegStringAnswersEmptyForAnythingButAString) {
+  RegistryAccess reg(p.registry);
+  reg.SetRootKey(RegRoot::LocalMachine);
+  ASSERT_TRUE(reg.OpenKey("SOFTWARE\\NorvikTest", true));
+  ASSERT_TRUE(reg.WriteExpandString("Path", "%TEMP%"));
+  ASSERT_TRUE(reg.WriteInteger("Number", 3));
+  const auto read = [&](RegRoot root, std::string_view key, std::string_view value) {
+    return ReadRegString(p.registry, root, key, value);
+  };
+  EXPECT_EQ(read(RegRoot::LocalMachine, "SOFTWARE\\NorvikTest", "Path"), "%TEMP%");
+  EXPECT_EQ(read(RegRoot::LocalMachine, "SOFTWARE\\NorvikTest", "Number"), "");
+  EXPECT_EQ(read(RegRoot::LocalMachine, "SOFTWARE\\NorvikTest", "Missing"), "");
+  EXPECT_EQ(read(RegRoot::LocalMachine, "SOFTWARE\\NoSuchKey", "Path"), "");
+  EXPECT_FALSE(reg.KeyExists("\\SOFTWARE\\NoSuchKey")) << "a read must not create the key";
+  EXPECT_EQ(read(RegRoot::CurrentUser, "SOFTWARE\\NorvikTest", "Path"), "");
+}
+
+TEST_F(UtilityOnMachineTest, FileChecks) {
+  machine.WriteFile("C:\\data\\held.log", "abc");
+  EXPECT_EQ(FileSizeOf(p.files, "C:\\data\\held.log"), 3u);
+  EXPECT_EQ(FileSizeOf(p.files, "C:\\data\\missing.log"), 0u);
+  EXPECT_EQ(FileSizeOrError(p.files, "C:\\data\\missing.log"), 0);
+  EXPECT_FALSE(IsFileInUse(p.files, "C:\\data\\held.log"));
+  EXPECT_FALSE(IsFileInUse(p.files, "C:\\data\\missing.log"));
+  EXPECT_FALSE(IsFileInUse(p.files, "C:\\data"));
+  machine.files().SetFileInUse("C:\\data\\held.log", true);
+  EXPECT_TRUE(IsFileInUse(p.files, "C:\\data\\held.log"));
+  EXPECT_EQ(FileSizeOrError(p.files, "C:\\data\\held.log"), 3);  // still listed
+  EXPECT_FALSE(DeleteFileSilently(p.files, "C:\\data\\held.log"));
+  machine.files().SetFileInUse("C:\\data\\held.log", false);
+  for (const char* refused : {"", "C:", "C:\\"}) EXPECT_FALSE(DeleteFileSilently(p.files, refused)) << refused;
+  EXPECT_TRUE(DeleteFileSilently(p.files, "C:\\data\\held.log"));
+  EXPECT_FALSE(machine.ReadFile("C:\\data\\held.log").has_value());
+
+  machine.MakeFolder("C:\\A Long Folder Name");
+  const std::string short_name = ShortPathOf(p.files, "C:\\A Long Folder Name");
+  EXPECT_FALSE(short_name.empty());
+  EXPECT_EQ(short_name.find(' '), std::string::npos) << short_name;
+  EXPECT_EQ(ShortPathOf(p.files, "C:\\No Such Folder"), "");
+}
+
+TEST_F(UtilityOnMachineTest, DevicePathsToDriveLetters) {
+  auto& files = machine.files();
+  files.SetDosDevice('C', "\\Device\\HarddiskVolume1");
+  files.MapDrive('E', platform::DriveType::Fixed);
+  files.SetDosDevice('E', "\\Device\\Harddisk0\\Partition1");
+  files.MapDrive('F', platform::DriveType::Fixed);
+  files.SetDosDevice('F', "Device\\HarddiskVolume7");  // answered without the backslash
+  files.MapDrive('G', platform::DriveType::CdRom);
+  files.SetDosDevice('G', "\\Device\\CdRom0");
+  const std::pair<const char*, const char*> cases[] = {
+      {"\\Device\\HarddiskVolume1\\WINDOWS\\system32\\config\\SYSTEM", "c:\\WINDOWS\\system32\\config\\SYSTEM"},
+      {"\\device\\harddiskvolume1\\x", "c:\\x"},
+      {"Device\\HarddiskVolume1\\x", "c:\\x"},
+      {"\\Device\\HarddiskVolume1", "c:"},
+      {"\\Device\\Harddisk0\\Partition1\\WINDOWS\\x", "e:\\WINDOWS\\x"},
+      {"\\Device\\HarddiskVolume7\\a\\b", "f:\\a\\b"},
+      {"\\Device\\CdRom0", "g:"},
+      {"\\Device\\CdRom0\\x", ""},  // other devices match only as a whole
+      {"\\Device\\HarddiskVolume10\\x", ""},
+      {"\\Device\\Harddisk0\\Partition2\\x", ""},
+      {"C:\\Windows", ""},
+      {"", ""},
+  };
+  for (const auto& [device, dos] : cases) EXPECT_EQ(DevicePathToDosPath(p.files, device), dos) << device;
+}
+
+TEST_F(UtilityOnMachineTest, SaveHiveToFileNamesAndDestination) {
+  RegistryAccess reg(p.registry);
+  reg.SetRootKey(RegRoot::Users);
+  ASSERT_TRUE(reg.OpenKey("S-1-5-21-7\\Software\\NorvikTest", true));
+  ASSERT_TRUE(reg.WriteString("v", "x"));
+  reg.SetRootKey(RegRoot::LocalMachine);
+  ASSERT_TRUE(reg.OpenKey("SOFTWARE\\NorvikTest", true));
+
+  machine.WriteFile("C:\\hives\\user.hiv", "old contents");
+  EXPECT_TRUE(SaveHiveToFile(p.registry, p.files, "\\Registry\\User\\S-1-5-21-7", "C:\\hives\\user.hiv", false));
+  EXPECT_NE(machine.ReadFile("C:\\hives\\user.hiv").value_or("old contents"), "old contents");
+  EXPECT_TRUE(SaveHiveToFile(p.registry, p.files, "\\REGISTRY\\MACHINE\\SOFTWARE", "C:\\hives\\sw.hiv", true));
+  EXPECT_TRUE(machine.ReadFile("C:\\hives\\sw.hiv").has_value());
+
+  // Nothing is saved for an unknown form or a missing hive, but an old copy is removed.
+  machine.WriteFile("C:\\hives\\other.hiv", "old");
+  EXPECT_FALSE(SaveHiveToFile(p.registry, p.files, "\\Device\\SOFTWARE", "C:\\hives\\other.hiv", false));
+  EXPECT_FALSE(machine.ReadFile("C:\\hives\\other.hiv").has_value());
+  EXPECT_FALSE(SaveHiveToFile(p.registry, p.files, "\\REGISTRY\\USER\\S-1-5-99", "C:\\hives\\none.hiv", false));
+  EXPECT_FALSE(machine.ReadFile("C:\\hives\\none.hiv").has_value());
+}
+
+}  // namespace
+}  // namespace norvik::core

@@ -1,0 +1,166 @@
+// The core routines against the real API: what the simulated Windows can only imitate
+// (sharing violations, 8.3 names, hive files, device names, tokens, profile files).
+
+#include <gtest/gtest.h>
+
+#include "platform/win32/windows_api.h"
+
+#include <sddl.h>
+
+#include <memory>
+#include <string>
+
+#include "conformance/conformance_env.h"
+#include "core/registry_access.h"
+#include "core/settings_store.h"
+#include "core/utility_routines.h"
+#include "platform/win32/unique_handles.h"
+#include "platform/win32/wide_text.h"
+
+namespace norvik::core {
+namespace {
+
+using platform::win32::Wide;
+
+class CoreOnWindowsTest : public ::testing::Test {
+ protected:
+  std::unique_ptr<conformance::ConformanceEnv> env = conformance::MakeConformanceEnv();
+  platform::Platform p = env->platform();
+  std::string folder = env->ScratchFolder();
+  std::string key = env->ScratchKey();
+};
+
+std::string CurrentUserSid() {
+  HANDLE raw = nullptr;
+  if (!::OpenProcessToken(::GetCurrentProcess(), TOKEN_QUERY, &raw)) return {};
+  platform::win32::unique_handle token(raw);
+  DWORD size = 0;
+  ::GetTokenInformation(token.get(), TokenUser, nullptr, 0, &size);
+  std::string buffer(size, '\0');
+  LPWSTR text = nullptr;
+  if (!::GetTokenInformation(token.get(), TokenUser, buffer.data(), size, &size) ||
+      !::ConvertSidToStringSidW(reinterpret_cast<TOKEN_USER*>(buffer.data())->User.Sid, &text)) {
+    return {};
+  }
+  platform::win32::unique_hlocal owner(text);
+  return platform::win32::Narrow(text);
+}
+
+TEST_F(CoreOnWindowsTest, FactsAndNames) {
+  EXPECT_EQ(GetOsCode(p.system), 12);  // Wine presents Windows 7
+  EXPECT_TRUE(IsAdmin(p.system));
+  EXPECT_FALSE(IsWow64(p.system));
+  EXPECT_EQ(DevicePathToDosPath(p.files, "\\Device\\HarddiskVolume1\\windows"), "c:\\windows");
+  EXPECT_EQ(DevicePathToDosPath(p.files, "\\Device\\HarddiskVolume99\\windows"), "");
+  const std::string short_name = ShortPathOf(p.files, "C:\\Program Files");
+  EXPECT_FALSE(short_name.empty());
+  EXPECT_EQ(short_name.find(' '), std::string::npos) << short_name;
+}
+
+TEST_F(CoreOnWindowsTest, FileInUseWhileHeldExclusively) {
+  const std::string path = folder + "\\held.dat";
+  {
+    platform::win32::unique_handle file(::CreateFileW(Wide(path).c_str(), GENERIC_READ | GENERIC_WRITE, 0,
+                                                      nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
+    DWORD written = 0;
+    ASSERT_TRUE(file && ::WriteFile(file.get(), "abc", 3, &written, nullptr));
+    EXPECT_TRUE(IsFileInUse(p.files, path));
+    EXPECT_FALSE(DeleteFileSilently(p.files, path));
+  }
+  EXPECT_FALSE(IsFileInUse(p.files, path));
+  EXPECT_EQ(FileSizeOrError(p.files, path), 3);
+  EXPECT_TRUE(DeleteFileSilently(p.files, path));
+  EXPECT_EQ(FileSizeOrError(p.files, path), 0);
+}
+
+TEST_F(CoreOnWindowsTest, HiveSaveAndSubtreeDeleteOnTheRealRegistry) {
+  RegistryAccess reg(p.registry);
+  ASSERT_TRUE(reg.OpenKey(key + "\\Tree\\a\\b", true));
+  ASSERT_TRUE(reg.WriteInteger("n", 7));
+  EXPECT_THROW(reg.ReadString("n"), ERegistryException);
+  ASSERT_TRUE(reg.OpenKey("\\" + key + "\\TreeTwin", true));
+
+  const std::string sid = CurrentUserSid();
+  ASSERT_FALSE(sid.empty());
+  EnableBackupPrivilege(p.system);
+  const std::string hive = "\\REGISTRY\\USER\\" + sid + "\\" + key + "\\Tree";
+  const std::string destination = folder + "\\user.hiv";
+  ASSERT_TRUE(SaveHiveToFile(p.registry, p.files, hive, destination, false));
+  EXPECT_TRUE(SaveHiveToFile(p.registry, p.files, hive, destination, false)) << "an old copy is replaced";
+  EXPECT_GT(FileSizeOf(p.files, destination), 0u);
+  EXPECT_FALSE(SaveHiveToFile(p.registry, p.files, hive + "\\Missing", destination, false));
+  EXPECT_EQ(FileSizeOrError(p.files, destination), 0);
+
+  ASSERT_TRUE(reg.OpenKey("\\" + key, false));
+  EXPECT_TRUE(reg.DeleteKey("Tree"));
+  EXPECT_FALSE(reg.KeyExists("Tree"));
+  EXPECT_TRUE(reg.KeyExists("TreeTwin"));
+}
+
+// Points the store at the scratch folder instead of the test program's own.
+class ScratchProgram final : public platform::System {
+ public:
+  ScratchProgram(platform::System& real, std::string program) : real_(real), program_(std::move(program)) {}
+  platform::OsVersion GetVersion() override { return real_.GetVersion(); }
+  platform::Result<bool> IsWow64Process() override { return real_.IsWow64Process(); }
+  platform::Result<bool> IsAdministrator() override { return real_.IsAdministrator(); }
+  platform::Status EnablePrivilege(std::string_view name) override { return real_.EnablePrivilege(name); }
+  std::string ExpandEnvironment(std::string_view text) override { return real_.ExpandEnvironment(text); }
+  std::optional<std::string> GetEnvironment(std::string_view name) override { return real_.GetEnvironment(name); }
+  std::string ModuleFileName() override { return program_; }
+
+ private:
+  platform::System& real_;
+  std::string program_;
+};
+
+class ItemsOnlyView final : public SettingsView {
+ public:
+  std::vector<std::string> checked;
+  void UncheckAllItems() override { checked.clear(); }
+  void CheckItemByName(std::string_view name) override { checked.emplace_back(name); }
+  std::vector<std::string> CheckedItemNames() override { return checked; }
+  std::size_t TopLevelCount(Tree) override { return 0; }
+  int TopLevelImageIndex(Tree, std::size_t) override { return 0; }
+  bool IsTopLevelExpanded(Tree, std::size_t) override { return false; }
+  void ExpandTopLevel(Tree, std::size_t) override {}
+  std::size_t SectionNodeCount() override { return 0; }
+  int SectionNodeImageIndex(std::size_t) override { return 0; }
+  bool IsSectionNodeChecked(std::size_t) override { return false; }
+  void SetSectionNodeChecked(std::size_t, bool) override {}
+  std::optional<int> WindowShowCommand() override { return 1; }
+  WindowBounds CurrentWindowBounds() override { return {12, 34, 700, 480}; }
+  ScreenSize GetScreenSize() override { return {1024, 768}; }
+};
+
+TEST_F(CoreOnWindowsTest, SettingsThroughTheProfileFunctions) {
+  ScratchProgram program(p.system, folder + "\\norvik.exe");
+  ItemsOnlyView view;
+  SettingsStore store(p.ini, program);
+  store.LoadSettings(view);
+  EXPECT_EQ(store.settings().OutputDirectory, folder + "\\Backup");
+  store.settings().WipeNumber = 4;
+  store.settings().IgnoreKeys = {"HKEY_CURRENT_USER\\Software\\Ünïcode"};
+  view.checked = {"Windows", "Windows - Clipboard"};
+  store.SaveSettings(view);
+
+  SettingsStore reloaded(p.ini, program);
+  view.checked = {"stale"};
+  reloaded.LoadSettings(view);
+  EXPECT_EQ(reloaded.settings().WipeNumber, 4);
+  EXPECT_EQ(reloaded.settings().IgnoreKeys, store.settings().IgnoreKeys);
+  EXPECT_EQ(reloaded.settings().WindowLeft, 12);
+  EXPECT_EQ(view.checked, (std::vector<std::string>{"Windows", "Windows - Clipboard"}));
+
+  ScratchProgram moved(p.system, folder + "\\gone\\norvik.exe");
+  SettingsStore homeless(p.ini, moved);
+  try {
+    homeless.SaveSettings(view);
+    ADD_FAILURE() << "the save went through";
+  } catch (const EIniFileException& e) {
+    EXPECT_EQ(std::string(e.what()), "Unable to write to " + folder + "\\gone\\options.ini");
+  }
+}
+
+}  // namespace
+}  // namespace norvik::core
