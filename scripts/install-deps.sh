@@ -1,0 +1,53 @@
+#!/usr/bin/env bash
+# Installs the Debian packages the build, the tests and the screenshots need.
+# Safe to run again: it only touches apt when something is missing, and says
+# nothing when everything is already there.
+set -euo pipefail
+
+packages=(
+  cmake
+  g++
+  make
+  libgtest-dev
+  googletest
+  libsqlite3-dev
+  g++-mingw-w64-x86-64-posix
+  gcc-mingw-w64-x86-64-posix
+  mingw-w64-tools
+  wine
+  wine64
+  xvfb
+  x11-apps   # xwd
+  x11-utils  # xwininfo
+  imagemagick
+  clang      # fuzz targets
+)
+
+missing=()
+for pkg in "${packages[@]}"; do
+  # "ii" = installed and configured; anything else (absent, half-removed) counts as missing.
+  status=$(dpkg-query -W -f='${db:Status-Abbrev}' "$pkg" 2>/dev/null || true)
+  if [[ "$status" != ii* ]]; then
+    missing+=("$pkg")
+  fi
+done
+
+if ((${#missing[@]} == 0)); then
+  exit 0
+fi
+
+if [[ $(id -u) -eq 0 ]]; then
+  as_root=()
+elif command -v sudo >/dev/null 2>&1; then
+  as_root=(sudo)
+else
+  echo "install-deps: missing packages (${missing[*]}) and neither root nor sudo available" >&2
+  exit 1
+fi
+
+echo "install-deps: installing ${missing[*]}"
+export DEBIAN_FRONTEND=noninteractive
+"${as_root[@]}" env DEBIAN_FRONTEND=noninteractive apt-get update -q </dev/null
+"${as_root[@]}" env DEBIAN_FRONTEND=noninteractive \
+  apt-get install -y -q --no-install-recommends "${missing[@]}" </dev/null
+echo "install-deps: done"

@@ -1,0 +1,91 @@
+#!/usr/bin/env bash
+# Sets up a Debian machine, builds the Windows program and runs it under Wine in the
+# project's own prefix (build/wineprefix).
+#   With $DISPLAY: shows the program there and waits until it is closed.
+#   Without:       runs it on a virtual display (Xvfb), saves a screenshot to
+#                  build/screenshots/, closes it again and prints the file name.
+#
+# NORVIK_BUILD_DIR  build root (default: <repo>/build)
+set -euo pipefail
+
+ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+cd "$ROOT"
+source "$ROOT/scripts/lib/wine-prefix.sh"
+
+BUILD_ROOT=${NORVIK_BUILD_DIR:-$ROOT/build}
+# Until the main window exists, the program to show is the platform probe.
+TARGET=norvik_probe
+CAPTION="Norvik Cleaner 3.5 - platform probe"
+SHOT_DIR="$BUILD_ROOT/screenshots"
+SHOT="$SHOT_DIR/probe.png"
+WINDOW_WAIT=60  # seconds; the first start in a new prefix is the slow one
+
+XVFB_PID=""
+XVFB_DIR=""
+cleanup() {
+  norvik_wine_stop
+  if [[ -n "$XVFB_PID" ]]; then
+    kill "$XVFB_PID" 2>/dev/null || true
+    wait "$XVFB_PID" 2>/dev/null || true
+  fi
+  [[ -z "$XVFB_DIR" ]] || rm -rf "$XVFB_DIR"
+}
+trap cleanup EXIT
+
+bash "$ROOT/scripts/install-deps.sh"
+
+echo "building $TARGET (win64)"
+cmake --preset win64 -B "$BUILD_ROOT/win64" </dev/null >/dev/null
+cmake --build "$BUILD_ROOT/win64" --target "$TARGET" -j "$(nproc)" </dev/null
+EXE="$BUILD_ROOT/win64/src/ui/probe/$TARGET.exe"
+[[ -f "$EXE" ]] || { echo "run: $EXE was not built" >&2; exit 1; }
+
+norvik_wine_env "$BUILD_ROOT/wineprefix" "$BUILD_ROOT/wine-home"
+norvik_wine_init
+dest=$(norvik_wine_install "$EXE")
+cd "$dest"
+
+if [[ -n "${DISPLAY:-}" ]]; then
+  echo "running $TARGET.exe on $DISPLAY (close its window to finish)"
+  wine "$TARGET.exe" </dev/null
+  wineserver -w
+  exit 0
+fi
+
+# Headless: a virtual display of our own; Xvfb picks a free number itself.
+XVFB_DIR=$(mktemp -d /tmp/norvik-xvfb-XXXXXX)
+Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$XVFB_DIR/display" \
+  >"$XVFB_DIR/log" 2>&1 &
+XVFB_PID=$!
+for _ in $(seq 100); do
+  [[ -s "$XVFB_DIR/display" ]] && break
+  kill -0 "$XVFB_PID" 2>/dev/null || { cat "$XVFB_DIR/log" >&2; echo "run: Xvfb did not start" >&2; exit 1; }
+  sleep 0.1
+done
+[[ -s "$XVFB_DIR/display" ]] || { echo "run: Xvfb gave no display number" >&2; exit 1; }
+DISPLAY=":$(head -n 1 "$XVFB_DIR/display")"
+export DISPLAY
+echo "virtual display $DISPLAY"
+
+wine "$TARGET.exe" </dev/null >/dev/null 2>&1 &
+WINE_PID=$!
+found=0
+for _ in $(seq $((WINDOW_WAIT * 2))); do
+  if xwininfo -root -tree 2>/dev/null | grep -qF "\"$CAPTION\""; then
+    found=1
+    break
+  fi
+  sleep 0.5
+done
+sleep 1  # let it finish painting
+
+mkdir -p "$SHOT_DIR"
+xwd -root -silent | convert xwd:- "$SHOT"
+norvik_wine_stop
+wait "$WINE_PID" 2>/dev/null || true
+
+if ((found == 0)); then
+  echo "run: no window \"$CAPTION\" appeared within ${WINDOW_WAIT}s (screen saved to $SHOT)" >&2
+  exit 1
+fi
+echo "screenshot: $SHOT"
