@@ -20,15 +20,9 @@ SHOT_DIR="$BUILD_ROOT/screenshots"
 SHOT="$SHOT_DIR/probe.png"
 WINDOW_WAIT=60  # seconds; the first start in a new prefix is the slow one
 
-XVFB_PID=""
-XVFB_DIR=""
 cleanup() {
   norvik_wine_stop
-  if [[ -n "$XVFB_PID" ]]; then
-    kill "$XVFB_PID" 2>/dev/null || true
-    wait "$XVFB_PID" 2>/dev/null || true
-  fi
-  [[ -z "$XVFB_DIR" ]] || rm -rf "$XVFB_DIR"
+  norvik_xvfb_stop
 }
 trap cleanup EXIT
 
@@ -52,19 +46,8 @@ if [[ -n "${DISPLAY:-}" ]]; then
   exit 0
 fi
 
-# Headless: a virtual display of our own; Xvfb picks a free number itself.
-XVFB_DIR=$(mktemp -d /tmp/norvik-xvfb-XXXXXX)
-Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$XVFB_DIR/display" \
-  >"$XVFB_DIR/log" 2>&1 &
-XVFB_PID=$!
-for _ in $(seq 100); do
-  [[ -s "$XVFB_DIR/display" ]] && break
-  kill -0 "$XVFB_PID" 2>/dev/null || { cat "$XVFB_DIR/log" >&2; echo "run: Xvfb did not start" >&2; exit 1; }
-  sleep 0.1
-done
-[[ -s "$XVFB_DIR/display" ]] || { echo "run: Xvfb gave no display number" >&2; exit 1; }
-DISPLAY=":$(head -n 1 "$XVFB_DIR/display")"
-export DISPLAY
+# Headless: a virtual display of our own.
+norvik_xvfb_start
 echo "virtual display $DISPLAY"
 
 wine "$TARGET.exe" </dev/null >/dev/null 2>&1 &

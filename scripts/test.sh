@@ -26,6 +26,7 @@ cleanup() {
     norvik_wine_stop
     rm -rf "$WINE_ROOT"
   fi
+  norvik_xvfb_stop
   rm -rf "$LOG_DIR"
 }
 trap cleanup EXIT
@@ -104,14 +105,16 @@ if build_preset win64; then
   section "wine tests"
   WINE_ROOT=$(mktemp -d /tmp/norvik-wine-XXXXXX)
   norvik_wine_env "$WINE_ROOT/prefix" "$WINE_ROOT/home"
-  if norvik_wine_init; then
+  # Always a virtual display of our own, even on a desktop: windows the tests open
+  # (the folder picker now, the main window later) must not land on the user's screen.
+  if norvik_xvfb_start && norvik_wine_init; then
     dest=$(norvik_wine_install "$BUILD_ROOT/win64/tests/norvik_wine_tests.exe")
     pushd "$dest" >/dev/null
     run_suite wine "$LOG_DIR/wine.log" \
       timeout --kill-after=10 "$WINE_TIMEOUT" wine norvik_wine_tests.exe
     popd >/dev/null
   else
-    STATE[wine]="prefix set-up failed"
+    STATE[wine]="virtual display or prefix set-up failed"
   fi
 
   # GUI smoke tests under Xvfb go here: they reuse this prefix, start the program on

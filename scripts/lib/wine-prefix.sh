@@ -60,3 +60,37 @@ norvik_wine_stop() {
     wineserver -k >/dev/null 2>&1 || true
   fi
 }
+
+# A virtual X display of our own, for GUI tests and headless runs. Xvfb picks a free
+# display number itself. Sets and exports DISPLAY; norvik_xvfb_stop ends it.
+NORVIK_XVFB_PID=""
+NORVIK_XVFB_DIR=""
+norvik_xvfb_start() {
+  NORVIK_XVFB_DIR=$(mktemp -d /tmp/norvik-xvfb-XXXXXX)
+  Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$NORVIK_XVFB_DIR/display" \
+    >"$NORVIK_XVFB_DIR/log" 2>&1 &
+  NORVIK_XVFB_PID=$!
+  local _
+  for _ in $(seq 100); do
+    [[ -s "$NORVIK_XVFB_DIR/display" ]] && break
+    if ! kill -0 "$NORVIK_XVFB_PID" 2>/dev/null; then
+      cat "$NORVIK_XVFB_DIR/log" >&2
+      echo "Xvfb did not start" >&2
+      return 1
+    fi
+    sleep 0.1
+  done
+  [[ -s "$NORVIK_XVFB_DIR/display" ]] || { echo "Xvfb gave no display number" >&2; return 1; }
+  DISPLAY=":$(head -n 1 "$NORVIK_XVFB_DIR/display")"
+  export DISPLAY
+}
+
+norvik_xvfb_stop() {
+  if [[ -n "$NORVIK_XVFB_PID" ]]; then
+    kill "$NORVIK_XVFB_PID" 2>/dev/null || true
+    wait "$NORVIK_XVFB_PID" 2>/dev/null || true
+    NORVIK_XVFB_PID=""
+  fi
+  [[ -z "$NORVIK_XVFB_DIR" ]] || rm -rf "$NORVIK_XVFB_DIR"
+  NORVIK_XVFB_DIR=""
+}
