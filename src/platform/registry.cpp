@@ -170,6 +170,33 @@ Status RegKey::SaveToFile(const std::string& path) {
   return impl_->SaveToFile(path);
 }
 
+namespace {
+
+// Returns false once the visitor has asked to stop.
+bool WalkKey(const RegKey& key, const std::string& path, int depth,
+             const std::function<WalkAction(const WalkEntry&)>& visit, std::uint32_t access) {
+  const WalkAction action = visit(WalkEntry{path, key, depth});
+  if (action == WalkAction::Stop) return false;
+  if (action == WalkAction::SkipSubkeys || depth >= kMaxRegistryDepth) return true;
+  auto names = key.SubKeyNames();
+  if (!names) return true;
+  for (const std::string& name : *names) {
+    auto sub = key.Open(name, access);
+    if (!sub) continue;
+    const std::string sub_path = path.empty() ? name : path + "\\" + name;
+    if (!WalkKey(*sub, sub_path, depth + 1, visit, access)) return false;
+  }
+  return true;
+}
+
+}  // namespace
+
+bool WalkSubtree(const RegKey& start, const std::function<WalkAction(const WalkEntry&)>& visit,
+                 std::uint32_t access) {
+  if (!start.is_open()) return true;
+  return WalkKey(start, std::string(), 0, visit, access);
+}
+
 std::string_view RootName(RegRoot root) {
   switch (root) {
     case RegRoot::ClassesRoot: return "HKEY_CLASSES_ROOT";

@@ -10,6 +10,7 @@
 // are left unchanged when a call fails.
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -160,5 +161,27 @@ class Registry {
 
 // The full name of a root ("HKEY_LOCAL_MACHINE"...).
 std::string_view RootName(RegRoot root);
+
+// Registry keys nest at most this deep; a walk goes no deeper.
+inline constexpr int kMaxRegistryDepth = 512;
+
+enum class WalkAction { Continue, SkipSubkeys, Stop };
+
+// One key met by WalkSubtree: its path below the start key ("" for the start key
+// itself, else names joined by '\'), the key opened with the walk's access, and its
+// depth (0 for the start key).
+struct WalkEntry {
+  const std::string& path;
+  const RegKey& key;
+  int depth;
+};
+
+// Visits `start` and every key below it, depth first: a key before its subkeys, the
+// subkeys in the order the registry lists them. A key's subkey names are read once,
+// after the visitor has seen the key and before any subkey is visited; a subkey that
+// cannot be opened when its turn comes (access denied, deleted meanwhile) is passed
+// over. Returns false when the visitor stopped the walk.
+bool WalkSubtree(const RegKey& start, const std::function<WalkAction(const WalkEntry&)>& visit,
+                 std::uint32_t access = reg_access::kRead);
 
 }  // namespace norvik::platform

@@ -298,3 +298,41 @@ TEST_F(RegistryConformance, CurrentUserIsOneOfTheUsersHives) {
 
 }  // namespace
 }  // namespace norvik::conformance
+
+namespace norvik::conformance {
+namespace {
+
+TEST_F(RegistryConformance, SubtreeWalkVisitsKeysBeforeTheirSubkeys) {
+  for (const char* path : {"Walk\\b\\deep\\deeper", "Walk\\a\\x", "Walk\\a\\y", "Walk\\c"}) {
+    ASSERT_TRUE(scratch_.Create(path).ok()) << path;
+  }
+  RegKey walk = Create("Walk");
+
+  std::vector<std::string> seen;
+  EXPECT_TRUE(platform::WalkSubtree(walk, [&](const platform::WalkEntry& e) {
+    seen.push_back(e.path + "@" + std::to_string(e.depth));
+    return e.path == "b\\deep" ? platform::WalkAction::SkipSubkeys : platform::WalkAction::Continue;
+  }));
+  EXPECT_EQ(seen, (std::vector<std::string>{"@0", "a@1", "a\\x@2", "a\\y@2", "b@1", "b\\deep@2",
+                                            "c@1"}));
+
+  // Keys the visitor removes before their turn are passed over.
+  seen.clear();
+  EXPECT_TRUE(platform::WalkSubtree(walk, [&](const platform::WalkEntry& e) {
+    seen.push_back(e.path);
+    if (e.path == "a") (void)scratch_.DeleteSubKey("Walk\\a\\y");
+    if (e.path == "a\\x") (void)scratch_.DeleteSubKey("Walk\\c");
+    return platform::WalkAction::Continue;
+  }));
+  EXPECT_EQ(seen, (std::vector<std::string>{"", "a", "a\\x", "b", "b\\deep", "b\\deep\\deeper"}));
+
+  seen.clear();
+  EXPECT_FALSE(platform::WalkSubtree(walk, [&](const platform::WalkEntry& e) {
+    seen.push_back(e.path);
+    return e.path == "a" ? platform::WalkAction::Stop : platform::WalkAction::Continue;
+  }));
+  EXPECT_EQ(seen, (std::vector<std::string>{"", "a"}));
+}
+
+}  // namespace
+}  // namespace norvik::conformance
