@@ -16,6 +16,7 @@ packages=(
   mingw-w64-tools
   wine
   wine64
+  fonts-wine  # readable dialogs and screenshots
   xvfb
   x11-apps   # xwd
   x11-utils  # xwininfo
@@ -48,6 +49,8 @@ fi
 echo "install-deps: installing ${missing[*]}"
 export DEBIAN_FRONTEND=noninteractive
 "${as_root[@]}" env DEBIAN_FRONTEND=noninteractive apt-get update -q </dev/null
+# With recommends: Wine's X11 driver loads the X extension libraries (render, randr,
+# xinerama, ...) at run time and draws poorly without them.
 "${as_root[@]}" env DEBIAN_FRONTEND=noninteractive \
-  apt-get install -y -q --no-install-recommends "${missing[@]}" </dev/null
+  apt-get install -y -q "${missing[@]}" </dev/null
 echo "install-deps: done"
