@@ -1,10 +1,10 @@
 // INI files through the private-profile functions: the same checks against the
-// simulated Windows and the real API. Each check_* helper reports failures at the line
-// of its caller.
+// simulated Windows and the real API.
 
 #include <gtest/gtest.h>
 
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "conformance/conformance_env.h"
@@ -14,15 +14,12 @@ namespace {
 
 using platform::FileAccess;
 using platform::FileDisposition;
+using Names = std::vector<std::string>;
 namespace share = platform::file_share;
+using namespace std::string_literals;  // "..."s keeps the NULs of UTF-16 text
 
 class IniConformance : public ::testing::Test {
  protected:
-  void SetUp() override {
-    env_ = MakeConformanceEnv();
-    file_ = env_->ScratchFolder() + "\\test.ini";
-  }
-
   platform::IniFiles& ini() { return env_->platform().ini; }
   platform::Files& files() { return env_->platform().files; }
 
@@ -31,7 +28,6 @@ class IniConformance : public ::testing::Test {
     ASSERT_TRUE(file);
     ASSERT_TRUE(file->WriteAll(bytes));
   }
-
   std::string Bytes() {
     auto file = files().Open(file_, FileAccess::Read, share::kAll, FileDisposition::OpenExisting);
     if (!file) return "<missing>";
@@ -39,150 +35,106 @@ class IniConformance : public ::testing::Test {
     bytes.resize(file->Read(bytes.data(), bytes.size()).value_or(0));
     return bytes;
   }
-
-  void check_get(int line, std::string_view section, std::string_view key, std::string_view def,
-                 std::string_view expected, std::size_t buffer = 2048) {
-    SCOPED_TRACE(testing::Message()
-                 << "called from line " << line << ", [" << section << "] " << key);
-    EXPECT_EQ(ini().GetString(file_, section, key, def, buffer), expected);
+  std::string Get(std::string_view section, std::string_view key, std::string_view def = "d",
+                  std::size_t buffer = 2048) {
+    return ini().GetString(file_, section, key, def, buffer);
   }
 
-  void check_file(int line, std::string_view expected) {
-    SCOPED_TRACE(testing::Message() << "called from line " << line);
-    EXPECT_EQ(Bytes(), expected);
-  }
-
-  std::unique_ptr<ConformanceEnv> env_;
-  std::string file_;
+  std::unique_ptr<ConformanceEnv> env_ = MakeConformanceEnv();
+  std::string file_ = env_->ScratchFolder() + "\\test.ini";
 };
 
-#define CHECK_GET(...) check_get(__LINE__, __VA_ARGS__)
-#define CHECK_FILE(expected) check_file(__LINE__, expected)
-
-using Names = std::vector<std::string>;
-
-// A byte string that may hold NULs.
-template <std::size_t N>
-std::string Raw(const char (&bytes)[N]) {
-  return std::string(bytes, N - 1);
-}
-
 TEST_F(IniConformance, MissingFileSectionOrKeyGivesTheDefault) {
-  CHECK_GET("S", "k", "dflt", "dflt");
+  EXPECT_EQ(Get("S", "k", "dflt"), "dflt");
   EXPECT_EQ(ini().GetKeys(file_, "S"), Names{});
   EXPECT_EQ(ini().GetSections(file_), Names{});
   Put("[S]\r\nk=v\r\n");
-  CHECK_GET("Other", "k", "dflt", "dflt");
-  CHECK_GET("S", "other", "dflt", "dflt");
-  CHECK_GET("S", "other", "", "");
-  CHECK_GET("S", "other", "  padded  ", "  padded");  // trailing blanks of the default go
-  CHECK_GET("S", "other", "\"quoted\"", "quoted");
-  EXPECT_EQ(ini().GetKeys(file_, "Other"), Names{});
+  EXPECT_EQ(Get("Other", "k", "dflt"), "dflt");
+  EXPECT_EQ(Get("S", "other", ""), "");
+  EXPECT_EQ(Get("S", "other", "  padded  "), "  padded");  // trailing blanks of the default go
+  EXPECT_EQ(Get("S", "other", "\"quoted\""), "quoted");
 }
 
 TEST_F(IniConformance, ReadingRules) {
-  Put("[Sec]\r\n"
-      "Key=Value\r\n"
-      "  spaced  =  some value  \r\n"
-      "empty=\r\n"
-      "dq=\"quoted\"\r\n"
-      "sq='single'\r\n"
-      "mixq=\"mixed'\r\n"
-      "onlyq=\"\r\n"
-      "dqsp=\" padded \"\r\n"
-      "inner=a \"b\" c\r\n"
-      "semi=1 ; not a comment\r\n"
-      "noeq\r\n"
-      ";comment=x\r\n"
-      "Key=Second\r\n"
-      "tab\t=\tt\t\r\n"
-      "\r\n"
-      "[Other]\r\n"
-      "x=1\r\n"
-      "[sec]\r\n"
-      "y=2\r\n");
-  CHECK_GET("Sec", "Key", "d", "Value");
-  CHECK_GET("SEC", "KEY", "d", "Value");  // letter case ignored; the first of two keys wins
-  CHECK_GET(" Sec ", "  spaced  ", "d", "some value");
-  CHECK_GET("Sec", "empty", "d", "");
-  CHECK_GET("Sec", "dq", "d", "quoted");
-  CHECK_GET("Sec", "sq", "d", "single");
-  CHECK_GET("Sec", "mixq", "d", "\"mixed'");
-  CHECK_GET("Sec", "onlyq", "d", "\"");
-  CHECK_GET("Sec", "dqsp", "d", " padded ");
-  CHECK_GET("Sec", "inner", "d", "a \"b\" c");
-  CHECK_GET("Sec", "semi", "d", "1 ; not a comment");
-  CHECK_GET("Sec", "noeq", "d", "d");
-  CHECK_GET("Sec", ";comment", "d", "x");
-  CHECK_GET("Sec", "tab", "d", "t");
-  CHECK_GET("sec", "y", "d", "d");  // only the first of two same-named sections is read
-
+  Put("[Sec]\r\nKey=Value\r\n  spaced  =  some value  \r\nempty=\r\ndq=\"quoted\"\r\nsq='single'\r\n"
+      "mixq=\"mixed'\r\nonlyq=\"\r\ndqsp=\" padded \"\r\ninner=a \"b\" c\r\nsemi=1 ; not a comment\r\n"
+      "noeq\r\n;comment=x\r\nKey=Second\r\ntab\t=\tt\t\r\n\r\n[Other]\r\nx=1\r\n[sec]\r\ny=2\r\n");
+  const std::tuple<const char*, const char*, const char*> cases[] = {  // section, key, value read
+      {"SEC", "KEY", "Value"},  // letter case ignored; the first of two keys wins
+      {" Sec ", "  spaced  ", "some value"},
+      {"Sec", "empty", ""},
+      {"Sec", "dq", "quoted"},
+      {"Sec", "sq", "single"},
+      {"Sec", "mixq", "\"mixed'"},
+      {"Sec", "onlyq", "\""},
+      {"Sec", "dqsp", " padded "},
+      {"Sec", "inner", "a \"b\" c"},
+      {"Sec", "semi", "1 ; not a comment"},
+      {"Sec", "noeq", "d"},
+      {"Sec", ";comment", "x"},
+      {"Sec", "tab", "t"},
+      {"sec", "y", "d"},  // only the first of two same-named sections is read
+  };
+  for (const auto& [section, key, value] : cases) EXPECT_EQ(Get(section, key), value) << section << " " << key;
   // Keys in file order, without lines lacking '=' or comments; duplicates stay.
-  EXPECT_EQ(ini().GetKeys(file_, "sec"), (Names{"Key", "spaced", "empty", "dq", "sq", "mixq",
-                                                "onlyq", "dqsp", "inner", "semi", "Key", "tab"}));
+  EXPECT_EQ(ini().GetKeys(file_, "sec"), (Names{"Key", "spaced", "empty", "dq", "sq", "mixq", "onlyq", "dqsp",
+                                                "inner", "semi", "Key", "tab"}));
   EXPECT_EQ(ini().GetSections(file_), (Names{"Sec", "Other", "sec"}));
 }
 
 TEST_F(IniConformance, OddLines) {
-  Put("before=1\r\n[ B ]\r\nb=2\r\n[C] trailing\r\nc=3\r\n[D\r\nd=4\r\n  [E]  "
-      "\r\ne=5\r\n[F]x]\r\ng=7\n");
+  Put("before=1\r\n[ B ]\r\nb=2\r\n[C] trailing\r\nc=3\r\n[D\r\nd=4\r\n  [E]  \r\ne=5\r\n[F]x]\r\ng=7\n");
   EXPECT_EQ(ini().GetSections(file_), (Names{"B", "C", "E", "F]x"}));
-  CHECK_GET("", "before", "d", "1");
-  CHECK_GET("B", "b", "d", "2");
-  CHECK_GET("C", "d", "d", "4");  // "[D" without ']' is a line of section C
-  EXPECT_EQ(ini().GetKeys(file_, "C"), (Names{"c", "d"}));
-  CHECK_GET("E", "e", "d", "5");
-  CHECK_GET("F]x", "g", "d", "7");
+  EXPECT_EQ(Get("", "before") + Get("B", "b") + Get("E", "e") + Get("F]x", "g"), "1257");
+  EXPECT_EQ(ini().GetKeys(file_, "C"), (Names{"c", "d"}));  // "[D" without ']' is a line of C
 }
 
 TEST_F(IniConformance, AnswerIsCutToTheBuffer) {
   Put("[S]\r\nk=Value\r\nq=\"quoted\"\r\n");
-  CHECK_GET("S", "k", "d", "Val", 4);
-  CHECK_GET("S", "k", "d", "", 1);
-  CHECK_GET("S", "q", "d", "quo", 4);
-  CHECK_GET("S", "missing", "defaultlong", "def", 4);
+  EXPECT_EQ(Get("S", "k", "d", 4), "Val");
+  EXPECT_EQ(Get("S", "k", "d", 1), "");
+  EXPECT_EQ(Get("S", "q", "d", 4), "quo");
+  EXPECT_EQ(Get("S", "missing", "defaultlong", 4), "def");
 }
 
 TEST_F(IniConformance, WritesRewriteTheFile) {
   ASSERT_TRUE(ini().WriteString(file_, "Sec", "Key", "Value"));
-  CHECK_FILE("[Sec]\r\nKey=Value\r\n");
+  EXPECT_EQ(Bytes(), "[Sec]\r\nKey=Value\r\n");
   ASSERT_TRUE(ini().WriteString(file_, "Sec", "  Key2  ", "  spaced  "));
   ASSERT_TRUE(ini().WriteString(file_, "Sec2", "k", "v"));
   ASSERT_TRUE(ini().WriteString(file_, "sec", "KEY", "changed"));  // in place, stored case kept
   ASSERT_TRUE(ini().WriteString(file_, "Sec", "quoted", "\"q\""));
-  CHECK_FILE("[Sec]\r\nKey=changed\r\nKey2=spaced\r\nquoted=\"q\"\r\n[Sec2]\r\nk=v\r\n");
-  CHECK_GET("Sec", "quoted", "d", "q");
+  EXPECT_EQ(Bytes(), "[Sec]\r\nKey=changed\r\nKey2=spaced\r\nquoted=\"q\"\r\n[Sec2]\r\nk=v\r\n");
+  EXPECT_EQ(Get("Sec", "quoted"), "q");
 
   ASSERT_TRUE(ini().DeleteKey(file_, "SEC", "key2"));
-  ASSERT_TRUE(ini().DeleteKey(file_, "Sec", "missing"));
   ASSERT_TRUE(ini().DeleteKey(file_, "Missing", "missing"));
-  CHECK_FILE("[Sec]\r\nKey=changed\r\nquoted=\"q\"\r\n[Sec2]\r\nk=v\r\n");
+  EXPECT_EQ(Bytes(), "[Sec]\r\nKey=changed\r\nquoted=\"q\"\r\n[Sec2]\r\nk=v\r\n");
   ASSERT_TRUE(ini().DeleteSection(file_, "sec"));
   ASSERT_TRUE(ini().DeleteSection(file_, "Missing"));
-  CHECK_FILE("[Sec2]\r\nk=v\r\n");
+  EXPECT_EQ(Bytes(), "[Sec2]\r\nk=v\r\n");
 }
 
 TEST_F(IniConformance, WritesKeepLinesButNotLayout) {
   Put("; top comment\r\n[A]\r\nx = 1\r\n; c\r\n\r\nnoeq\r\n\r\n[B]\n\ty=2\n");
   ASSERT_TRUE(ini().WriteString(file_, "A", "z", "3"));  // after the last line of [A]
-  CHECK_FILE("; top comment\r\n[A]\r\nx=1\r\n; c\r\nnoeq\r\nz=3\r\n[B]\r\ny=2\r\n");
+  EXPECT_EQ(Bytes(), "; top comment\r\n[A]\r\nx=1\r\n; c\r\nnoeq\r\nz=3\r\n[B]\r\ny=2\r\n");
   ASSERT_TRUE(ini().WriteString(file_, "C", "w", "4"));  // a new section goes last
   ASSERT_TRUE(ini().DeleteSection(file_, "A"));
-  CHECK_FILE("; top comment\r\n[B]\r\ny=2\r\n[C]\r\nw=4\r\n");
   ASSERT_TRUE(ini().WriteString(file_, "", "top", "1"));  // the lines above the first header
-  CHECK_FILE("; top comment\r\ntop=1\r\n[B]\r\ny=2\r\n[C]\r\nw=4\r\n");
+  EXPECT_EQ(Bytes(), "; top comment\r\ntop=1\r\n[B]\r\ny=2\r\n[C]\r\nw=4\r\n");
 }
 
 TEST_F(IniConformance, Encodings) {
   Put("[A]\r\nx=caf\xE9 \x80\r\n");
-  CHECK_GET("A", "x", "d", "café €");
+  EXPECT_EQ(Get("A", "x"), "café €");
   ASSERT_TRUE(ini().WriteString(file_, "A", "y", "é€☃"));
-  CHECK_FILE("[A]\r\nx=caf\xE9 \x80\r\ny=\xE9\x80?\r\n");
+  EXPECT_EQ(Bytes(), "[A]\r\nx=caf\xE9 \x80\r\ny=\xE9\x80?\r\n");
 
-  Put(Raw("\xFF\xFE[\0A\0]\0\r\0\n\0x\0=\0\xE9\0\r\0\n\0"));
-  CHECK_GET("A", "x", "d", "é");
+  Put("\xFF\xFE[\0A\0]\0\r\0\n\0x\0=\0\xE9\0\r\0\n\0"s);
+  EXPECT_EQ(Get("A", "x"), "é");
   ASSERT_TRUE(ini().WriteString(file_, "A", "y", "☃"));
-  CHECK_FILE(Raw("\xFF\xFE[\0A\0]\0\r\0\n\0x\0=\0\xE9\0\r\0\n\0y\0=\0\x03\x26\r\0\n\0"));
+  EXPECT_EQ(Bytes(), "\xFF\xFE[\0A\0]\0\r\0\n\0x\0=\0\xE9\0\r\0\n\0y\0=\0\x03\x26\r\0\n\0"s);
 }
 
 TEST_F(IniConformance, FailedWrites) {
@@ -195,9 +147,9 @@ TEST_F(IniConformance, FailedWrites) {
     auto held = files().Open(file_, FileAccess::Read, share::kNone, FileDisposition::OpenExisting);
     ASSERT_TRUE(held);
     EXPECT_FALSE(ini().WriteString(file_, "A", "x", "2"));
-    CHECK_GET("A", "x", "d", "d");  // an unreadable file reads as missing
+    EXPECT_EQ(Get("A", "x"), "d");  // an unreadable file reads as missing
   }
-  CHECK_FILE("[A]\r\nx=1\r\n");
+  EXPECT_EQ(Bytes(), "[A]\r\nx=1\r\n");
 }
 
 }  // namespace

@@ -7,53 +7,13 @@
 
 #include "core/registry_access.h"
 #include "core/settings_store.h"
+#include "fakes/settings_view.h"
 #include "platform/sim/sim_machine.h"
 
 namespace norvik::core {
 namespace {
 
-using Tree = SettingsView::Tree;
 using Names = std::vector<std::string>;
-
-// The main window and its two trees: nodes are (image index or name, flag) pairs.
-class FakeView : public SettingsView {
- public:
-  std::vector<std::pair<std::string, bool>> items{
-      {"Windows", false}, {"Windows - Recent Documents", false}, {"Windows - Clipboard", false},
-      {"Mozilla Firefox", false}, {"Mozilla Firefox - Download Manager", false}};
-  std::vector<std::pair<int, bool>> registry_top{{1, false}};
-  std::vector<std::pair<int, bool>> clean_top{{1, false}, {2, false}, {11, false}};
-  std::vector<std::pair<int, bool>> sections{{1, false}, {2, false}, {25, false}};
-  std::optional<int> show_command = 1;
-  WindowBounds bounds{0, 0, 705, 490};
-  int check_requests = 0;
-
-  void Check(const Names& names) {
-    for (auto& [name, on] : items) on = std::find(names.begin(), names.end(), name) != names.end();
-  }
-  void UncheckAllItems() override { Check({}); }
-  void CheckItemByName(std::string_view name) override {
-    ++check_requests;
-    for (auto& [text, on] : items) on = on || text == name;
-  }
-  Names CheckedItemNames() override {
-    Names out;
-    for (const auto& [name, on] : items) if (on) out.push_back(name);
-    return out;
-  }
-  std::vector<std::pair<int, bool>>& Top(Tree t) { return t == Tree::RegistrySections ? registry_top : clean_top; }
-  std::size_t TopLevelCount(Tree t) override { return Top(t).size(); }
-  int TopLevelImageIndex(Tree t, std::size_t i) override { return Top(t)[i].first; }
-  bool IsTopLevelExpanded(Tree t, std::size_t i) override { return Top(t)[i].second; }
-  void ExpandTopLevel(Tree t, std::size_t i) override { Top(t)[i].second = true; }
-  std::size_t SectionNodeCount() override { return sections.size(); }
-  int SectionNodeImageIndex(std::size_t i) override { return sections[i].first; }
-  bool IsSectionNodeChecked(std::size_t i) override { return sections[i].second; }
-  void SetSectionNodeChecked(std::size_t i, bool on) override { sections[i].second = on; }
-  std::optional<int> WindowShowCommand() override { return show_command; }
-  WindowBounds CurrentWindowBounds() override { return bounds; }
-  ScreenSize GetScreenSize() override { return {1024, 768}; }
-};
 
 constexpr const char* kIni = "C:\\Norvik\\options.ini";
 
@@ -134,7 +94,7 @@ TEST_F(SettingsStoreTest, EveryFieldSurvivesSaveAndLoad) {
                                             "Settings", "TreeViewNodeCheck", "IgnoreValue", "IgnoreKey", "Window"}));
 }
 
-TEST_F(SettingsStoreTest, NumbersThatAreOutOfRangeOrNotNumbers) {
+TEST_F(SettingsStoreTest, NumbersThatAreOutOfRangeOrNotNumbersAndDamagedCounts) {
   for (auto [text, wipe] : {std::pair{"0", 1}, {"11", 1}, {"-3", 1}, {"10", 10}, {"abc", 1}, {"$A", 10}}) {
     Put("Options", "WipeNumber", text);
     EXPECT_EQ(Reload().WipeNumber, wipe) << text;
@@ -143,11 +103,18 @@ TEST_F(SettingsStoreTest, NumbersThatAreOutOfRangeOrNotNumbers) {
   Put("Options", "IsWipeFile", "5");  // any non-zero number is true
   Put("SChedule", "CleanInterval", "1.5");
   Put("Hotkey", "CharAscII", "65601");  // kept in 16 bits
+  Put("NodeSelected", "SelectedCount", "1");
+  Put("NodeSelected", "1", "windows");  // names match exactly
+  Put("IgnoreKey", "Count", "2000000000");  // damaged counts are bounded
+  Put("IgnoreKey", "Key1", "HKEY_USERS\\x");
+  Put("IgnoreValue", "Count", "-5");
   const Settings s = Reload();
-  EXPECT_TRUE(s.FastScan);
-  EXPECT_TRUE(s.IsWipeFile);
+  EXPECT_TRUE(s.FastScan && s.IsWipeFile);
   EXPECT_EQ(s.CleanInterval, 0);
   EXPECT_EQ(s.CharAscII, 65);
+  EXPECT_TRUE(view.CheckedItemNames().empty() && s.IgnoreValues.empty());
+  ASSERT_EQ(s.IgnoreKeys.size(), static_cast<std::size_t>(SettingsStore::kMaxListEntries));
+  EXPECT_EQ(s.IgnoreKeys[0], "HKEY_USERS\\x");
 
   for (auto [text, n] : {std::pair{"+42", 42}, {"  -42", -42}, {"x1f", 31}, {"0X10", 16}, {"-$10", -16},
                          {"$FFFFFFFF", -1}, {"-2147483648", INT32_MIN}, {"007", 7}}) {
@@ -197,19 +164,6 @@ TEST_F(SettingsStoreTest, ShorterSelectionLeavesStaleKeysThatAreNeverRead) {
   EXPECT_EQ(Reload().SelectedCount, 3);
   EXPECT_EQ(view.check_requests, 3);
   EXPECT_EQ(view.CheckedItemNames(), Names({"Windows", "Windows - Recent Documents", "Windows - Clipboard"}));
-}
-
-TEST_F(SettingsStoreTest, DamagedCountsAreBounded) {
-  Put("NodeSelected", "SelectedCount", "1");
-  Put("NodeSelected", "1", "windows");  // names match exactly
-  Put("IgnoreKey", "Count", "2000000000");
-  Put("IgnoreKey", "Key1", "HKEY_USERS\\x");
-  Put("IgnoreValue", "Count", "-5");
-  const Settings s = Reload();
-  EXPECT_TRUE(view.CheckedItemNames().empty());
-  EXPECT_TRUE(s.IgnoreValues.empty());
-  ASSERT_EQ(s.IgnoreKeys.size(), static_cast<std::size_t>(SettingsStore::kMaxListEntries));
-  EXPECT_EQ(s.IgnoreKeys[0], "HKEY_USERS\\x");
 }
 
 TEST_F(SettingsStoreTest, TreeStatesByImageIndex) {

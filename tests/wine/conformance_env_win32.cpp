@@ -9,7 +9,6 @@
 #include "platform/win32/unique_handles.h"
 #include "platform/win32/wide_text.h"
 #include "platform/win32/win32_platform.h"
-#include "wine/scratch_cleanup.h"
 
 namespace norvik::conformance {
 namespace {
@@ -19,28 +18,54 @@ using platform::win32::Narrow;
 constexpr wchar_t kKeyParent[] = L"Software\\NorvikConformance";
 constexpr wchar_t kFolderParent[] = L"C:\\NorvikConformance";
 
+// Deletes a folder and everything in it. Links inside are removed, never followed.
+void DeleteFolderTree(const std::wstring& folder) {
+  WIN32_FIND_DATAW fd{};
+  platform::win32::unique_find find(::FindFirstFileW((folder + L"\\*").c_str(), &fd));
+  while (find) {
+    const std::wstring name = fd.cFileName, full = folder + L"\\" + name;
+    const DWORD attributes = fd.dwFileAttributes;
+    if (name != L"." && name != L"..") {
+      ::SetFileAttributesW(full.c_str(), FILE_ATTRIBUTE_NORMAL);
+      if ((attributes & FILE_ATTRIBUTE_DIRECTORY) == 0) {
+        ::DeleteFileW(full.c_str());
+      } else if ((attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0) {
+        ::RemoveDirectoryW(full.c_str());
+      } else {
+        DeleteFolderTree(full);
+      }
+    }
+    if (!::FindNextFileW(find.get(), &fd)) break;
+  }
+  find.reset();
+  ::SetFileAttributesW(folder.c_str(), FILE_ATTRIBUTE_NORMAL);
+  ::RemoveDirectoryW(folder.c_str());
+}
+
+void DeleteScratch(const std::wstring& key, const std::wstring& folder) {
+  ::RegDeleteTreeW(HKEY_CURRENT_USER, key.c_str());
+  ::RegDeleteKeyW(HKEY_CURRENT_USER, key.c_str());
+  DeleteFolderTree(folder);
+}
+
 class Win32ConformanceEnv final : public ConformanceEnv {
  public:
   Win32ConformanceEnv() {
     static std::atomic<unsigned> counter{0};
-    const std::wstring leaf =
-        std::to_wstring(::GetCurrentProcessId()) + L"_" + std::to_wstring(++counter);
+    const std::wstring leaf = std::to_wstring(::GetCurrentProcessId()) + L"_" + std::to_wstring(++counter);
     key_ = std::wstring(kKeyParent) + L"\\" + leaf;
     folder_ = std::wstring(kFolderParent) + L"\\" + leaf;
-
     // A leftover from a crashed run with the same process id must not leak into this one.
-    wine_test::DeleteKeyTree(HKEY_CURRENT_USER, key_);
-    wine_test::DeleteFolderTree(folder_);
+    DeleteScratch(key_, folder_);
     platform::win32::unique_hkey created;
-    ::RegCreateKeyExW(HKEY_CURRENT_USER, key_.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE,
-                      KEY_ALL_ACCESS, nullptr, created.put(), nullptr);
+    ::RegCreateKeyExW(HKEY_CURRENT_USER, key_.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_ALL_ACCESS,
+                      nullptr, created.put(), nullptr);
     ::CreateDirectoryW(kFolderParent, nullptr);
     ::CreateDirectoryW(folder_.c_str(), nullptr);
   }
 
   ~Win32ConformanceEnv() override {
-    wine_test::DeleteKeyTree(HKEY_CURRENT_USER, key_);
-    wine_test::DeleteFolderTree(folder_);
+    DeleteScratch(key_, folder_);
     // The parents go too once no other run is using them; failing here is fine.
     ::RegDeleteKeyW(HKEY_CURRENT_USER, kKeyParent);
     ::RemoveDirectoryW(kFolderParent);
@@ -59,8 +84,6 @@ class Win32ConformanceEnv final : public ConformanceEnv {
 
 }  // namespace
 
-std::unique_ptr<ConformanceEnv> MakeConformanceEnv() {
-  return std::make_unique<Win32ConformanceEnv>();
-}
+std::unique_ptr<ConformanceEnv> MakeConformanceEnv() { return std::make_unique<Win32ConformanceEnv>(); }
 
 }  // namespace norvik::conformance
