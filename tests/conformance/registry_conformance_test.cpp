@@ -160,6 +160,25 @@ TEST_F(RegistryConformance, OverlongNamesAreRefused) {
   EXPECT_EQ(key.Set(std::string(16384, 'v'), RegValue::Dword(1)).code(), kErrInvalidParameter);
 }
 
+TEST_F(RegistryConformance, NamesHoldingNulAreRefusedNeverCutShort) {
+  // Cut at the NUL, "Kept\0x" would name "Kept" and "\0x" the key itself.
+  RegKey kept = Create("Kept");
+  ASSERT_TRUE(kept.Set("v", RegValue::Dword(1)));
+  const std::string nul_key("Kept\0x", 6);
+  const std::string nul_value("v\0x", 3);
+  EXPECT_FALSE(scratch_.Create(nul_key).ok());
+  EXPECT_FALSE(scratch_.Open(std::string("\0x", 2)).ok());
+  EXPECT_FALSE(scratch_.DeleteSubKey(nul_key).ok());
+  EXPECT_FALSE(kept.DeleteSubKey(std::string("\0x", 2)).ok());
+  EXPECT_FALSE(kept.Set(nul_value, RegValue::Dword(2)).ok());
+  EXPECT_FALSE(kept.Query(nul_value).ok());
+  EXPECT_FALSE(kept.DeleteValue(nul_value).ok());
+  // An empty name would be the key itself: DeleteSubKey deletes subkeys only.
+  EXPECT_EQ(kept.DeleteSubKey("").code(), kErrInvalidParameter);
+  EXPECT_EQ(Listed(scratch_.SubKeyNames()), (Names{"Kept"}));
+  EXPECT_EQ(kept.Query("v")->AsDword(), 1u);
+}
+
 TEST_F(RegistryConformance, HandlesAreLimitedToTheAccessTheyWereOpenedWith) {
   RegKey full = Create("Access");
   ASSERT_TRUE(full.Set("v", RegValue::Dword(1)));

@@ -24,8 +24,10 @@ std::u16string FoldedName(std::string_view utf8) {
   return s;
 }
 
-// Names cross the W functions as zero-terminated strings, so anything after a NUL is lost.
-std::string_view CutAtNul(std::string_view name) { return name.substr(0, name.find('\0')); }
+// Names cross the W functions as zero-terminated strings. A name holding a NUL would
+// silently name a shorter key or value (a path cut down to "" names the key itself), so
+// both backends refuse it instead.
+bool HasNul(std::string_view name) { return name.find('\0') != std::string_view::npos; }
 
 struct Value {
   std::string name;
@@ -77,7 +79,7 @@ void MarkDeleted(Node& node) {
 Result<std::vector<std::string_view>> SplitPath(std::string_view path) {
   std::vector<std::string_view> names;
   if (!path.empty() && path.front() == '\\') return Status(kErrBadPathName);
-  path = CutAtNul(path);
+  if (HasNul(path)) return Status(kErrInvalidParameter);
   while (!path.empty()) {
     const std::size_t slash = path.find('\\');
     const std::string_view name = path.substr(0, slash);
@@ -195,7 +197,8 @@ class SimKey : public RegKeyImpl {
   Result<RegValue> Query(std::string_view name) const override {
     std::lock_guard lock(shared_->mutex);
     if (auto s = Usable(reg_access::kQueryValue); !s) return s;
-    const Value* v = FindValue(*node_, FoldedName(CutAtNul(name)));
+    if (HasNul(name)) return Status(kErrFileNotFound);
+    const Value* v = FindValue(*node_, FoldedName(name));
     if (!v) return Status(kErrFileNotFound);
     return v->value;
   }
@@ -203,7 +206,7 @@ class SimKey : public RegKeyImpl {
   Status Set(std::string_view name, const RegValue& value) override {
     std::lock_guard lock(shared_->mutex);
     if (auto s = Usable(reg_access::kSetValue); !s) return s;
-    name = CutAtNul(name);
+    if (HasNul(name)) return Status(kErrInvalidParameter);
     const std::u16string folded = FoldedName(name);
     if (folded.size() > kMaxValueNameChars) return Status(kErrInvalidParameter);
     if (Value* v = FindValue(*node_, folded)) {
@@ -217,7 +220,8 @@ class SimKey : public RegKeyImpl {
   Status DeleteValue(std::string_view name) override {
     std::lock_guard lock(shared_->mutex);
     if (auto s = Usable(reg_access::kSetValue); !s) return s;
-    const std::u16string folded = FoldedName(CutAtNul(name));
+    if (HasNul(name)) return Status(kErrFileNotFound);
+    const std::u16string folded = FoldedName(name);
     auto it = LowerBound(node_->values, folded);
     if (it == node_->values.end() || it->folded != folded) return Status(kErrFileNotFound);
     node_->values.erase(it);
@@ -227,8 +231,11 @@ class SimKey : public RegKeyImpl {
   Status DeleteSubKey(std::string_view path) override {
     std::lock_guard lock(shared_->mutex);
     if (auto s = Usable(0); !s) return s;
+    if (HasNul(path)) return Status(kErrFileNotFound);
     auto names = SplitPath(path);
     if (!names) return names.status();
+    // An empty path would name this key itself; only subkeys are deleted here.
+    if (names->empty()) return Status(kErrInvalidParameter);
     auto found = shared_->Walk(node_, *names, false);
     if (!found) return found.status();
     Node& target = **found;
