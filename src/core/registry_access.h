@@ -90,8 +90,8 @@ class RegistryAccess {
   // subtree cannot be deleted the rest is still tried and the key stays.
   bool DeleteKey(std::string_view path);
 
-  // Registry keys nest at most 512 deep; a deeper walk is refused rather than followed.
-  static constexpr int kMaxDeleteDepth = 512;
+  // A deeper walk is refused rather than followed.
+  static constexpr int kMaxDeleteDepth = platform::kMaxRegistryDepth;
 
  private:
   struct Target {

@@ -136,6 +136,9 @@ enum class DriveType : std::uint32_t {
   RamDisk = 6,
 };
 
+// Folder levels ShellDelete searches for links below its target.
+inline constexpr int kMaxDeleteTreeDepth = 128;
+
 class Files {
  public:
   virtual ~Files() = default;
@@ -152,9 +155,13 @@ class Files {
   virtual Result<File> Open(std::string_view path, FileAccess access, std::uint32_t share,
                             FileDisposition disposition) = 0;
 
+  // No delete is ever given a junction or symbolic link: Wine removes what the link
+  // points to. DeleteFile and RemoveDirectory refuse one with kErrAccessDenied.
   virtual Status DeleteFile(std::string_view path) = 0;
   // The shell's silent delete (SHFileOperation FO_DELETE, silent, no confirmation,
-  // no undo): works on files and on whole folders.
+  // no undo): works on files and on whole folders. A volume root, a link, or a tree
+  // holding a link or more than kMaxDeleteTreeDepth levels deep is refused with
+  // kErrAccessDenied before anything is deleted.
   virtual Status ShellDelete(std::string_view path) = 0;
   virtual Status RemoveDirectory(std::string_view path) = 0;  // empty folders only
   virtual Status CreateDirectory(std::string_view path) = 0;  // one level

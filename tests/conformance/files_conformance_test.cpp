@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <set>
 #include <string>
 #include <tuple>
@@ -14,6 +15,7 @@ namespace norvik::conformance {
 namespace {
 
 using namespace platform;
+using namespace std::string_literals;
 using Listing = std::set<std::string>;
 namespace attr = platform::file_attr;
 namespace share = platform::file_share;
@@ -72,6 +74,8 @@ TEST_F(FilesConformance, FindFirstMatchesPatternsAsWindowsDoes) {
       {"sub", {"SUB"}},
       {"*.none", {"<error 2>"}},
       {"nothing", {"<error 2>"}},
+      {"nothing\\", {"<error 2>"}},
+      {"a.txt\\", {"<error 2>"}},
       {"missing\\*", {"<error 3>"}},
   };
   for (const auto& [pattern, expected] : cases) EXPECT_EQ(Find(In(pattern)), expected) << pattern;
@@ -129,6 +133,7 @@ TEST_F(FilesConformance, ReadWriteSeekAndSize) {
   EXPECT_EQ(file->Seek(-2, SeekFrom::End).value_or(0), 8u);
   EXPECT_EQ(file->Seek(1, SeekFrom::Current).value_or(0), 9u);
   EXPECT_EQ(file->Seek(-20, SeekFrom::Current).code(), kErrNegativeSeek);
+  EXPECT_EQ(file->Seek(INT64_MAX, SeekFrom::Current).code(), kErrNegativeSeek);  // the sum wraps
   EXPECT_EQ(file->Seek(100).value_or(0), 100u);
   EXPECT_EQ(file->Read(buffer, 4).value_or(99), 0u);  // past the end: nothing, no error
   ASSERT_TRUE(file->Seek(5) && file->SetEnd());
@@ -214,6 +219,10 @@ TEST_F(FilesConformance, ShellDeleteRemovesWholeTrees) {
   ASSERT_TRUE(files().SetAttributes(In("tree\\deeper\\b.txt"), attr::kReadOnly));
   Make("single.txt");
   EXPECT_EQ(files().ShellDelete(In("tree\\*.txt")).code(), kErrInvalidName);  // never a pattern
+  for (const std::string& root : {"C:\\."s, "c:\\windows\\.."s, In("tree\\..\\..\\..")}) {
+    EXPECT_EQ(files().ShellDelete(root).code(), kErrAccessDenied) << root;
+  }
+  EXPECT_EQ(files().ShellDelete("").code(), kErrPathNotFound);
   EXPECT_TRUE(files().GetAttributes(In("tree\\a.txt")));
   EXPECT_TRUE(files().ShellDelete(In("tree")));
   EXPECT_TRUE(files().ShellDelete(In("SINGLE.TXT")));

@@ -149,6 +149,7 @@ TEST_F(IniConformance, FailedWrites) {
     EXPECT_FALSE(ini().WriteString(file_, "A", "x", "2"));
     EXPECT_EQ(Get("A", "x"), "d");  // an unreadable file reads as missing
   }
+  EXPECT_EQ(ini().WriteString(file_, "A", "x", "2\0tail"s).code(), platform::kErrInvalidParameter);
   EXPECT_EQ(Bytes(), "[A]\r\nx=1\r\n");
 }
 

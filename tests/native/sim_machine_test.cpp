@@ -76,7 +76,7 @@ TEST_F(SimMachineTest, FileInUseByAnotherProgram) {
   EXPECT_TRUE(files.ShellDelete("C:\\logs"));
 }
 
-TEST_F(SimMachineTest, LinksAreListedAsReparsePointsAndNeverFollowedWhenDeleting) {
+TEST_F(SimMachineTest, LinksAreListedAsReparsePointsAndNeverDeleted) {
   machine.WriteFile("C:\\target\\keep.txt", "x");
   machine.WriteFile("C:\\target\\file.txt", "x");
   machine.MakeFolder("C:\\walk");
@@ -88,11 +88,17 @@ TEST_F(SimMachineTest, LinksAreListedAsReparsePointsAndNeverFollowedWhenDeleting
   EXPECT_EQ(files.GetAttributes("C:\\walk\\file-link.txt").value_or(0), kArchive | kReparsePoint);
   EXPECT_EQ(Names(files, "C:\\walk\\junction\\*.txt"), (Listing{"file.txt", "keep.txt"}));
 
-  EXPECT_EQ(files.DeleteFile("C:\\walk\\junction").code(), kErrAccessDenied);
-  EXPECT_TRUE(files.DeleteFile("C:\\walk\\file-link.txt"));
-  EXPECT_TRUE(files.RemoveDirectory("C:\\walk\\junction"));  // not empty behind it: only the link goes
-  machine.CreateLink("C:\\walk\\junction", "C:\\target");
-  EXPECT_TRUE(files.ShellDelete("C:\\walk"));
+  // Wine deletes what a link points to, so every delete refuses the link, or a tree holding one.
+  machine.MakeFolder("C:\\walk\\deeper");
+  machine.CreateLink("C:\\walk\\deeper\\again", "C:\\target");
+  for (const char* link : {"C:\\walk\\junction", "C:\\walk\\file-link.txt"}) {
+    EXPECT_EQ(files.DeleteFile(link).code(), kErrAccessDenied) << link;
+    EXPECT_EQ(files.RemoveDirectory(link).code(), kErrAccessDenied) << link;
+  }
+  for (const char* path : {"C:\\walk\\junction", "C:\\walk\\file-link.txt", "C:\\walk\\deeper", "C:\\walk"}) {
+    EXPECT_EQ(files.ShellDelete(path).code(), kErrAccessDenied) << path;
+  }
+  EXPECT_EQ(Names(files, "C:\\walk\\deeper\\*"), (Listing{".", "..", "again"}));
   EXPECT_EQ(Names(files, "C:\\target\\*.txt"), (Listing{"file.txt", "keep.txt"}));
 }
 

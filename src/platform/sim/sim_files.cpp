@@ -250,7 +250,17 @@ struct SimFiles::State {
     return data;
   }
 
-  // Removes a file, a link or a folder tree; links are removed, never entered. Files
+  // True when a link sits anywhere below `folder`, or the tree is too deep to search.
+  static bool TreeHoldsLink(const fs::path& folder, int depth) {
+    if (depth >= kMaxDeleteTreeDepth) return true;
+    for (const auto& name : ListNames(folder)) {
+      const fs::path child = folder / name;
+      if (IsLink(child) || (IsFolder(child) && TreeHoldsLink(child, depth + 1))) return true;
+    }
+    return false;
+  }
+
+  // Removes a file or a folder tree; a link would be removed, never entered. Files
   // that are held open stay, and the first failure is kept in `failure`.
   void DeleteTree(const fs::path& host, std::uint32_t& failure) {
     std::error_code ec;
@@ -283,6 +293,8 @@ class SimFile final : public FileImpl {
         can_read_(can_read),
         can_write_(can_write) {}
 
+  SimFile(const SimFile&) = delete;
+  SimFile& operator=(const SimFile&) = delete;
   ~SimFile() override {
     ::close(fd_);
     std::lock_guard lock(state_->mutex);
@@ -339,7 +351,9 @@ class SimFile final : public FileImpl {
       default:
         return Status(kErrInvalidParameter);
     }
-    const std::int64_t target = base + offset;
+    // Wraps like the signed sum Windows forms, without the overflow being undefined.
+    const auto target = static_cast<std::int64_t>(static_cast<std::uint64_t>(base) +
+                                                  static_cast<std::uint64_t>(offset));
     if (target < 0) return Status(kErrNegativeSeek);
     position_ = static_cast<std::uint64_t>(target);
     return position_;
@@ -525,9 +539,8 @@ Result<FindStart> SimFiles::FindFirst(std::string_view pattern) {
   // Without a name to look for ("C:\", "C:\dir\") there is never a match.
   if (folder.is_root() || folder.trailing_separator) {
     if (!folder.is_root() && HasWildcards(folder.parts.back())) return Status(kErrInvalidName);
-    auto found = state_->Resolve(folder);
-    if (!found) return found.status();
-    return Status(found->exists ? kErrFileNotFound : kErrPathNotFound);
+    auto found = state_->Resolve(folder, kErrFileNotFound);
+    return found ? Status(kErrFileNotFound) : found.status();
   }
 
   const std::string mask = folder.parts.back();
@@ -638,7 +651,7 @@ Status SimFiles::DeleteFile(std::string_view path) {
   auto found = state_->ResolveExisting(path, kErrInvalidName);
   if (!found) return found.status();
   const fs::path& host = found->host;
-  if (IsFolder(host)) return Status(kErrAccessDenied);
+  if (IsLink(host) || IsFolder(host)) return Status(kErrAccessDenied);
   if (state_->AttributesOf(host) & kReadOnly) return Status(kErrAccessDenied);
   if (state_->DeleteBlocked(host)) return Status(kErrSharingViolation);
   std::error_code ec;
@@ -658,6 +671,9 @@ Status SimFiles::ShellDelete(std::string_view path) {
   auto found = state_->Resolve(*parsed);
   if (!found) return found.status();
   if (!found->exists) return Status(kErrFileNotFound);
+  if (IsLink(found->host) || (IsFolder(found->host) && State::TreeHoldsLink(found->host, 0))) {
+    return Status(kErrAccessDenied);
+  }
   std::uint32_t failure = 0;
   state_->DeleteTree(found->host, failure);
   return Status(failure);
@@ -672,10 +688,11 @@ Status SimFiles::RemoveDirectory(std::string_view path) {
   if (!found->exists) return Status(kErrFileNotFound);
   if (parsed->is_root()) return Status(kErrAccessDenied);
   const fs::path& host = found->host;
+  if (IsLink(host)) return Status(kErrAccessDenied);
   if (!IsFolder(host)) return Status(kErrDirectory);
   std::error_code ec;
-  if (!IsLink(host) && !fs::is_empty(host, ec)) return Status(kErrDirNotEmpty);
-  fs::remove(host, ec);  // a link goes, its target stays
+  if (!fs::is_empty(host, ec)) return Status(kErrDirNotEmpty);
+  fs::remove(host, ec);
   if (ec) return Status(kErrAccessDenied);
   state_->ForgetBits(host);
   return Status::Ok();
@@ -799,6 +816,7 @@ Result<std::string> SimFiles::GetShortPathName(std::string_view path) {
 }
 
 Result<std::string> SimFiles::GetFullPathName(std::string_view path) {
+  if (path.find('\0') != std::string_view::npos) return Status(kErrInvalidName);
   // Each drive's current folder is taken to be its root.
   std::string text(path);
   char letter = 0;

@@ -6,7 +6,8 @@
 // What the host cannot hold is kept beside it: the read-only, hidden and system bits,
 // files marked "in use" by another program, the share modes of open handles, the
 // delete-at-restart list. A host symbolic link stands for a junction or symbolic link:
-// it is listed with the reparse-point bit and deleting it removes only the link.
+// it is listed with the reparse-point bit, and every delete refuses it (Wine would
+// delete what it points to).
 //
 // Where Windows and Wine disagree the simulation answers as Wine does (the real-API
 // tests run under Wine): a plain file always reports the archive bit, folders keep no

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <functional>
+#include <initializer_list>
 
 #include "platform/sim/ini_text.h"
 #include "platform/text_encoding.h"
@@ -44,6 +45,13 @@ Status Update(Files& files, const std::string& path,
   if (!doc) return doc.status();
   if (!change(*doc)) return Status::Ok();
   return Save(files, path, *doc);
+}
+
+// The W functions take zero-terminated names and values; one holding a NUL cannot be
+// passed on, and the real backend refuses it.
+bool HasNul(std::initializer_list<std::string_view> texts) {
+  return std::any_of(texts.begin(), texts.end(),
+                     [](std::string_view t) { return t.find('\0') != std::string_view::npos; });
 }
 
 // A value in matching quotes is read without them.
@@ -105,6 +113,7 @@ std::vector<std::string> SimIniFiles::GetSections(const std::string& file) {
 
 Status SimIniFiles::WriteString(const std::string& file, std::string_view section,
                                 std::string_view key, std::string_view value) {
+  if (HasNul({section, key, value})) return Status(kErrInvalidParameter);
   return Update(files_, file, [&](IniDocument& doc) {
     IniSection* s = doc.FindSection(section);
     if (!s) s = &doc.sections.emplace_back(IniSection{std::string(TrimIni(section)), {}});
@@ -121,6 +130,7 @@ Status SimIniFiles::WriteString(const std::string& file, std::string_view sectio
 
 Status SimIniFiles::DeleteKey(const std::string& file, std::string_view section,
                               std::string_view key) {
+  if (HasNul({section, key})) return Status(kErrInvalidParameter);
   return Update(files_, file, [&](IniDocument& doc) {
     IniSection* s = doc.FindSection(section);
     if (!s) return false;
@@ -132,6 +142,7 @@ Status SimIniFiles::DeleteKey(const std::string& file, std::string_view section,
 }
 
 Status SimIniFiles::DeleteSection(const std::string& file, std::string_view section) {
+  if (HasNul({section})) return Status(kErrInvalidParameter);
   return Update(files_, file, [&](IniDocument& doc) {
     IniSection* s = doc.FindSection(section);
     if (!s) return false;

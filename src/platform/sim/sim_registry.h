@@ -32,7 +32,7 @@ namespace norvik::platform::sim {
 inline constexpr std::uint32_t kErrBadPathName = 161;  // ERROR_BAD_PATHNAME
 inline constexpr std::size_t kMaxKeyNameChars = 256;
 inline constexpr std::size_t kMaxValueNameChars = 16383;
-inline constexpr std::size_t kMaxKeyDepth = 512;
+inline constexpr std::size_t kMaxKeyDepth = kMaxRegistryDepth;
 // The user whose hive HKEY_CURRENT_USER shows (Wine's default user).
 inline constexpr std::string_view kCurrentUserSid = "S-1-5-21-0-0-0-1000";
 

@@ -97,9 +97,15 @@ Status BoolResult(BOOL ok) { return ok ? Status::Ok() : Status(LastError()); }
 
 bool IsSeparator(wchar_t c) { return c == L'\\' || c == L'/'; }
 
-// "C:", "C:\", "\", "\\server\share": deleting one of these would empty a whole volume.
-bool IsVolumeRoot(std::wstring_view path) {
+std::wstring_view WithoutTrailingSeparators(std::wstring_view path) {
   while (!path.empty() && IsSeparator(path.back())) path.remove_suffix(1);
+  return path;
+}
+
+// `full` as GetFullPathName gives it. "C:", "C:\", "\", "\\server\share": deleting one
+// of these would empty a whole volume.
+bool IsVolumeRoot(std::wstring_view full) {
+  const std::wstring_view path = WithoutTrailingSeparators(full);
   if (path.empty()) return true;
   if (path.size() == 2 && path[1] == L':') return true;
   if (path.size() > 2 && IsSeparator(path[0]) && IsSeparator(path[1])) {
@@ -107,6 +113,33 @@ bool IsVolumeRoot(std::wstring_view path) {
     return std::count_if(rest.begin(), rest.end(), IsSeparator) <= 1;
   }
   return false;
+}
+
+// Wine deletes what a symbolic link points to when the link itself is handed to
+// DeleteFile, RemoveDirectory or the shell, so no delete here is given one. (Wine marks
+// only links to folders; a link to a file looks like that file and cannot be refused.)
+bool IsReparsePoint(const std::wstring& path) {
+  const DWORD attributes = ::GetFileAttributesW(path.c_str());
+  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
+}
+
+// True when a link sits anywhere below `folder` (links are not entered), or when that
+// cannot be ruled out: a folder that cannot be listed or a tree too deep to search.
+bool TreeHoldsReparsePoint(const std::wstring& folder, int depth) {
+  if (depth >= kMaxDeleteTreeDepth) return true;
+  WIN32_FIND_DATAW fd{};
+  unique_find find(::FindFirstFileW((folder + L"\\*").c_str(), &fd));
+  if (!find) return true;
+  do {
+    const std::wstring_view name = fd.cFileName;
+    if (name == L"." || name == L"..") continue;
+    if ((fd.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0) return true;
+    if ((fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0 &&
+        TreeHoldsReparsePoint(folder + L"\\" + fd.cFileName, depth + 1)) {
+      return true;
+    }
+  } while (::FindNextFileW(find.get(), &fd));
+  return ::GetLastError() != ERROR_NO_MORE_FILES;
 }
 
 // The shell answers with its own legacy codes (0x71 and up) for most failures; the
@@ -165,6 +198,7 @@ Result<File> Win32Files::Open(std::string_view path, FileAccess access, std::uin
 Status Win32Files::DeleteFile(std::string_view path) {
   const auto wide = WideArg(path);
   if (!wide) return Status(kErrInvalidName);
+  if (IsReparsePoint(*wide)) return Status(kErrAccessDenied);
   return BoolResult(::DeleteFileW(wide->c_str()));
 }
 
@@ -172,13 +206,27 @@ Status Win32Files::ShellDelete(std::string_view path) {
   const auto wide = WideArg(path);
   // The shell would expand wildcards; a path names exactly one file or folder here.
   if (!wide || wide->find_first_of(L"*?") != std::wstring::npos) return Status(kErrInvalidName);
-  if (IsVolumeRoot(*wide)) return Status(kErrAccessDenied);
+  // Device and long-path forms ("\\.\", "\\?\") are not normalised below; the program
+  // never names a target that way.
+  if (wide->empty() || wide->starts_with(L"\\\\.\\") || wide->starts_with(L"\\\\?\\")) {
+    return Status(kErrPathNotFound);
+  }
+  // "C:\." and "dir\.." name a whole volume as surely as "C:\" does.
+  auto full = CallWithGrowingBuffer([&](wchar_t* buffer, DWORD size) {
+    return ::GetFullPathNameW(wide->c_str(), size, buffer, nullptr);
+  });
+  if (!full) return full.status();
+  if (IsVolumeRoot(*full)) return Status(kErrAccessDenied);
   // Missing targets give the same numbers as every other call, not the shell's own.
-  if (::GetFileAttributesW(wide->c_str()) == INVALID_FILE_ATTRIBUTES) {
-    return Status(LastError(kErrFileNotFound));
+  const DWORD attributes = ::GetFileAttributesW(full->c_str());
+  if (attributes == INVALID_FILE_ATTRIBUTES) return Status(LastError(kErrFileNotFound));
+  if ((attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0 ||
+      ((attributes & FILE_ATTRIBUTE_DIRECTORY) != 0 &&
+       TreeHoldsReparsePoint(std::wstring(WithoutTrailingSeparators(*full)), 0))) {
+    return Status(kErrAccessDenied);
   }
 
-  std::wstring from = *wide;
+  std::wstring from = *full;
   from.push_back(L'\0');  // the list ends with a second NUL (c_str adds the first)
   SHFILEOPSTRUCTW op{};
   op.wFunc = FO_DELETE;
@@ -188,7 +236,7 @@ Status Win32Files::ShellDelete(std::string_view path) {
   if (rc != 0) return Status(ShellDeleteError(rc));
   if (op.fAnyOperationsAborted) return Status(ERROR_CANCELLED);
   // The shell can report success for a tree it could only partly remove.
-  if (::GetFileAttributesW(wide->c_str()) != INVALID_FILE_ATTRIBUTES) {
+  if (::GetFileAttributesW(full->c_str()) != INVALID_FILE_ATTRIBUTES) {
     return Status(kErrAccessDenied);
   }
   return Status::Ok();
@@ -197,6 +245,7 @@ Status Win32Files::ShellDelete(std::string_view path) {
 Status Win32Files::RemoveDirectory(std::string_view path) {
   const auto wide = WideArg(path);
   if (!wide) return Status(kErrInvalidName);
+  if (IsReparsePoint(*wide)) return Status(kErrAccessDenied);
   return BoolResult(::RemoveDirectoryW(wide->c_str()));
 }
 

@@ -31,22 +31,15 @@ Result<unique_handle> OpenCurrentToken(DWORD access) {
 }  // namespace
 
 OsVersion Win32System::GetVersion() {
+  // GetVersionEx, not RtlGetVersion: on Windows 8.1 and later it answers 6.2 to a
+  // program whose manifest does not name those systems, and the version code of 6.2
+  // (the Vista-and-later family) suits them; the true 10.0 would give the XP-era code.
   OSVERSIONINFOEXW info{};
   info.dwOSVersionInfoSize = sizeof(info);
-  // RtlGetVersion tells the truth; GetVersionEx answers 6.2 on later systems for a
-  // program whose manifest does not name them.
-  using RtlGetVersionFn = LONG(WINAPI*)(OSVERSIONINFOW*);
-  const auto rtl_get_version = LookUp<RtlGetVersionFn>(L"ntdll", "RtlGetVersion");
-  bool ok = rtl_get_version &&
-            rtl_get_version(reinterpret_cast<OSVERSIONINFOW*>(&info)) == 0 /* STATUS_SUCCESS */;
-  if (!ok) {
-    info = OSVERSIONINFOEXW{};
-    info.dwOSVersionInfoSize = sizeof(info);
 #pragma GCC diagnostic push
 #pragma GCC diagnostic ignored "-Wdeprecated-declarations"
-    ok = ::GetVersionExW(reinterpret_cast<OSVERSIONINFOW*>(&info)) != FALSE;
+  const bool ok = ::GetVersionExW(reinterpret_cast<OSVERSIONINFOW*>(&info)) != FALSE;
 #pragma GCC diagnostic pop
-  }
   OsVersion version;
   if (!ok) return version;
   version.major = info.dwMajorVersion;
