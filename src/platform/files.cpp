@@ -27,6 +27,18 @@ Status File::WriteAll(std::string_view bytes) {
   return Status::Ok();
 }
 
+Result<std::string> File::ReadAll(std::uint64_t max_bytes) {
+  if (!impl_) return NotOpen();
+  auto size = impl_->Size();
+  if (!size) return size.status();
+  if (*size > max_bytes) return Status(kErrFileTooLarge);
+  std::string bytes(static_cast<std::size_t>(*size), '\0');
+  auto read = impl_->Read(bytes.data(), bytes.size());
+  if (!read) return read.status();
+  bytes.resize(*read);
+  return bytes;
+}
+
 Result<std::uint64_t> File::Seek(std::int64_t offset, SeekFrom from) {
   if (!impl_) return NotOpen();
   return impl_->Seek(offset, from);

@@ -117,6 +117,9 @@ class File {
   Result<std::size_t> Read(void* buffer, std::size_t size);
   Result<std::size_t> Write(const void* buffer, std::size_t size);
   Status WriteAll(std::string_view bytes);
+  // The rest of the file from the current position; kErrFileTooLarge (nothing read)
+  // when the file is larger than `max_bytes`, so hostile files cannot exhaust memory.
+  Result<std::string> ReadAll(std::uint64_t max_bytes);
   Result<std::uint64_t> Seek(std::int64_t offset, SeekFrom from = SeekFrom::Begin);
   Result<std::uint64_t> Size() const;
   Status SetEnd();

@@ -25,6 +25,7 @@ enum ErrorCode : std::uint32_t {
   kErrInvalidName = 123,
   kErrDirNotEmpty = 145,
   kErrAlreadyExists = 183,
+  kErrFileTooLarge = 223,
   kErrMoreData = 234,
   kErrNoMoreItems = 259,
   kErrNoMoreFiles = 18,

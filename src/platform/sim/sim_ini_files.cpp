@@ -21,14 +21,9 @@ Result<IniDocument> Load(Files& files, const std::string& path) {
     if (file.code() == kErrFileNotFound || file.code() == kErrPathNotFound) return IniDocument{};
     return file.status();
   }
-  auto size = file->Size();
-  if (!size) return size.status();
-  if (*size > kMaxIniBytes) return Status(kErrNotSupported);
-  std::string bytes(static_cast<std::size_t>(*size), '\0');
-  auto read = file->Read(bytes.data(), bytes.size());
-  if (!read) return read.status();
-  bytes.resize(*read);
-  return IniDocument::Parse(bytes);
+  auto bytes = file->ReadAll(kMaxIniBytes);
+  if (!bytes) return bytes.code() == kErrFileTooLarge ? Status(kErrNotSupported) : bytes.status();
+  return IniDocument::Parse(*bytes);
 }
 
 Status Save(Files& files, const std::string& path, const IniDocument& doc) {

@@ -33,13 +33,9 @@ Result<std::string> SimShell::ResolveShortcut(std::string_view lnk_path) {
   auto file = files_.Open(lnk_path, FileAccess::Read, file_share::kRead | file_share::kWrite,
                           FileDisposition::OpenExisting);
   if (!file) return file.status();
-  auto size = file->Size();
-  if (!size) return size.status();
-  if (*size > kMaxShortcutBytes) return Status(kErrInvalidParameter);
-  std::string text(static_cast<std::size_t>(*size), '\0');
-  auto read = file->Read(text.data(), text.size());
-  if (!read) return read.status();
-  text.resize(*read);
+  auto read = file->ReadAll(kMaxShortcutBytes);
+  if (!read) return read.code() == kErrFileTooLarge ? Status(kErrInvalidParameter) : read.status();
+  const std::string& text = *read;
   if (!text.starts_with(kShortcutMark)) return Status(kErrInvalidParameter);
   std::string target = text.substr(kShortcutMark.size());
   while (!target.empty() && (target.back() == '\r' || target.back() == '\n')) target.pop_back();
