@@ -17,6 +17,7 @@ enum ErrorCode : std::uint32_t {
   kErrPathNotFound = 3,
   kErrAccessDenied = 5,
   kErrInvalidHandle = 6,
+  kErrNotEnoughMemory = 8,
   kErrNotReady = 21,
   kErrSharingViolation = 32,
   kErrFileExists = 80,

@@ -69,6 +69,8 @@ class Shell {
   virtual Result<std::string> SpecialFolder(int csidl) = 0;
   // The target path of a shortcut (.lnk) file.
   virtual Result<std::string> ResolveShortcut(std::string_view lnk_path) = 0;
+  // ShellExecute with the verb "open", shown normally: a document, folder or address.
+  virtual Status Open(std::string_view target) = 0;
 };
 
 struct OsVersion {

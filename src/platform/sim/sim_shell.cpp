@@ -43,4 +43,16 @@ Result<std::string> SimShell::ResolveShortcut(std::string_view lnk_path) {
   return target;
 }
 
+Status SimShell::Open(std::string_view target) {
+  if (target.empty()) return Status(kErrFileNotFound);
+  std::lock_guard lock(mutex_);
+  opened_.emplace_back(target);
+  return Status();
+}
+
+std::vector<std::string> SimShell::OpenedTargets() const {
+  std::lock_guard lock(mutex_);
+  return opened_;
+}
+
 }  // namespace norvik::platform::sim

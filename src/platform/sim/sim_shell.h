@@ -5,6 +5,7 @@
 #include <map>
 #include <mutex>
 #include <string>
+#include <vector>
 
 #include "platform/files.h"
 #include "platform/system.h"
@@ -26,11 +27,15 @@ class SimShell final : public Shell {
   Result<std::string> SpecialFolder(int csidl) override;
   // A missing file fails as opening it does; any other content gives kErrInvalidParameter.
   Result<std::string> ResolveShortcut(std::string_view lnk_path) override;
+  // Records the target; an empty one fails with kErrFileNotFound.
+  Status Open(std::string_view target) override;
+  std::vector<std::string> OpenedTargets() const;
 
  private:
   Files& files_;
   mutable std::mutex mutex_;
   std::map<int, std::string> folders_;
+  std::vector<std::string> opened_;
 };
 
 }  // namespace norvik::platform::sim

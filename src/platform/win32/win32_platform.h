@@ -61,6 +61,7 @@ class Win32Shell final : public Shell {
  public:
   Result<std::string> SpecialFolder(int csidl) override;
   Result<std::string> ResolveShortcut(std::string_view lnk_path) override;
+  Status Open(std::string_view target) override;
 };
 
 class Win32System final : public System {

@@ -1,4 +1,5 @@
 #include "platform/win32/windows_api.h"
+#include <shellapi.h>
 #include <shlobj.h>
 #include <shobjidl.h>
 
@@ -49,6 +50,18 @@ Result<std::string> Win32Shell::ResolveShortcut(std::string_view lnk_path) {
   // S_FALSE: the shortcut points at something that is not a file (a shell item).
   if (hr != S_OK || target[0] == L'\0') return Status(kErrFileNotFound);
   return Narrow(target);
+}
+
+Status Win32Shell::Open(std::string_view target) {
+  const auto wide = WideArg(target);
+  if (!wide) return Status(kErrInvalidName);
+  // ShellExecute may hand the work to a COM server.
+  scoped_com_init com;
+  const auto result = reinterpret_cast<INT_PTR>(
+      ::ShellExecuteW(nullptr, L"open", wide->c_str(), nullptr, nullptr, SW_SHOW));
+  // Results above 32 mean success; below are the old-style error numbers.
+  if (result > 32) return Status();
+  return Status(result == 0 ? kErrNotEnoughMemory : static_cast<std::uint32_t>(result));
 }
 
 }  // namespace norvik::platform::win32

@@ -1,0 +1,249 @@
+#pragma once
+// The main window's state and decisions. The Win32 window (ui/) implements
+// MainWindowView, forwards every user action here and draws what it is told; the tests
+// drive the same controller through a fake view.
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "cleaning/clean_item_tree.h"
+#include "core/settings_store.h"
+#include "platform/platform.h"
+#include "regscan/section_tree.h"
+
+namespace norvik::app {
+
+using core::NodeId;
+using Tree = core::SettingsView::Tree;
+
+inline constexpr std::string_view kProductName = "Norvik Cleaner";
+inline constexpr std::string_view kVersionText = "3.5";
+inline constexpr std::string_view kWindowCaption = "Norvik Cleaner 3.5";
+// Other programs find the running instance by this class name.
+inline constexpr std::string_view kWindowClassName = "Norvik Cleaner Made by Norvik Software";
+inline constexpr std::string_view kTitleHint = "Optimize your computer performance";
+inline constexpr std::string_view kUpdateLinkText = "Check for updates...";
+
+inline constexpr std::string_view kHomePageUrl = "https://norvik-software.example/cleaner/";
+inline constexpr std::string_view kHelpPageUrl = "https://norvik-software.example/cleaner/help/";
+inline constexpr std::string_view kUpdatePageUrl = "https://norvik-software.example/cleaner/update/";
+
+// Client size at creation and the smallest window size the user may drag it to.
+inline constexpr int kClientWidth = 697;
+inline constexpr int kClientHeight = 456;
+inline constexpr int kMinWindowWidth = 626;
+inline constexpr int kMinWindowHeight = 455;
+
+// Side buttons and pages share these tags.
+inline constexpr int kTagCleaner = 17;
+inline constexpr int kTagRegistry = 18;
+inline constexpr int kTagTools = 19;
+inline constexpr int kTagOptions = 20;
+inline constexpr int kTagDefrag = 21;
+inline constexpr int kTagHelp = 22;
+inline constexpr int kPageTags[] = {kTagCleaner, kTagRegistry, kTagTools, kTagDefrag};
+inline constexpr int kSideButtonTags[] = {kTagCleaner, kTagRegistry, kTagTools, kTagDefrag, kTagOptions, kTagHelp};
+
+// The program's own window messages.
+inline constexpr unsigned kWmShowMain = 21509;
+inline constexpr unsigned kWmTrayIcon = 21510;
+inline constexpr unsigned kWmAutoClean = 21511;
+inline constexpr unsigned kWmCleanProgress = 21512;
+inline constexpr unsigned kWmCleanDone = 21513;
+inline constexpr unsigned kWmCleanPrepared = 21552;
+inline constexpr unsigned kWmScanSectionDone = 25619;
+inline constexpr unsigned kWmScanDone = 25620;
+inline constexpr unsigned kWmUnattendedDefrag = 25638;
+inline constexpr unsigned kWmUnattendedRegistryReport = 25639;
+
+inline constexpr std::string_view kUnsupportedSystemLine =
+    "The software does not support the current Windows system!";
+
+// Saving the cleaning log.
+inline constexpr std::string_view kSaveLogTitle = "Save as Text";
+inline constexpr std::string_view kSaveLogFilter = "Text files (*.txt)|*.txt";
+inline constexpr std::string_view kOverwriteQuestionTail = " has existed,overite it?";
+// The chosen name with ".txt" appended unless its extension is exactly ".txt".
+std::string LogFileNameFor(std::string_view chosen);
+// The file's text: two header lines, an empty line, then the log lines; CRLF endings.
+std::string LogFileText(const std::vector<std::string>& log_lines);
+
+// Where a mouse press on a tree landed.
+enum class TreeHit { Nowhere, Label, StateIcon, Other };
+
+class MainWindowView {
+ public:
+  virtual ~MainWindowView() = default;
+
+  // Pages: selected side buttons are drawn white, the others in the face colour.
+  virtual void SetSideButtonSelected(int tag, bool selected) = 0;
+  virtual void SetPageVisible(int tag, bool visible) = 0;
+
+  // Trees. The view shows the controller's models (CleanItems(), Sections()); it is told
+  // when nodes were added and when check marks changed. Expanded state lives in the view.
+  virtual void RebuildTree(Tree tree) = 0;
+  virtual void RefreshTreeChecks(Tree tree) = 0;
+  virtual bool IsNodeExpanded(Tree tree, NodeId id) = 0;
+  virtual void ExpandNode(Tree tree, NodeId id) = 0;
+  virtual void ScrollCleanTreeToTop() = 0;
+
+  // Cleaner page.
+  virtual void SetFastModeChecked(bool checked) = 0;
+  virtual std::vector<std::string> LogLines() = 0;
+  // Registry page.
+  virtual void SetRegistryStatusText(std::string_view text) = 0;
+  // Tools and defrag pages.
+  virtual void HideWindowsBackupButton() = 0;
+  virtual void DisableAnalyzeRegistry() = 0;
+  virtual void ClearDefragSizeLabels() = 0;
+  virtual void AddDefragRow(std::string_view text) = 0;
+
+  // The window itself.
+  virtual std::optional<int> WindowShowCommand() = 0;
+  virtual core::WindowBounds CurrentWindowBounds() = 0;
+  virtual core::ScreenSize GetScreenSize() = 0;
+  virtual void SetWindowBounds(const core::WindowBounds& bounds) = 0;
+  virtual void MaximiseWindow() = 0;
+  virtual void RestoreAndShowWindow() = 0;
+  virtual void PostToSelf(unsigned message) = 0;
+  virtual void CloseWindow() = 0;
+
+  // Questions and dialogs, all modal.
+  virtual bool AskYesNo(std::string_view question) = 0;  // "No" is the default button
+  virtual void ShowError(std::string_view message) = 0;
+  // A save dialog; nothing when the user cancels. The filter is "Description|*.ext".
+  virtual std::optional<std::string> ChooseSaveFile(std::string_view title, std::string_view filter) = 0;
+  virtual void ShowAboutBox() = 0;
+  virtual void ShowCustomListEditor() = 0;
+  virtual void ShowOptionsDialog() = 0;
+  virtual void PopupHelpMenu() = 0;
+};
+
+// TfrmMain's state without the window. Also what the settings store sees of the window.
+class MainWindow final : private core::SettingsView {
+ public:
+  // `args` are the command-line arguments after the program name.
+  MainWindow(platform::Platform platform, core::SettingsStore& store, MainWindowView& view,
+             std::vector<std::string> args);
+
+  // Life cycle, in the order the window goes through it.
+  void FormCreate();
+  void FormShow();
+  // Runs its steps at the first activation only: later activations (after a dialog
+  // closes) must not move the window back to the bounds loaded at start.
+  void FormActivate();
+  void FormClose();
+  // WM_QUERYENDSESSION: true lets Windows end the session.
+  bool QueryEndSession();
+  // WM_SHOWMAIN from another program.
+  void ShowMainWindow();
+
+  // Side buttons.
+  void FlatButtonClick(int tag);
+  void OptionsClick();
+  void HelpClick();
+  int SelectedPage() const { return selected_page_; }
+
+  // Trees.
+  void CleanTreeMouseDown(std::optional<NodeId> node, TreeHit hit);
+  void SectionTreeMouseDown(std::optional<NodeId> node, TreeHit hit);
+  static constexpr bool SectionTreeMayCollapse() { return false; }
+  const cleaning::CleanItemTree& CleanItems() const { return clean_items_; }
+  const regscan::SectionTree& Sections() const { return sections_; }
+  const core::CheckTree& TreeOf(Tree tree) const;
+
+  // Cleaner page.
+  void FastModeClick(bool checked);
+  void TestClick();
+  void CleanClick();
+  bool CanSaveLog();
+  void SaveLogClick();
+
+  // Registry, tools and defrag pages: the buttons that already exist.
+  void ScanClick();
+
+  // Help menu and title strip.
+  void OpenHelpPage();
+  void OpenHomePage();
+  void OpenUpdatePage();
+  void AboutClick();
+
+  // Messages that later features handle; here they are accepted and ignored.
+  void AutoCleanMessage();
+  void UnattendedDefragMessage();
+  void UnattendedRegistryReportMessage();
+
+  // State, for the window and the tests.
+  const std::vector<std::string>& SelectedItems() const { return selected_items_; }
+  int RunMode() const { return run_mode_; }
+  bool RunBusy() const { return run_busy_; }
+  bool ClearSwitch() const { return clear_switch_; }
+  bool AutoMode() const { return auto_mode_; }
+  std::uint8_t OsCode() const { return os_code_; }
+  bool IsWow64() const { return is_wow64_; }
+  bool AnalyzeRegistryEnabled() const { return analyze_enabled_; }
+  const std::vector<std::string>& HiveFiles() const { return hive_files_; }
+
+ private:
+  // core::SettingsView
+  void UncheckAllItems() override;
+  void CheckItemByName(std::string_view name) override;
+  std::vector<std::string> CheckedItemNames() override;
+  std::size_t TopLevelCount(Tree tree) override;
+  int TopLevelImageIndex(Tree tree, std::size_t i) override;
+  bool IsTopLevelExpanded(Tree tree, std::size_t i) override;
+  void ExpandTopLevel(Tree tree, std::size_t i) override;
+  std::size_t SectionNodeCount() override;
+  int SectionNodeImageIndex(std::size_t i) override;
+  bool IsSectionNodeChecked(std::size_t i) override;
+  void SetSectionNodeChecked(std::size_t i, bool checked) override;
+  std::optional<int> WindowShowCommand() override;
+  core::WindowBounds CurrentWindowBounds() override;
+  core::ScreenSize GetScreenSize() override;
+
+  std::string FirstArg() const;
+  void SaveSettingsReportingErrors();
+  void OpenUrl(std::string_view url);
+
+  // Hooks for features that arrive later (tray, boss key, schedule, runs, scans, hives).
+  void SetTrayIcon() {}
+  void RegisterBossKey() {}
+  void UnregisterBossKey() {}
+  void ShowHiddenBrowserWindows() {}
+  void MinimiseToTray() {}
+  void ArmScheduleTimer() {}
+  void StartCleanRun(int /*run_kind*/) {}
+  void CancelCleanRun() {}
+  void CancelScan() {}
+  void LoadHiveList() {}
+
+  platform::Platform platform_;
+  core::SettingsStore& store_;
+  MainWindowView& view_;
+  std::vector<std::string> args_;
+  cleaning::CleanItemTree clean_items_;
+  regscan::SectionTree sections_;
+  std::vector<NodeId> section_walk_;
+
+  std::vector<std::string> selected_items_;
+  int selected_page_ = 0;
+  int run_mode_ = 0;
+  bool run_busy_ = false;
+  bool scan_busy_ = false;
+  int clean_bar_step_ = 0;
+  int scan_bar_step_ = 10;
+  bool boss_hidden_ = false;
+  bool clear_switch_ = false;
+  bool auto_mode_ = false;
+  bool activated_ = false;
+  std::uint8_t os_code_ = 0;
+  bool is_wow64_ = false;
+  bool analyze_enabled_ = true;
+  std::vector<std::string> hive_names_;
+  std::vector<std::string> hive_files_;
+};
+
+}  // namespace norvik::app

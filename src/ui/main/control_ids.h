@@ -1,0 +1,65 @@
+#pragma once
+// Control identifiers of the main window. The GUI tests find controls by these too, so
+// they stay free of Windows headers.
+
+namespace norvik::ui::ids {
+
+// Side buttons: 1000 + their tag. Pages (group boxes): 1100 + their tag.
+inline constexpr int kSideButtonBase = 1000;
+inline constexpr int kPageBase = 1100;
+inline constexpr int SideButton(int tag) { return kSideButtonBase + tag; }
+inline constexpr int Page(int tag) { return kPageBase + tag; }
+
+// Title strip.
+inline constexpr int kTitleImage = 1601;    // imgTitle
+inline constexpr int kTitleIcon = 1602;     // Image1
+inline constexpr int kTitle = 1603;         // lTitle
+inline constexpr int kTitleHint = 1604;     // lTitleHint
+inline constexpr int kUpdateLink = 1605;    // lUpdate
+
+// Cleaner page.
+inline constexpr int kCleanItems = 1201;    // tvCleanItems
+inline constexpr int kLog = 1202;           // lMain
+inline constexpr int kCleanProgress = 1203; // ProgressBar1
+inline constexpr int kTest = 1204;          // bTest
+inline constexpr int kClean = 1205;         // bClean
+inline constexpr int kFastMode = 1206;      // cbFastMode
+
+// Registry page.
+inline constexpr int kSections = 1301;      // tvRegistry
+inline constexpr int kRegistryData = 1302;  // lvRegistryData
+inline constexpr int kScan = 1303;          // bScan
+inline constexpr int kScanTitle = 1304;     // lScanTitle
+inline constexpr int kStatusBar = 1305;     // lStatusBar
+inline constexpr int kFixErrors = 1306;     // bFixErrors
+inline constexpr int kRestoreRegistry = 1307;  // bRestoreRegistry
+inline constexpr int kKeyDisplay = 1308;    // Memo1
+inline constexpr int kScanProgress = 1309;  // the scan's progress bar
+
+// Tools page.
+inline constexpr int kStartupList = 1401;
+inline constexpr int kStartup = 1402;       // bStartup
+inline constexpr int kDeleteEntry = 1403;   // bDeleteEntry
+inline constexpr int kSelectAll = 1404;     // bSelectAll
+inline constexpr int kSelectNone = 1405;    // bSelectNone
+inline constexpr int kViewHistory = 1406;   // bViewHistory
+inline constexpr int kBackupFullRegistry = 1407;  // bBackupFullRegistry
+inline constexpr int kWindowsBackup = 1408; // bWindowsBackup
+
+// Defrag page.
+inline constexpr int kHiveList = 1501;      // lvMain
+inline constexpr int kAnalyzeRegistry = 1502;  // bAnalyzeRegistry
+inline constexpr int kDefragRegistry = 1503;   // bDefragRegistry
+inline constexpr int kCurrentRegistrySize = 1504;
+inline constexpr int kNewRegistrySize = 1505;
+inline constexpr int kSizeReduction = 1506;
+inline constexpr int kCompactPercent = 1507;
+
+// Menu commands.
+inline constexpr int kMenuOnlineHelp = 1701;
+inline constexpr int kMenuHomepage = 1702;
+inline constexpr int kMenuCheckForUpdate = 1703;
+inline constexpr int kMenuAbout = 1704;
+inline constexpr int kMenuSaveLog = 1705;
+
+}  // namespace norvik::ui::ids

@@ -1,0 +1,256 @@
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "app/main_window.h"
+#include "fakes/main_window_view.h"
+#include "platform/sim/sim_files.h"
+#include "platform/sim/sim_ini_files.h"
+#include "platform/sim/sim_machine.h"
+#include "platform/sim/sim_system.h"
+
+namespace norvik::app {
+namespace {
+
+using Names = std::vector<std::string>;
+constexpr const char* kIni = "C:\\Norvik\\options.ini";
+
+// One program start on the simulated machine: the store, the fake window and the controller.
+struct Session {
+  Session(platform::sim::SimMachine& m, Names args = {})
+      : store(m.platform().ini, m.platform().system), window(m.platform(), store, view, std::move(args)) {}
+  void Start() {
+    window.FormCreate();
+    window.FormShow();
+    window.FormActivate();
+  }
+  NodeId Node(Tree tree, const std::string& name) {
+    const auto& t = window.TreeOf(tree);
+    for (NodeId id = 0; id < t.size(); ++id) {
+      const bool match = tree == Tree::CleanItems ? window.CleanItems().Name(id) == name : t.node(id).text == name;
+      if (match) return id;
+    }
+    ADD_FAILURE() << "no node " << name;
+    return 0;
+  }
+  void ClickState(Tree tree, const std::string& name) {
+    if (tree == Tree::CleanItems) {
+      window.CleanTreeMouseDown(Node(tree, name), TreeHit::StateIcon);
+    } else {
+      window.SectionTreeMouseDown(Node(tree, name), TreeHit::StateIcon);
+    }
+  }
+  core::SettingsStore store;
+  FakeMainWindowView view;
+  MainWindow window;
+};
+
+class MainWindowTest : public ::testing::Test {
+ protected:
+  platform::sim::SimMachine machine;
+  std::string Stored(std::string_view section, std::string_view key) {
+    return machine.ini().GetString(kIni, section, key, "<missing>");
+  }
+};
+
+TEST_F(MainWindowTest, FreshStartShowsTheCleanerPageCentredWithDefaults) {
+  Session s(machine);
+  s.Start();
+  EXPECT_EQ(s.view.VisiblePages(), std::vector<int>{kTagCleaner});
+  EXPECT_EQ(s.view.SelectedButtons(), std::vector<int>{kTagCleaner});
+  EXPECT_EQ(s.view.registry_status, "");
+  EXPECT_EQ(s.view.fast_mode, true);
+  EXPECT_TRUE(s.window.CleanItems().CheckedNames().empty());
+  for (NodeId id : s.window.CleanItems().tree().TopLevel()) {
+    EXPECT_TRUE(s.view.IsNodeExpanded(Tree::CleanItems, id)) << "every group expanded";
+  }
+  EXPECT_TRUE(s.view.IsNodeExpanded(Tree::RegistrySections, s.Node(Tree::RegistrySections, "Files and Folders")));
+  for (NodeId id = 0; id < s.window.Sections().tree().size(); ++id) {
+    EXPECT_EQ(s.window.Sections().tree().node(id).state, core::kTicked);
+  }
+  EXPECT_EQ(s.view.bounds.left, (1024 - 713) / 2);
+  EXPECT_EQ(s.view.bounds.top, (768 - 495) / 2);
+  EXPECT_EQ(s.view.bounds.width, 713);
+  EXPECT_FALSE(s.view.maximised);
+  EXPECT_TRUE(s.view.defrag_rows.empty());
+  EXPECT_TRUE(s.window.AnalyzeRegistryEnabled());
+  EXPECT_TRUE(s.view.posted.empty());
+}
+
+TEST_F(MainWindowTest, SideButtonsSwitchPagesOrOpenTheirDialogs) {
+  Session s(machine);
+  s.Start();
+  for (int tag : {kTagRegistry, kTagTools, kTagDefrag, kTagCleaner, kTagDefrag}) {
+    s.window.FlatButtonClick(tag);
+    EXPECT_EQ(s.view.VisiblePages(), std::vector<int>{tag});
+    EXPECT_EQ(s.view.SelectedButtons(), std::vector<int>{tag});
+    EXPECT_EQ(s.window.SelectedPage(), tag);
+  }
+  s.window.OptionsClick();
+  s.window.HelpClick();
+  s.window.AboutClick();
+  EXPECT_EQ(s.view.dialogs, (Names{"options", "help menu", "about"}));
+  EXPECT_EQ(s.view.VisiblePages(), std::vector<int>{kTagDefrag}) << "dialogs leave the page alone";
+}
+
+TEST_F(MainWindowTest, SecondStartRestoresTicksExpansionSectionsAndBounds) {
+  {
+    Session first(machine);
+    first.Start();
+    first.ClickState(Tree::CleanItems, "Windows - Start Run");
+    first.ClickState(Tree::CleanItems, "Google Chrome");
+    first.ClickState(Tree::RegistrySections, "HKEY_USERS");
+    first.ClickState(Tree::RegistrySections, "Empty Keys");
+    first.view.expanded.erase({Tree::CleanItems, first.Node(Tree::CleanItems, "Opera")});
+    first.view.bounds = {40, 30, 800, 520};
+    first.window.FastModeClick(false);
+    first.window.FormClose();
+    EXPECT_TRUE(first.view.errors.empty());
+  }
+  EXPECT_EQ(Stored("NodeSelected", "SelectedCount"), "11");
+  EXPECT_EQ(Stored("FirstNodeExpand", "4"), "0");
+  EXPECT_EQ(Stored("TreeViewNodeCheck", "6"), "0");
+  EXPECT_EQ(Stored("TreeViewNodeCheck", "2"), "1");
+
+  Session second(machine);
+  second.Start();
+  Names selected;
+  second.window.CleanItems().CollectSelectedItems(selected);
+  EXPECT_EQ(selected.size(), 9u);
+  EXPECT_EQ(selected.front(), "Windows - Start Run");
+  EXPECT_TRUE(second.window.CleanItems().IsGroupChecked("Google Chrome"));
+  EXPECT_FALSE(second.view.IsNodeExpanded(Tree::CleanItems, second.Node(Tree::CleanItems, "Opera")));
+  EXPECT_TRUE(second.view.IsNodeExpanded(Tree::CleanItems, second.Node(Tree::CleanItems, "Netscape")));
+  const auto& sections = second.window.Sections().tree();
+  EXPECT_EQ(sections.node(second.Node(Tree::RegistrySections, "HKEY_USERS")).state, core::kUnticked);
+  EXPECT_EQ(sections.node(second.Node(Tree::RegistrySections, "Empty Keys")).state, core::kUnticked);
+  EXPECT_EQ(sections.node(second.Node(Tree::RegistrySections, "Fonts Section")).state, core::kTicked);
+  EXPECT_EQ(second.view.bounds.left, 40);
+  EXPECT_EQ(second.view.bounds.height, 520);
+  EXPECT_EQ(second.view.fast_mode, false);
+
+  // A maximised window comes back maximised instead of at its bounds.
+  second.view.show_command = 3;
+  second.window.FormClose();
+  Session third(machine);
+  third.Start();
+  EXPECT_TRUE(third.view.maximised);
+}
+
+TEST_F(MainWindowTest, TreeClicksOnlyActOnStateIconsAndTheNewListLabel) {
+  Session s(machine);
+  s.Start();
+  const NodeId new_list = s.Node(Tree::CleanItems, "Custom Lists - <New List>");
+  s.window.CleanTreeMouseDown(new_list, TreeHit::Label);
+  EXPECT_EQ(s.view.dialogs, Names{"custom list"});
+  s.window.CleanTreeMouseDown(new_list, TreeHit::StateIcon);
+  s.window.CleanTreeMouseDown(s.Node(Tree::CleanItems, "Windows - Clipboard"), TreeHit::Label);
+  s.window.CleanTreeMouseDown(s.Node(Tree::CleanItems, "Opera"), TreeHit::Other);
+  s.window.CleanTreeMouseDown(std::nullopt, TreeHit::Nowhere);
+  s.window.SectionTreeMouseDown(s.Node(Tree::RegistrySections, "Shortcuts"), TreeHit::Label);
+  EXPECT_EQ(s.view.dialogs, Names{"custom list"});
+  EXPECT_EQ(s.window.CleanItems().CheckedNames(), (Names{"Custom Lists", "Custom Lists - <New List>"}));
+  EXPECT_EQ(s.window.Sections().tree().node(s.Node(Tree::RegistrySections, "Shortcuts")).state, core::kTicked);
+  EXPECT_FALSE(MainWindow::SectionTreeMayCollapse());
+}
+
+TEST_F(MainWindowTest, LogIsSavedAsTextWithHeaderAndOverwriteQuestion) {
+  struct Case { const char* chosen; const char* written; };
+  for (const Case& c : {Case{"C:\\log.TXT", "C:\\log.TXT.txt"}, Case{"C:\\log", "C:\\log.txt"},
+                        Case{"C:\\my.logs\\run", "C:\\my.logs\\run.txt"}, Case{"C:\\run.txt", "C:\\run.txt"}}) {
+    EXPECT_EQ(LogFileNameFor(c.chosen), c.written);
+  }
+
+  Session s(machine);
+  s.Start();
+  EXPECT_FALSE(s.window.CanSaveLog());
+  s.window.SaveLogClick();
+  EXPECT_TRUE(s.view.dialogs.empty()) << "nothing to save, no dialog";
+
+  s.view.log = {"Windows - Start Run", "Total: 0 items"};
+  s.view.save_name = "C:\\Data\\run";
+  ASSERT_TRUE(s.window.CanSaveLog());
+  s.window.SaveLogClick();
+  EXPECT_EQ(s.view.dialogs, Names{"Save as Text|Text files (*.txt)|*.txt"});
+  EXPECT_EQ(machine.ReadFile("C:\\Data\\run.txt"), std::nullopt) << "missing folder: nothing written";
+  EXPECT_EQ(s.view.errors, Names{"Unable to write to C:\\Data\\run.txt"});
+
+  machine.MakeFolder("C:\\Data");
+  s.window.SaveLogClick();
+  EXPECT_EQ(machine.ReadFile("C:\\Data\\run.txt"),
+            "This file was generated by Norvik Cleaner\r\nVisit " + std::string(kHomePageUrl) +
+                " for the latest version\r\n\r\nWindows - Start Run\r\nTotal: 0 items\r\n");
+  EXPECT_TRUE(s.view.questions.empty());
+
+  s.view.log = {"second"};
+  s.window.SaveLogClick();
+  EXPECT_EQ(s.view.questions, Names{"C:\\Data\\run.txt has existed,overite it?"});
+  EXPECT_NE(machine.ReadFile("C:\\Data\\run.txt")->find("Start Run"), std::string::npos) << "No keeps the file";
+  s.view.answer_yes = true;
+  s.window.SaveLogClick();
+  EXPECT_EQ(machine.ReadFile("C:\\Data\\run.txt")->find("Start Run"), std::string::npos);
+}
+
+TEST_F(MainWindowTest, WindowsVersionDecidesBackupButtonAndDefragPage) {
+  struct Case { platform::OsVersion version; bool backup_hidden, analyze; };
+  const Case cases[] = {
+      {{4, 10, 2222, 1, ""}, true, false},   // 98
+      {{4, 90, 3000, 1, ""}, true, false},   // Me
+      {{5, 1, 2600, 2, ""}, false, true},    // XP
+      {{6, 1, 7601, 2, ""}, false, true},    // 7
+  };
+  for (const auto& c : cases) {
+    machine.system().SetVersion(c.version);
+    Session s(machine);
+    s.Start();
+    EXPECT_EQ(s.view.backup_hidden, c.backup_hidden) << c.version.minor;
+    EXPECT_EQ(s.window.AnalyzeRegistryEnabled(), c.analyze) << c.version.minor;
+    EXPECT_EQ(s.view.analyze_disabled, !c.analyze);
+    EXPECT_EQ(s.view.defrag_rows, c.analyze ? Names{} : Names{std::string(kUnsupportedSystemLine)});
+  }
+}
+
+TEST_F(MainWindowTest, CommandLineSwitchesPostTheirMessagesOnce) {
+  struct Case { const char* arg; std::vector<unsigned> posted; bool clear, auto_mode; };
+  const Case cases[] = {
+      {"/clear", {kWmAutoClean}, true, false},
+      {"/Auto", {}, false, false},  // StartClean is off by default
+      {"/auto", {}, false, false},
+      {"/REGSCAN", {kWmUnattendedRegistryReport}, false, true},
+      {"/regdefrag", {kWmUnattendedDefrag}, false, true},
+  };
+  for (const auto& c : cases) {
+    Session s(machine, {c.arg});
+    s.Start();
+    s.window.FormActivate();  // after a dialog: nothing runs twice
+    EXPECT_EQ(s.view.posted, c.posted) << c.arg;
+    EXPECT_EQ(s.window.ClearSwitch(), c.clear) << c.arg;
+    EXPECT_EQ(s.window.AutoMode(), c.auto_mode) << c.arg;
+  }
+  ASSERT_TRUE(machine.ini().WriteString(kIni, "SChedule", "StartClean", "1"));
+  Session s(machine, {"/Auto"});
+  s.Start();
+  EXPECT_EQ(s.view.posted, std::vector<unsigned>{kWmAutoClean});
+}
+
+TEST_F(MainWindowTest, LogOffSavesAndClosesAndWriteFailuresAreShown) {
+  Session s(machine);
+  s.Start();
+  s.ClickState(Tree::CleanItems, "Windows - Clipboard");
+  EXPECT_TRUE(s.window.QueryEndSession());
+  EXPECT_EQ(s.view.closes, 1);
+  EXPECT_EQ(Stored("NodeSelected", "2"), "Windows - Clipboard");
+
+  s.window.ShowMainWindow();
+  EXPECT_EQ(s.view.restores, 1);
+
+  ASSERT_TRUE(machine.files().SetAttributes(kIni, platform::file_attr::kReadOnly));
+  s.window.FastModeClick(false);
+  s.window.FormClose();
+  EXPECT_EQ(s.view.errors, Names{"Unable to write to C:\\Norvik\\options.ini"});
+}
+
+}  // namespace
+}  // namespace norvik::app
