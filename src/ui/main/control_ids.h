@@ -54,6 +54,8 @@ inline constexpr int kCurrentRegistrySize = 1504;
 inline constexpr int kNewRegistrySize = 1505;
 inline constexpr int kSizeReduction = 1506;
 inline constexpr int kCompactPercent = 1507;
+// The captions of the four sizes above, in the same order.
+inline constexpr int kSizeCaptionBase = 1510;
 
 // Menu commands.
 inline constexpr int kMenuOnlineHelp = 1701;

@@ -1,0 +1,162 @@
+#include "platform/win32/windows_api.h"  // first: tames the A/W macros
+
+#include "ui/main/dialogs.h"
+
+#include <commctrl.h>
+#include <commdlg.h>
+
+#include <exception>
+#include <utility>
+
+#include "app/main_window.h"
+#include "platform/win32/wide_text.h"
+#include "ui/main/gdi_owners.h"
+#include "ui/main/res/resource.h"
+
+namespace norvik::ui {
+namespace {
+
+using platform::win32::Narrow;
+using platform::win32::Wide;
+
+// Longest path the save dialog may hand back (the \\?\ limit).
+constexpr DWORD kMaxPathChars = 32768;
+
+struct AboutState {
+  std::function<void()> open_home_page;
+  unique_gdi title_font;
+};
+
+void ShowDialogError(HWND dialog, const char* what) {
+  const std::wstring text = L"An unexpected error occurred:\n" + Wide(what ? what : "");
+  const std::wstring caption = Wide(app::kProductName);
+  ::MessageBoxW(dialog, text.c_str(), caption.c_str(), MB_OK | MB_ICONERROR);
+}
+
+INT_PTR HandleAbout(HWND dialog, UINT message, WPARAM wparam, LPARAM lparam) {
+  switch (message) {
+    case WM_INITDIALOG: {
+      auto* state = reinterpret_cast<AboutState*>(lparam);
+      ::SetWindowLongPtrW(dialog, DWLP_USER, lparam);
+      ::SetWindowTextW(dialog, (L"About " + Wide(app::kProductName)).c_str());
+      ::SetDlgItemTextW(dialog, IDC_ABOUT_TITLE, Wide(app::kProductName).c_str());
+      ::SetDlgItemTextW(dialog, IDC_ABOUT_VERSION, (L"Version " + Wide(app::kVersionText)).c_str());
+      const std::wstring url = Wide(app::kHomePageUrl);
+      // No href: the click handler knows the address, and some link controls show an
+      // href attribute as plain text.
+      ::SetDlgItemTextW(dialog, IDC_ABOUT_LINK, (L"<a>" + url + L"</a>").c_str());
+      // The title in a larger, bold cut of the dialog's own font.
+      LOGFONTW font{};
+      if (::GetObjectW(reinterpret_cast<HGDIOBJ>(::SendMessageW(dialog, WM_GETFONT, 0, 0)), sizeof(font), &font)) {
+        font.lfWeight = FW_BOLD;
+        font.lfHeight = font.lfHeight * 3 / 2;
+        state->title_font.reset(::CreateFontIndirectW(&font));
+        ::SendDlgItemMessageW(dialog, IDC_ABOUT_TITLE, WM_SETFONT,
+                              reinterpret_cast<WPARAM>(state->title_font.get()), FALSE);
+      }
+      // Enter closes the box rather than following the link.
+      ::SetFocus(::GetDlgItem(dialog, IDOK));
+      return FALSE;
+    }
+    case WM_NOTIFY: {
+      const auto& header = *reinterpret_cast<const NMHDR*>(lparam);
+      if (header.idFrom == IDC_ABOUT_LINK && (header.code == NM_CLICK || header.code == NM_RETURN)) {
+        auto* state = reinterpret_cast<AboutState*>(::GetWindowLongPtrW(dialog, DWLP_USER));
+        if (state != nullptr && state->open_home_page) state->open_home_page();
+        return TRUE;
+      }
+      break;
+    }
+    case WM_COMMAND:
+      if (LOWORD(wparam) == IDOK || LOWORD(wparam) == IDCANCEL) {
+        ::EndDialog(dialog, LOWORD(wparam));
+        return TRUE;
+      }
+      break;
+    default:
+      break;
+  }
+  return FALSE;
+}
+
+INT_PTR CALLBACK AboutProc(HWND dialog, UINT message, WPARAM wparam, LPARAM lparam) {
+  try {
+    return HandleAbout(dialog, message, wparam, lparam);
+  } catch (const std::exception& error) {
+    ShowDialogError(dialog, error.what());
+  } catch (...) {
+    ShowDialogError(dialog, "unknown error");
+  }
+  return FALSE;
+}
+
+struct PlaceholderText {
+  std::wstring caption;
+  std::wstring text;
+};
+
+INT_PTR CALLBACK PlaceholderProc(HWND dialog, UINT message, WPARAM wparam, LPARAM lparam) {
+  switch (message) {
+    case WM_INITDIALOG: {
+      const auto* texts = reinterpret_cast<const PlaceholderText*>(lparam);
+      ::SetWindowTextW(dialog, texts->caption.c_str());
+      ::SetDlgItemTextW(dialog, IDC_PLACEHOLDER_TEXT, texts->text.c_str());
+      return TRUE;
+    }
+    case WM_COMMAND:
+      if (LOWORD(wparam) == IDOK || LOWORD(wparam) == IDCANCEL) {
+        ::EndDialog(dialog, LOWORD(wparam));
+        return TRUE;
+      }
+      break;
+    default:
+      break;
+  }
+  return FALSE;
+}
+
+}  // namespace
+
+std::wstring DialogFilter(std::string_view filter) {
+  std::wstring result = Wide(filter);
+  for (wchar_t& c : result) {
+    if (c == L'|') c = L'\0';
+  }
+  // One NUL ends the last part, a second ends the list.
+  result.push_back(L'\0');
+  result.push_back(L'\0');
+  return result;
+}
+
+std::optional<std::string> ChooseSaveFile(HWND owner, std::string_view title, std::string_view filter) {
+  const std::wstring wide_title = Wide(title);
+  const std::wstring wide_filter = DialogFilter(filter);
+  std::wstring path(kMaxPathChars, L'\0');
+  OPENFILENAMEW ofn{};
+  ofn.lStructSize = sizeof(ofn);
+  ofn.hwndOwner = owner;
+  ofn.lpstrFilter = wide_filter.c_str();
+  ofn.nFilterIndex = 1;
+  ofn.lpstrFile = path.data();
+  ofn.nMaxFile = kMaxPathChars;
+  ofn.lpstrTitle = wide_title.c_str();
+  // No default extension and no overwrite prompt: the caller decides both.
+  ofn.Flags = OFN_EXPLORER | OFN_HIDEREADONLY | OFN_PATHMUSTEXIST | OFN_NOCHANGEDIR;
+  if (!::GetSaveFileNameW(&ofn)) return std::nullopt;
+  path.resize(wcsnlen(path.c_str(), path.size()));
+  return Narrow(path);
+}
+
+void ShowAboutBox(HINSTANCE instance, HWND owner, std::function<void()> open_home_page) {
+  AboutState state{std::move(open_home_page), unique_gdi()};
+  ::DialogBoxParamW(instance, MAKEINTRESOURCEW(IDD_ABOUT), owner, AboutProc,
+                    reinterpret_cast<LPARAM>(&state));
+}
+
+void ShowPlaceholderDialog(HINSTANCE instance, HWND owner, std::wstring_view caption, std::wstring_view text) {
+  PlaceholderText texts{std::wstring(caption), std::wstring(text)};
+  ::DialogBoxParamW(instance, MAKEINTRESOURCEW(IDD_PLACEHOLDER), owner, PlaceholderProc,
+                    reinterpret_cast<LPARAM>(&texts));
+}
+
+}  // namespace norvik::ui

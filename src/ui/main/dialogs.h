@@ -1,0 +1,26 @@
+#pragma once
+// The main window's modal dialogs and the system's save dialog.
+
+#include "platform/win32/windows_api.h"
+
+#include <functional>
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace norvik::ui {
+
+// "Description|*.ext[|Description|*.ext...]" in the form the common dialogs take:
+// NUL between the parts and two NULs at the end.
+std::wstring DialogFilter(std::string_view filter);
+
+// The system's save dialog; the chosen path (UTF-8), or nothing when cancelled.
+std::optional<std::string> ChooseSaveFile(HWND owner, std::string_view title, std::string_view filter);
+
+// The About box; a click on its link calls `open_home_page`.
+void ShowAboutBox(HINSTANCE instance, HWND owner, std::function<void()> open_home_page);
+
+// A stand-in for an editor this build does not have yet: a caption, one line, OK.
+void ShowPlaceholderDialog(HINSTANCE instance, HWND owner, std::wstring_view caption, std::wstring_view text);
+
+}  // namespace norvik::ui
