@@ -1,9 +1,10 @@
 #!/usr/bin/env bash
-# Sets up a Debian machine, builds the Windows program and runs it under Wine in the
-# project's own prefix (build/wineprefix).
+# Sets up a Debian machine, builds norvik.exe and runs it under Wine in the project's
+# own prefix (build/wineprefix).
 #   With $DISPLAY: shows the program there and waits until it is closed.
-#   Without:       runs it on a virtual display (Xvfb), saves a screenshot to
-#                  build/screenshots/, closes it again and prints the file name.
+#   Without:       runs it on a virtual display (Xvfb) inside a Wine virtual desktop
+#                  (which draws the window frame), saves a screenshot to
+#                  build/screenshots/norvik.png, closes it again and prints the file name.
 #
 # NORVIK_BUILD_DIR  build root (default: <repo>/build)
 set -euo pipefail
@@ -13,11 +14,11 @@ cd "$ROOT"
 source "$ROOT/scripts/lib/wine-prefix.sh"
 
 BUILD_ROOT=${NORVIK_BUILD_DIR:-$ROOT/build}
-# Until the main window exists, the program to show is the platform probe.
-TARGET=norvik_probe
-CAPTION="Norvik Cleaner 3.5 - platform probe"
+TARGET=norvik
+CAPTION="Norvik Cleaner 3.5"
 SHOT_DIR="$BUILD_ROOT/screenshots"
-SHOT="$SHOT_DIR/probe.png"
+SHOT="$SHOT_DIR/norvik.png"
+DESKTOP_SIZE=1024x768
 WINDOW_WAIT=60  # seconds; the first start in a new prefix is the slow one
 
 cleanup() {
@@ -31,7 +32,7 @@ bash "$ROOT/scripts/install-deps.sh"
 echo "building $TARGET (win64)"
 cmake --preset win64 -B "$BUILD_ROOT/win64" </dev/null >/dev/null
 cmake --build "$BUILD_ROOT/win64" --target "$TARGET" -j "$(nproc)" </dev/null
-EXE="$BUILD_ROOT/win64/src/ui/probe/$TARGET.exe"
+EXE="$BUILD_ROOT/win64/src/ui/main/$TARGET.exe"
 [[ -f "$EXE" ]] || { echo "run: $EXE was not built" >&2; exit 1; }
 
 norvik_wine_env "$BUILD_ROOT/wineprefix" "$BUILD_ROOT/wine-home"
@@ -46,15 +47,17 @@ if [[ -n "${DISPLAY:-}" ]]; then
   exit 0
 fi
 
-# Headless: a virtual display of our own.
+# Headless: a virtual display of our own. The virtual desktop is asked for on the command
+# line, not in the prefix's registry, so that a later run on a real display is unchanged.
 norvik_xvfb_start
 echo "virtual display $DISPLAY"
 
-wine "$TARGET.exe" </dev/null >/dev/null 2>&1 &
+wine explorer "/desktop=norvik,$DESKTOP_SIZE" "$TARGET.exe" </dev/null >/dev/null 2>&1 &
 WINE_PID=$!
 found=0
 for _ in $(seq $((WINDOW_WAIT * 2))); do
-  if xwininfo -root -tree 2>/dev/null | grep -qF "\"$CAPTION\""; then
+  # Inside the virtual desktop the program's windows are still X windows with names.
+  if xwininfo -root -tree 2>/dev/null | grep -qF "\"$CAPTION\":"; then
     found=1
     break
   fi

@@ -1,12 +1,15 @@
 #!/usr/bin/env bash
 # Sets up a Debian machine, builds both presets and runs every test suite:
 #   1. native tests (g++, against the simulated Windows);
-#   2. the Windows test binary (mingw-w64) under Wine, in a throw-away prefix.
-# Ends with one line "N passed, N failed" over both suites; exits non-zero when a
+#   2. the Windows test binary (mingw-w64) under Wine, in a throw-away prefix;
+#   3. the GUI tests: norvik.exe driven from another process, in the same prefix and on
+#      the same virtual display; their screenshots end up as PNG in build/screenshots/gui/.
+# Ends with one line "N passed, N failed" over all suites; exits non-zero when a
 # build fails, a suite fails or no test ran at all.
 #
-# NORVIK_BUILD_DIR   build root (default: <repo>/build; the presets' folders live under it)
+# NORVIK_BUILD_DIR    build root (default: <repo>/build; the presets' folders live under it)
 # NORVIK_WINE_TIMEOUT seconds the Windows tests may take (default 900)
+# NORVIK_GUI_TIMEOUT  seconds the GUI tests may take (default 300)
 set -euo pipefail
 
 ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
@@ -16,6 +19,8 @@ source "$ROOT/scripts/lib/wine-prefix.sh"
 BUILD_ROOT=${NORVIK_BUILD_DIR:-$ROOT/build}
 JOBS=$(nproc)
 WINE_TIMEOUT=${NORVIK_WINE_TIMEOUT:-900}
+GUI_TIMEOUT=${NORVIK_GUI_TIMEOUT:-300}
+SUITES=(native wine gui)
 START=$SECONDS
 LOG_DIR=$(mktemp -d /tmp/norvik-test-logs-XXXXXX)
 WINE_ROOT=""
@@ -82,11 +87,44 @@ run_suite() {
   fi
 }
 
-for suite in native wine; do
+for suite in "${SUITES[@]}"; do
   PASSED[$suite]=0
   FAILED[$suite]=0
   STATE[$suite]="not run"
 done
+
+# The GUI suite, in the Wine suite's prefix and virtual display: norvik_gui_tests.exe
+# starts copies of norvik.exe and drives them from outside. Windows open inside a Wine
+# virtual desktop, so that they have frames in the screenshots.
+run_gui_suite() {
+  local exe="$BUILD_ROOT/win64/src/ui/main/norvik.exe" tests="$BUILD_ROOT/win64/tests/norvik_gui_tests.exe"
+  local shots="$WINEPREFIX/drive_c/NorvikShots" out="$BUILD_ROOT/screenshots/gui" dest bmp png
+  section "gui tests"
+  if [[ ! -f "$exe" || ! -f "$tests" ]]; then
+    STATE[gui]="not built"
+    return
+  fi
+  norvik_wine_stop  # the desktop setting takes effect with a fresh wineserver
+  norvik_wine_desktop 1024x768 || echo "gui: no virtual desktop, windows will have no frames"
+  rm -rf "$shots" "$out"
+  mkdir -p "$shots" "$out"
+  norvik_wine_install "$exe" >/dev/null
+  dest=$(norvik_wine_install "$tests")
+  pushd "$dest" >/dev/null
+  NORVIK_EXE='C:\Norvik\norvik.exe' NORVIK_SHOT_DIR='C:\NorvikShots' \
+    run_suite gui "$LOG_DIR/gui.log" timeout --kill-after=10 "$GUI_TIMEOUT" wine norvik_gui_tests.exe
+  popd >/dev/null
+  norvik_wine_stop
+  for bmp in "$shots"/*.bmp; do
+    [[ -f "$bmp" ]] || continue
+    png="$out/$(basename "${bmp%.*}").png"
+    if convert "$bmp" "$png"; then
+      echo "screenshot: $png"
+    else
+      echo "gui: could not convert $bmp"
+    fi
+  done
+}
 
 section "dependencies"
 bash "$ROOT/scripts/install-deps.sh"
@@ -113,26 +151,30 @@ if build_preset win64; then
     run_suite wine "$LOG_DIR/wine.log" \
       timeout --kill-after=10 "$WINE_TIMEOUT" wine norvik_wine_tests.exe
     popd >/dev/null
+    run_gui_suite
   else
     STATE[wine]="virtual display or prefix set-up failed"
+    STATE[gui]=${STATE[wine]}
   fi
-
-  # GUI smoke tests under Xvfb go here: they reuse this prefix, start the program on
-  # a virtual display, check control texts and save screenshots under build/.
-
   norvik_wine_stop
+else
+  STATE[wine]="build failed"
+  STATE[gui]="build failed"
 fi
 
 section "summary"
-total_passed=$((PASSED[native] + PASSED[wine]))
-total_failed=$((FAILED[native] + FAILED[wine]))
-printf 'native tests: %s passed, %s failed (%s)\n' "${PASSED[native]}" "${FAILED[native]}" "${STATE[native]}"
-printf 'wine tests:   %s passed, %s failed (%s)\n' "${PASSED[wine]}" "${FAILED[wine]}" "${STATE[wine]}"
+total_passed=0
+total_failed=0
+for suite in "${SUITES[@]}"; do
+  total_passed=$((total_passed + PASSED[$suite]))
+  total_failed=$((total_failed + FAILED[$suite]))
+  printf '%-13s %s passed, %s failed (%s)\n' "$suite tests:" "${PASSED[$suite]}" "${FAILED[$suite]}" "${STATE[$suite]}"
+done
 elapsed=$((SECONDS - START))
 printf 'time: %dm%02ds\n' $((elapsed / 60)) $((elapsed % 60))
 
 status=0
-for suite in native wine; do
+for suite in "${SUITES[@]}"; do
   [[ "${STATE[$suite]}" == ok ]] || status=1
 done
 if ((total_passed + total_failed == 0)); then

@@ -30,7 +30,20 @@ norvik_wine_init() {
     }
     wineserver -w
   fi
+  norvik_wine_fonts
   norvik_wine_seal
+}
+
+# Debian's Wine does not look in its own font folder, so dialogs fall back to other fonts
+# and caption buttons show letters instead of Marlett's symbols. Copies in the prefix's
+# Fonts folder are found (copies, not links: the seal below replaces outside links).
+norvik_wine_fonts() {
+  local fonts="$WINEPREFIX/drive_c/windows/Fonts" font
+  mkdir -p "$fonts"
+  for font in /usr/share/wine/fonts/*.ttf; do
+    [[ -f "$font" && ! -e "$fonts/${font##*/}" ]] && cp "$font" "$fonts/"
+  done
+  return 0
 }
 
 norvik_wine_seal() {
@@ -53,6 +66,19 @@ norvik_wine_install() {
   mkdir -p "$dest"
   cp -f "$1" "$dest/"
   printf '%s\n' "$dest"
+}
+
+# norvik_wine_desktop SIZE: from now on every program of this prefix opens inside one
+# Wine virtual desktop (e.g. 1024x768), where Wine draws the window frames itself; there
+# is no window manager on our virtual displays to draw them otherwise.
+norvik_wine_desktop() {
+  (
+    cd "$WINEPREFIX/drive_c" &&
+      wine reg add 'HKCU\Software\Wine\Explorer' /v Desktop /d Default /f &&
+      wine reg add 'HKCU\Software\Wine\Explorer\Desktops' /v Default /d "$1" /f
+  ) </dev/null >/dev/null 2>&1 || return 1
+  # The desktop is made when the prefix's first window opens: start afresh.
+  norvik_wine_stop
 }
 
 norvik_wine_stop() {

@@ -1,0 +1,313 @@
+#include "gui/gui_driver.h"
+
+#include <iomanip>
+
+#include "app/main_window.h"
+
+namespace norvik::gui {
+namespace {
+
+using ::testing::AssertionFailure;
+using ::testing::AssertionResult;
+using ::testing::AssertionSuccess;
+
+constexpr DWORD kStartTimeoutMs = 30000;
+constexpr DWORD kCloseTimeoutMs = 20000;
+
+// Memory inside the other process, for messages whose lParam is a pointer.
+class RemoteMemory {
+ public:
+  RemoteMemory(HANDLE process, SIZE_T size)
+      : process_(process),
+        address_(static_cast<char*>(::VirtualAllocEx(process, nullptr, size, MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE))) {}
+  RemoteMemory(const RemoteMemory&) = delete;
+  RemoteMemory& operator=(const RemoteMemory&) = delete;
+  ~RemoteMemory() {
+    if (address_) ::VirtualFreeEx(process_, address_, 0, MEM_RELEASE);
+  }
+  explicit operator bool() const { return address_ != nullptr; }
+  char* at(SIZE_T offset) const { return address_ + offset; }
+  LPARAM lparam(SIZE_T offset = 0) const { return reinterpret_cast<LPARAM>(at(offset)); }
+
+  template <class T>
+  bool Write(const T& value, SIZE_T offset = 0) const {
+    return ::WriteProcessMemory(process_, at(offset), &value, sizeof value, nullptr) != 0;
+  }
+  bool ReadFrom(const void* remote, void* out, SIZE_T size) const {
+    return ::ReadProcessMemory(process_, remote, out, size, nullptr) != 0;
+  }
+  template <class T>
+  bool Read(T& value, SIZE_T offset = 0) const { return ReadFrom(at(offset), &value, sizeof value); }
+
+ private:
+  HANDLE process_;
+  char* address_;
+};
+
+HWND FindMainWindowOf(DWORD process_id) {
+  const std::wstring window_class = Widen(app::kWindowClassName);
+  for (HWND w = ::FindWindowExW(nullptr, nullptr, window_class.c_str(), nullptr); w;
+       w = ::FindWindowExW(nullptr, w, window_class.c_str(), nullptr)) {
+    DWORD owner = 0;
+    ::GetWindowThreadProcessId(w, &owner);
+    if (owner == process_id) return w;
+  }
+  return nullptr;
+}
+
+struct ControlSearch {
+  int id;
+  HWND found;
+};
+
+BOOL CALLBACK MatchControlId(HWND child, LPARAM param) {
+  auto* search = reinterpret_cast<ControlSearch*>(param);
+  if (::GetDlgCtrlID(child) != search->id) return TRUE;
+  search->found = child;
+  return FALSE;
+}
+
+bool WriteWholeFile(const std::wstring& file, const std::vector<BYTE>& bytes) {
+  HANDLE h = ::CreateFileW(file.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (h == INVALID_HANDLE_VALUE) return false;
+  DWORD written = 0;
+  const bool ok = ::WriteFile(h, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) && written == bytes.size();
+  ::CloseHandle(h);
+  return ok;
+}
+
+}  // namespace
+
+std::wstring Widen(std::string_view ascii) { return std::wstring(ascii.begin(), ascii.end()); }
+
+bool Eventually(const std::function<bool()>& done, DWORD timeout_ms) {
+  const ULONGLONG end = ::GetTickCount64() + timeout_ms;
+  for (;;) {
+    if (done()) return true;
+    if (::GetTickCount64() >= end) return false;
+    ::Sleep(50);
+  }
+}
+
+std::wstring EnvOr(const wchar_t* name, const std::wstring& fallback) {
+  wchar_t value[MAX_PATH * 2];
+  const DWORD n = ::GetEnvironmentVariableW(name, value, MAX_PATH * 2);
+  return n == 0 || n >= MAX_PATH * 2 ? fallback : std::wstring(value, n);
+}
+
+std::wstring FolderOfThisProgram() {
+  wchar_t path[MAX_PATH * 2];
+  const DWORD n = ::GetModuleFileNameW(nullptr, path, MAX_PATH * 2);
+  const std::wstring full(path, n);
+  return full.substr(0, full.find_last_of(L'\\'));
+}
+
+std::wstring IniValue(const std::wstring& file, const wchar_t* section, const wchar_t* key) {
+  wchar_t value[2048];
+  ::GetPrivateProfileStringW(section, key, L"<missing>", value, 2048, file.c_str());
+  return value;
+}
+
+AssertionResult SaveWindowShot(HWND window, const std::wstring& file) {
+  RECT r{};
+  if (!::GetWindowRect(window, &r)) return AssertionFailure() << "no window to photograph";
+  const int width = r.right - r.left, height = r.bottom - r.top;
+  const DWORD stride = (static_cast<DWORD>(width) * 3 + 3) & ~3u;
+
+  BITMAPINFO info{};
+  info.bmiHeader.biSize = sizeof info.bmiHeader;
+  info.bmiHeader.biWidth = width;
+  info.bmiHeader.biHeight = height;  // bottom-up, as BMP files store it
+  info.bmiHeader.biPlanes = 1;
+  info.bmiHeader.biBitCount = 24;
+  info.bmiHeader.biCompression = BI_RGB;
+  info.bmiHeader.biSizeImage = stride * static_cast<DWORD>(height);
+
+  BITMAPFILEHEADER head{};
+  head.bfType = 0x4D42;  // "BM"
+  head.bfOffBits = sizeof head + sizeof info.bmiHeader;
+  head.bfSize = head.bfOffBits + info.bmiHeader.biSizeImage;
+  std::vector<BYTE> bytes(head.bfSize);
+  memcpy(bytes.data(), &head, sizeof head);
+  memcpy(bytes.data() + sizeof head, &info.bmiHeader, sizeof info.bmiHeader);
+
+  HDC screen = ::GetDC(nullptr);
+  HDC memory = ::CreateCompatibleDC(screen);
+  HBITMAP bitmap = ::CreateCompatibleBitmap(screen, width, height);
+  HGDIOBJ old = ::SelectObject(memory, bitmap);
+  const bool copied = ::BitBlt(memory, 0, 0, width, height, screen, r.left, r.top, SRCCOPY | CAPTUREBLT);
+  ::SelectObject(memory, old);
+  const int lines = ::GetDIBits(memory, bitmap, 0, static_cast<UINT>(height), bytes.data() + head.bfOffBits, &info, DIB_RGB_COLORS);
+  ::DeleteObject(bitmap);
+  ::DeleteDC(memory);
+  ::ReleaseDC(nullptr, screen);
+
+  if (!copied || lines != height) return AssertionFailure() << "could not copy the screen";
+  if (!WriteWholeFile(file, bytes)) return AssertionFailure() << "could not write " << file;
+  return AssertionSuccess();
+}
+
+App::~App() {
+  if (process_.hProcess) (void)Close();
+}
+
+AssertionResult App::Start(const std::wstring& exe) {
+  const std::wstring folder = exe.substr(0, exe.find_last_of(L'\\'));
+  std::wstring command = L"\"" + exe + L"\"";
+  STARTUPINFOW startup{};
+  startup.cb = sizeof startup;
+  if (!::CreateProcessW(exe.c_str(), command.data(), nullptr, nullptr, FALSE, 0, nullptr, folder.c_str(), &startup,
+                        &process_)) {
+    return AssertionFailure() << "cannot start " << exe << " (error " << ::GetLastError() << ")";
+  }
+  bool ended = false;
+  Eventually(
+      [&] {
+        window_ = FindMainWindowOf(process_.dwProcessId);
+        ended = ::WaitForSingleObject(process_.hProcess, 0) == WAIT_OBJECT_0;
+        return ended || (window_ && ::IsWindowVisible(window_));
+      },
+      kStartTimeoutMs);
+  if (ended) {
+    DWORD code = 0;
+    ::GetExitCodeProcess(process_.hProcess, &code);
+    Release();
+    return AssertionFailure() << exe << " ended before showing its window, exit code 0x" << std::hex << code;
+  }
+  if (!window_ || !::IsWindowVisible(window_)) {
+    Kill();
+    return AssertionFailure() << "no visible window of class \"" << app::kWindowClassName << "\" within "
+                              << kStartTimeoutMs / 1000 << " s";
+  }
+  Settle();
+  return AssertionSuccess();
+}
+
+AssertionResult App::Close() {
+  if (!process_.hProcess) return AssertionFailure() << "the program is not running";
+  ::PostMessageW(window_, WM_CLOSE, 0, 0);
+  if (::WaitForSingleObject(process_.hProcess, kCloseTimeoutMs) != WAIT_OBJECT_0) {
+    Kill();
+    return AssertionFailure() << "the program did not end within " << kCloseTimeoutMs / 1000
+                              << " s of WM_CLOSE and was killed";
+  }
+  DWORD code = 0;
+  ::GetExitCodeProcess(process_.hProcess, &code);
+  Release();
+  if (code != 0) return AssertionFailure() << "the program ended with exit code 0x" << std::hex << code;
+  return AssertionSuccess();
+}
+
+void App::Kill() {
+  ::TerminateProcess(process_.hProcess, 1);
+  ::WaitForSingleObject(process_.hProcess, 5000);
+  Release();
+}
+
+void App::Release() {
+  ::CloseHandle(process_.hThread);
+  ::CloseHandle(process_.hProcess);
+  process_ = {};
+  window_ = nullptr;
+}
+
+HWND App::Control(int id) const {
+  ControlSearch search{id, nullptr};
+  ::EnumChildWindows(window_, MatchControlId, reinterpret_cast<LPARAM>(&search));
+  return search.found;
+}
+
+void App::Settle() const {
+  ::WaitForInputIdle(process_.hProcess, 2000);
+  DWORD_PTR ignored = 0;
+  ::SendMessageTimeoutW(window_, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 5000, &ignored);
+}
+
+std::vector<HTREEITEM> RemoteTree::Children(HTREEITEM parent) const {
+  std::vector<HTREEITEM> items;
+  auto next = [&](UINT how, HTREEITEM from) {
+    return reinterpret_cast<HTREEITEM>(::SendMessageW(tree_, TVM_GETNEXTITEM, how, reinterpret_cast<LPARAM>(from)));
+  };
+  for (HTREEITEM i = parent ? next(TVGN_CHILD, parent) : next(TVGN_ROOT, nullptr); i; i = next(TVGN_NEXT, i)) {
+    items.push_back(i);
+  }
+  return items;
+}
+
+std::vector<HTREEITEM> RemoteTree::All() const {
+  std::vector<HTREEITEM> all;
+  std::function<void(HTREEITEM)> walk = [&](HTREEITEM parent) {
+    for (HTREEITEM child : Children(parent)) {
+      all.push_back(child);
+      walk(child);
+    }
+  };
+  walk(nullptr);
+  return all;
+}
+
+int RemoteTree::StateImage(HTREEITEM item) const {
+  const auto state = ::SendMessageW(tree_, TVM_GETITEMSTATE, reinterpret_cast<WPARAM>(item), TVIS_STATEIMAGEMASK);
+  return static_cast<int>((state & TVIS_STATEIMAGEMASK) >> 12);
+}
+
+bool RemoteTree::Expanded(HTREEITEM item) const {
+  return (::SendMessageW(tree_, TVM_GETITEMSTATE, reinterpret_cast<WPARAM>(item), TVIS_EXPANDED) & TVIS_EXPANDED) != 0;
+}
+
+std::wstring RemoteTree::Text(HTREEITEM item) const {
+  constexpr int kChars = 260;
+  RemoteMemory memory(process_, sizeof(TVITEMW) + kChars * sizeof(wchar_t));
+  TVITEMW tv{};
+  tv.mask = TVIF_HANDLE | TVIF_TEXT;
+  tv.hItem = item;
+  tv.pszText = reinterpret_cast<wchar_t*>(memory.at(sizeof(TVITEMW)));
+  tv.cchTextMax = kChars;
+  wchar_t text[kChars]{};
+  // The control may point pszText at its own copy instead of filling ours.
+  if (!memory || !memory.Write(tv) || !::SendMessageW(tree_, TVM_GETITEMW, 0, memory.lparam()) || !memory.Read(tv) ||
+      !memory.ReadFrom(tv.pszText, text, sizeof text)) {
+    return L"<unreadable>";
+  }
+  text[kChars - 1] = L'\0';
+  return text;
+}
+
+AssertionResult RemoteTree::ClickStateIcon(HTREEITEM item) const {
+  RemoteMemory memory(process_, sizeof(RECT) + sizeof(TVHITTESTINFO));
+  if (!memory) return AssertionFailure() << "no memory in the program for the tree's answers";
+  ::SendMessageW(tree_, TVM_ENSUREVISIBLE, 0, reinterpret_cast<LPARAM>(item));
+  // TVM_GETITEMRECT takes the item in the RECT it fills.
+  RECT label{};
+  memcpy(&label, &item, sizeof item);
+  if (!memory.Write(label) || !::SendMessageW(tree_, TVM_GETITEMRECT, TRUE, memory.lparam()) || !memory.Read(label)) {
+    return AssertionFailure() << "the tree gives no rectangle for the item";
+  }
+  const int y = (label.top + label.bottom) / 2;
+  auto on_state_icon = [&](int x) {
+    TVHITTESTINFO hit{};
+    hit.pt = {x, y};
+    const SIZE_T at = sizeof(RECT);
+    return memory.Write(hit, at) && ::SendMessageW(tree_, TVM_HITTEST, 0, memory.lparam(at)) && memory.Read(hit, at) &&
+           (hit.flags & TVHT_ONITEMSTATEICON) && hit.hItem == item;
+  };
+  int right = label.left - 1;
+  while (right >= 0 && !on_state_icon(right)) --right;
+  if (right < 0) return AssertionFailure() << "no check box left of the item's label";
+  int left = right;
+  while (left > 0 && on_state_icon(left - 1)) --left;
+
+  // The cursor goes there too, for handlers that ask where the mouse is.
+  POINT at{(left + right) / 2, y}, screen = at;
+  ::ClientToScreen(tree_, &screen);
+  ::SetCursorPos(screen.x, screen.y);
+  ::PostMessageW(tree_, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(at.x, at.y));
+  ::PostMessageW(tree_, WM_LBUTTONUP, 0, MAKELPARAM(at.x, at.y));
+  return AssertionSuccess();
+}
+
+void RemoteTree::Collapse(HTREEITEM item) const {
+  ::SendMessageW(tree_, TVM_EXPAND, TVE_COLLAPSE, reinterpret_cast<LPARAM>(item));
+}
+
+}  // namespace norvik::gui

@@ -1,0 +1,85 @@
+#pragma once
+// Drives a running norvik.exe from another process, the way a user (or an
+// accessibility tool) reaches it: window handles, messages and the mouse.
+
+#include "platform/win32/windows_api.h"  // first: before any other Windows header
+#include <commctrl.h>
+
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace norvik::gui {
+
+// ASCII text (the program's names and captions) as UTF-16.
+std::wstring Widen(std::string_view ascii);
+
+// Polls `done` until it holds or `timeout_ms` runs out; true when it held.
+bool Eventually(const std::function<bool()>& done, DWORD timeout_ms = 5000);
+
+// The environment variable, or `fallback` when it is unset or empty.
+std::wstring EnvOr(const wchar_t* name, const std::wstring& fallback);
+std::wstring FolderOfThisProgram();
+
+// One value of an INI file, or "<missing>".
+std::wstring IniValue(const std::wstring& file, const wchar_t* section, const wchar_t* key);
+
+// The window as it is on the screen, as a 24-bit BMP.
+::testing::AssertionResult SaveWindowShot(HWND window, const std::wstring& file);
+
+// norvik.exe started from `exe` in its own folder, until Close() or destruction.
+class App {
+ public:
+  App() = default;
+  App(const App&) = delete;
+  App& operator=(const App&) = delete;
+  ~App();
+
+  // Starts the program and waits for its main window to be shown.
+  ::testing::AssertionResult Start(const std::wstring& exe);
+  // WM_CLOSE, then waits for the process to end; killing it is a failure.
+  ::testing::AssertionResult Close();
+
+  HWND window() const { return window_; }
+  HANDLE process() const { return process_.hProcess; }
+  // A control of the main window at any depth, by its id; nullptr if there is none.
+  HWND Control(int id) const;
+  // Lets the window finish what it was doing (sent and posted messages so far).
+  void Settle() const;
+
+ private:
+  void Kill();
+  void Release();
+
+  PROCESS_INFORMATION process_{};
+  HWND window_ = nullptr;
+};
+
+// A tree view control of another process. Item handles are the other process's, used
+// only as opaque values.
+class RemoteTree {
+ public:
+  RemoteTree(HWND tree, HANDLE process) : tree_(tree), process_(process) {}
+
+  // Top-level items for nullptr.
+  std::vector<HTREEITEM> Children(HTREEITEM parent) const;
+  // Every item, each followed by its children.
+  std::vector<HTREEITEM> All() const;
+  // 1 = unticked, 2 = ticked.
+  int StateImage(HTREEITEM item) const;
+  bool Expanded(HTREEITEM item) const;
+  std::wstring Text(HTREEITEM item) const;
+
+  // A left click on the item's check box, found by hit-testing left of its label.
+  ::testing::AssertionResult ClickStateIcon(HTREEITEM item) const;
+  void Collapse(HTREEITEM item) const;
+
+ private:
+  HWND tree_;
+  HANDLE process_;
+};
+
+}  // namespace norvik::gui

@@ -1,0 +1,303 @@
+// norvik.exe as a user meets it: started from a fresh folder, clicked through from
+// another process, closed, started again. Screenshots of each page go to
+// %NORVIK_SHOT_DIR% when it is set.
+
+#include "gui/gui_driver.h"  // first: brings the Windows headers in the right order
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "app/main_window.h"
+#include "regscan/section_tree.h"
+#include "ui/main/control_ids.h"
+
+namespace norvik::gui {
+namespace {
+
+namespace ids = ui::ids;
+using namespace app;  // NOLINT: the window's tags and texts
+
+constexpr wchar_t kTestsRoot[] = L"C:\\NorvikGuiTests";
+
+// Removes a folder and what is in it; links are removed, never followed.
+void RemoveFolder(const std::wstring& folder) {
+  WIN32_FIND_DATAW found{};
+  HANDLE find = ::FindFirstFileW((folder + L"\\*").c_str(), &found);
+  for (bool more = find != INVALID_HANDLE_VALUE; more; more = ::FindNextFileW(find, &found)) {
+    const std::wstring name = found.cFileName, path = folder + L"\\" + name;
+    if (name == L"." || name == L"..") continue;
+    const DWORD attributes = found.dwFileAttributes;
+    if ((attributes & FILE_ATTRIBUTE_DIRECTORY) && !(attributes & FILE_ATTRIBUTE_REPARSE_POINT)) {
+      RemoveFolder(path);
+    } else if (attributes & FILE_ATTRIBUTE_DIRECTORY) {
+      ::RemoveDirectoryW(path.c_str());
+    } else {
+      ::SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+      ::DeleteFileW(path.c_str());
+    }
+  }
+  if (find != INVALID_HANDLE_VALUE) ::FindClose(find);
+  ::RemoveDirectoryW(folder.c_str());
+}
+
+std::wstring WindowText(HWND window) {
+  wchar_t text[256]{};
+  ::GetWindowTextW(window, text, 256);
+  return text;
+}
+
+std::wstring Num(long value) { return std::to_wstring(value); }
+
+// Each test gets norvik.exe copied into an empty folder of its own, so options.ini
+// starts absent.
+class MainWindowTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    folder_ = std::wstring(kTestsRoot) + L"\\" + Widen(::testing::UnitTest::GetInstance()->current_test_info()->name());
+    RemoveFolder(folder_);
+    ::CreateDirectoryW(kTestsRoot, nullptr);
+    ASSERT_TRUE(::CreateDirectoryW(folder_.c_str(), nullptr)) << "cannot create " << folder_;
+    const std::wstring source = EnvOr(L"NORVIK_EXE", FolderOfThisProgram() + L"\\norvik.exe");
+    exe_ = folder_ + L"\\norvik.exe";
+    ASSERT_TRUE(::CopyFileW(source.c_str(), exe_.c_str(), FALSE)) << "cannot copy " << source << " (error " << ::GetLastError() << "; set NORVIK_EXE)";
+  }
+  // A failed test keeps its folder to look at.
+  void TearDown() override {
+    if (!HasFailure()) RemoveFolder(folder_);
+  }
+
+  std::wstring Ini(const wchar_t* section, const wchar_t* key) const {
+    return IniValue(folder_ + L"\\options.ini", section, key);
+  }
+  std::wstring Ini(const wchar_t* section, int key) const { return Ini(section, std::to_wstring(key).c_str()); }
+
+  static std::vector<int> VisiblePages(const App& app) {
+    std::vector<int> visible;
+    for (int tag : kPageTags) {
+      const HWND page = app.Control(ids::Page(tag));
+      EXPECT_NE(page, nullptr) << "no page with tag " << tag;
+      if (page && ::IsWindowVisible(page)) visible.push_back(tag);
+    }
+    return visible;
+  }
+
+  static RemoteTree Tree(const App& app, int id) {
+    const HWND tree = app.Control(id);
+    EXPECT_NE(tree, nullptr) << "no tree with id " << id;
+    return RemoteTree(tree, app.process());
+  }
+
+  std::wstring folder_;
+  std::wstring exe_;
+};
+
+TEST_F(MainWindowTest, OpensWithCaptionSizeAndTheCleanerPage) {
+  App app;
+  ASSERT_TRUE(app.Start(exe_));
+  EXPECT_EQ(WindowText(app.window()), Widen(kWindowCaption));
+
+  RECT client{};
+  ::GetClientRect(app.window(), &client);
+  HDC screen = ::GetDC(nullptr);
+  const int dpi = ::GetDeviceCaps(screen, LOGPIXELSX);
+  ::ReleaseDC(nullptr, screen);
+  if (dpi == 96) {
+    EXPECT_EQ(client.right, kClientWidth);
+    EXPECT_EQ(client.bottom, kClientHeight);
+  }
+  EXPECT_EQ(VisiblePages(app), std::vector<int>{kTagCleaner});
+  EXPECT_TRUE(app.Close());
+}
+
+TEST_F(MainWindowTest, EachSideButtonShowsExactlyItsPage) {
+  const struct {
+    int tag;
+    const wchar_t* shot;
+  } clicks[] = {
+      {kTagRegistry, L"registry.bmp"},
+      {kTagTools, L"tools.bmp"},
+      {kTagDefrag, L"defrag.bmp"},
+      {kTagCleaner, L"cleaner.bmp"},  // last, so that it has to come back
+  };
+  const std::wstring shot_dir = EnvOr(L"NORVIK_SHOT_DIR", L"");
+  App app;
+  ASSERT_TRUE(app.Start(exe_));
+  for (const auto& click : clicks) {
+    SCOPED_TRACE(::testing::Message() << "button with tag " << click.tag);
+    const HWND button = app.Control(ids::SideButton(click.tag));
+    ASSERT_NE(button, nullptr);
+    ::SendMessageW(button, BM_CLICK, 0, 0);
+    EXPECT_EQ(VisiblePages(app), std::vector<int>{click.tag});
+    if (!shot_dir.empty()) {
+      ::RedrawWindow(app.window(), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
+      app.Settle();
+      ::Sleep(300);  // the X server shows what was painted a moment later
+      EXPECT_TRUE(SaveWindowShot(app.window(), shot_dir + L"\\" + click.shot));
+    }
+  }
+  EXPECT_TRUE(app.Close());
+}
+
+TEST_F(MainWindowTest, FirstStartShowsTheCatalogueUntickedAndEverySectionTicked) {
+  App app;
+  ASSERT_TRUE(app.Start(exe_));
+
+  const RemoteTree items = Tree(app, ids::kCleanItems);
+  std::vector<std::wstring> groups;
+  for (HTREEITEM group : items.Children(nullptr)) {
+    groups.push_back(items.Text(group));
+    if (!items.Children(group).empty()) {
+      EXPECT_TRUE(items.Expanded(group)) << groups.back() << " is collapsed";
+    }
+  }
+  const std::vector<std::wstring> catalogue = {
+      L"Internet Explorer", L"Windows", L"Netscape", L"Opera", L"Mozilla Firefox", L"Google Chrome",
+      L"Advanced", L"Microsoft Office", L"Instant Messengers", L"Applications", L"Custom Lists"};
+  EXPECT_EQ(groups, catalogue);
+  for (HTREEITEM node : items.All()) EXPECT_EQ(items.StateImage(node), 1) << items.Text(node) << " is ticked";
+
+  const RemoteTree sections = Tree(app, ids::kSections);
+  const auto roots = sections.Children(nullptr);
+  ASSERT_EQ(roots.size(), 1u);
+  EXPECT_TRUE(sections.Expanded(roots[0]));
+  const auto under_root = sections.Children(roots[0]);
+  ASSERT_EQ(under_root.size(), 20u);
+  size_t hive_groups = 0;
+  for (HTREEITEM node : under_root) {
+    if (sections.Text(node) != L"Files and Folders") continue;
+    ++hive_groups;
+    EXPECT_EQ(sections.Children(node).size(), 4u) << "the four hives belong under Files and Folders";
+  }
+  EXPECT_EQ(hive_groups, 1u);
+  const auto all = sections.All();
+  EXPECT_EQ(all.size(), static_cast<size_t>(regscan::kSectionCount));
+  for (HTREEITEM node : all) EXPECT_EQ(sections.StateImage(node), 2) << sections.Text(node) << " is not ticked";
+  EXPECT_TRUE(app.Close());
+}
+
+TEST_F(MainWindowTest, FirstCloseWritesTheDefaultsAndACentredWindow) {
+  App app;
+  ASSERT_TRUE(app.Start(exe_));
+  RECT shown{};
+  ::GetWindowRect(app.window(), &shown);
+  ASSERT_TRUE(app.Close());
+
+  const struct {
+    const wchar_t* section;
+    const wchar_t* key;
+    const wchar_t* value;
+  } defaults[] = {
+      {L"Options", L"IsAskBeforeClear", L"1"}, {L"Options", L"IsWipeFile", L"0"},
+      {L"Options", L"WipeNumber", L"1"},       {L"Options", L"DeleteBackupFile", L"1"},
+      {L"Options", L"IncludeRemoveMedia", L"1"}, {L"Options", L"IncludeCDdrive", L"0"},
+      {L"Options", L"RestorePoint", L"0"},     {L"Hotkey", L"EnableHotkey", L"0"},
+      {L"Hotkey", L"IsCtrl", L"1"},            {L"Hotkey", L"CharString", L"F5"},
+      {L"Hotkey", L"CharAscII", L"116"},       {L"SChedule", L"AutoClean", L"0"},
+      {L"SChedule", L"CleanInterval", L"0"},   {L"Settings", L"FastScan", L"1"},
+      {L"Settings", L"ShowLogRecycleBin", L"0"}, {L"NodeSelected", L"SelectedCount", L"0"},
+      {L"IgnoreValue", L"Count", L"0"},        {L"IgnoreKey", L"Count", L"0"},
+      {L"Window", L"State", L"1"},
+  };
+  for (const auto& d : defaults) EXPECT_EQ(Ini(d.section, d.key), d.value) << "[" << d.section << "] " << d.key;
+  for (int key = 1; key <= 11; ++key) EXPECT_EQ(Ini(L"FirstNodeExpand", key), L"1") << "[FirstNodeExpand] " << key;
+  for (int key = 1; key <= regscan::kSectionCount; ++key) {
+    EXPECT_EQ(Ini(L"TreeViewNodeCheck", key), L"1") << "[TreeViewNodeCheck] " << key;
+  }
+  EXPECT_EQ(_wcsicmp(Ini(L"Options", L"OutputDirectory").c_str(), (folder_ + L"\\Backup").c_str()), 0)
+      << Ini(L"Options", L"OutputDirectory");
+
+  const long width = shown.right - shown.left, height = shown.bottom - shown.top;
+  EXPECT_EQ(Ini(L"Window", L"Width"), Num(width));
+  EXPECT_EQ(Ini(L"Window", L"Height"), Num(height));
+  EXPECT_EQ(Ini(L"Window", L"Left"), Num((::GetSystemMetrics(SM_CXSCREEN) - width) / 2));
+  EXPECT_EQ(Ini(L"Window", L"Top"), Num((::GetSystemMetrics(SM_CYSCREEN) - height) / 2));
+}
+
+TEST_F(MainWindowTest, SecondStartRestoresTicksExpansionAndPlace) {
+  const RECT moved{40, 30, 40 + 760, 30 + 520};
+  {
+    App app;
+    ASSERT_TRUE(app.Start(exe_));
+    const RemoteTree items = Tree(app, ids::kCleanItems);
+    const auto groups = items.Children(nullptr);
+    ASSERT_GE(groups.size(), 2u);
+    const auto windows_items = items.Children(groups[1]);
+    ASSERT_GE(windows_items.size(), 2u);
+    ASSERT_EQ(items.Text(windows_items[1]), L"Start Run");
+
+    ASSERT_TRUE(items.ClickStateIcon(windows_items[1]));
+    EXPECT_TRUE(Eventually([&] { return items.StateImage(windows_items[1]) == 2; })) << "the click ticked nothing";
+    EXPECT_EQ(items.StateImage(groups[1]), 2) << "the group does not follow its item";
+    EXPECT_EQ(items.StateImage(windows_items[0]), 1) << "the click ticked a neighbour";
+
+    items.Collapse(groups[0]);
+    EXPECT_FALSE(items.Expanded(groups[0]));
+    ::SetWindowPos(app.window(), nullptr, moved.left, moved.top, moved.right - moved.left, moved.bottom - moved.top,
+                   SWP_NOZORDER | SWP_NOACTIVATE);
+    ASSERT_TRUE(app.Close());
+  }
+  EXPECT_EQ(Ini(L"NodeSelected", L"SelectedCount"), L"2");
+  EXPECT_EQ(Ini(L"NodeSelected", 1), L"Windows");
+  EXPECT_EQ(Ini(L"NodeSelected", 2), L"Windows - Start Run");
+  EXPECT_EQ(Ini(L"FirstNodeExpand", 1), L"0") << "the Internet Explorer group decides key 1";
+  EXPECT_EQ(Ini(L"FirstNodeExpand", 2), L"1");
+
+  App app;
+  ASSERT_TRUE(app.Start(exe_));
+  const RemoteTree items = Tree(app, ids::kCleanItems);
+  const auto groups = items.Children(nullptr);
+  ASSERT_GE(groups.size(), 2u);
+  const auto windows_items = items.Children(groups[1]);
+  ASSERT_GE(windows_items.size(), 2u);
+  EXPECT_EQ(items.StateImage(groups[1]), 2);
+  EXPECT_EQ(items.StateImage(windows_items[1]), 2);
+  EXPECT_EQ(items.StateImage(windows_items[0]), 1);
+  for (size_t g = 0; g < groups.size(); ++g) {
+    if (items.Children(groups[g]).empty()) continue;
+    EXPECT_EQ(items.Expanded(groups[g]), g != 0) << items.Text(groups[g]);
+  }
+  RECT shown{};
+  EXPECT_TRUE(Eventually([&] { return ::GetWindowRect(app.window(), &shown) && ::EqualRect(&shown, &moved); }))
+      << "window at " << shown.left << "," << shown.top << " " << shown.right - shown.left << "x"
+      << shown.bottom - shown.top << ", moved to " << moved.left << "," << moved.top << " 760x520";
+  EXPECT_TRUE(app.Close());
+}
+
+TEST_F(MainWindowTest, RegistryRootCheckBoxUnticksEverySection) {
+  App app;
+  ASSERT_TRUE(app.Start(exe_));
+  ::SendMessageW(app.Control(ids::SideButton(kTagRegistry)), BM_CLICK, 0, 0);
+  const RemoteTree sections = Tree(app, ids::kSections);
+  const auto roots = sections.Children(nullptr);
+  ASSERT_EQ(roots.size(), 1u);
+  ASSERT_TRUE(sections.ClickStateIcon(roots[0]));
+  const auto all = sections.All();
+  EXPECT_TRUE(Eventually([&] {
+    for (HTREEITEM node : all) {
+      if (sections.StateImage(node) != 1) return false;
+    }
+    return true;
+  })) << "some sections are still ticked";
+  ASSERT_TRUE(app.Close());
+
+  for (int key = 1; key <= regscan::kSectionCount; ++key) {
+    EXPECT_EQ(Ini(L"TreeViewNodeCheck", key), L"0") << "[TreeViewNodeCheck] " << key;
+  }
+}
+
+TEST_F(MainWindowTest, ShowMainMessageRestoresAMinimisedWindow) {
+  App app;
+  ASSERT_TRUE(app.Start(exe_));
+  ::ShowWindow(app.window(), SW_MINIMIZE);
+  ASSERT_TRUE(Eventually([&] { return ::IsIconic(app.window()) != 0; })) << "the window would not minimise";
+  DWORD_PTR ignored = 0;
+  ::SendMessageTimeoutW(app.window(), kWmShowMain, 0, 0, SMTO_ABORTIFHUNG, 5000, &ignored);
+  EXPECT_TRUE(Eventually([&] { return !::IsIconic(app.window()) && ::IsWindowVisible(app.window()); }))
+      << "still minimised or hidden";
+  EXPECT_TRUE(app.Close());
+}
+
+}  // namespace
+}  // namespace norvik::gui
