@@ -83,28 +83,20 @@ struct find_traits {
   static void close(type h) noexcept { ::FindClose(h); }
 };
 
-struct hlocal_traits {
-  using type = HLOCAL;
+// Kinds whose "no handle" is NULL and that one function closes.
+template <typename T, auto Close>
+struct null_handle_traits {
+  using type = T;
   static type invalid() noexcept { return nullptr; }
   static bool is_valid(type h) noexcept { return h != nullptr; }
-  static void close(type h) noexcept { ::LocalFree(h); }
+  static void close(type h) noexcept { Close(h); }
 };
 
+using hlocal_traits = null_handle_traits<HLOCAL, &::LocalFree>;
 // SIDs made by AllocateAndInitializeSid.
-struct sid_traits {
-  using type = PSID;
-  static type invalid() noexcept { return nullptr; }
-  static bool is_valid(type h) noexcept { return h != nullptr; }
-  static void close(type h) noexcept { ::FreeSid(h); }
-};
-
+using sid_traits = null_handle_traits<PSID, &::FreeSid>;
 // Memory the shell hands out (item id lists).
-struct cotaskmem_traits {
-  using type = void*;
-  static type invalid() noexcept { return nullptr; }
-  static bool is_valid(type h) noexcept { return h != nullptr; }
-  static void close(type h) noexcept { ::CoTaskMemFree(h); }
-};
+using cotaskmem_traits = null_handle_traits<void*, &::CoTaskMemFree>;
 
 using unique_hkey = unique_any<hkey_traits>;
 using unique_handle = unique_any<handle_traits>;

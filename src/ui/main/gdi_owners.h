@@ -8,38 +8,12 @@
 
 namespace norvik::ui {
 
-struct gdi_object_traits {
-  using type = HGDIOBJ;
-  static type invalid() noexcept { return nullptr; }
-  static bool is_valid(type h) noexcept { return h != nullptr; }
-  static void close(type h) noexcept { ::DeleteObject(h); }
-};
+using platform::win32::null_handle_traits;
 
-struct hicon_traits {
-  using type = HICON;
-  static type invalid() noexcept { return nullptr; }
-  static bool is_valid(type h) noexcept { return h != nullptr; }
-  static void close(type h) noexcept { ::DestroyIcon(h); }
-};
-
-struct hmenu_traits {
-  using type = HMENU;
-  static type invalid() noexcept { return nullptr; }
-  static bool is_valid(type h) noexcept { return h != nullptr; }
-  static void close(type h) noexcept { ::DestroyMenu(h); }
-};
-
-struct himagelist_traits {
-  using type = HIMAGELIST;
-  static type invalid() noexcept { return nullptr; }
-  static bool is_valid(type h) noexcept { return h != nullptr; }
-  static void close(type h) noexcept { ::ImageList_Destroy(h); }
-};
-
-using unique_gdi = platform::win32::unique_any<gdi_object_traits>;
-using unique_hicon = platform::win32::unique_any<hicon_traits>;
-using unique_hmenu = platform::win32::unique_any<hmenu_traits>;
-using unique_himagelist = platform::win32::unique_any<himagelist_traits>;
+using unique_gdi = platform::win32::unique_any<null_handle_traits<HGDIOBJ, &::DeleteObject>>;
+using unique_hicon = platform::win32::unique_any<null_handle_traits<HICON, &::DestroyIcon>>;
+using unique_hmenu = platform::win32::unique_any<null_handle_traits<HMENU, &::DestroyMenu>>;
+using unique_himagelist = platform::win32::unique_any<null_handle_traits<HIMAGELIST, &::ImageList_Destroy>>;
 
 // The font a unique_gdi holds, for WM_SETFONT.
 inline HFONT AsFont(const unique_gdi& font) { return static_cast<HFONT>(font.get()); }
