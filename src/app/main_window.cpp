@@ -216,7 +216,7 @@ void MainWindow::TestClick() {}
 void MainWindow::CleanClick() {}
 void MainWindow::ScanClick() {}
 
-bool MainWindow::CanSaveLog() { return !view_.LogLines().empty(); }
+bool MainWindow::CanSaveLog() { return view_.LogLineCount() > 0; }
 
 void MainWindow::SaveLogClick() {
   const auto lines = view_.LogLines();

@@ -3,6 +3,7 @@
 // MainWindowView, forwards every user action here and draws what it is told; the tests
 // drive the same controller through a fake view.
 
+#include <cstddef>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -92,6 +93,7 @@ class MainWindowView {
 
   // Cleaner page.
   virtual void SetFastModeChecked(bool checked) = 0;
+  virtual std::size_t LogLineCount() = 0;
   virtual std::vector<std::string> LogLines() = 0;
   // Registry page.
   virtual void SetRegistryStatusText(std::string_view text) = 0;
@@ -176,16 +178,10 @@ class MainWindow final : private core::SettingsView {
   void UnattendedDefragMessage();
   void UnattendedRegistryReportMessage();
 
-  // State, for the window and the tests.
-  const std::vector<std::string>& SelectedItems() const { return selected_items_; }
-  int RunMode() const { return run_mode_; }
-  bool RunBusy() const { return run_busy_; }
+  // State the unattended runs and the defragmenter page depend on.
   bool ClearSwitch() const { return clear_switch_; }
   bool AutoMode() const { return auto_mode_; }
-  std::uint8_t OsCode() const { return os_code_; }
-  bool IsWow64() const { return is_wow64_; }
   bool AnalyzeRegistryEnabled() const { return analyze_enabled_; }
-  const std::vector<std::string>& HiveFiles() const { return hive_files_; }
 
  private:
   // core::SettingsView

@@ -40,6 +40,7 @@ class FakeMainWindowView : public MainWindowView {
   void ExpandNode(Tree t, NodeId id) override { expanded.insert({t, id}); }
   void ScrollCleanTreeToTop() override {}
   void SetFastModeChecked(bool on) override { fast_mode = on; }
+  std::size_t LogLineCount() override { return log.size(); }
   std::vector<std::string> LogLines() override { return log; }
   void SetRegistryStatusText(std::string_view text) override { registry_status = text; }
   void HideWindowsBackupButton() override { backup_hidden = true; }

@@ -27,12 +27,6 @@ struct AboutState {
   unique_gdi title_font;
 };
 
-void ShowDialogError(HWND dialog, const char* what) {
-  const std::wstring text = L"An unexpected error occurred:\n" + Wide(what ? what : "");
-  const std::wstring caption = Wide(app::kProductName);
-  ::MessageBoxW(dialog, text.c_str(), caption.c_str(), MB_OK | MB_ICONERROR);
-}
-
 INT_PTR HandleAbout(HWND dialog, UINT message, WPARAM wparam, LPARAM lparam) {
   switch (message) {
     case WM_INITDIALOG: {
@@ -80,14 +74,7 @@ INT_PTR HandleAbout(HWND dialog, UINT message, WPARAM wparam, LPARAM lparam) {
 }
 
 INT_PTR CALLBACK AboutProc(HWND dialog, UINT message, WPARAM wparam, LPARAM lparam) {
-  try {
-    return HandleAbout(dialog, message, wparam, lparam);
-  } catch (const std::exception& error) {
-    ShowDialogError(dialog, error.what());
-  } catch (...) {
-    ShowDialogError(dialog, "unknown error");
-  }
-  return FALSE;
+  return ShowingErrors<INT_PTR>(dialog, FALSE, [&] { return HandleAbout(dialog, message, wparam, lparam); });
 }
 
 struct PlaceholderText {
@@ -116,6 +103,12 @@ INT_PTR CALLBACK PlaceholderProc(HWND dialog, UINT message, WPARAM wparam, LPARA
 }
 
 }  // namespace
+
+void ShowUnexpectedError(HWND owner, const char* what) {
+  const std::wstring text = L"An unexpected error occurred:\n" + Wide(what ? what : "");
+  const std::wstring caption = Wide(app::kProductName);
+  ::MessageBoxW(owner, text.c_str(), caption.c_str(), MB_OK | MB_ICONERROR);
+}
 
 std::wstring DialogFilter(std::string_view filter) {
   std::wstring result = Wide(filter);

@@ -3,12 +3,30 @@
 
 #include "platform/win32/windows_api.h"
 
+#include <exception>
 #include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
 
 namespace norvik::ui {
+
+// An error box for an exception that reached a window procedure.
+void ShowUnexpectedError(HWND owner, const char* what);
+
+// Runs `handler` at a window procedure's boundary: an exception it lets out is shown
+// to the user and `fallback` returned, so the program goes on.
+template <typename Result, typename Handler>
+Result ShowingErrors(HWND owner, Result fallback, Handler&& handler) {
+  try {
+    return handler();
+  } catch (const std::exception& error) {
+    ShowUnexpectedError(owner, error.what());
+  } catch (...) {
+    ShowUnexpectedError(owner, "unknown error");
+  }
+  return fallback;
+}
 
 // "Description|*.ext[|Description|*.ext...]" in the form the common dialogs take:
 // NUL between the parts and two NULs at the end.

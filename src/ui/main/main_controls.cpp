@@ -98,6 +98,7 @@ HWND MainFrame::Control(int id) const {
 void MainFrame::CreateControls() {
   CreateTitleStrip();
 
+  // The first four buttons switch pages; each page is captioned like its button.
   static const struct {
     int tag;
     const wchar_t* caption;
@@ -106,19 +107,10 @@ void MainFrame::CreateControls() {
                       {app::kTagOptions, L"Options"}, {app::kTagHelp, L"More"}};
   for (const auto& button : kSideButtons) {
     AddButton(hwnd_, ids::SideButton(button.tag), button.caption, BS_OWNERDRAW);
-  }
-
-  static const struct {
-    int tag;
-    const wchar_t* caption;
-  } kPages[] = {{app::kTagCleaner, L"Cleaner"},
-                {app::kTagRegistry, L"Registry"},
-                {app::kTagTools, L"Tools"},
-                {app::kTagDefrag, L"Defrag"}};
-  for (const auto& page : kPages) {
+    if (button.tag == app::kTagOptions || button.tag == app::kTagHelp) continue;
     // Hidden until the controller picks a page. The page parents its controls, so it
     // must let tab navigation in and pass their notifications on.
-    HWND box = AddControl(hwnd_, ids::Page(page.tag), WC_BUTTONW, page.caption,
+    HWND box = AddControl(hwnd_, ids::Page(button.tag), WC_BUTTONW, button.caption,
                           BS_GROUPBOX | WS_CLIPCHILDREN, WS_EX_CONTROLPARENT);
     ::SetWindowSubclass(box, PageProc, 0, reinterpret_cast<DWORD_PTR>(this));
   }
@@ -126,6 +118,16 @@ void MainFrame::CreateControls() {
   CreateRegistryPage();
   CreateToolsPage();
   CreateDefragPage();
+}
+
+void MainFrame::AddCheckTree(HWND page, int id, CheckTreeControl& control) {
+  HWND tree = AddControl(page, id, WC_TREEVIEWW, L"",
+                         WS_VISIBLE | WS_TABSTOP | TVS_HASLINES | TVS_HASBUTTONS | TVS_LINESATROOT |
+                             TVS_SHOWSELALWAYS,
+                         WS_EX_CLIENTEDGE);
+  control.Attach(tree);
+  // Clicks on the check boxes go to the controller (TreeProc).
+  ::SetWindowSubclass(tree, TreeProc, 0, reinterpret_cast<DWORD_PTR>(this));
 }
 
 void MainFrame::CreateTitleStrip() {
@@ -142,12 +144,7 @@ void MainFrame::CreateTitleStrip() {
 
 void MainFrame::CreateCleanerPage() {
   HWND page = Page(app::kTagCleaner);
-  HWND tree = AddControl(page, ids::kCleanItems, WC_TREEVIEWW, L"",
-                         WS_VISIBLE | WS_TABSTOP | TVS_HASLINES | TVS_HASBUTTONS | TVS_LINESATROOT |
-                             TVS_SHOWSELALWAYS,
-                         WS_EX_CLIENTEDGE);
-  clean_tree_.Attach(tree);
-  ::SetWindowSubclass(tree, TreeProc, 0, reinterpret_cast<DWORD_PTR>(this));
+  AddCheckTree(page, ids::kCleanItems, clean_tree_);
 
   AddControl(page, ids::kLog, WC_LISTBOXW, L"",
              WS_VISIBLE | WS_TABSTOP | WS_VSCROLL | WS_HSCROLL | LBS_NOINTEGRALHEIGHT |
@@ -163,12 +160,7 @@ void MainFrame::CreateCleanerPage() {
 void MainFrame::CreateRegistryPage() {
   HWND page = Page(app::kTagRegistry);
   AddLabel(page, ids::kScanTitle, L"Select the sections to scan", SS_LEFT | SS_NOPREFIX);
-  HWND tree = AddControl(page, ids::kSections, WC_TREEVIEWW, L"",
-                         WS_VISIBLE | WS_TABSTOP | TVS_HASLINES | TVS_HASBUTTONS | TVS_LINESATROOT |
-                             TVS_SHOWSELALWAYS,
-                         WS_EX_CLIENTEDGE);
-  section_tree_.Attach(tree);
-  ::SetWindowSubclass(tree, TreeProc, 0, reinterpret_cast<DWORD_PTR>(this));
+  AddCheckTree(page, ids::kSections, section_tree_);
 
   AddReportList(page, ids::kRegistryData, LVS_EX_CHECKBOXES | LVS_EX_FULLROWSELECT);
   AddColumns(ids::kRegistryData, {{L"Problem", 150}, {L"Data", 170}, {L"Registry key", 260}});

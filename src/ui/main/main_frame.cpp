@@ -5,7 +5,6 @@
 #include <commctrl.h>
 #include <windowsx.h>
 
-#include <exception>
 #include <string>
 
 #include "platform/win32/wide_text.h"
@@ -126,14 +125,7 @@ LRESULT CALLBACK MainFrame::WindowProc(HWND hwnd, UINT message, WPARAM wparam, L
     self->hwnd_ = nullptr;
     return ::DefWindowProcW(hwnd, message, wparam, lparam);
   }
-  try {
-    return self->HandleMessage(message, wparam, lparam);
-  } catch (const std::exception& error) {
-    self->ReportException(error.what());
-  } catch (...) {
-    self->ReportException("unknown error");
-  }
-  return 0;
+  return ShowingErrors<LRESULT>(hwnd, 0, [&] { return self->HandleMessage(message, wparam, lparam); });
 }
 
 LRESULT CALLBACK MainFrame::PageProc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam, UINT_PTR,
@@ -157,20 +149,8 @@ LRESULT CALLBACK MainFrame::TreeProc(HWND hwnd, UINT message, WPARAM wparam, LPA
                                      DWORD_PTR self_ptr) {
   auto* self = reinterpret_cast<MainFrame*>(self_ptr);
   if (message == WM_NCDESTROY) ::RemoveWindowSubclass(hwnd, TreeProc, 0);
-  try {
-    return self->HandleTreeMessage(hwnd, message, wparam, lparam);
-  } catch (const std::exception& error) {
-    self->ReportException(error.what());
-  } catch (...) {
-    self->ReportException("unknown error");
-  }
-  return 0;
-}
-
-void MainFrame::ReportException(const char* what) {
-  const std::wstring text = L"An unexpected error occurred:\n" + Wide(what ? what : "");
-  const std::wstring caption = Wide(app::kProductName);
-  ::MessageBoxW(hwnd_, text.c_str(), caption.c_str(), MB_OK | MB_ICONERROR);
+  return ShowingErrors<LRESULT>(self->hwnd_, 0,
+                                [&] { return self->HandleTreeMessage(hwnd, message, wparam, lparam); });
 }
 
 // ---------------------------------------------------------------------------------------
@@ -264,12 +244,12 @@ LRESULT MainFrame::HandleMessage(UINT message, WPARAM wparam, LPARAM lparam) {
       break;
 
     case WM_CLOSE:
+      // The window closes even when saving went wrong.
       if (controller_ != nullptr) {
-        try {
+        ShowingErrors<bool>(hwnd_, false, [&] {
           controller_->FormClose();
-        } catch (const std::exception& error) {
-          ReportException(error.what());
-        }
+          return true;
+        });
       }
       ::DestroyWindow(hwnd_);
       return 0;
@@ -481,6 +461,11 @@ void MainFrame::SetFastModeChecked(bool checked) {
   ::SendMessageW(Control(ids::kFastMode), BM_SETCHECK, checked ? BST_CHECKED : BST_UNCHECKED, 0);
 }
 
+std::size_t MainFrame::LogLineCount() {
+  const auto count = ::SendMessageW(Control(ids::kLog), LB_GETCOUNT, 0, 0);
+  return count == LB_ERR ? 0 : static_cast<std::size_t>(count);
+}
+
 std::vector<std::string> MainFrame::LogLines() {
   HWND log = Control(ids::kLog);
   std::vector<std::string> lines;
@@ -520,16 +505,8 @@ void MainFrame::AddDefragRow(std::string_view text) {
   item.mask = LVIF_TEXT;
   item.iItem = static_cast<int>(::SendMessageW(list, LVM_GETITEMCOUNT, 0, 0));
   item.pszText = wide.data();
-  const auto row = ::SendMessageW(list, LVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&item));
-  if (row < 0) return;
-  // Three empty sizes, filled in by an analysis.
-  wchar_t empty[] = L"";
-  for (int column = 1; column <= 3; ++column) {
-    LVITEMW sub{};
-    sub.iSubItem = column;
-    sub.pszText = empty;
-    ::SendMessageW(list, LVM_SETITEMTEXTW, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&sub));
-  }
+  // The three size columns start empty; an analysis fills them in.
+  ::SendMessageW(list, LVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&item));
 }
 
 std::optional<int> MainFrame::WindowShowCommand() {

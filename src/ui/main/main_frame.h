@@ -40,6 +40,7 @@ class MainFrame final : public app::MainWindowView {
   void ExpandNode(app::Tree tree, app::NodeId id) override;
   void ScrollCleanTreeToTop() override;
   void SetFastModeChecked(bool checked) override;
+  std::size_t LogLineCount() override;
   std::vector<std::string> LogLines() override;
   void SetRegistryStatusText(std::string_view text) override;
   void HideWindowsBackupButton() override;
@@ -75,7 +76,6 @@ class MainFrame final : public app::MainWindowView {
   LRESULT OnNotify(const NMHDR& header);
   LRESULT OnCtlColorStatic(HDC dc, HWND control);
   void OnDpiChanged(UINT dpi, const RECT& suggested);
-  void ReportException(const char* what);
 
   // Building and laying out the window.
   void CreateControls();
@@ -89,6 +89,7 @@ class MainFrame final : public app::MainWindowView {
   HWND AddButton(HWND parent, int id, std::wstring_view text, DWORD style = BS_PUSHBUTTON);
   HWND AddLabel(HWND parent, int id, std::wstring_view text, DWORD style = SS_LEFT);
   HWND AddReportList(HWND parent, int id, DWORD ex_list_style);
+  void AddCheckTree(HWND page, int id, CheckTreeControl& control);
   struct ListColumn {
     const wchar_t* title;
     int width;  // at 96 DPI
