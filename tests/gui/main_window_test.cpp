@@ -237,28 +237,6 @@ TEST_F(MainWindowTest, SecondStartRestoresTicksExpansionAndPlace) {
   EXPECT_TRUE(app.Close());
 }
 
-TEST_F(MainWindowTest, RegistryRootCheckBoxUnticksEverySection) {
-  App app;
-  ASSERT_TRUE(app.Start(exe_));
-  ::SendMessageW(app.Control(ids::SideButton(kTagRegistry)), BM_CLICK, 0, 0);
-  const RemoteTree sections = Tree(app, ids::kSections);
-  const auto roots = sections.Children(nullptr);
-  ASSERT_EQ(roots.size(), 1u);
-  ASSERT_TRUE(sections.ClickStateIcon(roots[0]));
-  const auto all = sections.All();
-  EXPECT_TRUE(Eventually([&] {
-    for (HTREEITEM node : all) {
-      if (sections.StateImage(node) != 1) return false;
-    }
-    return true;
-  })) << "some sections are still ticked";
-  ASSERT_TRUE(app.Close());
-
-  for (int key = 1; key <= regscan::kSectionCount; ++key) {
-    EXPECT_EQ(Ini(L"TreeViewNodeCheck", key), L"0") << "[TreeViewNodeCheck] " << key;
-  }
-}
-
 TEST_F(MainWindowTest, ShowMainMessageRestoresAMinimisedWindow) {
   App app;
   ASSERT_TRUE(app.Start(exe_));
