@@ -59,4 +59,9 @@ Status File::Flush() {
   return impl_->Flush();
 }
 
+Result<std::uint32_t> File::LinkCount() const {
+  if (!impl_) return NotOpen();
+  return impl_->LinkCount();
+}
+
 }  // namespace norvik::platform

@@ -98,6 +98,8 @@ class FileImpl {
   virtual Result<std::uint64_t> Size() const = 0;
   virtual Status SetEnd() = 0;
   virtual Status Flush() = 0;
+  // Names the open file has in its volume (hard links); 1 for an ordinary file.
+  virtual Result<std::uint32_t> LinkCount() const = 0;
 };
 
 // An open file. Move-only; closed with the object.
@@ -124,6 +126,7 @@ class File {
   Result<std::uint64_t> Size() const;
   Status SetEnd();
   Status Flush();
+  Result<std::uint32_t> LinkCount() const;
 
  private:
   std::unique_ptr<FileImpl> impl_;

@@ -101,6 +101,12 @@ class System {
 
   // The full path of the running program file.
   virtual std::string ModuleFileName() = 0;
+
+  // A top-level window of this class exists (FindWindow), e.g. an open browser.
+  virtual bool WindowClassExists(std::string_view class_name) = 0;
+  // Ends the WinInet browser session (InternetSetOption, option 42) so that the cache
+  // and cookie files it holds are let go.
+  virtual Status EndBrowserSession() = 0;
 };
 
 }  // namespace norvik::platform

@@ -138,9 +138,11 @@ TEST_F(FilesConformance, ReadWriteSeekAndSize) {
   EXPECT_EQ(file->Read(buffer, 4).value_or(99), 0u);  // past the end: nothing, no error
   ASSERT_TRUE(file->Seek(5) && file->SetEnd());
   EXPECT_EQ(file->Size().value_or(0), 5u);
+  EXPECT_EQ(file->LinkCount().value_or(0), 1u);
   file->Close();
   auto reader = files().Open(In("seek.bin"), FileAccess::Read, share::kAll, FileDisposition::OpenExisting);
   ASSERT_TRUE(reader);
+  EXPECT_EQ(reader->LinkCount().value_or(0), 1u);
   EXPECT_EQ(reader->Write("x", 1).code(), kErrAccessDenied);
   auto writer = files().Open(In("seek.bin"), FileAccess::Write, share::kAll, FileDisposition::TruncateExisting);
   ASSERT_TRUE(writer);

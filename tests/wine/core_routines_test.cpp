@@ -90,6 +90,8 @@ class ScratchProgram final : public platform::System {
   std::string ExpandEnvironment(std::string_view text) override { return real_.ExpandEnvironment(text); }
   std::optional<std::string> GetEnvironment(std::string_view name) override { return real_.GetEnvironment(name); }
   std::string ModuleFileName() override { return program_; }
+  bool WindowClassExists(std::string_view class_name) override { return real_.WindowClassExists(class_name); }
+  platform::Status EndBrowserSession() override { return real_.EndBrowserSession(); }
 
  private:
   platform::System& real_;

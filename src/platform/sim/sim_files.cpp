@@ -54,6 +54,22 @@ bool IsFolder(const fs::path& p) {  // follows links, as listing through a junct
   return fs::is_directory(p, ec);
 }
 
+// What one lstat tells about an entry; a link's target is looked at only for links.
+struct EntryKind {
+  bool exists = false;
+  bool link = false;
+  bool folder = false;  // following a link
+};
+EntryKind KindFromStat(const fs::path& p, const struct stat& st) {
+  const bool link = S_ISLNK(st.st_mode);
+  return {true, link, S_ISDIR(st.st_mode) || (link && IsFolder(p))};
+}
+EntryKind KindOf(const fs::path& p) {
+  struct stat st {};
+  if (::lstat(p.c_str(), &st) != 0) return {};
+  return KindFromStat(p, st);
+}
+
 // The names in a host folder in listing order.
 std::vector<std::string> ListNames(const fs::path& dir) {
   std::vector<std::string> names;
@@ -67,9 +83,10 @@ std::vector<std::string> ListNames(const fs::path& dir) {
 
 // A name in a host folder: the exact name, else the first one equal ignoring case,
 // else an 8.3 alias.
-std::optional<fs::path> FindChild(const fs::path& dir, std::string_view name) {
+std::optional<fs::path> FindChild(const fs::path& dir, std::string_view name,
+                                  bool exact_known_missing = false) {
   const fs::path exact = dir / std::string(name);
-  if (Exists(exact)) return exact;
+  if (!exact_known_missing && Exists(exact)) return exact;
   const std::vector<std::string> names = ListNames(dir);
   for (const auto& n : names) {
     if (EqualsIgnoreCase(n, name)) return dir / n;
@@ -116,6 +133,7 @@ struct Drive {
 struct Resolved {
   fs::path host;
   bool exists = false;
+  EntryKind kind;  // of an existing entry
 };
 
 }  // namespace
@@ -151,19 +169,34 @@ struct SimFiles::State {
                            std::uint32_t file_as_folder = kErrPathNotFound) const {
     if (Status s = CheckDrive(path.drive); !s) return s;
     fs::path current = DriveFolder(path.drive);
-    if (path.is_root()) return Resolved{current, true};
-    for (std::size_t i = 0; i + 1 < path.parts.size(); ++i) {
+    if (path.is_root()) return Resolved{current, true, {true, false, true}};
+    // Most paths are written as stored: one stat of the whole parent settles those.
+    fs::path exact_parent = current;
+    for (std::size_t i = 0; i + 1 < path.parts.size(); ++i) exact_parent /= path.parts[i];
+    const bool parent_as_written = path.parts.size() > 1 && IsFolder(exact_parent);
+    if (parent_as_written) current = std::move(exact_parent);
+    for (std::size_t i = 0; !parent_as_written && i + 1 < path.parts.size(); ++i) {
       const auto child = FindChild(current, path.parts[i]);
       if (!child || !IsFolder(*child)) return Status(kErrPathNotFound);
       current = *child;
     }
     const std::string& last = path.parts.back();
-    if (!IsFolder(current)) return Status(kErrPathNotFound);
-    if (const auto child = FindChild(current, last)) {
-      if (path.trailing_separator && !IsFolder(*child)) return Status(file_as_folder);
-      return Resolved{*child, true};
+    if (path.parts.size() == 1 && !IsFolder(current)) return Status(kErrPathNotFound);
+    fs::path exact = current / last;
+    struct stat st {};
+    std::optional<fs::path> child;
+    EntryKind kind;
+    if (::lstat(exact.c_str(), &st) == 0) {
+      kind = KindFromStat(exact, st);
+      child = std::move(exact);
+    } else if ((child = FindChild(current, last, true))) {
+      kind = KindOf(*child);
     }
-    return Resolved{current / last, false};
+    if (child) {
+      if (path.trailing_separator && !kind.folder) return Status(file_as_folder);
+      return Resolved{std::move(*child), true, kind};
+    }
+    return Resolved{current / last, false, {}};
   }
 
   // Resolves and insists on an existing entry.
@@ -177,13 +210,16 @@ struct SimFiles::State {
     return found;
   }
 
-  std::uint32_t AttributesOf(const fs::path& host) const {
-    const auto it = kept_bits.find(Key(host));
-    const std::uint32_t kept = it == kept_bits.end() ? 0 : it->second;
-    const bool folder = IsFolder(host);
+  std::uint32_t AttributesOf(const fs::path& host) const { return Attributes(host, KindOf(host)); }
+  std::uint32_t Attributes(const fs::path& host, const EntryKind& kind) const {
+    std::uint32_t kept = 0;
+    if (!kept_bits.empty()) {
+      const auto it = kept_bits.find(Key(host));
+      if (it != kept_bits.end()) kept = it->second;
+    }
     std::uint32_t attributes =
-        folder ? (kDirectory | (kept & kKeptFolderBits)) : (kArchive | (kept & kKeptFileBits));
-    if (IsLink(host)) attributes |= kReparsePoint;
+        kind.folder ? (kDirectory | (kept & kKeptFolderBits)) : (kArchive | (kept & kKeptFileBits));
+    if (kind.link) attributes |= kReparsePoint;
     return attributes;
   }
 
@@ -235,13 +271,18 @@ struct SimFiles::State {
                        [](const Opener& o) { return !(o.share & file_share::kDelete); });
   }
 
-  FindData Describe(const fs::path& host, std::string name, std::string short_name) const {
+  // `dir_fd` is the open folder holding the entry: a stat by name there spares the
+  // kernel the walk down the whole host path.
+  FindData Describe(const fs::path& host, std::string name, std::string short_name,
+                    int dir_fd = -1) const {
     FindData data;
+    struct stat st {};
+    const bool found = dir_fd >= 0 ? ::fstatat(dir_fd, name.c_str(), &st, AT_SYMLINK_NOFOLLOW) == 0
+                                   : ::lstat(host.c_str(), &st) == 0;
+    data.attributes = Attributes(host, found ? KindFromStat(host, st) : EntryKind{});
     data.name = std::move(name);
     data.short_name = std::move(short_name);
-    data.attributes = AttributesOf(host);
-    struct stat st {};
-    if (::lstat(host.c_str(), &st) == 0) {
+    if (found) {
       if (S_ISREG(st.st_mode)) data.size = static_cast<std::uint64_t>(st.st_size);
       data.last_write_time = ToFileTime(st.st_mtim);
       data.last_access_time = ToFileTime(st.st_atim);
@@ -262,9 +303,9 @@ struct SimFiles::State {
 
   // Removes a file or a folder tree; a link would be removed, never entered. Files
   // that are held open stay, and the first failure is kept in `failure`.
-  void DeleteTree(const fs::path& host, std::uint32_t& failure) {
+  void DeleteTree(const fs::path& host, std::uint32_t& failure, bool known_file = false) {
     std::error_code ec;
-    if (fs::is_directory(fs::symlink_status(host, ec))) {
+    if (!known_file && fs::is_directory(fs::symlink_status(host, ec))) {
       for (const auto& name : ListNames(host)) DeleteTree(host / name, failure);
     } else if (DeleteBlocked(host)) {
       if (!failure) failure = kErrSharingViolation;
@@ -372,6 +413,12 @@ class SimFile final : public FileImpl {
   }
 
   Status Flush() override { return can_write_ ? Status::Ok() : Status(kErrAccessDenied); }
+
+  Result<std::uint32_t> LinkCount() const override {
+    struct stat st {};
+    if (::fstat(fd_, &st) != 0) return Status(kErrInvalidHandle);
+    return static_cast<std::uint32_t>(st.st_nlink);
+  }
 
  private:
   std::shared_ptr<SimFiles::State> state_;
@@ -568,12 +615,14 @@ Result<FindStart> SimFiles::FindFirst(std::string_view pattern) {
   }
   const std::vector<std::string> names = ListNames(dir->host);
   const auto short_names = AssignShortNames(names);
+  const int dir_fd = ::open(dir->host.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
   for (const auto& name : names) {
     const auto it = short_names.find(name);
     const std::string short_name = it == short_names.end() ? std::string() : it->second;
     if (matches(name, short_name))
-      found.push_back(state_->Describe(dir->host / name, name, short_name));
+      found.push_back(state_->Describe(dir->host / name, name, short_name, dir_fd));
   }
+  if (dir_fd >= 0) ::close(dir_fd);
   if (found.empty()) return Status(kErrFileNotFound);
 
   FindStart start;
@@ -671,11 +720,12 @@ Status SimFiles::ShellDelete(std::string_view path) {
   auto found = state_->Resolve(*parsed);
   if (!found) return found.status();
   if (!found->exists) return Status(kErrFileNotFound);
-  if (IsLink(found->host) || (IsFolder(found->host) && State::TreeHoldsLink(found->host, 0))) {
+  const EntryKind& kind = found->kind;
+  if (kind.link || (kind.folder && State::TreeHoldsLink(found->host, 0))) {
     return Status(kErrAccessDenied);
   }
   std::uint32_t failure = 0;
-  state_->DeleteTree(found->host, failure);
+  state_->DeleteTree(found->host, failure, kind.exists && !kind.folder);
   return Status(failure);
 }
 

@@ -164,6 +164,9 @@ bool IsShortName(std::string_view utf8) {
 }
 
 std::map<std::string, std::string> AssignShortNames(const std::vector<std::string>& names) {
+  // Folders of 8.3 names alone (the usual case) need no numbering.
+  const auto needs_none = [](const std::string& n) { return n == "." || n == ".." || IsShortName(n); };
+  if (std::all_of(names.begin(), names.end(), needs_none)) return {};
   std::vector<std::string> sorted = names;
   SortForListing(sorted);
 

@@ -199,4 +199,29 @@ std::string SimSystem::ModuleFileName() {
   return module_file_name_;
 }
 
+void SimSystem::SetWindowClassRunning(std::string_view class_name, bool running) {
+  std::lock_guard lock(mutex_);
+  if (running) {
+    window_classes_.insert(UpperCase(class_name));
+  } else {
+    window_classes_.erase(UpperCase(class_name));
+  }
+}
+
+int SimSystem::EndBrowserSessionCalls() const {
+  std::lock_guard lock(mutex_);
+  return end_browser_session_calls_;
+}
+
+bool SimSystem::WindowClassExists(std::string_view class_name) {
+  std::lock_guard lock(mutex_);
+  return window_classes_.count(UpperCase(class_name)) != 0;
+}
+
+Status SimSystem::EndBrowserSession() {
+  std::lock_guard lock(mutex_);
+  ++end_browser_session_calls_;
+  return Status::Ok();
+}
+
 }  // namespace norvik::platform::sim

@@ -1,7 +1,8 @@
 #pragma once
 // Facts about the simulated machine: version, WOW64, administrator, privileges,
-// environment and the program's own file name. All settable; the defaults are those of
-// a 64-bit Windows 7 SP1 as Wine presents it, for the given user name.
+// environment, the program's own file name and the top-level windows that are open.
+// All settable; the defaults are those of a 64-bit Windows 7 SP1 as Wine presents it,
+// for the given user name, with no window open.
 
 #include <map>
 #include <mutex>
@@ -28,6 +29,11 @@ class SimSystem final : public System {
   // nullopt removes the variable.
   void SetEnvironment(std::string_view name, std::optional<std::string> value);
   void SetModuleFileName(std::string path);
+  // A top-level window of this class is open (or no longer is). Class names ignore
+  // letter case, as FindWindow does.
+  void SetWindowClassRunning(std::string_view class_name, bool running);
+  // How often EndBrowserSession was called.
+  int EndBrowserSessionCalls() const;
 
   OsVersion GetVersion() override;
   Result<bool> IsWow64Process() override;
@@ -38,6 +44,8 @@ class SimSystem final : public System {
   std::string ExpandEnvironment(std::string_view text) override;
   std::optional<std::string> GetEnvironment(std::string_view name) override;
   std::string ModuleFileName() override;
+  bool WindowClassExists(std::string_view class_name) override;
+  Status EndBrowserSession() override;
 
  private:
   mutable std::mutex mutex_;
@@ -49,6 +57,8 @@ class SimSystem final : public System {
   std::map<std::string, std::pair<std::string, std::string>>
       environment_;  // upper name -> name, value
   std::string module_file_name_ = "C:\\Norvik\\norvik.exe";
+  std::set<std::string> window_classes_;  // upper-case names
+  int end_browser_session_calls_ = 0;
 };
 
 }  // namespace norvik::platform::sim

@@ -89,6 +89,12 @@ class Win32File final : public FileImpl {
     return ::FlushFileBuffers(handle_.get()) ? Status::Ok() : Status(LastError());
   }
 
+  Result<std::uint32_t> LinkCount() const override {
+    BY_HANDLE_FILE_INFORMATION info{};
+    if (!::GetFileInformationByHandle(handle_.get(), &info)) return Status(LastError());
+    return std::uint32_t{info.nNumberOfLinks};
+  }
+
  private:
   unique_handle handle_;
 };

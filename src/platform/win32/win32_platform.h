@@ -73,6 +73,8 @@ class Win32System final : public System {
   std::string ExpandEnvironment(std::string_view text) override;
   std::optional<std::string> GetEnvironment(std::string_view name) override;
   std::string ModuleFileName() override;
+  bool WindowClassExists(std::string_view class_name) override;
+  Status EndBrowserSession() override;
 };
 
 // Owns one of each; the Platform it hands out refers to them and lives no longer.

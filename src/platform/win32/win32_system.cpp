@@ -1,4 +1,5 @@
 #include "platform/win32/windows_api.h"
+#include <wininet.h>
 
 #include <vector>
 
@@ -153,6 +154,20 @@ std::string Win32System::ModuleFileName() {
     if (buffer.size() >= 32768) return std::string();
     buffer.assign(buffer.size() * 2, L'\0');
   }
+}
+
+bool Win32System::WindowClassExists(std::string_view class_name) {
+  const auto wide = WideArg(class_name);
+  // An empty class would match any window.
+  if (!wide || wide->empty()) return false;
+  return ::FindWindowW(wide->c_str(), nullptr) != nullptr;
+}
+
+Status Win32System::EndBrowserSession() {
+  if (!::InternetSetOptionW(nullptr, INTERNET_OPTION_END_BROWSER_SESSION, nullptr, 0)) {
+    return Status(LastError());
+  }
+  return Status::Ok();
 }
 
 }  // namespace norvik::platform::win32
