@@ -1,0 +1,389 @@
+#include "cleaning/deletion_primitives.h"
+
+#include <array>
+#include <chrono>
+#include <optional>
+#include <random>
+#include <vector>
+
+#include "core/registry_access.h"
+#include "core/utility_routines.h"
+#include "platform/text_encoding.h"
+
+namespace norvik::cleaning {
+
+using platform::FindData;
+using platform::RegRoot;
+namespace file_attr = platform::file_attr;
+
+namespace {
+
+constexpr std::size_t kWipeBlock = 4096;
+constexpr auto kProgressInterval = std::chrono::seconds(2);
+// Detail lines of files scroll the log every 50 lines in a test, 25 in a clean.
+constexpr int kFileScrollInterval = 50;
+// Deeper folders are left alone rather than walked: a path that long cannot be
+// deleted through the shell anyway, and the walk's recursion stays bounded.
+constexpr int kMaxFolderDepth = 256;
+constexpr std::string_view kUserRootName = "HKEY_CURRENT_USER";
+
+std::string WithBackslash(std::string path) {
+  if (path.empty() || path.back() != '\\') path += '\\';
+  return path;
+}
+
+std::string_view TrimBackslashes(std::string_view path) {
+  while (!path.empty() && path.front() == '\\') path.remove_prefix(1);
+  while (!path.empty() && path.back() == '\\') path.remove_suffix(1);
+  return path;
+}
+
+// One folder walk: the run, and the folders it must ask about before emptying them.
+class FolderWalk {
+ public:
+  explicit FolderWalk(TClearTaskThread& worker) : worker_(worker), files_(worker.platform().files) {}
+
+  // The folder as the walk names it: absolute (so "C:\x\.." is the drive root it
+  // means) with one trailing backslash. Nothing when the run is stopped or the folder
+  // is missing, is no folder, or is itself a link: emptying a link would empty what it
+  // points to.
+  std::optional<std::string> Start(std::string_view folder) {
+    if (worker_.Stopped() || folder.empty() || folder == "\\") return std::nullopt;
+    auto full = files_.GetFullPathName(folder);
+    if (!full) return std::nullopt;
+    auto attributes = files_.GetAttributes(*full);
+    if (!attributes || (*attributes & file_attr::kDirectory) == 0 ||
+        (*attributes & file_attr::kReparsePoint) != 0) {
+      return std::nullopt;
+    }
+    if (!worker_.IsTest()) {
+      my_documents_ = MyDocumentsFolder(worker_.platform());
+      if (!my_documents_.empty()) my_pictures_ = my_documents_ + "My Pictures\\";
+    }
+    return WithBackslash(std::move(full).value());
+  }
+
+  bool IsDriveRoot(const std::string& folder) const { return folder.size() < 4; }
+  bool IsMyDocuments(const std::string& folder) const {
+    return !my_documents_.empty() && (platform::EqualsIgnoreCase(folder, my_documents_) ||
+                                      platform::EqualsIgnoreCase(folder, my_pictures_));
+  }
+  bool Ask(const std::string& question) { return worker_.reporter().AskYesNo(question); }
+
+  // Calls `visit` for each entry of `folder` (which ends with a backslash) until the
+  // end or a stop request. "." and "..", and links of every kind, are never handed on.
+  template <typename Visit>
+  void ForEachEntry(const std::string& folder, Visit visit) {
+    auto start = files_.FindFirst(folder + "*");
+    if (!start) return;
+    FindData entry = std::move(start->first);
+    for (;;) {
+      if (!entry.is_dot() && !entry.is_reparse_point()) visit(entry);
+      if (worker_.Stopped()) return;
+      auto next = start->rest.Next();
+      if (!next) return;
+      entry = std::move(next).value();
+    }
+  }
+
+  // A file found by the walk: deleted (or in a test counted) and added up.
+  void TakeFile(const std::string& path, const FindData& entry, bool log, std::uint32_t& counter,
+                std::int64_t& bytes) {
+    if (!DeleteOneFile(worker_, path, log)) return;
+    ++counter;
+    bytes += static_cast<std::int64_t>(entry.size);
+    ReportWalkProgress(worker_, counter);
+  }
+
+  TClearTaskThread& worker() { return worker_; }
+  platform::Files& files() { return files_; }
+
+ private:
+  TClearTaskThread& worker_;
+  platform::Files& files_;
+  std::string my_documents_;
+  std::string my_pictures_;
+};
+
+// Deleting runs ask before emptying a drive root or the My Documents folders.
+bool MayEmpty(FolderWalk& walk, const std::string& folder) {
+  if (walk.worker().IsTest() || !(walk.IsDriveRoot(folder) || walk.IsMyDocuments(folder))) return true;
+  return walk.Ask(DeleteAllQuestion(folder));
+}
+
+std::int64_t EmptyEntries(FolderWalk& walk, const std::string& folder, int depth, bool log,
+                          std::string_view excluded_name, std::uint32_t& counter) {
+  TClearTaskThread& worker = walk.worker();
+  std::int64_t bytes = 0;
+  walk.ForEachEntry(folder, [&](const FindData& entry) {
+    const std::string path = folder + entry.name;
+    if (entry.is_directory()) {
+      if (worker.Stopped() || depth >= kMaxFolderDepth || !MayEmpty(walk, path + "\\")) return;
+      bytes += EmptyEntries(walk, path + "\\", depth + 1, log, excluded_name, counter);
+      // A folder that kept something (an excluded or locked file, a link) stays.
+      if (!worker.IsTest()) (void)walk.files().RemoveDirectory(path);
+    } else if (excluded_name.empty() || !platform::EqualsIgnoreCase(entry.name, excluded_name)) {
+      walk.TakeFile(path, entry, log, counter, bytes);
+    }
+  });
+  return bytes;
+}
+
+std::int64_t DeleteMatching(FolderWalk& walk, const std::string& folder, int depth, std::string_view mask,
+                            std::uint32_t& counter, bool recurse) {
+  TClearTaskThread& worker = walk.worker();
+  if (worker.Stopped() || depth > kMaxFolderDepth) return 0;
+  if (!worker.IsTest()) {
+    const bool everything = mask.empty() || mask.find('*') != std::string_view::npos;
+    if (walk.IsDriveRoot(folder) && everything && !walk.Ask(DeleteAllQuestion(folder))) return 0;
+    if (walk.IsMyDocuments(folder) && !walk.Ask(DeleteFilesQuestion(folder))) return 0;
+  }
+  std::int64_t bytes = 0;
+  walk.ForEachEntry(folder, [&](const FindData& entry) {
+    const std::string path = folder + entry.name;
+    if (entry.is_directory()) {
+      if (recurse) bytes += DeleteMatching(walk, path + "\\", depth + 1, mask, counter, recurse);
+    } else if (MaskMatches(mask, entry.name)) {
+      walk.TakeFile(path, entry, true, counter, bytes);
+    }
+  });
+  return bytes;
+}
+
+void AppendDetail(TClearTaskThread& worker, std::string_view words, std::string_view target) {
+  std::string line = worker.LogPrefix;
+  line += words;
+  line += ' ';
+  line += target;
+  worker.reporter().AppendLine(std::move(line));
+}
+
+std::string KeyText(RegRoot root, std::string_view key_path) {
+  std::string text(platform::RootName(root));
+  text += '\\';
+  text += key_path;
+  return text;
+}
+
+}  // namespace
+
+std::string DeleteAllQuestion(std::string_view folder) {
+  return "Do you want to delete all files and folders under " + std::string(folder) + "?";
+}
+
+std::string DeleteFilesQuestion(std::string_view folder) {
+  return "Do you want to delete the files on " + std::string(folder) + "?";
+}
+
+bool DeleteOneFile(TClearTaskThread& worker, std::string_view path, bool log) {
+  if (log && !worker.options().FastScan) {
+    AppendDetail(worker, kDeletingWord, path);
+    ScrollLog(worker, kFileScrollInterval);
+  }
+  if (worker.IsTest()) return true;
+  platform::Files& files = worker.platform().files;
+  if (worker.options().IsWipeFile && !core::IsFileInUse(files, path)) {
+    WipeFile(worker, path, worker.options().WipeNumber);
+  }
+  return files.ShellDelete(path).ok();
+}
+
+void WipeFile(TClearTaskThread& worker, std::string_view path, int passes) {
+  platform::Files& files = worker.platform().files;
+  if (!files.GetAttributes(path)) return;
+  std::mt19937 generator(static_cast<std::mt19937::result_type>(
+      std::chrono::high_resolution_clock::now().time_since_epoch().count()));
+  std::uniform_int_distribution<int> byte_value(0, 254);
+  (void)OverwriteFile(files, path, passes,
+                      [&] { return static_cast<std::uint8_t>(byte_value(generator)); });
+}
+
+bool OverwriteFile(platform::Files& files, std::string_view path, int passes,
+                   const std::function<std::uint8_t()>& next_byte) {
+  // Writing through a link would overwrite whatever it points to.
+  auto attributes = files.GetAttributes(path);
+  if (!attributes || (*attributes & (file_attr::kDirectory | file_attr::kReparsePoint)) != 0) return false;
+  bool written = false;
+  std::array<std::uint8_t, kWipeBlock> block{};
+  for (int pass = 0; pass < passes; ++pass) {
+    block.fill(next_byte());
+    auto file = files.Open(path, platform::FileAccess::ReadWrite, platform::file_share::kNone,
+                           platform::FileDisposition::OpenExisting);
+    if (!file) return written;
+    // Another name of the same data would keep it "deleted" yet overwritten; the
+    // caller only unlinks this name, so the data stays as it was.
+    if (file->LinkCount().value_or(0) != 1) return written;
+    auto size = file->Size();
+    if (!size || !file->Seek(0)) return written;
+    for (std::uint64_t left = *size; left > 0;) {
+      const std::size_t chunk = left < kWipeBlock ? static_cast<std::size_t>(left) : kWipeBlock;
+      auto put = file->Write(block.data(), chunk);
+      if (!put || *put != chunk) return written;
+      written = true;
+      left -= chunk;
+    }
+    if (!file->Flush()) return written;
+  }
+  return written;
+}
+
+std::int64_t DeleteFolderContents(TClearTaskThread& worker, std::string_view folder, bool remove_folder,
+                                  bool log, std::string_view excluded_name, std::uint32_t& counter) {
+  FolderWalk walk(worker);
+  const auto start = walk.Start(folder);
+  // A refused question skips the removal as well as the contents.
+  if (!start || !MayEmpty(walk, *start)) return 0;
+  const std::int64_t bytes = EmptyEntries(walk, *start, 0, log, excluded_name, counter);
+  if (remove_folder && !worker.IsTest() && !walk.IsDriveRoot(*start)) {
+    (void)worker.platform().files.RemoveDirectory(start->substr(0, start->size() - 1));
+  }
+  return bytes;
+}
+
+std::int64_t DeleteFilesByMask(TClearTaskThread& worker, std::string_view folder, std::string_view mask,
+                               std::uint32_t& counter, bool recurse) {
+  FolderWalk walk(worker);
+  const auto start = walk.Start(folder);
+  if (!start) return 0;
+  return DeleteMatching(walk, *start, 0, mask, counter, recurse);
+}
+
+bool MaskMatches(std::string_view mask, std::string_view name) {
+  if (mask == "*.*" || mask == name) return true;
+  const std::size_t star = mask.find('*');
+  if (star == std::string_view::npos) return false;
+  const std::string prefix = platform::UpperCase(mask.substr(0, star));
+  const std::string suffix = platform::UpperCase(mask.substr(star + 1));
+  const std::string upper = platform::UpperCase(name);
+  // The star stands for what lies between the two, so they must not overlap.
+  return upper.size() >= prefix.size() + suffix.size() && upper.starts_with(prefix) &&
+         upper.ends_with(suffix);
+}
+
+std::uint32_t CountValuesInTree(platform::Registry& registry, RegRoot root, std::string_view key_path) {
+  auto key = registry.Root(root).Open(TrimBackslashes(key_path), platform::reg_access::kRead);
+  if (!key) return 0;
+  std::uint32_t count = 0;
+  platform::WalkSubtree(*key, [&](const platform::WalkEntry& entry) {
+    if (auto info = entry.key.Info()) count += info->value_count;
+    return platform::WalkAction::Continue;
+  });
+  return count;
+}
+
+std::uint32_t DeleteRegKeyByName(TClearTaskThread& worker, std::string_view root_name,
+                                 std::string_view key_path) {
+  const auto root = core::RootFromName(platform::UpperCase(root_name));
+  // An empty path names the root itself, which is never deleted.
+  if (!root || TrimBackslashes(key_path).empty()) return 0;
+  platform::Registry& registry = worker.platform().registry;
+  std::uint32_t count = CountValuesInTree(registry, *root, key_path);
+  core::RegistryAccess reg(registry);
+  reg.SetRootKey(*root);
+  reg.SetAccess(platform::reg_access::kRead);
+  if (!reg.KeyExists(key_path)) return count;
+  if (!worker.options().FastScan) {
+    AppendDetail(worker, kDeletingKeyWords, KeyText(*root, key_path));
+    ScrollLog(worker, 0);
+  }
+  if (!worker.IsTest()) {
+    reg.SetAccess(platform::reg_access::kAllAccess);
+    (void)reg.DeleteKey(key_path);
+  }
+  return count == 0 ? 1 : count;
+}
+
+std::uint32_t DeleteUserRegKey(TClearTaskThread& worker, std::string_view key_path) {
+  return DeleteRegKeyByName(worker, kUserRootName, key_path);
+}
+
+std::uint32_t DeleteRegValueByName(TClearTaskThread& worker, std::string_view root_name,
+                                   std::string_view key_path, std::string_view value_name) {
+  const auto root = core::RootFromName(platform::UpperCase(root_name));
+  // With no key path an empty value name would empty the whole root.
+  if (!root || TrimBackslashes(key_path).empty()) return 0;
+  core::RegistryAccess reg(worker.platform().registry);
+  reg.SetRootKey(*root);
+  if (!reg.OpenKey(key_path, false)) return 0;
+
+  const auto take_value = [&](std::string_view name) {
+    if (!worker.options().FastScan) {
+      AppendDetail(worker, kDeletingValueWords, KeyText(*root, key_path) + "\\" + std::string(name));
+      ScrollLog(worker, 0);
+    }
+    if (!worker.IsTest()) (void)reg.DeleteValue(name);
+  };
+
+  if (!value_name.empty()) {
+    if (!reg.ValueExists(value_name)) return 0;
+    take_value(value_name);
+    return 1;
+  }
+  std::uint32_t count = 0;
+  std::vector<std::string> names;
+  reg.GetValueNames(names);
+  for (const auto& name : names) {
+    take_value(name);
+    ++count;
+  }
+  reg.GetKeyNames(names);
+  reg.CloseKey();
+  std::string base(key_path);
+  while (!base.empty() && base.back() == '\\') base.pop_back();
+  for (const auto& name : names) count += DeleteRegKeyByName(worker, root_name, base + "\\" + name);
+  return count;
+}
+
+std::uint32_t DeleteUserRegValue(TClearTaskThread& worker, std::string_view key_path,
+                                 std::string_view value_name) {
+  return DeleteRegValueByName(worker, kUserRootName, key_path, value_name);
+}
+
+void ScrollLog(TClearTaskThread& worker, int interval) {
+  if (interval <= 0) {
+    worker.reporter().ScrollLogToEnd();
+    return;
+  }
+  const int step = worker.IsTest() ? interval : interval / 2;
+  ++worker.ScrollCounter;
+  if (step <= 1 || worker.ScrollCounter % static_cast<std::uint32_t>(step) == 0) {
+    worker.reporter().ScrollLogToEnd();
+    worker.ScrollCounter = 0;
+  }
+}
+
+void ReportWalkProgress(TClearTaskThread& worker, std::uint32_t counter) {
+  const auto now = worker.Now();
+  if (now - worker.LastProgressTime <= kProgressInterval) return;
+  worker.LastProgressTime = now;
+  worker.reporter().Progress(worker.TotalCount + counter);
+}
+
+std::string MyDocumentsFolder(platform::Platform platform) {
+  auto folder = platform.shell.SpecialFolder(platform::csidl::kPersonal);
+  if (!folder || folder->empty()) return {};
+  return WithBackslash(std::move(folder).value());
+}
+
+std::string ProgramFilesFolder(platform::Platform platform) {
+  return core::ReadRegString(platform.registry, RegRoot::LocalMachine,
+                             "\\Software\\Microsoft\\Windows\\CurrentVersion", "ProgramFilesDir");
+}
+
+std::string AppDataFolder(platform::Platform platform) {
+  (void)platform.system.EndBrowserSession();
+  auto folder = platform.shell.SpecialFolder(platform::csidl::kAppData);
+  if (!folder || folder->empty()) return {};
+  return WithBackslash(std::move(folder).value());
+}
+
+std::string InternetCacheFolder(platform::Platform platform) {
+  (void)platform.system.EndBrowserSession();
+  auto folder = platform.shell.SpecialFolder(platform::csidl::kInternetCache);
+  if (!folder) return {};
+  std::string path = std::move(folder).value();
+  while (path.size() > 3 && path.back() == '\\') path.pop_back();
+  return path;
+}
+
+}  // namespace norvik::cleaning

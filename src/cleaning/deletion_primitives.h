@@ -1,0 +1,87 @@
+#pragma once
+// The routines every cleaner removes things with. Each works inside a run: it writes
+// detail lines unless fast mode is on, counts what it removes, and in a test only counts.
+// A Test and a Clean walk the same entries, so a Test shows what a Clean would delete.
+//
+// Folder walks never follow a junction, symbolic link or other reparse point: such an
+// entry is neither counted nor deleted, and nothing outside the named folder is reached.
+
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <string_view>
+
+#include "cleaning/clear_task.h"
+#include "platform/platform.h"
+
+namespace norvik::cleaning {
+
+// Detail lines and questions.
+inline constexpr std::string_view kDeletingWord = "deleting";
+inline constexpr std::string_view kDeletingKeyWords = "deleting registry key";
+inline constexpr std::string_view kDeletingValueWords = "deleting registry value";
+// "Do you want to delete all files and folders under <folder>?"
+std::string DeleteAllQuestion(std::string_view folder);
+// "Do you want to delete the files on <folder>?"
+std::string DeleteFilesQuestion(std::string_view folder);
+
+// Writes the file's detail line (unless fast mode or !log), then in a deleting run
+// optionally wipes it and deletes it with the shell's silent delete. True when deleted;
+// always true in a test.
+bool DeleteOneFile(TClearTaskThread& worker, std::string_view path, bool log);
+
+// Overwrites the file `passes` times, each pass with one random byte value (0..254)
+// repeated over the whole file, flushing after each pass. Files of any size. A link
+// (reparse point) or a file with more than one hard link is never overwritten. Any
+// failure ends the wiping silently; the caller deletes the file anyway.
+void WipeFile(TClearTaskThread& worker, std::string_view path, int passes);
+// The overwriting itself, with the byte source given; false when nothing was written.
+bool OverwriteFile(platform::Files& files, std::string_view path, int passes,
+                   const std::function<std::uint8_t()>& next_byte);
+
+// Empties `folder` and its subfolders (subfolders removed in a deleting run), skipping
+// files named `excluded_name` (letter case ignored); with `remove_folder` the folder
+// itself is removed too when it ends up empty. Adds one to `counter` per file; returns
+// the bytes. Asks before emptying a drive root or the My Documents folders.
+std::int64_t DeleteFolderContents(TClearTaskThread& worker, std::string_view folder, bool remove_folder,
+                                  bool log, std::string_view excluded_name, std::uint32_t& counter);
+
+// Deletes the files of `folder` (and with `recurse` of its subfolders) that match `mask`:
+// "*.*" matches all, a mask without "*" only the exact name (letter case included),
+// otherwise prefix and suffix around the first "*" ignoring letter case. Folders stay.
+std::int64_t DeleteFilesByMask(TClearTaskThread& worker, std::string_view folder, std::string_view mask,
+                               std::uint32_t& counter, bool recurse);
+
+// True when `name` matches `mask` by the rules above.
+bool MaskMatches(std::string_view mask, std::string_view name);
+
+// The key with its subtree: the number of values in it, at least 1 for an existing key;
+// 0 for a missing key or an unknown root name (matched after upper-casing).
+std::uint32_t DeleteRegKeyByName(TClearTaskThread& worker, std::string_view root_name, std::string_view key_path);
+std::uint32_t DeleteUserRegKey(TClearTaskThread& worker, std::string_view key_path);
+// One value (1 when it existed), or with an empty name every value and every subkey of
+// the key, which itself stays.
+std::uint32_t DeleteRegValueByName(TClearTaskThread& worker, std::string_view root_name,
+                                   std::string_view key_path, std::string_view value_name);
+std::uint32_t DeleteUserRegValue(TClearTaskThread& worker, std::string_view key_path, std::string_view value_name);
+
+// Values of the key and of every key below it; 0 when it cannot be opened.
+std::uint32_t CountValuesInTree(platform::Registry& registry, platform::RegRoot root, std::string_view key_path);
+
+// Scrolls the log to its end now (interval 0) or every interval/2 calls in a deleting
+// run and every interval calls in a test.
+void ScrollLog(TClearTaskThread& worker, int interval);
+
+// After each file a folder walk counts: WM_CLEANPROGRESS with TotalCount + counter when
+// more than two seconds passed since the last one.
+void ReportWalkProgress(TClearTaskThread& worker, std::uint32_t counter);
+
+// Special folders. My Documents and AppData end with a backslash (empty when the shell
+// cannot tell); the Internet cache does not. AppData and the cache first end the
+// browser session so its files are let go.
+std::string MyDocumentsFolder(platform::Platform platform);
+std::string ProgramFilesFolder(platform::Platform platform);
+std::string AppDataFolder(platform::Platform platform);
+std::string InternetCacheFolder(platform::Platform platform);
+
+}  // namespace norvik::cleaning

@@ -1,0 +1,234 @@
+#include "cleaning/list_cleaner.h"
+
+#include <cctype>
+#include <cstdint>
+#include <optional>
+#include <set>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "cleaning/deletion_primitives.h"
+#include "core/utility_routines.h"
+#include "platform/text_encoding.h"
+
+namespace norvik::cleaning {
+namespace {
+
+using platform::RegRoot;
+
+constexpr std::string_view kShellFoldersKey = "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders";
+// GetPrivateProfileString cuts what does not fit; a long path entry must arrive whole.
+constexpr std::size_t kValueBufferChars = 32768;
+
+constexpr std::string_view kRegistryWord = "DelRegValue";
+constexpr std::string_view kFileWord = "DelFile";
+constexpr std::string_view kLocalMachine = "HKEY_LOCAL_MACHINE";
+constexpr std::string_view kWholeFolderMask = "*.*";
+
+bool Contains(std::string_view text, std::string_view word) { return text.find(word) != std::string_view::npos; }
+
+bool IsDriveToken(std::string_view token) {
+  return token.size() == 2 && std::isalpha(static_cast<unsigned char>(token[0])) && token[1] == ':';
+}
+
+// Only a folder that names its drive (or share) may be the base of a delete: a relative
+// one would be taken from whatever the current folder happens to be.
+bool IsAbsoluteFolder(std::string_view folder) {
+  if (folder.size() >= 3 && IsDriveToken(folder.substr(0, 2)) && folder[2] == '\\') return true;
+  return folder.size() > 2 && folder[0] == '\\' && folder[1] == '\\' && folder[2] != '\\';
+}
+
+// The path below a base folder, its empty parts dropped. Nothing when a part would leave
+// the base ("..", also the "..." and ". ." forms Windows shortens to it) or names a
+// drive or stream (":").
+std::optional<std::string> ContainedPath(std::string_view path) {
+  std::string out;
+  std::size_t start = 0;
+  while (start <= path.size()) {
+    std::size_t end = path.find_first_of("\\/", start);
+    if (end == std::string_view::npos) end = path.size();
+    const std::string_view part = path.substr(start, end - start);
+    if (!part.empty()) {
+      if (part.find(':') != std::string_view::npos) return std::nullopt;
+      if (part.find_first_not_of(". ") == std::string_view::npos) return std::nullopt;
+      if (!out.empty()) out += '\\';
+      out += part;
+    }
+    start = end + 1;
+  }
+  return out;
+}
+
+// One item's pass over its section.
+class ListRun {
+ public:
+  ListRun(TClearTaskThread& worker, TokenFolders folders) : worker_(worker), folders_(std::move(folders)) {}
+
+  void RegistryEntry(std::string_view value) {
+    const cleaning::RegistryEntry entry = ParseRegistryEntry(value);
+    // Without a key path the entry would name a whole root.
+    if (entry.key_path.find_first_not_of('\\') == std::string::npos) return;
+    if (!entry.value_name) {
+      worker_.ItemCount += DeleteRegKeyByName(worker_, entry.root_name, entry.key_path);
+      return;
+    }
+    if (platform::UpperCase(entry.root_name) == kLocalMachine && !core::Is9xFamily(worker_.OsCode()) && !IsAdmin()) {
+      if (!admin_message_given_) {
+        admin_message_given_ = true;
+        if (worker_.RunKind != kRunAutomaticClean) worker_.reporter().ShowMessage(kAdministratorsMessage);
+      }
+      return;
+    }
+    worker_.ItemCount += DeleteRegValueByName(worker_, entry.root_name, entry.key_path, *entry.value_name);
+  }
+
+  void FileEntry(std::string_view value) {
+    const cleaning::FileEntry entry = ParseFileEntry(value);
+    const std::optional<std::string> base = folders_.BaseFolder(entry.token);
+    if (!base) return;
+    const std::optional<std::string> sub = ContainedPath(entry.path);
+    if (!sub) return;
+    // An empty mask matches no file name.
+    if (entry.mask && entry.mask->empty()) return;
+    const bool whole_folder = !entry.mask || *entry.mask == kWholeFolderMask;
+    // The token's own folder (a drive, the Windows folder, AppData) is never emptied as a
+    // whole; only masked files directly in it can be named.
+    if (sub->empty() && whole_folder) return;
+
+    const std::string folder = *base + *sub;
+    if (!entry.mask) {
+      bytes_ += DeleteFolderContents(worker_, folder, true, true, "", worker_.ItemCount);
+    } else if (whole_folder) {
+      bytes_ += DeleteFolderContents(worker_, folder, false, true, "", worker_.ItemCount);
+    } else {
+      bytes_ += DeleteFilesByMask(worker_, folder, *entry.mask, worker_.ItemCount, false);
+    }
+  }
+
+  std::int64_t bytes() const { return bytes_; }
+
+ private:
+  bool IsAdmin() {
+    if (!admin_) admin_ = core::IsAdmin(worker_.platform().system);
+    return *admin_;
+  }
+
+  TClearTaskThread& worker_;
+  TokenFolders folders_;
+  std::int64_t bytes_ = 0;
+  std::optional<bool> admin_;
+  bool admin_message_given_ = false;
+};
+
+// The section's keys in file order, each once: a repeated key reads the first line's
+// value anyway, and running it twice would count it twice in a test.
+std::vector<std::string> DistinctKeys(std::vector<std::string> keys) {
+  std::set<std::string> seen;
+  std::vector<std::string> out;
+  for (std::string& key : keys) {
+    if (seen.insert(platform::UpperCase(key)).second) out.push_back(std::move(key));
+  }
+  return out;
+}
+
+}  // namespace
+
+std::string SectionForRunName(std::string_view run_name) {
+  const std::size_t dash = run_name.find('-');
+  if (dash == std::string_view::npos || dash + 2 > run_name.size()) return {};
+  return std::string(run_name.substr(dash + 2));
+}
+
+RegistryEntry ParseRegistryEntry(std::string_view value) {
+  RegistryEntry entry;
+  const std::size_t slash = value.find('\\');
+  entry.root_name = std::string(value.substr(0, slash));
+  if (slash == std::string_view::npos) return entry;
+  std::string_view rest = value.substr(slash + 1);
+  if (const std::size_t comma = rest.find(','); comma != std::string_view::npos) {
+    entry.value_name = std::string(rest.substr(comma + 1));
+    rest = rest.substr(0, comma);
+  }
+  entry.key_path = std::string(rest);
+  return entry;
+}
+
+FileEntry ParseFileEntry(std::string_view value) {
+  FileEntry entry;
+  const std::size_t slash = value.find('\\');
+  // Without a backslash the whole value is the token.
+  entry.token = std::string(value.substr(0, slash));
+  if (slash == std::string_view::npos) return entry;
+  std::string_view rest = value.substr(slash + 1);
+  if (const std::size_t comma = rest.find(','); comma != std::string_view::npos) {
+    entry.mask = std::string(rest.substr(comma + 1));
+    rest = rest.substr(0, comma);
+  }
+  entry.path = std::string(rest);
+  return entry;
+}
+
+TokenFolders TokenFolders::Read(platform::Platform platform) {
+  TokenFolders folders;
+  folders.program_files = ProgramFilesFolder(platform);
+  folders.windows = platform.files.WindowsFolder();
+  folders.local_app_data = core::ReadRegString(platform.registry, RegRoot::CurrentUser, kShellFoldersKey, "Local AppData");
+  folders.current_app_data = core::ReadRegString(platform.registry, RegRoot::CurrentUser, kShellFoldersKey, "AppData");
+  folders.common_app_data =
+      core::ReadRegString(platform.registry, RegRoot::LocalMachine, kShellFoldersKey, "Common AppData");
+  return folders;
+}
+
+std::optional<std::string> TokenFolders::BaseFolder(std::string_view token) const {
+  std::string folder;
+  if (token == "%ProgramFiles%") {
+    folder = program_files;
+  } else if (token == "%windir%") {
+    folder = windows;
+  } else if (token == "{Local AppData}") {
+    folder = local_app_data;
+  } else if (token == "{Current AppData}") {
+    folder = current_app_data;
+  } else if (token == "{Common AppData}") {
+    folder = common_app_data;
+  } else if (token == "{C: Drive}") {
+    folder = "C:\\";
+  } else if (IsDriveToken(token)) {
+    folder = std::string(token) + "\\";
+  } else {
+    return std::nullopt;
+  }
+  if (!IsAbsoluteFolder(folder)) return std::nullopt;
+  if (folder.back() != '\\') folder += '\\';
+  return folder;
+}
+
+void RunListItem(TClearTaskThread& worker, std::string_view data_file_name, std::string_view run_name) {
+  std::int64_t bytes = 0;
+  const std::string section = SectionForRunName(run_name);
+  std::string folder = worker.ProgramFolder();
+  // A bare file name would send the INI functions to the Windows folder.
+  if (!section.empty() && !folder.empty()) {
+    if (folder.back() != '\\') folder += '\\';
+    const std::string file = folder + std::string(data_file_name);
+    platform::IniFiles& ini = worker.platform().ini;
+    const std::vector<std::string> keys = DistinctKeys(ini.GetKeys(file, section));
+    if (!keys.empty()) {
+      ListRun run(worker, TokenFolders::Read(worker.platform()));
+      for (const std::string& key : keys) {
+        if (worker.Stopped()) break;
+        const std::string value = ini.GetString(file, section, key, "", kValueBufferChars);
+        if (value.empty()) continue;
+        const std::string line = key + "=" + value;
+        if (Contains(line, kRegistryWord)) run.RegistryEntry(value);
+        if (Contains(line, kFileWord)) run.FileEntry(value);
+      }
+      bytes = run.bytes();
+    }
+  }
+  worker.ItemSize = bytes;
+  worker.ItemSizeText = core::FormatKB(bytes);
+}
+
+}  // namespace norvik::cleaning
