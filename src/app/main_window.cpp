@@ -1,8 +1,11 @@
 #include "app/main_window.h"
 
 #include <algorithm>
+#include <stop_token>
+#include <thread>
 #include <utility>
 
+#include "app/run_channel.h"
 #include "core/utility_routines.h"
 #include "platform/text_encoding.h"
 
@@ -211,10 +214,265 @@ void MainWindow::SectionTreeMouseDown(std::optional<NodeId> node, TreeHit hit) {
 
 void MainWindow::FastModeClick(bool checked) { store_.settings().FastScan = checked; }
 
-// The cleaning run and the registry scan arrive with their workers.
-void MainWindow::TestClick() {}
-void MainWindow::CleanClick() {}
+// The registry scan arrives with its worker.
 void MainWindow::ScanClick() {}
+
+// --- the cleaning run ---
+
+struct MainWindow::Worker {
+  std::shared_ptr<RunChannel> channel;
+  std::jthread thread;
+};
+
+MainWindow::~MainWindow() {
+  for (auto& worker : workers_) worker->channel->Cut();
+  workers_.clear();  // each jthread asks its worker to stop and waits for it
+}
+
+void MainWindow::TestClick() {
+  if (test_caption_ == kCancelCaption) {
+    CancelCleanRun();
+  } else {
+    StartCleanRun(cleaning::kRunTest);
+  }
+}
+
+void MainWindow::CleanClick() { StartCleanRun(cleaning::kRunCleanRequest); }
+
+void MainWindow::StartCleanRun(int run_kind) {
+  selected_items_.clear();
+  clean_items_.CollectSelectedItems(selected_items_);
+  if (selected_items_.empty()) {
+    if (run_kind != cleaning::kRunAutomaticClean) view_.ShowInformation(kNothingSelectedMessage);
+    return;
+  }
+  // A run in progress keeps its kind: a Clean or a schedule tick during a Test changes nothing.
+  if (run_busy_) return;
+  run_mode_ = run_kind;
+  auto& settings = store_.settings();
+  if (run_kind != cleaning::kRunPreparedClean) {
+    if (run_kind != cleaning::kRunTest) {
+      auto& system = platform_.system;
+      if (clean_items_.IsGroupChecked("Mozilla Firefox") &&
+          (system.WindowClassExists("MozillaUIWindowClass") || system.WindowClassExists("MozillaWindowClass"))) {
+        view_.ShowInformation(kCloseFirefoxMessage);
+        return;
+      }
+      if (clean_items_.IsGroupChecked("Google Chrome") && system.WindowClassExists("Chrome_WidgetWin_1")) {
+        view_.ShowInformation(kCloseChromeMessage);
+        return;
+      }
+    }
+    run_busy_ = true;
+    if (settings.IsAskBeforeClear && run_kind != cleaning::kRunTest && !clear_switch_ &&
+        !view_.ShowAskDeleteDialog()) {
+      run_busy_ = false;
+      return;
+    }
+  }
+
+  run_busy_ = true;
+  test_caption_ = kCancelCaption;
+  view_.SetTestButtonCaption(test_caption_);
+  view_.ShowCleanBar();
+  bar_shows_percentage_ = false;
+  if (run_kind == cleaning::kRunCleanRequest) {
+    // The counting pass writes its log in the background colour and without detail lines.
+    prepared_total_ = 0;
+    saved_log_color_ = view_.LogTextColor();
+    view_.SetLogTextColor(view_.LogBackgroundColor());
+    SetBarCaption(std::string(kPrepareCaption));
+    saved_fast_mode_ = settings.FastScan;
+    settings.FastScan = true;
+    run_mode_ = cleaning::kRunTest;
+    preparing_ = true;
+  } else {
+    SetBarPosition(0);
+    SetBarCaption(std::nullopt);
+  }
+  if (run_kind == cleaning::kRunPreparedClean) {
+    bar_shows_percentage_ = true;
+    SetBarPosition(0);
+  }
+  view_.ClearLog();
+  view_.SetLogDoubleBuffered(true);
+  LaunchWorker();
+  clean_bar_step_ = run_mode_ == cleaning::kRunTest ? 50 : 20;
+  if (run_mode_ == cleaning::kRunTest && view_.LogTextColor() != view_.LogBackgroundColor()) SetTimer1(true);
+}
+
+void MainWindow::LaunchWorker() {
+  // Workers that have left since the last run are let go here.
+  std::erase_if(workers_, [](const auto& worker) { return worker->channel->Finished(); });
+
+  const auto& s = store_.settings();
+  cleaning::RunSetup setup;
+  setup.item_names = selected_items_;
+  setup.run_kind = run_mode_;
+  setup.options = {s.FastScan, s.IsWipeFile, s.WipeNumber, s.ShowLogTempInternetFiles, s.ShowLogRecycleBin};
+  setup.program_folder = store_.ProgramFolder();
+  setup.os_code = os_code_ != 0 ? os_code_ : core::GetOsCode(platform_.system);
+
+  channel_ = std::make_shared<RunChannel>();
+  done_expected_ = false;
+  auto worker = std::make_unique<Worker>();
+  worker->channel = channel_;
+  worker->thread = std::jthread(
+      [platform = platform_, channel = channel_, &cleaners = cleaners_, setup = std::move(setup)](
+          std::stop_token stop) mutable {
+        {
+          cleaning::TClearTaskThread task(platform, *channel, cleaners, std::move(setup), std::move(stop));
+          task.Execute();
+        }
+        channel->MarkFinished();
+      });
+  workers_.push_back(std::move(worker));
+  view_.SetRunEventTimer(true);
+}
+
+void MainWindow::CancelCleanRun() {
+  test_caption_ = kTestCaption;
+  view_.SetTestButtonCaption(test_caption_);
+  view_.SetLogDoubleBuffered(false);
+  if (channel_) {
+    channel_->Cut();
+    for (auto& worker : workers_) {
+      if (worker->channel == channel_) worker->thread.request_stop();
+    }
+    channel_.reset();
+  }
+  view_.SetRunEventTimer(false);
+  SetTimer1(false);
+  run_busy_ = false;
+  done_expected_ = false;
+  if (preparing_) EndPreparationState();
+}
+
+void MainWindow::EndPreparationState() {
+  view_.SetLogTextColor(saved_log_color_);
+  store_.settings().FastScan = saved_fast_mode_;
+  preparing_ = false;
+}
+
+void MainWindow::DrainRunEvents() {
+  if (draining_) return;  // a question box's own message loop ticks the timer again
+  if (!channel_) {
+    view_.SetRunEventTimer(false);
+    return;
+  }
+  draining_ = true;
+  const auto channel = channel_;
+  auto events = channel->Take();
+  std::vector<std::string> lines;
+  bool scroll = false;
+  const auto flush = [&] {
+    if (!lines.empty()) view_.AppendLogLines(lines);
+    lines.clear();
+    if (scroll) view_.ScrollLogToEnd();
+    scroll = false;
+  };
+  for (auto& event : events) {
+    // Cancelled while a question was open: the rest belongs to a run that is gone.
+    if (channel_ != channel) {
+      if (event.answer) event.answer->set_value(false);
+      continue;
+    }
+    using Kind = RunChannel::Event::Kind;
+    switch (event.kind) {
+      case Kind::Line:
+        lines.push_back(std::move(event.text));
+        break;
+      case Kind::Scroll:
+        scroll = true;
+        break;
+      case Kind::Progress:
+        flush();
+        view_.PostToSelf(kWmCleanProgress, event.number);
+        break;
+      case Kind::Done:
+        flush();
+        done_expected_ = true;
+        view_.PostToSelf(kWmCleanDone, event.number);
+        break;
+      case Kind::Question:
+        flush();
+        event.answer->set_value(view_.AskYesNo(event.text));
+        break;
+      case Kind::Message:
+        flush();
+        view_.ShowPlainMessage(event.text);
+        event.answer->set_value(true);
+        break;
+    }
+  }
+  if (channel_ == channel) flush();
+  draining_ = false;
+}
+
+void MainWindow::CleanProgressMessage(std::uintptr_t processed) {
+  if (run_mode_ != cleaning::kRunPreparedClean || prepared_total_ == 0 || !run_busy_) return;
+  const auto position = static_cast<std::uint64_t>(processed) * kBarMax / prepared_total_;
+  SetBarPosition(static_cast<int>(std::min<std::uint64_t>(position, kBarMax)));
+}
+
+void MainWindow::CleanDoneMessage(std::uintptr_t total) {
+  // Only the current run's own report counts; one from a cancelled run is stale.
+  if (!done_expected_) return;
+  done_expected_ = false;
+  if (preparing_) {
+    prepared_total_ = static_cast<std::uint32_t>(total);
+    view_.ClearLog();
+    view_.PostToSelf(kWmCleanPrepared);
+    return;
+  }
+  test_caption_ = kTestCaption;
+  view_.SetTestButtonCaption(test_caption_);
+  view_.SetLogDoubleBuffered(false);
+  view_.FitLogHorizontalExtent();
+  view_.ScrollLogToEnd();
+  SetTimer1(false);
+  bar_shows_percentage_ = false;
+  SetBarPosition(kBarMax);
+  SetBarCaption(std::string(kFinishedCaption));
+  run_busy_ = false;
+  channel_.reset();
+  view_.SetRunEventTimer(false);
+}
+
+void MainWindow::CleanPreparedMessage() {
+  if (!preparing_) return;
+  EndPreparationState();
+  run_busy_ = false;
+  channel_.reset();
+  StartCleanRun(cleaning::kRunPreparedClean);
+}
+
+void MainWindow::Timer1Tick() {
+  if (selected_page_ == kTagCleaner) {
+    int position = view_.CleanBarPosition() + clean_bar_step_;
+    if (position >= kBarMax) position = 0;
+    SetBarPosition(position);
+    if (bar_caption_ && *bar_caption_ == kFinishedCaption) SetTimer1(false);
+  }
+}
+
+void MainWindow::AskDeleteCheckClick(bool checked) { store_.settings().IsAskBeforeClear = !checked; }
+
+void MainWindow::SetBarCaption(std::optional<std::string> caption) {
+  bar_caption_ = caption;
+  view_.SetCleanBarCaption(std::move(caption));
+}
+
+void MainWindow::SetBarPosition(int position) {
+  view_.SetCleanBarPosition(position);
+  if (bar_shows_percentage_) SetBarCaption(std::to_string(position / 10) + "%");
+}
+
+void MainWindow::SetTimer1(bool on) {
+  if (timer1_on_ == on) return;
+  timer1_on_ = on;
+  view_.SetTimer1(on);
+}
 
 bool MainWindow::CanSaveLog() { return view_.LogLineCount() > 0; }
 

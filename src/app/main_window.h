@@ -5,12 +5,14 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "cleaning/clean_item_tree.h"
+#include "cleaning/clear_task.h"
 #include "core/settings_store.h"
 #include "platform/platform.h"
 #include "regscan/section_tree.h"
@@ -60,6 +62,17 @@ inline constexpr unsigned kWmScanDone = 25620;
 inline constexpr unsigned kWmUnattendedDefrag = 25638;
 inline constexpr unsigned kWmUnattendedRegistryReport = 25639;
 
+// The cleaning run's texts.
+inline constexpr std::string_view kNothingSelectedMessage =
+    "Please select the sections which you want to scan from the left list.";
+inline constexpr std::string_view kCloseFirefoxMessage = "Please close Mozilla Firefox first!";
+inline constexpr std::string_view kCloseChromeMessage = "Please close Google Chrome first!";
+inline constexpr std::string_view kTestCaption = "Test";
+inline constexpr std::string_view kCancelCaption = "Cancel";
+inline constexpr std::string_view kPrepareCaption = "Prepare to clean...";
+inline constexpr std::string_view kFinishedCaption = "Finished!";
+inline constexpr int kBarMax = 1000;
+
 inline constexpr std::string_view kUnsupportedSystemLine =
     "The software does not support the current Windows system!";
 
@@ -95,6 +108,30 @@ class MainWindowView {
   virtual void SetFastModeChecked(bool checked) = 0;
   virtual std::size_t LogLineCount() = 0;
   virtual std::vector<std::string> LogLines() = 0;
+  // The log during a run. Lines come in batches, added with redrawing held off.
+  virtual void ClearLog() = 0;
+  virtual void AppendLogLines(const std::vector<std::string>& lines) = 0;
+  virtual void ScrollLogToEnd() = 0;
+  virtual void SetLogDoubleBuffered(bool on) = 0;
+  // Colours as COLORREF values. A preparation pass writes in the background colour.
+  virtual std::uint32_t LogTextColor() = 0;
+  virtual std::uint32_t LogBackgroundColor() = 0;
+  virtual void SetLogTextColor(std::uint32_t colour) = 0;
+  // Horizontal scroll extent := widest line in the log's font + 10 pixels.
+  virtual void FitLogHorizontalExtent() = 0;
+  virtual void SetTestButtonCaption(std::string_view caption) = 0;
+  // ProgressBar1, range 0..1000, and the caption drawn with it (nothing hides it).
+  virtual void ShowCleanBar() = 0;
+  virtual int CleanBarPosition() = 0;
+  virtual void SetCleanBarPosition(int position) = 0;
+  virtual void SetCleanBarCaption(std::optional<std::string> caption) = 0;
+  // Timer1 (500 ms): calls MainWindow::Timer1Tick.
+  virtual void SetTimer1(bool on) = 0;
+  // While a run is going: calls MainWindow::DrainRunEvents every few milliseconds. A
+  // timer rather than posted messages, so that input and painting come first.
+  virtual void SetRunEventTimer(bool on) = 0;
+  // TfrmAskDelete, modal: true for "&OK". Its check box calls AskDeleteCheckClick.
+  virtual bool ShowAskDeleteDialog() = 0;
   // Registry page.
   virtual void SetRegistryStatusText(std::string_view text) = 0;
   // Tools and defrag pages.
@@ -110,12 +147,16 @@ class MainWindowView {
   virtual void SetWindowBounds(const core::WindowBounds& bounds) = 0;
   virtual void MaximiseWindow() = 0;
   virtual void RestoreAndShowWindow() = 0;
-  virtual void PostToSelf(unsigned message) = 0;
+  virtual void PostToSelf(unsigned message, std::uintptr_t wparam = 0) = 0;
   virtual void CloseWindow() = 0;
 
   // Questions and dialogs, all modal.
   virtual bool AskYesNo(std::string_view question) = 0;  // "No" is the default button
   virtual void ShowError(std::string_view message) = 0;
+  // Captioned with the product name, information icon.
+  virtual void ShowInformation(std::string_view message) = 0;
+  // Empty caption, OK button.
+  virtual void ShowPlainMessage(std::string_view message) = 0;
   // A save dialog; nothing when the user cancels. The filter is "Description|*.ext".
   virtual std::optional<std::string> ChooseSaveFile(std::string_view title, std::string_view filter) = 0;
   virtual void ShowAboutBox() = 0;
@@ -124,12 +165,18 @@ class MainWindowView {
   virtual void PopupHelpMenu() = 0;
 };
 
+class RunChannel;
+
 // TfrmMain's state without the window. Also what the settings store sees of the window.
 class MainWindow final : private core::SettingsView {
  public:
   // `args` are the command-line arguments after the program name.
   MainWindow(platform::Platform platform, core::SettingsStore& store, MainWindowView& view,
              std::vector<std::string> args);
+  // Cuts off a running worker and waits for it to leave.
+  ~MainWindow();
+  MainWindow(const MainWindow&) = delete;
+  MainWindow& operator=(const MainWindow&) = delete;
 
   // Life cycle, in the order the window goes through it.
   void FormCreate();
@@ -159,8 +206,23 @@ class MainWindow final : private core::SettingsView {
 
   // Cleaner page.
   void FastModeClick(bool checked);
+  // bTest: "Test" starts a test run, "Cancel" cancels the running one.
   void TestClick();
   void CleanClick();
+  const std::string& TestButtonCaption() const { return test_caption_; }
+  bool RunBusy() const { return run_busy_; }
+  int RunMode() const { return run_mode_; }
+  // The cleaners of the built-in items; the program registers them at start.
+  cleaning::CleanerTable& Cleaners() { return cleaners_; }
+
+  // The run's messages and timers.
+  void DrainRunEvents();
+  void CleanProgressMessage(std::uintptr_t processed);
+  void CleanDoneMessage(std::uintptr_t total);
+  void CleanPreparedMessage();
+  void Timer1Tick();
+  // TfrmAskDelete's "Don't show me this message again", at every click.
+  void AskDeleteCheckClick(bool checked);
   bool CanSaveLog();
   void SaveLogClick();
 
@@ -201,6 +263,14 @@ class MainWindow final : private core::SettingsView {
   core::ScreenSize GetScreenSize() override;
 
   std::string FirstArg() const;
+  // The cleaning run: start by kind (cleaning::kRunTest ...), cancel, and the bar.
+  void StartCleanRun(int run_kind);
+  void CancelCleanRun();
+  void LaunchWorker();
+  void EndPreparationState();
+  void SetBarCaption(std::optional<std::string> caption);
+  void SetBarPosition(int position);
+  void SetTimer1(bool on);
   void SaveSettingsReportingErrors();
   void OpenUrl(std::string_view url);
 
@@ -211,8 +281,6 @@ class MainWindow final : private core::SettingsView {
   void ShowHiddenBrowserWindows() {}
   void MinimiseToTray() {}
   void ArmScheduleTimer() {}
-  void StartCleanRun(int /*run_kind*/) {}
-  void CancelCleanRun() {}
   void CancelScan() {}
   void LoadHiveList() {}
 
@@ -225,6 +293,20 @@ class MainWindow final : private core::SettingsView {
   std::vector<NodeId> section_walk_;
 
   std::vector<std::string> selected_items_;
+  cleaning::CleanerTable cleaners_;
+  std::string test_caption_ = "Test";
+  bool preparing_ = false;          // a Clean's hidden counting pass is running
+  std::uint32_t prepared_total_ = 0;
+  std::uint32_t saved_log_color_ = 0;
+  bool saved_fast_mode_ = true;
+  bool done_expected_ = false;      // the current run's WM_CLEANDONE has been posted
+  bool draining_ = false;
+  bool timer1_on_ = false;
+  std::optional<std::string> bar_caption_;
+  bool bar_shows_percentage_ = false;
+  struct Worker;
+  std::shared_ptr<RunChannel> channel_;  // the current run's; none when idle
+  std::vector<std::unique_ptr<Worker>> workers_;  // current and cancelled ones still leaving
   int selected_page_ = 0;
   int run_mode_ = 0;
   bool run_busy_ = false;

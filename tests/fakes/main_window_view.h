@@ -1,6 +1,7 @@
 #pragma once
 // The main window as the controller sees it, recording what it was told to show.
 
+#include <cstdint>
 #include <map>
 #include <optional>
 #include <set>
@@ -27,6 +28,19 @@ class FakeMainWindowView : public MainWindowView {
   core::WindowBounds bounds{0, 0, 713, 495};  // the frame around a 697 x 456 client
   bool maximised = false;
   std::vector<unsigned> posted;
+  std::vector<std::uintptr_t> posted_wparams;
+  // The cleaning run's display.
+  std::string test_caption = "Test";
+  bool bar_visible = false;
+  int bar_position = 0;
+  std::optional<std::string> bar_caption;
+  std::vector<std::string> bar_captions;  // every caption shown, in order
+  bool timer1 = false, run_event_timer = false, double_buffered = false;
+  std::uint32_t log_color = 0x000000, log_background = 0xFFFFFF;
+  int log_clears = 0, extent_fits = 0;
+  bool ask_delete_answer = true;
+  int ask_delete_shown = 0;
+  std::vector<std::string> infos, plain_messages;
   int closes = 0, restores = 0;
   std::vector<std::string> questions, errors, dialogs;
   bool answer_yes = false;
@@ -42,6 +56,31 @@ class FakeMainWindowView : public MainWindowView {
   void SetFastModeChecked(bool on) override { fast_mode = on; }
   std::size_t LogLineCount() override { return log.size(); }
   std::vector<std::string> LogLines() override { return log; }
+  void ClearLog() override {
+    log.clear();
+    ++log_clears;
+  }
+  void AppendLogLines(const std::vector<std::string>& lines) override { log.insert(log.end(), lines.begin(), lines.end()); }
+  void ScrollLogToEnd() override {}
+  void SetLogDoubleBuffered(bool on) override { double_buffered = on; }
+  std::uint32_t LogTextColor() override { return log_color; }
+  std::uint32_t LogBackgroundColor() override { return log_background; }
+  void SetLogTextColor(std::uint32_t c) override { log_color = c; }
+  void FitLogHorizontalExtent() override { ++extent_fits; }
+  void SetTestButtonCaption(std::string_view c) override { test_caption = c; }
+  void ShowCleanBar() override { bar_visible = true; }
+  int CleanBarPosition() override { return bar_position; }
+  void SetCleanBarPosition(int p) override { bar_position = p; }
+  void SetCleanBarCaption(std::optional<std::string> c) override {
+    if (c) bar_captions.push_back(*c);
+    bar_caption = std::move(c);
+  }
+  void SetTimer1(bool on) override { timer1 = on; }
+  void SetRunEventTimer(bool on) override { run_event_timer = on; }
+  bool ShowAskDeleteDialog() override {
+    ++ask_delete_shown;
+    return ask_delete_answer;
+  }
   void SetRegistryStatusText(std::string_view text) override { registry_status = text; }
   void HideWindowsBackupButton() override { backup_hidden = true; }
   void DisableAnalyzeRegistry() override { analyze_disabled = true; }
@@ -53,13 +92,18 @@ class FakeMainWindowView : public MainWindowView {
   void SetWindowBounds(const core::WindowBounds& b) override { bounds = b; }
   void MaximiseWindow() override { maximised = true; }
   void RestoreAndShowWindow() override { ++restores; }
-  void PostToSelf(unsigned message) override { posted.push_back(message); }
+  void PostToSelf(unsigned message, std::uintptr_t wparam) override {
+    posted.push_back(message);
+    posted_wparams.push_back(wparam);
+  }
   void CloseWindow() override { ++closes; }
   bool AskYesNo(std::string_view q) override {
     questions.emplace_back(q);
     return answer_yes;
   }
   void ShowError(std::string_view m) override { errors.emplace_back(m); }
+  void ShowInformation(std::string_view m) override { infos.emplace_back(m); }
+  void ShowPlainMessage(std::string_view m) override { plain_messages.emplace_back(m); }
   std::optional<std::string> ChooseSaveFile(std::string_view title, std::string_view filter) override {
     dialogs.push_back(std::string(title) + "|" + std::string(filter));
     return save_name;
