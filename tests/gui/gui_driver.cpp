@@ -147,6 +147,54 @@ AssertionResult SaveWindowShot(HWND window, const std::wstring& file) {
   return AssertionSuccess();
 }
 
+void RemoveFolderTree(const std::wstring& folder) {
+  WIN32_FIND_DATAW found{};
+  HANDLE find = ::FindFirstFileW((folder + L"\\*").c_str(), &found);
+  for (bool more = find != INVALID_HANDLE_VALUE; more; more = ::FindNextFileW(find, &found)) {
+    const std::wstring name = found.cFileName, path = folder + L"\\" + name;
+    if (name == L"." || name == L"..") continue;
+    const DWORD attributes = found.dwFileAttributes;
+    if ((attributes & FILE_ATTRIBUTE_DIRECTORY) && !(attributes & FILE_ATTRIBUTE_REPARSE_POINT)) {
+      RemoveFolderTree(path);
+    } else if (attributes & FILE_ATTRIBUTE_DIRECTORY) {
+      ::RemoveDirectoryW(path.c_str());
+    } else {
+      ::SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+      ::DeleteFileW(path.c_str());
+    }
+  }
+  if (find != INVALID_HANDLE_VALUE) ::FindClose(find);
+  ::RemoveDirectoryW(folder.c_str());
+}
+
+namespace {
+
+struct WindowSearch {
+  DWORD process_id;
+  std::wstring_view caption;
+  HWND found;
+};
+
+BOOL CALLBACK MatchProcessWindow(HWND window, LPARAM param) {
+  auto* search = reinterpret_cast<WindowSearch*>(param);
+  DWORD owner = 0;
+  ::GetWindowThreadProcessId(window, &owner);
+  if (owner != search->process_id || !::IsWindowVisible(window)) return TRUE;
+  wchar_t text[256]{};
+  ::GetWindowTextW(window, text, 256);
+  if (search->caption != text) return TRUE;
+  search->found = window;
+  return FALSE;
+}
+
+}  // namespace
+
+HWND FindProcessWindow(HANDLE process, std::wstring_view caption) {
+  WindowSearch search{::GetProcessId(process), caption, nullptr};
+  ::EnumWindows(MatchProcessWindow, reinterpret_cast<LPARAM>(&search));
+  return search.found;
+}
+
 App::~App() {
   if (process_.hProcess) (void)Close();
 }
@@ -273,16 +321,44 @@ std::wstring RemoteTree::Text(HTREEITEM item) const {
   return text;
 }
 
+namespace {
+
+// The item's label, scrolled into view, in the tree's client coordinates.
+AssertionResult LabelRect(HWND tree, const RemoteMemory& memory, HTREEITEM item, RECT& label) {
+  ::SendMessageW(tree, TVM_ENSUREVISIBLE, 0, reinterpret_cast<LPARAM>(item));
+  // TVM_GETITEMRECT takes the item in the RECT it fills.
+  memcpy(&label, &item, sizeof item);
+  if (!memory.Write(label) || !::SendMessageW(tree, TVM_GETITEMRECT, TRUE, memory.lparam()) || !memory.Read(label)) {
+    return AssertionFailure() << "the tree gives no rectangle for the item";
+  }
+  return AssertionSuccess();
+}
+
+// The cursor goes there too, for handlers that ask where the mouse is.
+void PostClick(HWND window, POINT at) {
+  POINT screen = at;
+  ::ClientToScreen(window, &screen);
+  ::SetCursorPos(screen.x, screen.y);
+  ::PostMessageW(window, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(at.x, at.y));
+  ::PostMessageW(window, WM_LBUTTONUP, 0, MAKELPARAM(at.x, at.y));
+}
+
+}  // namespace
+
+AssertionResult RemoteTree::ClickLabel(HTREEITEM item) const {
+  RemoteMemory memory(process_, sizeof(RECT));
+  if (!memory) return AssertionFailure() << "no memory in the program for the tree's answers";
+  RECT label{};
+  if (AssertionResult found = LabelRect(tree_, memory, item, label); !found) return found;
+  PostClick(tree_, POINT{(label.left + label.right) / 2, (label.top + label.bottom) / 2});
+  return AssertionSuccess();
+}
+
 AssertionResult RemoteTree::ClickStateIcon(HTREEITEM item) const {
   RemoteMemory memory(process_, sizeof(RECT) + sizeof(TVHITTESTINFO));
   if (!memory) return AssertionFailure() << "no memory in the program for the tree's answers";
-  ::SendMessageW(tree_, TVM_ENSUREVISIBLE, 0, reinterpret_cast<LPARAM>(item));
-  // TVM_GETITEMRECT takes the item in the RECT it fills.
   RECT label{};
-  memcpy(&label, &item, sizeof item);
-  if (!memory.Write(label) || !::SendMessageW(tree_, TVM_GETITEMRECT, TRUE, memory.lparam()) || !memory.Read(label)) {
-    return AssertionFailure() << "the tree gives no rectangle for the item";
-  }
+  if (AssertionResult found = LabelRect(tree_, memory, item, label); !found) return found;
   const int y = (label.top + label.bottom) / 2;
   auto on_state_icon = [&](int x) {
     TVHITTESTINFO hit{};
@@ -297,12 +373,7 @@ AssertionResult RemoteTree::ClickStateIcon(HTREEITEM item) const {
   int left = right;
   while (left > 0 && on_state_icon(left - 1)) --left;
 
-  // The cursor goes there too, for handlers that ask where the mouse is.
-  POINT at{(left + right) / 2, y}, screen = at;
-  ::ClientToScreen(tree_, &screen);
-  ::SetCursorPos(screen.x, screen.y);
-  ::PostMessageW(tree_, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(at.x, at.y));
-  ::PostMessageW(tree_, WM_LBUTTONUP, 0, MAKELPARAM(at.x, at.y));
+  PostClick(tree_, POINT{(left + right) / 2, y});
   return AssertionSuccess();
 }
 

@@ -30,6 +30,13 @@ std::wstring IniValue(const std::wstring& file, const wchar_t* section, const wc
 // The window as it is on the screen, as a 24-bit BMP.
 ::testing::AssertionResult SaveWindowShot(HWND window, const std::wstring& file);
 
+// Removes a folder and what is in it; links are removed, never followed.
+void RemoveFolderTree(const std::wstring& folder);
+
+// A visible top-level window of `process` with exactly this caption, such as a dialog
+// the program opened; nullptr if there is none.
+HWND FindProcessWindow(HANDLE process, std::wstring_view caption);
+
 // norvik.exe started from `exe` in its own folder, until Close() or destruction.
 class App {
  public:
@@ -75,6 +82,8 @@ class RemoteTree {
 
   // A left click on the item's check box, found by hit-testing left of its label.
   ::testing::AssertionResult ClickStateIcon(HTREEITEM item) const;
+  // A left click in the middle of the item's label.
+  ::testing::AssertionResult ClickLabel(HTREEITEM item) const;
   void Collapse(HTREEITEM item) const;
 
  private:

@@ -77,6 +77,42 @@ INT_PTR CALLBACK AboutProc(HWND dialog, UINT message, WPARAM wparam, LPARAM lpar
   return ShowingErrors<INT_PTR>(dialog, FALSE, [&] { return HandleAbout(dialog, message, wparam, lparam); });
 }
 
+INT_PTR HandleAskDelete(HWND dialog, UINT message, WPARAM wparam, LPARAM lparam) {
+  switch (message) {
+    case WM_INITDIALOG:
+      ::SetWindowLongPtrW(dialog, DWLP_USER, lparam);
+      ::SendDlgItemMessageW(dialog, IDC_ASK_DELETE_ICON, STM_SETICON,
+                            reinterpret_cast<WPARAM>(::LoadIconW(nullptr, reinterpret_cast<LPCWSTR>(IDI_QUESTION))), 0);
+      ::SetDlgItemTextW(dialog, IDC_ASK_DELETE_QUESTION, L"Are you sure you want to start to clean the selected item?");
+      ::SetDlgItemTextW(dialog, IDC_ASK_DELETE_PROCEED, L"Are you sure you wish to proceed?");
+      // Enter answers "&OK", as the default button says.
+      ::SetFocus(::GetDlgItem(dialog, IDOK));
+      return FALSE;
+    case WM_COMMAND: {
+      const int id = LOWORD(wparam);
+      if (id == IDC_ASK_DELETE_DONT_SHOW && HIWORD(wparam) == BN_CLICKED) {
+        const auto* check_clicked = reinterpret_cast<const std::function<void(bool)>*>(
+            ::GetWindowLongPtrW(dialog, DWLP_USER));
+        const bool checked = ::IsDlgButtonChecked(dialog, IDC_ASK_DELETE_DONT_SHOW) == BST_CHECKED;
+        if (check_clicked != nullptr && *check_clicked) (*check_clicked)(checked);
+        return TRUE;
+      }
+      if (id == IDOK || id == IDCANCEL) {
+        ::EndDialog(dialog, id);
+        return TRUE;
+      }
+      break;
+    }
+    default:
+      break;
+  }
+  return FALSE;
+}
+
+INT_PTR CALLBACK AskDeleteProc(HWND dialog, UINT message, WPARAM wparam, LPARAM lparam) {
+  return ShowingErrors<INT_PTR>(dialog, FALSE, [&] { return HandleAskDelete(dialog, message, wparam, lparam); });
+}
+
 struct PlaceholderText {
   std::wstring caption;
   std::wstring text;
@@ -144,6 +180,11 @@ void ShowAboutBox(HINSTANCE instance, HWND owner, std::function<void()> open_hom
   AboutState state{std::move(open_home_page), unique_gdi()};
   ::DialogBoxParamW(instance, MAKEINTRESOURCEW(IDD_ABOUT), owner, AboutProc,
                     reinterpret_cast<LPARAM>(&state));
+}
+
+bool ShowAskDeleteDialog(HINSTANCE instance, HWND owner, std::function<void(bool)> check_clicked) {
+  return ::DialogBoxParamW(instance, MAKEINTRESOURCEW(IDD_ASK_DELETE), owner, AskDeleteProc,
+                           reinterpret_cast<LPARAM>(&check_clicked)) == IDOK;
 }
 
 void ShowPlaceholderDialog(HINSTANCE instance, HWND owner, std::wstring_view caption, std::wstring_view text) {

@@ -38,6 +38,10 @@ std::optional<std::string> ChooseSaveFile(HWND owner, std::string_view title, st
 // The About box; a click on its link calls `open_home_page`.
 void ShowAboutBox(HINSTANCE instance, HWND owner, std::function<void()> open_home_page);
 
+// TfrmAskDelete, asked before a clean: true for "&OK". Every click on its
+// "Don't show me this message again" box calls `check_clicked` with the new tick.
+bool ShowAskDeleteDialog(HINSTANCE instance, HWND owner, std::function<void(bool)> check_clicked);
+
 // A stand-in for an editor this build does not have yet: a caption, one line, OK.
 void ShowPlaceholderDialog(HINSTANCE instance, HWND owner, std::wstring_view caption, std::wstring_view text);
 

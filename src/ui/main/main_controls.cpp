@@ -152,6 +152,8 @@ void MainFrame::CreateCleanerPage() {
              WS_EX_CLIENTEDGE);
   HWND progress = AddControl(page, ids::kCleanProgress, PROGRESS_CLASSW, L"", 0);
   ::SendMessageW(progress, PBM_SETRANGE32, 0, 1000);
+  // Draws the caption ("Finished!", "57%") over the bar.
+  ::SetWindowSubclass(progress, CleanBarProc, 0, reinterpret_cast<DWORD_PTR>(this));
   AddButton(page, ids::kFastMode, L"Fast Mode", BS_AUTOCHECKBOX);
   AddButton(page, ids::kTest, L"Test");
   AddButton(page, ids::kClean, L"Clean");
@@ -442,6 +444,57 @@ void MainFrame::DrawSideButton(const DRAWITEMSTRUCT& item) const {
     ::InflateRect(&focus, -Scale(4, dpi_), -Scale(4, dpi_));
     ::DrawFocusRect(dc, &focus);
   }
+}
+
+void MainFrame::PaintCleanBar(HWND bar, HDC dc) const {
+  RECT rect{};
+  ::GetClientRect(bar, &rect);
+  const int width = rect.right - rect.left;
+  const int height = rect.bottom - rect.top;
+  if (width <= 0 || height <= 0) return;
+  HDC memory = ::CreateCompatibleDC(dc);
+  unique_gdi bitmap(::CreateCompatibleBitmap(dc, width, height));
+  if (memory == nullptr || !bitmap) {
+    // Out of GDI resources: the bar without its caption is still worth showing.
+    if (memory != nullptr) ::DeleteDC(memory);
+    ::DefSubclassProc(bar, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(dc), PRF_CLIENT | PRF_ERASEBKGND);
+    return;
+  }
+  HGDIOBJ old_bitmap = ::SelectObject(memory, bitmap.get());
+  ::FillRect(memory, &rect, ::GetSysColorBrush(COLOR_BTNFACE));
+  ::DefSubclassProc(bar, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(memory), PRF_CLIENT | PRF_ERASEBKGND);
+  if (clean_bar_caption_ && !clean_bar_caption_->empty()) {
+    // The fill's colour depends on the theme: the text over it is black or white,
+    // whichever stands out, and the text over the empty part is the usual colour.
+    const auto position = ::SendMessageW(bar, PBM_GETPOS, 0, 0);
+    const auto range = std::max<LRESULT>(::SendMessageW(bar, PBM_GETRANGE, FALSE, 0), 1);
+    const int filled = static_cast<int>(std::clamp<LRESULT>(width * position / range, 0, width));
+    COLORREF on_fill = ::GetSysColor(COLOR_BTNTEXT);
+    if (filled > 0) {
+      const COLORREF fill = ::GetPixel(memory, filled / 2, height / 2);
+      const int luminance = (299 * GetRValue(fill) + 587 * GetGValue(fill) + 114 * GetBValue(fill)) / 1000;
+      on_fill = luminance < 128 ? RGB(255, 255, 255) : RGB(0, 0, 0);
+    }
+    HGDIOBJ old_font = ::SelectObject(memory, font_.get());
+    ::SetBkMode(memory, TRANSPARENT);
+    const struct {
+      int left, right;
+      COLORREF colour;
+    } parts[] = {{0, filled, on_fill}, {filled, width, ::GetSysColor(COLOR_BTNTEXT)}};
+    for (const auto& part : parts) {
+      if (part.left >= part.right) continue;
+      const int saved = ::SaveDC(memory);
+      ::IntersectClipRect(memory, part.left, 0, part.right, height);
+      ::SetTextColor(memory, part.colour);
+      ::DrawTextW(memory, clean_bar_caption_->c_str(), static_cast<int>(clean_bar_caption_->size()), &rect,
+                  DT_CENTER | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX);
+      ::RestoreDC(memory, saved);
+    }
+    ::SelectObject(memory, old_font);
+  }
+  ::BitBlt(dc, 0, 0, width, height, memory, 0, 0, SRCCOPY);
+  ::SelectObject(memory, old_bitmap);
+  ::DeleteDC(memory);
 }
 
 }  // namespace norvik::ui

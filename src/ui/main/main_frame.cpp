@@ -5,10 +5,13 @@
 #include <commctrl.h>
 #include <windowsx.h>
 
+#include <algorithm>
+#include <cstdint>
 #include <string>
 
 #include "platform/win32/wide_text.h"
 #include "ui/main/control_ids.h"
+#include "ui/main/custom_list_dialogs.h"
 #include "ui/main/dialogs.h"
 #include "ui/main/dpi.h"
 #include "ui/main/main_frame.h"
@@ -24,6 +27,13 @@ constexpr DWORD kFrameStyle = WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN;
 constexpr DWORD kFrameExStyle = WS_EX_CONTROLPARENT;
 // Posted to ourselves: lParam is a section tree item to expand again.
 constexpr UINT kWmReopenSection = WM_APP + 1;
+
+constexpr UINT_PTR kTimer1 = 1;
+constexpr UINT kTimer1Interval = 500;
+// Short enough that the log follows the run closely; WM_TIMER comes only when input and
+// painting are done, so a busy run never makes the window sluggish.
+constexpr UINT_PTR kRunEventTimer = 2;
+constexpr UINT kRunEventInterval = 30;
 
 bool IsTitleControl(int id) {
   return id == ids::kTitleImage || id == ids::kTitleIcon || id == ids::kTitle || id == ids::kTitleHint ||
@@ -153,6 +163,31 @@ LRESULT CALLBACK MainFrame::TreeProc(HWND hwnd, UINT message, WPARAM wparam, LPA
                                 [&] { return self->HandleTreeMessage(hwnd, message, wparam, lparam); });
 }
 
+LRESULT CALLBACK MainFrame::CleanBarProc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam, UINT_PTR,
+                                         DWORD_PTR self_ptr) {
+  const auto* self = reinterpret_cast<const MainFrame*>(self_ptr);
+  switch (message) {
+    case WM_NCDESTROY:
+      ::RemoveWindowSubclass(hwnd, CleanBarProc, 0);
+      break;
+    case WM_ERASEBKGND:
+      return 1;  // WM_PAINT covers every pixel
+    case WM_PAINT: {
+      PAINTSTRUCT paint{};
+      HDC dc = ::BeginPaint(hwnd, &paint);
+      self->PaintCleanBar(hwnd, dc);
+      ::EndPaint(hwnd, &paint);
+      return 0;
+    }
+    case WM_PRINTCLIENT:
+      self->PaintCleanBar(hwnd, reinterpret_cast<HDC>(wparam));
+      return 0;
+    default:
+      break;
+  }
+  return ::DefSubclassProc(hwnd, message, wparam, lparam);
+}
+
 // ---------------------------------------------------------------------------------------
 
 LRESULT MainFrame::HandleMessage(UINT message, WPARAM wparam, LPARAM lparam) {
@@ -197,6 +232,13 @@ LRESULT MainFrame::HandleMessage(UINT message, WPARAM wparam, LPARAM lparam) {
 
     case WM_CTLCOLORSTATIC:
       return OnCtlColorStatic(reinterpret_cast<HDC>(wparam), reinterpret_cast<HWND>(lparam));
+
+    case WM_CTLCOLORLISTBOX:
+      return OnCtlColorListBox(reinterpret_cast<HDC>(wparam), reinterpret_cast<HWND>(lparam));
+
+    case WM_TIMER:
+      OnTimer(static_cast<UINT_PTR>(wparam));
+      return 0;
 
     case WM_DRAWITEM: {
       const auto& item = *reinterpret_cast<const DRAWITEMSTRUCT*>(lparam);
@@ -273,6 +315,18 @@ LRESULT MainFrame::HandleMessage(UINT message, WPARAM wparam, LPARAM lparam) {
       }
       if (message == app::kWmAutoClean) {
         controller_->AutoCleanMessage();
+        return 0;
+      }
+      if (message == app::kWmCleanProgress) {
+        controller_->CleanProgressMessage(static_cast<std::uintptr_t>(wparam));
+        return 0;
+      }
+      if (message == app::kWmCleanDone) {
+        controller_->CleanDoneMessage(static_cast<std::uintptr_t>(wparam));
+        return 0;
+      }
+      if (message == app::kWmCleanPrepared) {
+        controller_->CleanPreparedMessage();
         return 0;
       }
       if (message == app::kWmUnattendedDefrag) {
@@ -364,6 +418,22 @@ LRESULT MainFrame::OnCtlColorStatic(HDC dc, HWND control) {
   ::SetTextColor(dc, RGB(255, 255, 255));
   ::SetBkMode(dc, TRANSPARENT);
   return reinterpret_cast<LRESULT>(::GetStockObject(NULL_BRUSH));
+}
+
+LRESULT MainFrame::OnCtlColorListBox(HDC dc, HWND control) {
+  if (control != Control(ids::kLog)) {
+    return ::DefWindowProcW(hwnd_, WM_CTLCOLORLISTBOX, reinterpret_cast<WPARAM>(dc),
+                            reinterpret_cast<LPARAM>(control));
+  }
+  ::SetTextColor(dc, log_text_color_);
+  ::SetBkColor(dc, ::GetSysColor(COLOR_WINDOW));
+  return reinterpret_cast<LRESULT>(::GetSysColorBrush(COLOR_WINDOW));
+}
+
+void MainFrame::OnTimer(UINT_PTR id) {
+  if (controller_ == nullptr) return;
+  if (id == kTimer1) controller_->Timer1Tick();
+  if (id == kRunEventTimer) controller_->DrainRunEvents();
 }
 
 void MainFrame::OnDpiChanged(UINT dpi, const RECT& suggested) {
@@ -484,6 +554,128 @@ std::vector<std::string> MainFrame::LogLines() {
   return lines;
 }
 
+void MainFrame::ClearLog() {
+  HWND log = Control(ids::kLog);
+  ::SendMessageW(log, LB_RESETCONTENT, 0, 0);
+  // The old lines' width would leave a scroll bar over an empty list.
+  ::SendMessageW(log, LB_SETHORIZONTALEXTENT, 0, 0);
+}
+
+void MainFrame::AppendLogLines(const std::vector<std::string>& lines) {
+  if (lines.empty()) return;
+  HWND log = Control(ids::kLog);
+  std::vector<std::wstring> wide;
+  wide.reserve(lines.size());
+  std::size_t chars = 0;
+  for (const std::string& line : lines) {
+    wide.push_back(Wide(line));
+    chars += wide.back().size() + 1;
+  }
+  // One allocation for the batch, and one repaint after it instead of one per line.
+  ::SendMessageW(log, WM_SETREDRAW, FALSE, 0);
+  ::SendMessageW(log, LB_INITSTORAGE, wide.size(), static_cast<LPARAM>(chars * sizeof(wchar_t)));
+  for (const std::wstring& line : wide) {
+    ::SendMessageW(log, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(line.c_str()));
+  }
+  ::SendMessageW(log, WM_SETREDRAW, TRUE, 0);
+  // The scroll bars changed unseen too.
+  ::RedrawWindow(log, nullptr, nullptr, RDW_ERASE | RDW_FRAME | RDW_INVALIDATE);
+}
+
+void MainFrame::ScrollLogToEnd() {
+  HWND log = Control(ids::kLog);
+  const auto count = ::SendMessageW(log, LB_GETCOUNT, 0, 0);
+  // The list stops at its last full page by itself.
+  if (count > 0) ::SendMessageW(log, LB_SETTOPINDEX, static_cast<WPARAM>(count - 1), 0);
+}
+
+void MainFrame::SetLogDoubleBuffered(bool) {
+  // A list box has no buffered painting of its own, and WS_EX_COMPOSITED is ignored for
+  // child windows once the desktop is composited. Lines already arrive in batches with
+  // redrawing held off, which is what keeps the list from flickering.
+}
+
+std::uint32_t MainFrame::LogTextColor() { return log_text_color_; }
+
+std::uint32_t MainFrame::LogBackgroundColor() { return ::GetSysColor(COLOR_WINDOW); }
+
+void MainFrame::SetLogTextColor(std::uint32_t colour) {
+  if (log_text_color_ == colour) return;
+  log_text_color_ = colour;
+  ::InvalidateRect(Control(ids::kLog), nullptr, TRUE);
+}
+
+void MainFrame::FitLogHorizontalExtent() {
+  HWND log = Control(ids::kLog);
+  const auto count = ::SendMessageW(log, LB_GETCOUNT, 0, 0);
+  if (count == LB_ERR) return;
+  HDC dc = ::GetDC(log);
+  if (dc == nullptr) return;
+  HGDIOBJ old_font = ::SelectObject(dc, reinterpret_cast<HGDIOBJ>(::SendMessageW(log, WM_GETFONT, 0, 0)));
+  LONG widest = 0;
+  std::wstring text;
+  for (LRESULT i = 0; i < count; ++i) {
+    const auto length = ::SendMessageW(log, LB_GETTEXTLEN, static_cast<WPARAM>(i), 0);
+    if (length <= 0) continue;
+    text.resize(static_cast<std::size_t>(length) + 1);
+    const auto copied = ::SendMessageW(log, LB_GETTEXT, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(text.data()));
+    SIZE extent{};
+    if (copied > 0 && ::GetTextExtentPoint32W(dc, text.c_str(), static_cast<int>(copied), &extent)) {
+      widest = std::max(widest, extent.cx);
+    }
+  }
+  ::SelectObject(dc, old_font);
+  ::ReleaseDC(log, dc);
+  ::SendMessageW(log, LB_SETHORIZONTALEXTENT, static_cast<WPARAM>(widest + Scale(10, dpi_)), 0);
+}
+
+void MainFrame::SetTestButtonCaption(std::string_view caption) {
+  ::SetWindowTextW(Control(ids::kTest), Wide(caption).c_str());
+}
+
+void MainFrame::ShowCleanBar() { ::ShowWindow(Control(ids::kCleanProgress), SW_SHOW); }
+
+int MainFrame::CleanBarPosition() {
+  return static_cast<int>(::SendMessageW(Control(ids::kCleanProgress), PBM_GETPOS, 0, 0));
+}
+
+void MainFrame::SetCleanBarPosition(int position) {
+  ::SendMessageW(Control(ids::kCleanProgress), PBM_SETPOS, static_cast<WPARAM>(position), 0);
+}
+
+void MainFrame::SetCleanBarCaption(std::optional<std::string> caption) {
+  HWND bar = Control(ids::kCleanProgress);
+  if (caption) {
+    clean_bar_caption_ = Wide(*caption);
+  } else {
+    clean_bar_caption_.reset();
+  }
+  ::SetWindowTextW(bar, clean_bar_caption_ ? clean_bar_caption_->c_str() : L"");
+  ::InvalidateRect(bar, nullptr, TRUE);
+}
+
+void MainFrame::SetTimer1(bool on) {
+  if (on) {
+    ::SetTimer(hwnd_, kTimer1, kTimer1Interval, nullptr);
+  } else {
+    ::KillTimer(hwnd_, kTimer1);
+  }
+}
+
+void MainFrame::SetRunEventTimer(bool on) {
+  if (on) {
+    ::SetTimer(hwnd_, kRunEventTimer, kRunEventInterval, nullptr);
+  } else {
+    ::KillTimer(hwnd_, kRunEventTimer);
+  }
+}
+
+bool MainFrame::ShowAskDeleteDialog() {
+  return ui::ShowAskDeleteDialog(instance_, hwnd_, [this](bool checked) {
+    if (controller_ != nullptr) controller_->AskDeleteCheckClick(checked);
+  });
+}
+
 void MainFrame::SetRegistryStatusText(std::string_view text) {
   ::SetWindowTextW(Control(ids::kStatusBar), Wide(text).c_str());
 }
@@ -547,7 +739,9 @@ void MainFrame::RestoreAndShowWindow() {
   ::SetForegroundWindow(hwnd_);
 }
 
-void MainFrame::PostToSelf(unsigned message) { ::PostMessageW(hwnd_, message, 0, 0); }
+void MainFrame::PostToSelf(unsigned message, std::uintptr_t wparam) {
+  ::PostMessageW(hwnd_, message, static_cast<WPARAM>(wparam), 0);
+}
 
 void MainFrame::CloseWindow() { ::PostMessageW(hwnd_, WM_CLOSE, 0, 0); }
 
@@ -562,6 +756,15 @@ void MainFrame::ShowError(std::string_view message) {
   ::MessageBoxW(hwnd_, Wide(message).c_str(), caption.c_str(), MB_OK | MB_ICONERROR);
 }
 
+void MainFrame::ShowInformation(std::string_view message) {
+  const std::wstring caption = Wide(app::kProductName);
+  ::MessageBoxW(hwnd_, Wide(message).c_str(), caption.c_str(), MB_OK | MB_ICONINFORMATION);
+}
+
+void MainFrame::ShowPlainMessage(std::string_view message) {
+  ::MessageBoxW(hwnd_, Wide(message).c_str(), L"", MB_OK);
+}
+
 std::optional<std::string> MainFrame::ChooseSaveFile(std::string_view title, std::string_view filter) {
   return ui::ChooseSaveFile(hwnd_, title, filter);
 }
@@ -572,10 +775,7 @@ void MainFrame::ShowAboutBox() {
   });
 }
 
-void MainFrame::ShowCustomListEditor() {
-  ShowPlaceholderDialog(instance_, hwnd_, L"Custom Lists",
-                        L"The custom list editor is not available in this build.");
-}
+void MainFrame::ShowCustomListEditor() { ui::ShowCustomListEditor(instance_, hwnd_); }
 
 void MainFrame::ShowOptionsDialog() {
   ShowPlaceholderDialog(instance_, hwnd_, L"Options", L"The options editor is not available in this build.");

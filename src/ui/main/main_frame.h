@@ -4,6 +4,7 @@
 
 #include "platform/win32/windows_api.h"
 
+#include <cstdint>
 #include <initializer_list>
 #include <map>
 #include <optional>
@@ -42,6 +43,22 @@ class MainFrame final : public app::MainWindowView {
   void SetFastModeChecked(bool checked) override;
   std::size_t LogLineCount() override;
   std::vector<std::string> LogLines() override;
+  void ClearLog() override;
+  void AppendLogLines(const std::vector<std::string>& lines) override;
+  void ScrollLogToEnd() override;
+  void SetLogDoubleBuffered(bool on) override;
+  std::uint32_t LogTextColor() override;
+  std::uint32_t LogBackgroundColor() override;
+  void SetLogTextColor(std::uint32_t colour) override;
+  void FitLogHorizontalExtent() override;
+  void SetTestButtonCaption(std::string_view caption) override;
+  void ShowCleanBar() override;
+  int CleanBarPosition() override;
+  void SetCleanBarPosition(int position) override;
+  void SetCleanBarCaption(std::optional<std::string> caption) override;
+  void SetTimer1(bool on) override;
+  void SetRunEventTimer(bool on) override;
+  bool ShowAskDeleteDialog() override;
   void SetRegistryStatusText(std::string_view text) override;
   void HideWindowsBackupButton() override;
   void DisableAnalyzeRegistry() override;
@@ -53,10 +70,12 @@ class MainFrame final : public app::MainWindowView {
   void SetWindowBounds(const core::WindowBounds& bounds) override;
   void MaximiseWindow() override;
   void RestoreAndShowWindow() override;
-  void PostToSelf(unsigned message) override;
+  void PostToSelf(unsigned message, std::uintptr_t wparam) override;
   void CloseWindow() override;
   bool AskYesNo(std::string_view question) override;
   void ShowError(std::string_view message) override;
+  void ShowInformation(std::string_view message) override;
+  void ShowPlainMessage(std::string_view message) override;
   std::optional<std::string> ChooseSaveFile(std::string_view title, std::string_view filter) override;
   void ShowAboutBox() override;
   void ShowCustomListEditor() override;
@@ -69,12 +88,16 @@ class MainFrame final : public app::MainWindowView {
                                    UINT_PTR id, DWORD_PTR self);
   static LRESULT CALLBACK TreeProc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam,
                                    UINT_PTR id, DWORD_PTR self);
+  static LRESULT CALLBACK CleanBarProc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam,
+                                       UINT_PTR id, DWORD_PTR self);
 
   LRESULT HandleMessage(UINT message, WPARAM wparam, LPARAM lparam);
   LRESULT HandleTreeMessage(HWND tree, UINT message, WPARAM wparam, LPARAM lparam);
   void OnCommand(int id, int code, HWND control);
   LRESULT OnNotify(const NMHDR& header);
   LRESULT OnCtlColorStatic(HDC dc, HWND control);
+  LRESULT OnCtlColorListBox(HDC dc, HWND control);
+  void OnTimer(UINT_PTR id);
   void OnDpiChanged(UINT dpi, const RECT& suggested);
 
   // Building and laying out the window.
@@ -105,6 +128,8 @@ class MainFrame final : public app::MainWindowView {
   // Drawing.
   void PaintTitleBand(HDC dc, POINT origin) const;
   void DrawSideButton(const DRAWITEMSTRUCT& item) const;
+  // The clean bar with its caption on top, drawn off screen so the text never flickers.
+  void PaintCleanBar(HWND bar, HDC dc) const;
   int TitleHeight() const;
 
   CheckTreeControl& TreeControl(app::Tree tree);
@@ -135,6 +160,12 @@ class MainFrame final : public app::MainWindowView {
   unique_gdi title_font_;
   unique_gdi link_font_;
   unique_hicon title_icon_;
+
+  // The log's text colour; its background is always the window colour.
+  COLORREF log_text_color_ = ::GetSysColor(COLOR_WINDOWTEXT);
+  // Drawn centred on the clean bar; nothing while hidden. The bar's window text holds
+  // the same, for whoever reads the control.
+  std::optional<std::wstring> clean_bar_caption_;
 };
 
 }  // namespace norvik::ui

@@ -1,0 +1,339 @@
+// A cleaning run as the user meets it: items ticked in options.ini, Test, then Clean
+// with its confirmation, against files and registry keys the test plants under C:\ and
+// HKCU. The log is read back from the list box, the bar's caption from the bar.
+
+#include "gui/gui_driver.h"  // first: brings the Windows headers in the right order
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "ui/main/control_ids.h"
+
+namespace norvik::gui {
+namespace {
+
+namespace ids = ui::ids;
+
+constexpr wchar_t kTestsRoot[] = L"C:\\NorvikGuiTests";
+constexpr wchar_t kDataRoot[] = L"C:\\NorvikRunData";
+constexpr wchar_t kTestKey[] = L"Software\\NorvikGuiTest";
+constexpr DWORD kRunTimeoutMs = 120000;
+
+bool WriteBytes(const std::wstring& file, const std::string& bytes) {
+  HANDLE h = ::CreateFileW(file.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (h == INVALID_HANDLE_VALUE) return false;
+  DWORD written = 0;
+  const bool ok = ::WriteFile(h, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) &&
+                  written == bytes.size();
+  ::CloseHandle(h);
+  return ok;
+}
+
+bool Exists(const std::wstring& path) { return ::GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
+
+std::wstring Key(const std::wstring& below) { return std::wstring(kTestKey) + (below.empty() ? L"" : L"\\" + below); }
+
+bool KeyExists(const std::wstring& below) {
+  HKEY key = nullptr;
+  if (::RegOpenKeyExW(HKEY_CURRENT_USER, Key(below).c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS) return false;
+  ::RegCloseKey(key);
+  return true;
+}
+
+bool ValueExists(const std::wstring& below, const wchar_t* name) {
+  return ::RegGetValueW(HKEY_CURRENT_USER, Key(below).c_str(), name, RRF_RT_ANY, nullptr, nullptr, nullptr) ==
+         ERROR_SUCCESS;
+}
+
+// Creates the key and sets string values named `names`; false when any call fails.
+bool PlantValues(const std::wstring& below, const std::vector<std::wstring>& names) {
+  HKEY key = nullptr;
+  if (::RegCreateKeyExW(HKEY_CURRENT_USER, Key(below).c_str(), 0, nullptr, 0, KEY_WRITE, nullptr, &key, nullptr) !=
+      ERROR_SUCCESS) {
+    return false;
+  }
+  bool ok = true;
+  for (const std::wstring& name : names) {
+    const wchar_t data[] = L"x";
+    ok = ok && ::RegSetValueExW(key, name.c_str(), 0, REG_SZ, reinterpret_cast<const BYTE*>(data), sizeof data) ==
+                   ERROR_SUCCESS;
+  }
+  ::RegCloseKey(key);
+  return ok;
+}
+
+std::wstring ControlText(HWND control) {
+  wchar_t text[256]{};
+  ::GetWindowTextW(control, text, 256);
+  return text;
+}
+
+// One line of a list box; LB_GETTEXT is carried across processes by the system.
+std::wstring ListLine(HWND list, LRESULT i) {
+  const LRESULT length = ::SendMessageW(list, LB_GETTEXTLEN, static_cast<WPARAM>(i), 0);
+  if (length == LB_ERR) return L"<no line " + std::to_wstring(i) + L">";
+  std::wstring text(static_cast<size_t>(length) + 1, L'\0');
+  const LRESULT copied = ::SendMessageW(list, LB_GETTEXT, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(text.data()));
+  text.resize(copied > 0 ? static_cast<size_t>(copied) : 0);
+  return text;
+}
+
+HWND ChildWithText(HWND dialog, const std::wstring& text) {
+  for (HWND child = ::GetWindow(dialog, GW_CHILD); child; child = ::GetWindow(child, GW_HWNDNEXT)) {
+    if (ControlText(child) == text) return child;
+  }
+  return nullptr;
+}
+
+// The log of the run in the test below; within each folder the detail lines are sorted.
+std::vector<std::wstring> ExpectedLog(const std::wstring& prefix, const std::wstring& removed) {
+  const std::wstring separator(107, L'-'), file = prefix + L"deleting C:\\NorvikRunData\\",
+                     registry = L" HKEY_CURRENT_USER\\Software\\NorvikGuiTest\\";
+  // Doomed holds two values, so two items; 100 + 2048 + 5000 bytes make 7 KB, 9648 in all 10 KB.
+  return {prefix + L"Clearing Windows - Windows Log Files ...",
+          file + L"Logs\\B.LOG", file + L"Logs\\a.log",
+          L"", L"2 items " + removed + L"; 3 KB " + removed + L".", L"", separator,
+          prefix + L"Clearing Custom Lists - <New List> ...",
+          prefix + L"deleting registry key" + registry + L"Doomed",
+          prefix + L"deleting registry value" + registry + L"Target",
+          file + L"Custom\\inner\\three.txt", file + L"Custom\\one.txt", file + L"Custom\\two.dat",
+          L"", L"6 items " + removed + L"; 7 KB " + removed + L".", L"", separator,
+          L"Total items " + removed + L" = 8 ; Total files " + removed + L" = 10 KB", separator};
+}
+
+// The log's lines with each folder's detail lines sorted: the file system picks the
+// order of a folder walk.
+std::vector<std::wstring> LogWithFoldersSorted(HWND log) {
+  std::vector<std::wstring> lines;
+  const LRESULT count = ::SendMessageW(log, LB_GETCOUNT, 0, 0);
+  for (LRESULT i = 0; i < count; ++i) lines.push_back(ListLine(log, i));
+  if (lines.size() == 19) {
+    std::sort(lines.begin() + 1, lines.begin() + 3);
+    std::sort(lines.begin() + 10, lines.begin() + 13);
+  }
+  return lines;
+}
+
+// norvik.exe in a folder of its own with the test's own options.ini, Custom.dat and
+// qolt.dat; the planted files and keys are removed before and after.
+class CleaningRunTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    folder_ = std::wstring(kTestsRoot) + L"\\" + Widen(::testing::UnitTest::GetInstance()->current_test_info()->name());
+    RemoveFolderTree(folder_);
+    RemoveFolderTree(kDataRoot);
+    ::RegDeleteTreeW(HKEY_CURRENT_USER, kTestKey);
+    ::CreateDirectoryW(kTestsRoot, nullptr);
+    ASSERT_TRUE(::CreateDirectoryW(folder_.c_str(), nullptr)) << "cannot create " << folder_;
+    const std::wstring source = EnvOr(L"NORVIK_EXE", FolderOfThisProgram() + L"\\norvik.exe");
+    exe_ = folder_ + L"\\norvik.exe";
+    ASSERT_TRUE(::CopyFileW(source.c_str(), exe_.c_str(), FALSE))
+        << "cannot copy " << source << " (error " << ::GetLastError() << "; set NORVIK_EXE)";
+  }
+  // A failed test keeps its files to look at; the registry is shared, so it is cleaned always.
+  void TearDown() override {
+    ::RegDeleteTreeW(HKEY_CURRENT_USER, kTestKey);
+    if (HasFailure()) return;
+    RemoveFolderTree(folder_);
+    RemoveFolderTree(kDataRoot);
+  }
+
+  void Beside(const wchar_t* name, const std::string& text) {
+    ASSERT_TRUE(WriteBytes(folder_ + L"\\" + name, text)) << "cannot write " << name;
+  }
+  void Plant(const std::wstring& relative, size_t size) {
+    const std::wstring path = std::wstring(kDataRoot) + L"\\" + relative;
+    for (size_t slash = path.find(L'\\', 3); slash != std::wstring::npos; slash = path.find(L'\\', slash + 1)) {
+      ::CreateDirectoryW(path.substr(0, slash).c_str(), nullptr);
+    }
+    ASSERT_TRUE(WriteBytes(path, std::string(size, 'n'))) << "cannot write " << path;
+  }
+  std::wstring Ini(const wchar_t* section, const wchar_t* key) const {
+    return IniValue(folder_ + L"\\options.ini", section, key);
+  }
+
+  // Waits for the bar to say "Finished!" and bTest to be "Test" again, with a log
+  // written by a run of this kind (the previous run's end looks the same otherwise).
+  ::testing::AssertionResult WaitForFinish(const App& app, const std::wstring& prefix,
+                                           DWORD timeout_ms = kRunTimeoutMs) const {
+    const HWND bar = app.Control(ids::kCleanProgress), test = app.Control(ids::kTest), log = app.Control(ids::kLog);
+    if (Eventually(
+            [&] {
+              return ControlText(bar) == L"Finished!" && ControlText(test) == L"Test" &&
+                     ListLine(log, 0).rfind(prefix, 0) == 0;
+            },
+            timeout_ms)) {
+      return ::testing::AssertionSuccess();
+    }
+    return ::testing::AssertionFailure() << "no \"Finished!\" within " << timeout_ms / 1000 << " s; the bar says \""
+                                         << ControlText(bar) << "\", bTest \"" << ControlText(test)
+                                         << "\", the log begins \"" << ListLine(log, 0) << "\"";
+  }
+
+  std::wstring folder_;
+  std::wstring exe_;
+};
+
+// Windows Log Files (qolt.dat, a mask) and the custom list (Custom.dat: a key, a value,
+// a folder) with detail lines. The Test names exactly what the Clean then removes.
+TEST_F(CleaningRunTest, TestChangesNothingAndCleanRemovesExactlyWhatTheTestListed) {
+  const struct {
+    const wchar_t* path;
+    size_t size;
+    bool stays;
+  } files[] = {// Logs: *.log directly in the folder; a log in a subfolder and other names stay.
+               {L"Logs\\a.log", 1000, false},
+               {L"Logs\\B.LOG", 1500, false},
+               {L"Logs\\notes.txt", 10, true},
+               {L"Logs\\sub\\deep.log", 10, true},
+               // Custom: the folder goes with its subfolder; its neighbours stay.
+               {L"Custom\\one.txt", 100, false},
+               {L"Custom\\two.dat", 2048, false},
+               {L"Custom\\inner\\three.txt", 5000, false},
+               {L"Keep\\keep.txt", 10, true},
+               {L"keep.txt", 10, true}};
+  const struct {
+    const wchar_t* key;
+    const wchar_t* value;
+    bool stays;
+  } values[] = {{L"Doomed", L"a", false}, {L"Doomed\\Inner", L"b", false}, {L"", L"Target", false},
+                {L"", L"Keep", true},     {L"Survivor", L"c", true}};
+  for (const auto& file : files) Plant(file.path, file.size);
+  for (const auto& value : values) ASSERT_TRUE(PlantValues(value.key, {value.value}));
+
+  Beside(L"qolt.dat", "[Windows Log Files]\r\nDelFile1={C: Drive}\\NorvikRunData\\Logs,*.log\r\n");
+  Beside(L"Custom.dat",
+         "[<New List>]\r\n"
+         "DelRegValue1=HKEY_CURRENT_USER\\Software\\NorvikGuiTest\\Doomed\r\n"
+         "DelRegValue2=hkey_current_user\\Software\\NorvikGuiTest,Target\r\n"
+         "DelFile1={C: Drive}\\NorvikRunData\\Custom\r\n");
+  // The confirmation stays on: it is answered below.
+  Beside(L"options.ini",
+         "[Options]\r\nIsAskBeforeClear=1\r\n[Settings]\r\nFastScan=0\r\n"
+         "[NodeSelected]\r\nSelectedCount=4\r\n1=Windows\r\n2=Windows - Windows Log Files\r\n"
+         "3=Custom Lists\r\n4=Custom Lists - <New List>\r\n");
+
+  App app;
+  ASSERT_TRUE(app.Start(exe_));
+  const HWND log = app.Control(ids::kLog), test = app.Control(ids::kTest), clean = app.Control(ids::kClean);
+  ASSERT_TRUE(log && test && clean);
+  EXPECT_FALSE(::IsWindowVisible(app.Control(ids::kCleanProgress))) << "the bar shows before any run";
+
+  // After the test everything is there; after the clean only what stays.
+  const auto expect_on_disk = [&](bool after_clean) {
+    for (const auto& file : files) {
+      EXPECT_EQ(Exists(std::wstring(kDataRoot) + L"\\" + file.path), file.stays || !after_clean) << file.path;
+    }
+    for (const auto& value : values) {
+      EXPECT_EQ(ValueExists(value.key, value.value), value.stays || !after_clean) << value.key << " " << value.value;
+    }
+  };
+
+  ::SendMessageW(test, BM_CLICK, 0, 0);
+  ASSERT_TRUE(WaitForFinish(app, L"Test: "));
+  EXPECT_EQ(LogWithFoldersSorted(log), ExpectedLog(L"Test: ", L"will be removed"));
+  expect_on_disk(false);
+
+  // Clean asks first: the dialog with its texts, its check box saved at once.
+  ::PostMessageW(clean, BM_CLICK, 0, 0);
+  HWND ask = nullptr;
+  ASSERT_TRUE(Eventually([&] { return (ask = FindProcessWindow(app.process(), L"Run Cleaner")) != nullptr; }))
+      << "no \"Run Cleaner\" dialog";
+  for (const wchar_t* text :
+       {L"Are you sure you want to start to clean the selected item?", L"Are you sure you wish to proceed?",
+        L"It's better to close all programs you want to clear their",
+        L" history, the software can not delete the entries being used",
+        L"by those programs such as Internet Explorer.", L"Don't show me this message again", L"&OK", L"&Cancel"}) {
+    EXPECT_NE(ChildWithText(ask, text), nullptr) << "the dialog lacks \"" << text << "\"";
+  }
+  const std::wstring shot_dir = EnvOr(L"NORVIK_SHOT_DIR", L"");
+  if (!shot_dir.empty()) {
+    ::Sleep(300);
+    EXPECT_TRUE(SaveWindowShot(ask, shot_dir + L"\\ask_delete.bmp"));
+  }
+  const HWND dont_ask = ChildWithText(ask, L"Don't show me this message again");
+  ASSERT_NE(dont_ask, nullptr);
+  ::SendMessageW(dont_ask, BM_CLICK, 0, 0);
+  ::SendMessageW(ChildWithText(ask, L"&OK"), BM_CLICK, 0, 0);
+  ASSERT_TRUE(WaitForFinish(app, L"Clean: "));
+
+  EXPECT_EQ(LogWithFoldersSorted(log), ExpectedLog(L"Clean: ", L"to be removed"));
+  EXPECT_EQ(::SendMessageW(app.Control(ids::kCleanProgress), PBM_GETPOS, 0, 0), 1000);
+
+  expect_on_disk(true);
+  EXPECT_FALSE(Exists(std::wstring(kDataRoot) + L"\\Custom")) << "the emptied folder stays";
+  EXPECT_FALSE(KeyExists(L"Doomed"));
+
+  if (!shot_dir.empty()) {
+    ::RedrawWindow(app.window(), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
+    app.Settle();
+    ::Sleep(300);  // the X server shows what was painted a moment later
+    EXPECT_TRUE(SaveWindowShot(app.window(), shot_dir + L"\\clean_run.bmp"));
+  }
+  ASSERT_TRUE(app.Close());
+  EXPECT_EQ(Ini(L"Options", L"IsAskBeforeClear"), L"0");
+}
+
+// 100,000 detail lines: the window answers within a second all through the run, and the
+// run ends with every line in the log.
+TEST_F(CleaningRunTest, WindowStaysResponsiveWhileATestLogs100000Lines) {
+  constexpr int kValues = 100000;
+  std::vector<std::wstring> names;
+  names.reserve(kValues);
+  for (int i = 0; i < kValues; ++i) {
+    // Ascending names: each goes to the end of the key's value list.
+    wchar_t name[16];
+    swprintf(name, 16, L"v%06d", i);
+    names.emplace_back(name);
+  }
+  ASSERT_TRUE(PlantValues(L"Many", names));
+  Beside(L"Custom.dat", "[<New List>]\r\nDelRegValue1=HKEY_CURRENT_USER\\Software\\NorvikGuiTest\\Many,\r\n");
+  Beside(L"options.ini",
+         "[Settings]\r\nFastScan=0\r\n[NodeSelected]\r\nSelectedCount=2\r\n1=Custom Lists\r\n"
+         "2=Custom Lists - <New List>\r\n");
+
+  App app;
+  ASSERT_TRUE(app.Start(exe_));
+  const HWND log = app.Control(ids::kLog), bar = app.Control(ids::kCleanProgress);
+  ::SendMessageW(app.Control(ids::kTest), BM_CLICK, 0, 0);
+
+  const ULONGLONG start = ::GetTickCount64();
+  ULONGLONG slowest = 0;
+  int answers = 0, missed = 0;
+  while (ControlText(bar) != L"Finished!" && ::GetTickCount64() - start < kRunTimeoutMs) {
+    const ULONGLONG asked = ::GetTickCount64();
+    DWORD_PTR ignored = 0;
+    if (::SendMessageTimeoutW(app.window(), WM_NULL, 0, 0, SMTO_NORMAL, 1000, &ignored)) {
+      ++answers;
+    } else {
+      ++missed;
+    }
+    slowest = std::max(slowest, ::GetTickCount64() - asked);
+    ::Sleep(100);
+  }
+  const ULONGLONG took = ::GetTickCount64() - start;
+  EXPECT_EQ(missed, 0) << "the window did not answer within 1 s " << missed << " times; slowest " << slowest << " ms";
+  ASSERT_TRUE(WaitForFinish(app, L"Test: ", 0));
+  std::printf("run: %llu ms, %d answers, slowest %llu ms\n", took, answers, slowest);
+
+  // Header, the lines, an empty line, result, empty line, three total lines.
+  const LRESULT count = ::SendMessageW(log, LB_GETCOUNT, 0, 0);
+  ASSERT_EQ(count, kValues + 7);
+  EXPECT_EQ(ListLine(log, 0), L"Test: Clearing Custom Lists - <New List> ...");
+  EXPECT_EQ(ListLine(log, kValues), L"Test: deleting registry value HKEY_CURRENT_USER\\Software\\NorvikGuiTest\\Many\\v099999");
+  EXPECT_EQ(ListLine(log, kValues + 2), L"100000 items will be removed; 0 KB will be removed.");
+  // The end of the log is in view, and the long lines can be scrolled to.
+  EXPECT_GT(::SendMessageW(log, LB_GETTOPINDEX, 0, 0), kValues - 100) << "the log is not scrolled to its end";
+  RECT client{};
+  ::GetClientRect(log, &client);
+  EXPECT_GT(::SendMessageW(log, LB_GETHORIZONTALEXTENT, 0, 0), client.right) << "no horizontal extent";
+  EXPECT_TRUE(KeyExists(L"Many") && ValueExists(L"Many", L"v000000")) << "the test deleted something";
+  EXPECT_TRUE(app.Close());
+}
+
+}  // namespace
+}  // namespace norvik::gui
