@@ -11,6 +11,7 @@ packages=(
   libgtest-dev
   googletest
   libsqlite3-dev
+  libbenchmark-dev  # bench/ (native)
   g++-mingw-w64-x86-64-posix
   gcc-mingw-w64-x86-64-posix
   mingw-w64-tools

@@ -1,0 +1,147 @@
+// The folder walk of a Clean and of a Test through the real API (run under Wine),
+// against a plain FindFirstFileW / DeleteFileW / RemoveDirectoryW loop over an
+// identical tree. Building the trees is not timed; each side runs five times and the
+// medians and their ratios are printed.
+//
+//   norvik_wine_delete_bench.exe [folders [files-per-folder]]   (default 100 x 100)
+
+#include "platform/win32/windows_api.h"  // first: before any other Windows header
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <functional>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "cleaning/deletion_primitives.h"
+#include "platform/win32/wide_text.h"
+#include "platform/win32/win32_platform.h"
+
+namespace norvik::cleaning {
+namespace {
+
+constexpr int kRuns = 5;
+
+class NullReporter final : public RunReporter {
+ public:
+  void AppendLine(std::string) override {}
+  void ScrollLogToEnd() override {}
+  void Progress(std::uint32_t) override {}
+  void Done(std::uint32_t) override {}
+  bool AskYesNo(std::string_view) override { return false; }
+  void ShowMessage(std::string_view) override {}
+};
+
+bool BuildTree(const std::wstring& root, int folders, int files) {
+  ::CreateDirectoryW(root.c_str(), nullptr);
+  const std::string bytes(100, 'x');
+  for (int d = 0; d < folders; ++d) {
+    const std::wstring folder = root + L"\\folder" + std::to_wstring(d);
+    if (!::CreateDirectoryW(folder.c_str(), nullptr)) return false;
+    for (int f = 0; f < files; ++f) {
+      const std::wstring name = folder + L"\\file" + std::to_wstring(f) + L".tmp";
+      HANDLE h = ::CreateFileW(name.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+      if (h == INVALID_HANDLE_VALUE) return false;
+      DWORD put = 0;
+      const BOOL ok = ::WriteFile(h, bytes.data(), static_cast<DWORD>(1 + (d + f) % 100), &put, nullptr);
+      ::CloseHandle(h);
+      if (!ok) return false;
+    }
+  }
+  return true;
+}
+
+// The plain walk: sizes added up, and with `remove` every file and folder deleted.
+std::uint64_t PlainWalk(const std::wstring& folder, bool remove, std::uint32_t& count) {
+  std::uint64_t bytes = 0;
+  WIN32_FIND_DATAW fd{};
+  HANDLE find = ::FindFirstFileW((folder + L"\\*").c_str(), &fd);
+  if (find == INVALID_HANDLE_VALUE) return 0;
+  do {
+    const std::wstring name = fd.cFileName;
+    if (name == L"." || name == L"..") continue;
+    const std::wstring path = folder + L"\\" + name;
+    if (fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+      bytes += PlainWalk(path, remove, count);
+      if (remove) ::RemoveDirectoryW(path.c_str());
+    } else if (!remove || ::DeleteFileW(path.c_str())) {
+      ++count;
+      bytes += (std::uint64_t{fd.nFileSizeHigh} << 32) | fd.nFileSizeLow;
+    }
+  } while (::FindNextFileW(find, &fd));
+  ::FindClose(find);
+  return bytes;
+}
+
+double Seconds(const std::function<void()>& body) {
+  const auto start = std::chrono::steady_clock::now();
+  body();
+  return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+}
+
+double Median(std::vector<double> v) {
+  std::sort(v.begin(), v.end());
+  return v.size() % 2 ? v[v.size() / 2] : (v[v.size() / 2 - 1] + v[v.size() / 2]) / 2;
+}
+
+int Run(int folders, int files) {
+  platform::win32::Win32Platform backend;
+  NullReporter reporter;
+  CleanerTable table;
+  const auto walk = [&](int kind, const std::string& folder, std::uint32_t& count) {
+    RunSetup setup;
+    setup.run_kind = kind;
+    TClearTaskThread worker(backend.platform(), reporter, table, std::move(setup));
+    return DeleteFolderContents(worker, folder, true, true, "", count);
+  };
+  const std::wstring root = L"C:\\NorvikBench" + std::to_wstring(::GetCurrentProcessId());
+  const std::wstring ours = root + L"\\primitives", plain = root + L"\\plain";
+  const std::string ours_utf8 = platform::win32::Narrow(ours);
+  ::CreateDirectoryW(root.c_str(), nullptr);
+  const std::uint32_t expected = static_cast<std::uint32_t>(folders * files);
+
+  std::map<std::string, std::vector<double>> seconds;
+  for (int run = 0; run < kRuns; ++run) {
+    if (!BuildTree(ours, folders, files) || !BuildTree(plain, folders, files)) {
+      std::fprintf(stderr, "cannot build the trees under C:\\\n");
+      return 1;
+    }
+    std::uint32_t a = 0, b = 0, c = 0, d = 0;
+    seconds["test"].push_back(Seconds([&] { walk(kRunTest, ours_utf8, a); }));
+    seconds["plain walk"].push_back(Seconds([&] { PlainWalk(plain, false, b); }));
+    seconds["clean"].push_back(Seconds([&] { walk(kRunAutomaticClean, ours_utf8, c); }));
+    seconds["plain delete"].push_back(Seconds([&] {
+      PlainWalk(plain, true, d);
+      ::RemoveDirectoryW(plain.c_str());
+    }));
+    if (a != expected || b != expected || c != expected || d != expected) {
+      std::fprintf(stderr, "counts differ: test %u, walk %u, clean %u, delete %u of %u\n", a, b, c, d, expected);
+      return 1;
+    }
+    std::printf("run %d: test %.0f ms, plain walk %.0f ms, clean %.0f ms, plain delete %.0f ms\n", run + 1,
+                seconds["test"].back() * 1e3, seconds["plain walk"].back() * 1e3, seconds["clean"].back() * 1e3,
+                seconds["plain delete"].back() * 1e3);
+  }
+  ::RemoveDirectoryW(root.c_str());
+
+  std::printf("\n%u files in %d folders, median of %d runs\n", expected, folders, kRuns);
+  const auto ratio = [&](const char* x, const char* y) {
+    const double mx = Median(seconds[x]), my = Median(seconds[y]);
+    std::printf("%-6s %9.1f ms   %-12s %9.1f ms   ratio %.2fx\n", x, mx * 1e3, y, my * 1e3, mx / my);
+  };
+  ratio("clean", "plain delete");
+  ratio("test", "plain walk");
+  return 0;
+}
+
+}  // namespace
+}  // namespace norvik::cleaning
+
+int main(int argc, char** argv) {
+  const int folders = argc > 1 ? std::max(1, std::atoi(argv[1])) : 100;
+  const int files = argc > 2 ? std::max(1, std::atoi(argv[2])) : 100;
+  return norvik::cleaning::Run(folders, files);
+}
