@@ -60,11 +60,14 @@ norvik_wine_seal() {
   fi
 }
 
-# norvik_wine_install EXE: copies a program into C:\Norvik\ and prints that folder.
+# norvik_wine_install EXE: copies a program into C:\Norvik\ and prints that folder. The
+# data files that ship beside norvik.exe (qolt.dat) go with it.
 norvik_wine_install() {
-  local dest="$WINEPREFIX/drive_c/Norvik"
+  local dest="$WINEPREFIX/drive_c/Norvik" data
   mkdir -p "$dest"
   cp -f "$1" "$dest/"
+  data="$(dirname "$1")/qolt.dat"
+  if [[ "${1##*/}" == norvik.exe && -f "$data" ]]; then cp -f "$data" "$dest/"; fi
   printf '%s\n' "$dest"
 }
 
