@@ -13,14 +13,17 @@
 #include <utility>
 #include <vector>
 
+#include "cleaning/clean_item_tree.h"
+#include "cleaning/list_cleaner.h"
 #include "platform/files.h"
 #include "platform/status.h"
 #include "platform/system.h"
 
 namespace norvik::tools {
 
-inline constexpr std::string_view kCustomListFileName = "Custom.dat";
-inline constexpr std::string_view kCustomListSection = "<New List>";
+// The same file and section the list cleaner reads.
+inline constexpr std::string_view kCustomListFileName = cleaning::kCustomListFile;
+inline constexpr std::string_view kCustomListSection = cleaning::kNewListItem;
 inline constexpr std::string_view kFileKeyPrefix = "DelFile";
 inline constexpr std::string_view kRegistryKeyPrefix = "DelRegValue";
 // Entries may be long paths: read them with a buffer no path can outgrow.
