@@ -21,27 +21,6 @@ using namespace app;  // NOLINT: the window's tags and texts
 
 constexpr wchar_t kTestsRoot[] = L"C:\\NorvikGuiTests";
 
-// Removes a folder and what is in it; links are removed, never followed.
-void RemoveFolder(const std::wstring& folder) {
-  WIN32_FIND_DATAW found{};
-  HANDLE find = ::FindFirstFileW((folder + L"\\*").c_str(), &found);
-  for (bool more = find != INVALID_HANDLE_VALUE; more; more = ::FindNextFileW(find, &found)) {
-    const std::wstring name = found.cFileName, path = folder + L"\\" + name;
-    if (name == L"." || name == L"..") continue;
-    const DWORD attributes = found.dwFileAttributes;
-    if ((attributes & FILE_ATTRIBUTE_DIRECTORY) && !(attributes & FILE_ATTRIBUTE_REPARSE_POINT)) {
-      RemoveFolder(path);
-    } else if (attributes & FILE_ATTRIBUTE_DIRECTORY) {
-      ::RemoveDirectoryW(path.c_str());
-    } else {
-      ::SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
-      ::DeleteFileW(path.c_str());
-    }
-  }
-  if (find != INVALID_HANDLE_VALUE) ::FindClose(find);
-  ::RemoveDirectoryW(folder.c_str());
-}
-
 std::wstring WindowText(HWND window) {
   wchar_t text[256]{};
   ::GetWindowTextW(window, text, 256);
@@ -56,7 +35,7 @@ class MainWindowTest : public ::testing::Test {
  protected:
   void SetUp() override {
     folder_ = std::wstring(kTestsRoot) + L"\\" + Widen(::testing::UnitTest::GetInstance()->current_test_info()->name());
-    RemoveFolder(folder_);
+    RemoveFolderTree(folder_);
     ::CreateDirectoryW(kTestsRoot, nullptr);
     ASSERT_TRUE(::CreateDirectoryW(folder_.c_str(), nullptr)) << "cannot create " << folder_;
     const std::wstring source = EnvOr(L"NORVIK_EXE", FolderOfThisProgram() + L"\\norvik.exe");
@@ -65,7 +44,7 @@ class MainWindowTest : public ::testing::Test {
   }
   // A failed test keeps its folder to look at.
   void TearDown() override {
-    if (!HasFailure()) RemoveFolder(folder_);
+    if (!HasFailure()) RemoveFolderTree(folder_);
   }
 
   std::wstring Ini(const wchar_t* section, const wchar_t* key) const {
