@@ -311,7 +311,7 @@ void MainWindow::LaunchWorker() {
   setup.run_kind = run_mode_;
   setup.options = {s.FastScan, s.IsWipeFile, s.WipeNumber, s.ShowLogTempInternetFiles, s.ShowLogRecycleBin};
   setup.program_folder = store_.ProgramFolder();
-  setup.os_code = os_code_ != 0 ? os_code_ : core::GetOsCode(platform_.system);
+  setup.os_code = os_code_;
 
   channel_ = std::make_shared<RunChannel>();
   done_expected_ = false;
@@ -443,7 +443,6 @@ void MainWindow::CleanPreparedMessage() {
   if (!preparing_) return;
   EndPreparationState();
   run_busy_ = false;
-  channel_.reset();
   StartCleanRun(cleaning::kRunPreparedClean);
 }
 

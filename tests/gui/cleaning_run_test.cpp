@@ -18,7 +18,6 @@ namespace {
 
 namespace ids = ui::ids;
 
-constexpr wchar_t kTestsRoot[] = L"C:\\NorvikGuiTests";
 constexpr wchar_t kDataRoot[] = L"C:\\NorvikRunData";
 constexpr wchar_t kTestKey[] = L"Software\\NorvikGuiTest";
 constexpr DWORD kRunTimeoutMs = 120000;
@@ -120,26 +119,18 @@ std::vector<std::wstring> LogWithFoldersSorted(HWND log) {
 
 // norvik.exe in a folder of its own with the test's own options.ini, Custom.dat and
 // qolt.dat; the planted files and keys are removed before and after.
-class CleaningRunTest : public ::testing::Test {
+class CleaningRunTest : public ProgramFolderTest {
  protected:
   void SetUp() override {
-    folder_ = std::wstring(kTestsRoot) + L"\\" + Widen(::testing::UnitTest::GetInstance()->current_test_info()->name());
-    RemoveFolderTree(folder_);
     RemoveFolderTree(kDataRoot);
     ::RegDeleteTreeW(HKEY_CURRENT_USER, kTestKey);
-    ::CreateDirectoryW(kTestsRoot, nullptr);
-    ASSERT_TRUE(::CreateDirectoryW(folder_.c_str(), nullptr)) << "cannot create " << folder_;
-    const std::wstring source = EnvOr(L"NORVIK_EXE", FolderOfThisProgram() + L"\\norvik.exe");
-    exe_ = folder_ + L"\\norvik.exe";
-    ASSERT_TRUE(::CopyFileW(source.c_str(), exe_.c_str(), FALSE))
-        << "cannot copy " << source << " (error " << ::GetLastError() << "; set NORVIK_EXE)";
+    ProgramFolderTest::SetUp();
   }
   // A failed test keeps its files to look at; the registry is shared, so it is cleaned always.
   void TearDown() override {
     ::RegDeleteTreeW(HKEY_CURRENT_USER, kTestKey);
-    if (HasFailure()) return;
-    RemoveFolderTree(folder_);
-    RemoveFolderTree(kDataRoot);
+    if (!HasFailure()) RemoveFolderTree(kDataRoot);
+    ProgramFolderTest::TearDown();
   }
 
   void Beside(const wchar_t* name, const std::string& text) {
@@ -174,8 +165,6 @@ class CleaningRunTest : public ::testing::Test {
                                          << "\", the log begins \"" << ListLine(log, 0) << "\"";
   }
 
-  std::wstring folder_;
-  std::wstring exe_;
 };
 
 // Windows Log Files (qolt.dat, a mask) and the custom list (Custom.dat: a key, a value,

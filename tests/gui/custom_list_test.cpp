@@ -14,7 +14,6 @@
 namespace norvik::gui {
 namespace {
 
-constexpr wchar_t kTestsRoot[] = L"C:\\NorvikGuiTests";
 constexpr wchar_t kRegistryKey[] = L"HKEY_CURRENT_USER\\Software\\NorvikCustomListTest";
 
 bool Enabled(HWND dialog, int id) { return ::IsWindowEnabled(::GetDlgItem(dialog, id)) != FALSE; }
@@ -32,21 +31,8 @@ LRESULT RowCount(HWND dialog, int list_id, UINT count_message) {
   return ::SendMessageW(::GetDlgItem(dialog, list_id), count_message, 0, 0);
 }
 
-class CustomListTest : public ::testing::Test {
+class CustomListTest : public ProgramFolderTest {
  protected:
-  void SetUp() override {
-    folder_ = std::wstring(kTestsRoot) + L"\\" + Widen(::testing::UnitTest::GetInstance()->current_test_info()->name());
-    RemoveFolderTree(folder_);
-    ::CreateDirectoryW(kTestsRoot, nullptr);
-    ASSERT_TRUE(::CreateDirectoryW(folder_.c_str(), nullptr)) << "cannot create " << folder_;
-    const std::wstring source = EnvOr(L"NORVIK_EXE", FolderOfThisProgram() + L"\\norvik.exe");
-    exe_ = folder_ + L"\\norvik.exe";
-    ASSERT_TRUE(::CopyFileW(source.c_str(), exe_.c_str(), FALSE)) << "cannot copy " << source;
-  }
-  void TearDown() override {
-    if (!HasFailure()) RemoveFolderTree(folder_);
-  }
-
   HWND WaitForWindow(const wchar_t* caption) {
     HWND window = nullptr;
     Eventually([&] { return (window = FindProcessWindow(app_.process(), caption)) != nullptr; });
@@ -62,8 +48,6 @@ class CustomListTest : public ::testing::Test {
     EXPECT_TRUE(SaveWindowShot(window, shot_dir + L"\\" + name));
   }
 
-  std::wstring folder_;
-  std::wstring exe_;
   App app_;
 };
 

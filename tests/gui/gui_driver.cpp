@@ -381,4 +381,20 @@ void RemoteTree::Collapse(HTREEITEM item) const {
   ::SendMessageW(tree_, TVM_EXPAND, TVE_COLLAPSE, reinterpret_cast<LPARAM>(item));
 }
 
+void ProgramFolderTest::SetUp() {
+  const std::wstring root = L"C:\\NorvikGuiTests";
+  folder_ = root + L"\\" + Widen(::testing::UnitTest::GetInstance()->current_test_info()->name());
+  RemoveFolderTree(folder_);
+  ::CreateDirectoryW(root.c_str(), nullptr);
+  ASSERT_TRUE(::CreateDirectoryW(folder_.c_str(), nullptr)) << "cannot create " << folder_;
+  const std::wstring source = EnvOr(L"NORVIK_EXE", FolderOfThisProgram() + L"\\norvik.exe");
+  exe_ = folder_ + L"\\norvik.exe";
+  ASSERT_TRUE(::CopyFileW(source.c_str(), exe_.c_str(), FALSE))
+      << "cannot copy " << source << " (error " << ::GetLastError() << "; set NORVIK_EXE)";
+}
+
+void ProgramFolderTest::TearDown() {
+  if (!HasFailure()) RemoveFolderTree(folder_);
+}
+
 }  // namespace norvik::gui

@@ -37,6 +37,18 @@ void RemoveFolderTree(const std::wstring& folder);
 // the program opened; nullptr if there is none.
 HWND FindProcessWindow(HANDLE process, std::wstring_view caption);
 
+// Each test gets norvik.exe copied into an empty folder of its own under
+// C:\NorvikGuiTests, so options.ini starts absent. A failed test keeps its folder to
+// look at.
+class ProgramFolderTest : public ::testing::Test {
+ protected:
+  void SetUp() override;
+  void TearDown() override;
+
+  std::wstring folder_;
+  std::wstring exe_;
+};
+
 // norvik.exe started from `exe` in its own folder, until Close() or destruction.
 class App {
  public:

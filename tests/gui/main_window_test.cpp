@@ -19,7 +19,6 @@ namespace {
 namespace ids = ui::ids;
 using namespace app;  // NOLINT: the window's tags and texts
 
-constexpr wchar_t kTestsRoot[] = L"C:\\NorvikGuiTests";
 
 std::wstring WindowText(HWND window) {
   wchar_t text[256]{};
@@ -29,24 +28,8 @@ std::wstring WindowText(HWND window) {
 
 std::wstring Num(long value) { return std::to_wstring(value); }
 
-// Each test gets norvik.exe copied into an empty folder of its own, so options.ini
-// starts absent.
-class MainWindowTest : public ::testing::Test {
+class MainWindowTest : public ProgramFolderTest {
  protected:
-  void SetUp() override {
-    folder_ = std::wstring(kTestsRoot) + L"\\" + Widen(::testing::UnitTest::GetInstance()->current_test_info()->name());
-    RemoveFolderTree(folder_);
-    ::CreateDirectoryW(kTestsRoot, nullptr);
-    ASSERT_TRUE(::CreateDirectoryW(folder_.c_str(), nullptr)) << "cannot create " << folder_;
-    const std::wstring source = EnvOr(L"NORVIK_EXE", FolderOfThisProgram() + L"\\norvik.exe");
-    exe_ = folder_ + L"\\norvik.exe";
-    ASSERT_TRUE(::CopyFileW(source.c_str(), exe_.c_str(), FALSE)) << "cannot copy " << source << " (error " << ::GetLastError() << "; set NORVIK_EXE)";
-  }
-  // A failed test keeps its folder to look at.
-  void TearDown() override {
-    if (!HasFailure()) RemoveFolderTree(folder_);
-  }
-
   std::wstring Ini(const wchar_t* section, const wchar_t* key) const {
     return IniValue(folder_ + L"\\options.ini", section, key);
   }
@@ -68,8 +51,6 @@ class MainWindowTest : public ::testing::Test {
     return RemoteTree(tree, app.process());
   }
 
-  std::wstring folder_;
-  std::wstring exe_;
 };
 
 TEST_F(MainWindowTest, EachSideButtonShowsExactlyItsPage) {

@@ -249,19 +249,5 @@ TEST_F(DeletionPrimitivesTest, ScrollingProgressAndStopAreThrottledAsTheRunExpec
   EXPECT_EQ(DeleteFolderContents(Worker(kRunTest), "C:\\Work", false, true, "", counter), 0);
 }
 
-TEST_F(DeletionPrimitivesTest, SpecialFoldersLetTheBrowserSessionGoFirst) {
-  const platform::Platform p = machine.platform();
-  core::RegistryAccess reg(p.registry);
-  reg.SetRootKey(platform::RegRoot::LocalMachine);
-  ASSERT_TRUE(reg.OpenKey("Software\\Microsoft\\Windows\\CurrentVersion", true) &&
-              reg.WriteString("ProgramFilesDir", "C:\\Program Files"));
-  EXPECT_EQ(ProgramFilesFolder(p), "C:\\Program Files");
-  EXPECT_EQ(MyDocumentsFolder(p), "C:\\users\\user\\Documents\\");
-  EXPECT_EQ(machine.system().EndBrowserSessionCalls(), 0);
-  EXPECT_EQ(AppDataFolder(p), "C:\\users\\user\\AppData\\Roaming\\");
-  EXPECT_EQ(InternetCacheFolder(p), "C:\\users\\user\\AppData\\Local\\Microsoft\\Windows\\INetCache");
-  EXPECT_EQ(machine.system().EndBrowserSessionCalls(), 2);
-}
-
 }  // namespace
 }  // namespace norvik::cleaning

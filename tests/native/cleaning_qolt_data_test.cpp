@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "cleaning/list_cleaner.h"
+#include "platform/text_encoding.h"
 
 namespace norvik::cleaning {
 namespace {
@@ -26,11 +27,6 @@ struct Section {
   std::string name;
   std::vector<Line> lines;
 };
-
-std::string Upper(std::string text) {
-  for (char& c : text) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-  return text;
-}
 
 std::vector<std::string> Parts(const std::string& path) {
   std::vector<std::string> parts;
@@ -65,7 +61,7 @@ std::string RegistryProblem(const std::string& value) {
   static const std::set<std::string> roots = {"HKEY_CLASSES_ROOT", "HKEY_CURRENT_USER", "HKEY_LOCAL_MACHINE",
                                               "HKEY_USERS", "HKEY_CURRENT_CONFIG"};
   const RegistryEntry entry = ParseRegistryEntry(value);
-  if (!roots.count(Upper(entry.root_name))) return "unknown root";
+  if (!roots.count(platform::UpperCase(entry.root_name))) return "unknown root";
   const std::vector<std::string> parts = Parts(entry.key_path);
   if (parts.empty()) return "a whole root";
   const bool whole_key = !entry.value_name || entry.value_name->empty();
@@ -91,10 +87,10 @@ std::string FileProblem(const std::string& value) {
   if (drive || entry.token == "{C: Drive}") {
     static const std::set<std::string> system_roots = {"WINDOWS", "USERS", "DOCUMENTS AND SETTINGS",
                                                        "PROGRAM FILES", "PROGRAM FILES (X86)", "PROGRAMDATA"};
-    if (system_roots.count(Upper(parts.front()))) return "a system folder by drive path";
+    if (system_roots.count(platform::UpperCase(parts.front()))) return "a system folder by drive path";
   }
   for (const auto& part : parts) {
-    const std::string upper = Upper(part);
+    const std::string upper = platform::UpperCase(part);
     if (upper == "DOCUMENTS" || upper == "MY DOCUMENTS") return "a Documents folder";
   }
   return {};
@@ -104,7 +100,7 @@ TEST(QoltDataTest, EverySectionHoldsRunnableEntries) {
   const std::vector<Section> sections = ReadQolt();
   std::set<std::string> names;
   for (const Section& s : sections) {
-    EXPECT_TRUE(names.insert(Upper(s.name)).second) << "section twice: " << s.name;
+    EXPECT_TRUE(names.insert(platform::UpperCase(s.name)).second) << "section twice: " << s.name;
     EXPECT_FALSE(s.lines.empty()) << "empty section: " << s.name;
     EXPECT_EQ(SectionForRunName("Applications - " + s.name), s.name);
     std::set<std::string> keys;
@@ -115,7 +111,7 @@ TEST(QoltDataTest, EverySectionHoldsRunnableEntries) {
       ASSERT_NE(eq, std::string::npos) << where;
       const std::string key = line.text.substr(0, eq);
       const std::string value = line.text.substr(eq + 1);
-      EXPECT_TRUE(keys.insert(Upper(key)).second) << where << ": the INI functions read only the first of two";
+      EXPECT_TRUE(keys.insert(platform::UpperCase(key)).second) << where << ": the INI functions read only the first of two";
       EXPECT_FALSE(value.empty()) << where;
       const bool registry = line.text.find("DelRegValue") != std::string::npos;
       const bool file = line.text.find("DelFile") != std::string::npos;
@@ -130,7 +126,7 @@ TEST(QoltDataTest, EverySectionHoldsRunnableEntries) {
   }
   for (const char* builtin : {"Windows Log Files", "ICQ", "AOL Instant Messenger", "Google Toolbar History",
                               "MSN Toolbar History", "Yahoo! Toolbar History"}) {
-    EXPECT_TRUE(names.count(Upper(builtin))) << builtin;
+    EXPECT_TRUE(names.count(platform::UpperCase(builtin))) << builtin;
   }
   EXPECT_GE(names.size(), 6u + 25u) << "applications beside the built-in items";
 }
