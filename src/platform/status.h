@@ -37,6 +37,7 @@ enum ErrorCode : std::uint32_t {
   kErrNotAllAssigned = 1300,
   kErrNoSuchPrivilege = 1313,
   kErrCallNotImplemented = 120,
+  kErrProcNotFound = 127,
 };
 
 // Outcome of a call that returns nothing else.

@@ -71,6 +71,9 @@ class Shell {
   virtual Result<std::string> ResolveShortcut(std::string_view lnk_path) = 0;
   // ShellExecute with the verb "open", shown normally: a document, folder or address.
   virtual Status Open(std::string_view target) = 0;
+  // SHEmptyRecycleBin for every drive, with no confirmation, progress window or sound.
+  // kErrProcNotFound when the shell has no such function.
+  virtual Status EmptyRecycleBins() = 0;
 };
 
 struct OsVersion {
@@ -107,6 +110,10 @@ class System {
   // Ends the WinInet browser session (InternetSetOption, option 42) so that the cache
   // and cookie files it holds are let go.
   virtual Status EndBrowserSession() = 0;
+
+  // Opens the clipboard, empties it and closes it. The program's one door to the
+  // clipboard, so its users never hold it open at the same time.
+  virtual Status EmptyClipboard() = 0;
 };
 
 }  // namespace norvik::platform

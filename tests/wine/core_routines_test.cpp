@@ -92,6 +92,7 @@ class ScratchProgram final : public platform::System {
   std::string ModuleFileName() override { return program_; }
   bool WindowClassExists(std::string_view class_name) override { return real_.WindowClassExists(class_name); }
   platform::Status EndBrowserSession() override { return real_.EndBrowserSession(); }
+  platform::Status EmptyClipboard() override { return real_.EmptyClipboard(); }
 
  private:
   platform::System& real_;

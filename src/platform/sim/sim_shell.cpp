@@ -55,4 +55,21 @@ std::vector<std::string> SimShell::OpenedTargets() const {
   return opened_;
 }
 
+Status SimShell::EmptyRecycleBins() {
+  std::lock_guard lock(mutex_);
+  if (!recycle_bin_function_) return Status(kErrProcNotFound);
+  ++empty_recycle_bins_calls_;
+  return Status();
+}
+
+int SimShell::EmptyRecycleBinsCalls() const {
+  std::lock_guard lock(mutex_);
+  return empty_recycle_bins_calls_;
+}
+
+void SimShell::SetRecycleBinFunction(bool present) {
+  std::lock_guard lock(mutex_);
+  recycle_bin_function_ = present;
+}
+
 }  // namespace norvik::platform::sim

@@ -30,12 +30,19 @@ class SimShell final : public Shell {
   // Records the target; an empty one fails with kErrFileNotFound.
   Status Open(std::string_view target) override;
   std::vector<std::string> OpenedTargets() const;
+  // Counts the calls; takes nothing away, so a test sees what the caller removed itself.
+  // Without the function (SetRecycleBinFunction(false)) it fails with kErrProcNotFound.
+  Status EmptyRecycleBins() override;
+  int EmptyRecycleBinsCalls() const;
+  void SetRecycleBinFunction(bool present);
 
  private:
   Files& files_;
   mutable std::mutex mutex_;
   std::map<int, std::string> folders_;
   std::vector<std::string> opened_;
+  int empty_recycle_bins_calls_ = 0;
+  bool recycle_bin_function_ = true;
 };
 
 }  // namespace norvik::platform::sim

@@ -224,4 +224,26 @@ Status SimSystem::EndBrowserSession() {
   return Status::Ok();
 }
 
+void SimSystem::SetClipboardText(std::optional<std::string> text) {
+  std::lock_guard lock(mutex_);
+  clipboard_ = std::move(text);
+}
+
+std::optional<std::string> SimSystem::ClipboardText() const {
+  std::lock_guard lock(mutex_);
+  return clipboard_;
+}
+
+void SimSystem::SetClipboardHeldOpen(bool held) {
+  std::lock_guard lock(mutex_);
+  clipboard_held_open_ = held;
+}
+
+Status SimSystem::EmptyClipboard() {
+  std::lock_guard lock(mutex_);
+  if (clipboard_held_open_) return Status(kErrAccessDenied);
+  clipboard_.reset();
+  return Status();
+}
+
 }  // namespace norvik::platform::sim

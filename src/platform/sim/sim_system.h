@@ -34,6 +34,11 @@ class SimSystem final : public System {
   void SetWindowClassRunning(std::string_view class_name, bool running);
   // How often EndBrowserSession was called.
   int EndBrowserSessionCalls() const;
+  // What the clipboard holds (nullopt: nothing). EmptyClipboard fails with
+  // kErrAccessDenied while another program holds it open.
+  void SetClipboardText(std::optional<std::string> text);
+  std::optional<std::string> ClipboardText() const;
+  void SetClipboardHeldOpen(bool held);
 
   OsVersion GetVersion() override;
   Result<bool> IsWow64Process() override;
@@ -46,6 +51,7 @@ class SimSystem final : public System {
   std::string ModuleFileName() override;
   bool WindowClassExists(std::string_view class_name) override;
   Status EndBrowserSession() override;
+  Status EmptyClipboard() override;
 
  private:
   mutable std::mutex mutex_;
@@ -59,6 +65,8 @@ class SimSystem final : public System {
   std::string module_file_name_ = "C:\\Norvik\\norvik.exe";
   std::set<std::string> window_classes_;  // upper-case names
   int end_browser_session_calls_ = 0;
+  std::optional<std::string> clipboard_;
+  bool clipboard_held_open_ = false;
 };
 
 }  // namespace norvik::platform::sim

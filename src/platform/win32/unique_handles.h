@@ -97,6 +97,8 @@ using hlocal_traits = null_handle_traits<HLOCAL, &::LocalFree>;
 using sid_traits = null_handle_traits<PSID, &::FreeSid>;
 // Memory the shell hands out (item id lists).
 using cotaskmem_traits = null_handle_traits<void*, &::CoTaskMemFree>;
+// Libraries loaded with LoadLibrary.
+using hmodule_traits = null_handle_traits<HMODULE, &::FreeLibrary>;
 
 using unique_hkey = unique_any<hkey_traits>;
 using unique_handle = unique_any<handle_traits>;
@@ -104,6 +106,7 @@ using unique_find = unique_any<find_traits>;
 using unique_hlocal = unique_any<hlocal_traits>;
 using unique_sid = unique_any<sid_traits>;
 using unique_cotaskmem = unique_any<cotaskmem_traits>;
+using unique_hmodule = unique_any<hmodule_traits>;
 
 // A COM interface pointer: one reference, released with the owner.
 template <typename T>

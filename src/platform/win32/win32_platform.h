@@ -62,6 +62,7 @@ class Win32Shell final : public Shell {
   Result<std::string> SpecialFolder(int csidl) override;
   Result<std::string> ResolveShortcut(std::string_view lnk_path) override;
   Status Open(std::string_view target) override;
+  Status EmptyRecycleBins() override;
 };
 
 class Win32System final : public System {
@@ -75,6 +76,7 @@ class Win32System final : public System {
   std::string ModuleFileName() override;
   bool WindowClassExists(std::string_view class_name) override;
   Status EndBrowserSession() override;
+  Status EmptyClipboard() override;
 };
 
 // Owns one of each; the Platform it hands out refers to them and lives no longer.

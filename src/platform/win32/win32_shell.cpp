@@ -64,4 +64,18 @@ Status Win32Shell::Open(std::string_view target) {
   return Status(result == 0 ? kErrNotEnoughMemory : static_cast<std::uint32_t>(result));
 }
 
+Status Win32Shell::EmptyRecycleBins() {
+  // Looked up rather than linked: shells before Windows 98 lack the function.
+  const unique_hmodule shell32(::LoadLibraryW(L"shell32.dll"));
+  if (!shell32) return Status(LastError());
+  using EmptyRecycleBinFn = HRESULT(WINAPI*)(HWND, LPCWSTR, DWORD);
+  const auto empty_bins = reinterpret_cast<EmptyRecycleBinFn>(
+      reinterpret_cast<void*>(::GetProcAddress(shell32.get(), "SHEmptyRecycleBinW")));
+  if (!empty_bins) return Status(kErrProcNotFound);
+  // An empty root means every drive's bin. An already empty bin is no failure.
+  const HRESULT result = empty_bins(nullptr, L"", SHERB_NOCONFIRMATION | SHERB_NOPROGRESSUI | SHERB_NOSOUND);
+  if (FAILED(result) && result != E_UNEXPECTED) return Status(static_cast<std::uint32_t>(HRESULT_CODE(result)));
+  return Status();
+}
+
 }  // namespace norvik::platform::win32

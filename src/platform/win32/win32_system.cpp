@@ -1,6 +1,7 @@
 #include "platform/win32/windows_api.h"
 #include <wininet.h>
 
+#include <mutex>
 #include <vector>
 
 #include "platform/win32/unique_handles.h"
@@ -168,6 +169,22 @@ Status Win32System::EndBrowserSession() {
     return Status(LastError());
   }
   return Status::Ok();
+}
+
+Status Win32System::EmptyClipboard() {
+  // Another program may hold the clipboard open for a moment: try a few times.
+  static std::mutex clipboard_mutex;
+  const std::lock_guard lock(clipboard_mutex);
+  constexpr int kAttempts = 5;
+  for (int attempt = 1;; ++attempt) {
+    if (::OpenClipboard(nullptr)) break;
+    if (attempt == kAttempts) return Status(LastError(kErrAccessDenied));
+    ::Sleep(20);
+  }
+  const bool emptied = ::EmptyClipboard() != FALSE;
+  const std::uint32_t error = emptied ? 0 : LastError(kErrAccessDenied);
+  ::CloseClipboard();
+  return emptied ? Status() : Status(error);
 }
 
 }  // namespace norvik::platform::win32
