@@ -169,6 +169,12 @@ SimMachine::SimMachine(const std::string& user_name) : state_(std::make_unique<S
   MakeFolder(temp);
   for (const auto& [id, path] : DefaultSpecialFolders(user_name)) SetSpecialFolder(id, path);
   MakeFolder("C:\\Norvik");
+  // Where programs are installed, as Windows records it.
+  MakeFolder("C:\\Program Files");
+  (void)state_->registry.Root(RegRoot::LocalMachine)
+      .Create("Software\\Microsoft\\Windows\\CurrentVersion")
+      .value()
+      .Set("ProgramFilesDir", RegValue::String("C:\\Program Files"));
 
   // RegSaveKey writes a new file on the simulated drives and never replaces one.
   state_->registry.SetFileWriter([&files](const std::string& path, const std::string& bytes) {

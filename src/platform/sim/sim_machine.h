@@ -7,8 +7,9 @@
 // WOW64, an administrator holding the backup, restore and shut-down privileges, drive C:
 // fixed (\Device\HarddiskVolume1), user "user", special folders and environment as on
 // Windows 7 (C:\users\user\..., C:\windows, C:\windows\system32, temp
-// C:\users\user\Temp\), program file C:\Norvik\norvik.exe. The default profile's folders,
-// the temp folder and the program's folder exist on the simulated C: drive.
+// C:\users\user\Temp\), program file C:\Norvik\norvik.exe, HKLM's ProgramFilesDir
+// C:\Program Files. The default profile's folders, the temp folder, the program's folder
+// and C:\Program Files exist on the simulated C: drive.
 //
 // A scenario kept as data (LoadFromFolder) is a folder with any of:
 //   registry.reg       loaded into the registry (either .reg form)
