@@ -102,6 +102,11 @@ std::chrono::steady_clock::time_point TClearTaskThread::Now() const {
   return clock_ ? clock_() : std::chrono::steady_clock::now();
 }
 
+void TClearTaskThread::SetItemSize(std::int64_t bytes) {
+  ItemSize = bytes;
+  ItemSizeText = core::FormatKB(bytes);
+}
+
 void TClearTaskThread::Execute() {
   ItemIndex = -1;
   for (std::size_t i = 0; i < ItemNames.size(); ++i) {

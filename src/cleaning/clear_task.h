@@ -118,6 +118,8 @@ class TClearTaskThread {
   const std::string& ProgramFolder() const { return program_folder_; }
   std::uint8_t OsCode() const { return os_code_; }
   std::chrono::steady_clock::time_point Now() const;
+  // The item's byte total and its kilobyte text together.
+  void SetItemSize(std::int64_t bytes);
 
   // Runs the cleaner the table chooses for one run name.
   void RunCleaner(const std::string& run_name);

@@ -1,6 +1,7 @@
 #include "cleaning/deletion_primitives.h"
 
 #include <array>
+#include <cctype>
 #include <chrono>
 #include <optional>
 #include <random>
@@ -26,11 +27,6 @@ constexpr int kFileScrollInterval = 50;
 // deleted through the shell anyway, and the walk's recursion stays bounded.
 constexpr int kMaxFolderDepth = 256;
 constexpr std::string_view kUserRootName = "HKEY_CURRENT_USER";
-
-std::string WithBackslash(std::string path) {
-  if (path.empty() || path.back() != '\\') path += '\\';
-  return path;
-}
 
 std::string_view TrimBackslashes(std::string_view path) {
   while (!path.empty() && path.front() == '\\') path.remove_prefix(1);
@@ -359,6 +355,22 @@ void ReportWalkProgress(TClearTaskThread& worker, std::uint32_t counter) {
   worker.reporter().Progress(worker.TotalCount + counter);
 }
 
+std::string WithBackslash(std::string path) {
+  if (path.empty() || path.back() != '\\') path += '\\';
+  return path;
+}
+
+bool IsAbsoluteFolder(std::string_view folder) {
+  const auto drive_letter = [&] { return std::isalpha(static_cast<unsigned char>(folder[0])) != 0; };
+  if (folder.size() >= 3 && drive_letter() && folder[1] == ':' && folder[2] == '\\') return true;
+  return folder.size() > 2 && folder[0] == '\\' && folder[1] == '\\' && folder[2] != '\\';
+}
+
+bool FolderExists(platform::Files& files, std::string_view folder) {
+  const auto attributes = files.GetAttributes(folder);
+  return attributes.ok() && (*attributes & platform::file_attr::kDirectory) != 0;
+}
+
 std::string MyDocumentsFolder(platform::Platform platform) {
   auto folder = platform.shell.SpecialFolder(platform::csidl::kPersonal);
   if (!folder || folder->empty()) return {};
@@ -380,6 +392,15 @@ std::string AppDataFolder(platform::Platform platform) {
 std::string InternetCacheFolder(platform::Platform platform) {
   (void)platform.system.EndBrowserSession();
   auto folder = platform.shell.SpecialFolder(platform::csidl::kInternetCache);
+  if (!folder) return {};
+  std::string path = std::move(folder).value();
+  while (path.size() > 3 && path.back() == '\\') path.pop_back();
+  return path;
+}
+
+std::string RecentFolder(platform::Platform platform) {
+  (void)platform.system.EndBrowserSession();
+  auto folder = platform.shell.SpecialFolder(platform::csidl::kRecent);
   if (!folder) return {};
   std::string path = std::move(folder).value();
   while (path.size() > 3 && path.back() == '\\') path.pop_back();

@@ -76,6 +76,15 @@ void ScrollLog(TClearTaskThread& worker, int interval);
 // more than two seconds passed since the last one.
 void ReportWalkProgress(TClearTaskThread& worker, std::uint32_t counter);
 
+// Path helpers the cleaners share.
+std::string WithBackslash(std::string path);
+// A folder that names its drive ("C:\...") or share ("\\server\..."). Only such a
+// folder may be the base of a delete: a relative one would be taken from whatever the
+// current folder happens to be.
+bool IsAbsoluteFolder(std::string_view folder);
+// True for an existing folder, false for a file or nothing.
+bool FolderExists(platform::Files& files, std::string_view folder);
+
 // Special folders. My Documents and AppData end with a backslash (empty when the shell
 // cannot tell); the Internet cache does not. AppData and the cache first end the
 // browser session so its files are let go.
@@ -83,5 +92,8 @@ std::string MyDocumentsFolder(platform::Platform platform);
 std::string ProgramFilesFolder(platform::Platform platform);
 std::string AppDataFolder(platform::Platform platform);
 std::string InternetCacheFolder(platform::Platform platform);
+// The Recent folder without a trailing backslash (empty when the shell cannot tell),
+// looked up after ending the browser session like AppData.
+std::string RecentFolder(platform::Platform platform);
 
 }  // namespace norvik::cleaning

@@ -32,13 +32,6 @@ bool IsDriveToken(std::string_view token) {
   return token.size() == 2 && std::isalpha(static_cast<unsigned char>(token[0])) && token[1] == ':';
 }
 
-// Only a folder that names its drive (or share) may be the base of a delete: a relative
-// one would be taken from whatever the current folder happens to be.
-bool IsAbsoluteFolder(std::string_view folder) {
-  if (folder.size() >= 3 && IsDriveToken(folder.substr(0, 2)) && folder[2] == '\\') return true;
-  return folder.size() > 2 && folder[0] == '\\' && folder[1] == '\\' && folder[2] != '\\';
-}
-
 // The path below a base folder, its empty parts dropped. Nothing when a part would leave
 // the base ("..", also the "..." and ". ." forms Windows shortens to it) or names a
 // drive or stream (":").
@@ -227,8 +220,7 @@ void RunListItem(TClearTaskThread& worker, std::string_view data_file_name, std:
       bytes = run.bytes();
     }
   }
-  worker.ItemSize = bytes;
-  worker.ItemSizeText = core::FormatKB(bytes);
+  worker.SetItemSize(bytes);
 }
 
 }  // namespace norvik::cleaning
