@@ -6,6 +6,7 @@
 #include <utility>
 
 #include "app/run_channel.h"
+#include "cleaners/built_in_cleaners.h"
 #include "core/utility_routines.h"
 #include "platform/text_encoding.h"
 
@@ -52,6 +53,7 @@ MainWindow::MainWindow(platform::Platform platform, core::SettingsStore& store, 
                        std::vector<std::string> args)
     : platform_(platform), store_(store), view_(view), args_(std::move(args)) {
   section_walk_ = sections_.tree().WalkOrder();
+  cleaners::RegisterBuiltInCleaners(cleaners_);
 }
 
 const core::CheckTree& MainWindow::TreeOf(Tree tree) const {

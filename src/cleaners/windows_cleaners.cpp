@@ -1,0 +1,139 @@
+#include "cleaners/windows_cleaners.h"
+
+#include <cstdint>
+#include <initializer_list>
+#include <string>
+#include <vector>
+
+#include "cleaning/deletion_primitives.h"
+#include "platform/text_encoding.h"
+
+namespace norvik::cleaners {
+namespace {
+
+using cleaning::TClearTaskThread;
+
+void RecentDocuments(TClearTaskThread& worker) {
+  const std::string recent = cleaning::RecentFolder(worker.platform());
+  worker.ItemCount = cleaning::DeleteUserRegKey(worker, kRecentDocsKey);
+  // Without the folder the mask would apply to the current folder instead.
+  if (!cleaning::IsAbsoluteFolder(recent)) return;
+  worker.SetItemSize(cleaning::DeleteFilesByMask(worker, recent, "*.*", worker.ItemCount, false));
+}
+
+// The items that delete one or more whole keys and report the values they held.
+cleaning::Cleaner DeleteKeys(std::initializer_list<std::string_view> keys) {
+  return [keys = std::vector<std::string_view>(keys)](TClearTaskThread& worker) {
+    std::uint32_t count = 0;
+    for (const std::string_view key : keys) count += cleaning::DeleteUserRegKey(worker, key);
+    worker.ItemCount = count;
+  };
+}
+
+void TrayNotifications(TClearTaskThread& worker) {
+  for (const std::string_view value : kTrayNotifyValues) {
+    worker.ItemCount += cleaning::DeleteUserRegValue(worker, kTrayNotifyKey, value);
+  }
+}
+
+// The marker files in any letter case.
+bool IsBinMarker(std::string_view name) {
+  const std::string upper = platform::UpperCase(name);
+  return upper == platform::UpperCase(kRecycleBinIndex) || upper == platform::UpperCase(kRecycleBinDesktopIni);
+}
+
+// One drive's bin: its files one by one, its folders through the folder primitive.
+void WalkRecycleBin(TClearTaskThread& worker, const std::string& bin) {
+  platform::Files& files = worker.platform().files;
+  for (const std::string_view marker : {kRecycleBinIndex, kRecycleBinDesktopIni}) {
+    if (!files.GetAttributes(bin + "\\" + std::string(marker)).ok()) return;
+  }
+  auto found = files.FindFirst(bin + "\\*.*");
+  if (!found) return;
+  const bool log = worker.options().ShowLogRecycleBin;
+  std::int64_t bytes = worker.ItemSize;
+  platform::FindHandle& rest = found->rest;
+  for (auto entry = platform::Result<platform::FindData>(std::move(found->first)); entry; entry = rest.Next()) {
+    if (worker.Stopped()) break;
+    // A link is neither followed nor counted: a Test must show what a Clean deletes.
+    if (entry->is_dot() || entry->is_reparse_point()) continue;
+    const std::string path = bin + "\\" + entry->name;
+    if (entry->is_directory()) {
+      bytes += cleaning::DeleteFolderContents(worker, path, true, log, "", worker.ItemCount);
+    } else if (!IsBinMarker(entry->name) && cleaning::DeleteOneFile(worker, path, log)) {
+      ++worker.ItemCount;
+      bytes += static_cast<std::int64_t>(entry->size);
+      cleaning::ReportWalkProgress(worker, worker.ItemCount);
+    }
+  }
+  worker.SetItemSize(bytes);
+}
+
+void RecycleBin(TClearTaskThread& worker) {
+  if (!worker.IsTest() && !worker.options().ShowLogRecycleBin) {
+    worker.reporter().AppendLine(std::string(kRecycleBinWaitLine));
+  }
+  for (char letter = 'c'; letter <= 'z' && !worker.Stopped(); ++letter) {
+    const std::string drive(1, letter);
+    if (worker.platform().files.GetDriveType(drive + ":\\") != platform::DriveType::Fixed) continue;
+    WalkRecycleBin(worker, drive + std::string(kRecycleBinFolder));
+  }
+  // The shell empties every bin, including those the walk does not know.
+  if (!worker.IsTest()) (void)worker.platform().shell.EmptyRecycleBins();
+}
+
+void TemporaryFiles(TClearTaskThread& worker) {
+  const std::string temp = worker.platform().files.TempFolder();
+  // An unknown temp folder must not become the current folder.
+  if (!cleaning::IsAbsoluteFolder(temp)) return;
+  worker.SetItemSize(cleaning::DeleteFolderContents(worker, temp, false, true, "", worker.ItemCount));
+}
+
+void Clipboard(TClearTaskThread& worker) {
+  // Nothing to count; a clipboard another program holds open stays as it is.
+  if (!worker.IsTest()) (void)worker.platform().system.EmptyClipboard();
+}
+
+// Windows writes its dump as MEMORY.DMP; the exact-name mask takes the name the file
+// system reports, so the dump is found in whatever letter case it was written.
+std::string StoredName(platform::Files& files, const std::string& folder, std::string_view name) {
+  auto found = files.FindFirst(folder + std::string(name));
+  if (!found || found->first.is_directory()) return std::string(name);
+  return found->first.name;
+}
+
+void MemoryDumps(TClearTaskThread& worker) {
+  platform::Files& files = worker.platform().files;
+  const std::string windows = cleaning::WithBackslash(files.WindowsFolder());
+  if (!cleaning::IsAbsoluteFolder(windows)) return;
+  std::int64_t bytes =
+      cleaning::DeleteFilesByMask(worker, windows, StoredName(files, windows, "memory.dmp"), worker.ItemCount, false);
+  bytes += cleaning::DeleteFilesByMask(worker, windows + "MiniDump", "*.dmp", worker.ItemCount, false);
+  worker.SetItemSize(bytes);
+}
+
+void ChkdskFragments(TClearTaskThread& worker) {
+  const std::string system = worker.platform().files.SystemFolder();
+  if (!cleaning::IsAbsoluteFolder(system)) return;
+  worker.SetItemSize(cleaning::DeleteFilesByMask(worker, system, "File*.chk", worker.ItemCount, false));
+}
+
+}  // namespace
+
+void RegisterWindowsCleaners(cleaning::CleanerTable& table) {
+  table.Register("Windows - Recent Documents", RecentDocuments);
+  table.Register("Windows - Start Run", DeleteKeys({kRunMruKey}));
+  table.Register("Windows - Search Assistant", DeleteKeys({kSearchAssistantKey}));
+  table.Register("Windows - Empty Recycle Bin", RecycleBin);
+  table.Register("Windows - Temporary Files", TemporaryFiles);
+  table.Register("Windows - Clipboard", Clipboard);
+  table.Register("Windows - Memory Dumps", MemoryDumps);
+  table.Register("Windows - Chkdsk File Fragments", ChkdskFragments);
+  table.Register("Advanced - Open File History", DeleteKeys({kOpenSaveMruKey}));
+  table.Register("Advanced - Menu Order Cache", DeleteKeys({kMenuOrderKey}));
+  table.Register("Advanced - Tray Notifications Cache", TrayNotifications);
+  table.Register("Advanced - User Assist History", DeleteKeys({kUserAssistKeys[0], kUserAssistKeys[1]}));
+  table.Register("Advanced - Paint", DeleteKeys({kPaintRecentKey}));
+}
+
+}  // namespace norvik::cleaners

@@ -1,0 +1,391 @@
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <functional>
+#include <memory>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "cleaners/built_in_cleaners.h"
+#include "cleaning/clean_item_tree.h"
+#include "core/utility_routines.h"
+#include "fakes/run_reporter.h"
+#include "platform/sim/reg_file.h"
+#include "platform/sim/sim_machine.h"
+#include "platform/sim/sim_registry.h"
+#include "platform/sim/sim_shell.h"
+#include "platform/sim/sim_system.h"
+
+namespace norvik::cleaners {
+namespace {
+
+namespace fs = std::filesystem;
+using cleaning::RunOptions;
+using platform::sim::SimMachine;
+using Lines = std::vector<std::string>;
+
+constexpr char kExplorer[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer";
+constexpr char kRecent[] = "C:\\users\\user\\AppData\\Roaming\\Microsoft\\Windows\\Recent\\";
+constexpr char kOfficeRecent[] = "C:\\users\\user\\AppData\\Roaming\\Microsoft\\Office\\Recent\\";
+constexpr char kReceived[] = "C:\\users\\user\\Documents\\My Received Files\\";
+constexpr RunOptions kLogged{.FastScan = false};
+
+// Files with their sizes, registry text and empty folders: what a machine holds.
+struct Content {
+  std::string reg = {};  // REGEDIT4 sections, the header added
+  std::vector<std::pair<std::string, std::size_t>> files = {};
+  std::vector<std::string> folders = {};
+};
+
+using MachineSetup = std::function<void(SimMachine&)>;
+
+std::unique_ptr<SimMachine> Build(const Content& stays, const Content* goes, const MachineSetup& setup) {
+  auto machine = std::make_unique<SimMachine>();
+  if (setup) setup(*machine);
+  for (const Content* content : {&stays, goes}) {
+    if (content == nullptr) continue;
+    EXPECT_TRUE(platform::sim::LoadRegText(machine->registry(), "REGEDIT4\r\n\r\n" + content->reg).empty());
+    for (const auto& [path, size] : content->files) machine->WriteFile(path, std::string(size, 'x'));
+    for (const auto& folder : content->folders) machine->MakeFolder(folder);
+  }
+  return machine;
+}
+
+// Every file (with its bytes) and folder of every drive, then the whole registry.
+std::string Snapshot(SimMachine& machine) {
+  const fs::path drives = machine.HostPath("C:\\x").parent_path().parent_path();
+  Lines entries;
+  for (const auto& entry : fs::recursive_directory_iterator(drives)) {
+    std::string line = entry.path().lexically_relative(drives).string();
+    if (entry.is_regular_file()) line += " " + std::to_string(entry.file_size());
+    entries.push_back(line);
+  }
+  std::sort(entries.begin(), entries.end());
+  std::string text;
+  for (const auto& line : entries) text += line + "\n";
+  return text + platform::sim::SaveRegText(machine.registry(), platform::sim::RegFormat::Regedit4);
+}
+
+struct Outcome {
+  Lines details;  // between the header and the result line, sorted
+  std::string result;
+  std::uint32_t count = 0;
+  std::int64_t size = 0;
+};
+
+Outcome RunItem(SimMachine& machine, const std::string& item, int kind, const RunOptions& options) {
+  cleaning::FakeRunReporter reporter;
+  cleaning::CleanerTable table;
+  RegisterBuiltInCleaners(table);
+  cleaning::RunSetup setup;
+  setup.item_names = {item};
+  setup.run_kind = kind;
+  setup.options = options;
+  cleaning::TClearTaskThread worker(machine.platform(), reporter, table, std::move(setup));
+  worker.Execute();
+  const Lines lines = reporter.lines();
+  if (lines.size() < 7) return {};
+  Outcome outcome{Lines(lines.begin() + 1, lines.end() - 6), lines[lines.size() - 5], worker.TotalCount,
+                  worker.TotalSize};
+  std::sort(outcome.details.begin(), outcome.details.end());
+  return outcome;
+}
+
+std::string Key(const std::string& path) { return "deleting registry key HKEY_CURRENT_USER\\" + path; }
+std::string Value(const std::string& key, const std::string& name) {
+  return "deleting registry value HKEY_CURRENT_USER\\" + key + "\\" + name;
+}
+std::string Section(const std::string& key, const std::string& values = "\"v\"=\"x\"\r\n") {
+  return "[HKEY_CURRENT_USER\\" + key + "]\r\n" + values + "\r\n";
+}
+std::string Office(int version, const std::string& below) {
+  return "Software\\Microsoft\\Office\\" + std::to_string(version) + ".0\\" + below;
+}
+
+struct Case {
+  const char* item;
+  Content stays, goes;
+  std::uint32_t count;
+  Lines registry_lines;  // without the run's prefix
+  bool files_logged = true;
+  MachineSetup setup = {};
+  RunOptions options = kLogged;
+  Lines clean_only_lines = {};
+};
+
+// Each item on a machine with its traces and their neighbours. The Test lists and counts
+// the traces and changes nothing; the Clean lists and counts the same and leaves exactly
+// the machine that has only the neighbours.
+TEST(WindowsOfficeCleanersTest, TestListsAndCleanRemovesExactlyTheItemsTraces) {
+  const std::string run_mru = std::string(kExplorer) + "\\RunMRU", recent_docs = std::string(kExplorer) + "\\RecentDocs",
+                    tray = std::string(kExplorer) + "\\TrayNotify",
+                    front_page = "Software\\Microsoft\\FrontPage\\Explorer\\FrontPage Explorer\\",
+                    user_assist = std::string(kExplorer) + "\\UserAssist\\",
+                    assist1 = user_assist + "{5E6AB780-7743-11CF-A12B-00AA004AE837}\\Count",
+                    assist2 = user_assist + "{75048700-EF1F-11D0-9888-006097DEACF9}\\Count",
+                    yahoo = "C:\\Program Files\\Yahoo!\\Messenger\\", skype = "C:\\users\\user\\AppData\\Roaming\\Skype\\",
+                    temp = "C:\\users\\user\\Temp\\", sibling = Section(std::string(kExplorer) + "\\Other");
+  const MachineSetup more_drives = [](SimMachine& m) {
+    m.MapDrive('D', platform::DriveType::Fixed);
+    m.MapDrive('E', platform::DriveType::Removable);
+    m.MapDrive('F', platform::DriveType::Fixed);
+  };
+  const Content bin_stays{"",
+                          {{"C:\\Recycled\\INFO2", 20}, {"C:\\Recycled\\desktop.ini", 5}, {"D:\\Recycled\\info2", 20},
+                           {"D:\\Recycled\\DESKTOP.INI", 5}, {"E:\\Recycled\\INFO2", 1}, {"E:\\Recycled\\desktop.ini", 1},
+                           {"E:\\Recycled\\removable.txt", 7}, {"F:\\Recycled\\INFO2", 1}, {"F:\\Recycled\\no-ini.txt", 7}},
+                          {}};
+    // The walk names the drives in lower case.
+  const Content bin_goes{"", {{"c:\\Recycled\\Dc1.txt", 100}, {"c:\\Recycled\\Dc2\\inner.txt", 50}, {"d:\\Recycled\\Dd1", 30}}, {}};
+  const std::string msn = "Software\\Microsoft\\MSNMessenger\\PerPassportSettings\\";
+
+  const Case cases[] = {
+      {"Windows - Recent Documents",
+       {sibling, {{std::string(kRecent) + "Sub\\deep.lnk", 3}}},
+       {Section(recent_docs, "\"a\"=hex:01\r\n\"MRUListEx\"=hex:00\r\n") + Section(recent_docs + "\\.txt"),
+        {{std::string(kRecent) + "doc1.lnk", 10}, {std::string(kRecent) + "doc2.txt.lnk", 2000}}},
+       5,
+       {Key(recent_docs)}},
+      // An existing key without values still counts once; the empty folder adds nothing.
+      {"Windows - Recent Documents", {Section(kExplorer, "")}, {Section(recent_docs, "")}, 1, {Key(recent_docs)}},
+      {"Windows - Start Run", {sibling}, {Section(run_mru, "\"a\"=\"cmd\"\r\n\"MRUList\"=\"a\"\r\n")}, 2, {Key(run_mru)}},
+      {"Windows - Search Assistant",
+       {Section("Software\\Microsoft\\Search Assistant")},
+       {Section("Software\\Microsoft\\Search Assistant\\ACMru\\5603", "\"000\"=\"x\"\r\n\"001\"=\"y\"\r\n")},
+       2,
+       {Key("Software\\Microsoft\\Search Assistant\\ACMru")}},
+      {"Advanced - Open File History",
+       {Section(std::string(kExplorer) + "\\ComDlg32\\LastVisitedMRU")},
+       {Section(std::string(kExplorer) + "\\ComDlg32\\OpenSaveMRU\\*", "\"a\"=\"x\"\r\n\"MRUList\"=\"a\"\r\n") +
+        Section(std::string(kExplorer) + "\\ComDlg32\\OpenSaveMRU\\txt")},
+       3,
+       {Key(std::string(kExplorer) + "\\ComDlg32\\OpenSaveMRU")}},
+      {"Advanced - Menu Order Cache",
+       {sibling},
+       {Section(std::string(kExplorer) + "\\MenuOrder\\Start Menu\\Programs") +
+        Section(std::string(kExplorer) + "\\MenuOrder\\Favorites")},
+       2,
+       {Key(std::string(kExplorer) + "\\MenuOrder")}},
+      {"Advanced - Paint",
+       {Section("Software\\Microsoft\\Windows\\CurrentVersion\\Applets\\Paint\\View")},
+       {Section("Software\\Microsoft\\Windows\\CurrentVersion\\Applets\\Paint\\Recent File List",
+                "\"File1\"=\"a\"\r\n\"File2\"=\"b\"\r\n")},
+       2,
+       {Key("Software\\Microsoft\\Windows\\CurrentVersion\\Applets\\Paint\\Recent File List")}},
+      {"Advanced - User Assist History",
+       {Section(user_assist + "{5E6AB780-7743-11CF-A12B-00AA004AE837}", "\"Version\"=dword:00000003\r\n") +
+        Section(user_assist + "{75048700-EF1F-11D0-9888-006097DEACF9}", "")},
+       {Section(assist1, "\"a\"=hex:01\r\n\"b\"=hex:02\r\n") + Section(assist2)},
+       3,
+       {Key(assist1), Key(assist2)}},
+      {"Advanced - Tray Notifications Cache",
+       {Section(tray, "\"BalloonTip\"=dword:00000001\r\n")},
+       {Section(tray, "\"IconStreams\"=hex:01\r\n\"PastIconsStream\"=hex:02\r\n")},
+       2,
+       {Value(tray, "IconStreams"), Value(tray, "PastIconsStream")}},
+      // Only one of the two values: 1, and the key stays.
+      {"Advanced - Tray Notifications Cache", {Section(tray, "")}, {Section(tray, "\"IconStreams\"=hex:01\r\n")}, 1,
+       {Value(tray, "IconStreams")}},
+      {"Windows - Temporary Files",
+       {},
+       {"", {{temp + "a.tmp", 100}, {temp + "sub\\b.tmp", 200}, {temp + "sub\\deep\\c", 50}}, {temp + "empty"}},
+       3,
+       {}},
+      {"Windows - Memory Dumps",
+       {"",
+        {{"C:\\windows\\other.dmp", 1}, {"C:\\windows\\MiniDump\\note.txt", 1}, {"C:\\windows\\MiniDump\\sub\\c.dmp", 1}}},
+       {"", {{"C:\\windows\\MEMORY.DMP", 1000}, {"C:\\windows\\MiniDump\\a.dmp", 10}, {"C:\\windows\\MiniDump\\b.DMP", 20}}},
+       3,
+       {}},
+      {"Windows - Chkdsk File Fragments",
+       {"", {{"C:\\windows\\system32\\notfile.chk", 1}, {"C:\\windows\\system32\\sub\\FILE0002.CHK", 1}}},
+       {"", {{"C:\\windows\\system32\\FILE0000.CHK", 5}, {"C:\\windows\\system32\\file0001.chk", 6}}},
+       2,
+       {}},
+      // Bins on fixed drives holding both marker files only; the markers stay.
+      {"Windows - Empty Recycle Bin", bin_stays, bin_goes, 3, {}, false, more_drives, kLogged,
+       {"Clearing, please wait..."}},
+      {"Windows - Empty Recycle Bin", bin_stays, bin_goes, 3, {}, true, more_drives,
+       {.FastScan = false, .ShowLogRecycleBin = true}},
+      {"Microsoft Office - Access",
+       {Section(Office(11, "Access\\Options")) + Section(Office(12, "Access"), "") + Section(Office(13, "Access\\Settings")),
+        {{std::string(kOfficeRecent) + "x.xls", 1}}},
+       {Section(Office(11, "Access\\Settings"), "\"MRU1\"=\"a\"\r\n\"MRU2\"=\"b\"\r\n") +
+            Section(Office(12, "Access\\Settings\\Sub")),
+        {{std::string(kOfficeRecent) + "a.mdb", 10}, {std::string(kOfficeRecent) + "B.MDB", 20}}},
+       5,
+       {Key(Office(11, "Access\\Settings")), Key(Office(12, "Access\\Settings"))}},
+      // The whole Excel key of each version that has one.
+      {"Microsoft Office - Excel",
+       {Section(Office(11, "Word\\Data"), "\"Settings\"=hex:01\r\n") + Section(Office(8, ""), ""), {}, {kOfficeRecent}},
+       {Section(Office(11, "Excel\\Recent Files"), "\"File1\"=\"a\"\r\n") + Section(Office(11, "Excel\\Options")) +
+            Section(Office(8, "Excel"), ""),
+        {{std::string(kOfficeRecent) + "a.xls", 3}}},
+       4,
+       {Key(Office(8, "Excel")), Key(Office(11, "Excel"))}},
+      // "*.htm" and "*.html" each take only their own ending.
+      {"Microsoft Office - FrontPage",
+       {Section(front_page + "Settings"), {{std::string(kOfficeRecent) + "d.shtml", 1}, {std::string(kOfficeRecent) + "e.htmx", 1}}},
+       {Section(front_page + "Recent File List", "\"1\"=\"a\"\r\n\"2\"=\"b\"\r\n") + Section(front_page + "Recent Page List"),
+        {{std::string(kOfficeRecent) + "a.htm", 1}, {std::string(kOfficeRecent) + "b.html", 1},
+         {std::string(kOfficeRecent) + "C.HTM", 1}}},
+       6,
+       {Key(front_page + "Recent File List"), Key(front_page + "Recent Page List")}},
+      {"Microsoft Office - Powerpoint",
+       {Section(Office(11, "PowerPoint\\Options")) + Section(Office(12, "PowerPoint"), ""), {}, {kOfficeRecent}},
+       {Section(Office(11, "PowerPoint\\Recent File List"), "\"File1\"=\"a\"\r\n\"File2\"=\"b\"\r\n") +
+            Section(Office(12, "PowerPoint\\Recent Folder List")),
+        {{std::string(kOfficeRecent) + "a.ppt", 1}}},
+       4,
+       {Key(Office(11, "PowerPoint\\Recent File List")), Key(Office(12, "PowerPoint\\Recent Folder List"))}},
+      // Only the "Settings" value; the Data key and its other values stay.
+      {"Microsoft Office - Word",
+       {Section(Office(11, "Word\\Data"), "\"Toolbars\"=hex:01\r\n") + Section(Office(12, "Word\\Data"), ""),
+        {{std::string(kOfficeRecent) + "c.docx", 1}, {std::string(kOfficeRecent) + "sub\\d.doc", 1}}},
+       {Section(Office(11, "Word\\Data"), "\"Settings\"=hex:01\r\n") +
+            Section(Office(12, "Word\\Data"), "\"Settings\"=hex:02\r\n"),
+        {{std::string(kOfficeRecent) + "a.doc", 10}, {std::string(kOfficeRecent) + "B.DOC", 10}}},
+       4,
+       {Value(Office(11, "Word\\Data"), "Settings"), Value(Office(12, "Word\\Data"), "Settings")}},
+      {"Microsoft Office - Recent Files",
+       {"", {{std::string(kOfficeRecent) + "sub\\d.doc", 1}}},
+       {"", {{std::string(kOfficeRecent) + "a.doc", 1}, {std::string(kOfficeRecent) + "b.txt", 1},
+             {std::string(kOfficeRecent) + "noext", 1}}},
+       3,
+       {}},
+      // The first passport whose log folder exists, then the received files.
+      {"Instant Messengers - MSN Messenger",
+       {Section(msn + "1111", "\"MessageLogPath\"=\"C:\\\\Missing\"\r\n") +
+            Section(msn + "2222", "\"MessageLogPath\"=dword:00000001\r\n") +
+            Section(msn + "3333", "\"MessageLogPath\"=\"C:\\\\Chats\"\r\n") +
+            Section(msn + "4444", "\"MessageLogPath\"=\"C:\\\\Later\"\r\n"),
+        {{"C:\\Later\\later.xml", 1}},
+        {"C:\\Chats", kReceived}},
+       {"",
+        {{"C:\\Chats\\log1.xml", 10}, {"C:\\Chats\\sub\\log2.xml", 10}, {std::string(kReceived) + "pic.jpg", 10},
+         {std::string(kReceived) + "sub\\x", 10}}},
+       4,
+       {}},
+      // The log folder is the received files folder (named in another letter case): once.
+      {"Instant Messengers - MSN Messenger",
+       {Section(msn + "1", "\"MessageLogPath\"=\"c:\\\\users\\\\user\\\\documents\\\\my received files\"\r\n"), {},
+        {kReceived}},
+       {"", {{"c:\\users\\user\\documents\\my received files\\a.jpg", 10},
+             {"c:\\users\\user\\documents\\my received files\\b.jpg", 10}}},
+       2,
+       {}},
+      {"Instant Messengers - MSN Messenger", {"", {}, {kReceived}}, {"", {{std::string(kReceived) + "a", 1}}}, 1, {}},
+      {"Instant Messengers - Yahoo! Messenger",
+       {"", {{yahoo + "ypager.exe", 1}, {yahoo + "other.log", 1}}, {yahoo + "IMVCache", yahoo + "Profiles"}},
+       {"", {{yahoo + "ypager.log", 100}, {yahoo + "IMVCache\\x.bmp", 100}, {yahoo + "Profiles\\bob\\Archive\\m.dat", 100}}},
+       3,
+       {}},
+      {"Instant Messengers - Skype",
+       {"", {{skype + "bob\\main.db", 1}}},
+       {"", {{skype + "bob\\chat.dbb", 10}, {skype + "x.DBB", 10}}},
+       2,
+       {}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.item);
+    const auto expected = Build(c.stays, nullptr, c.setup);
+    const auto machine = Build(c.stays, &c.goes, c.setup);
+    std::int64_t bytes = 0;
+    for (const auto& file : c.goes.files) bytes += static_cast<std::int64_t>(file.second);
+    const std::string before = Snapshot(*machine);
+    for (const int kind : {cleaning::kRunTest, cleaning::kRunAutomaticClean}) {
+      const bool test = kind == cleaning::kRunTest;
+      const std::string prefix = test ? "Test: " : "Clean: ";
+      Lines details = test ? Lines{} : c.clean_only_lines;
+      for (const auto& line : c.registry_lines) details.push_back(prefix + line);
+      if (c.files_logged) {
+        for (const auto& file : c.goes.files) details.push_back(prefix + "deleting " + file.first);
+      }
+      std::sort(details.begin(), details.end());
+      const Outcome outcome = RunItem(*machine, c.item, kind, c.options);
+      EXPECT_EQ(outcome.details, details) << prefix;
+      EXPECT_EQ(outcome.count, c.count) << prefix;
+      EXPECT_EQ(outcome.size, bytes) << prefix;
+      EXPECT_EQ(outcome.result,
+                cleaning::ItemResultLine(c.count, core::FormatKB(bytes), test ? "will be removed" : "to be removed"));
+      EXPECT_EQ(Snapshot(*machine), test ? before : Snapshot(*expected)) << prefix;
+    }
+  }
+}
+
+// The four groups' items with a cleaner of their own all have one; on a machine
+// without traces each reports nothing and changes nothing.
+TEST(WindowsOfficeCleanersTest, EveryItemIsRegisteredAndFindsNothingOnACleanMachine) {
+  cleaning::CleanerTable table;
+  RegisterBuiltInCleaners(table);
+  const cleaning::CleanItemTree catalogue;
+  int items = 0;
+  SimMachine machine;
+  const std::string before = Snapshot(machine);
+  for (const core::NodeId id : catalogue.tree().WalkOrder()) {
+    const std::string name = catalogue.Name(id);
+    if (!cleaning::HasOwnCleaner(name)) continue;
+    const bool ours = name.starts_with("Windows - ") || name.starts_with("Advanced - ") ||
+                      name.starts_with("Microsoft Office - ") || name.starts_with("Instant Messengers - ");
+    if (!ours) continue;
+    ++items;
+    EXPECT_NE(table.Find(name), nullptr) << name;
+    for (const int kind : {cleaning::kRunTest, cleaning::kRunAutomaticClean}) {
+      const Outcome outcome = RunItem(machine, name, kind, kLogged);
+      EXPECT_EQ(outcome.count, 0u) << name;
+      EXPECT_EQ(outcome.details, (kind == cleaning::kRunTest || name != "Windows - Empty Recycle Bin")
+                                     ? Lines{}
+                                     : Lines{"Clearing, please wait..."})
+          << name;
+    }
+  }
+  EXPECT_EQ(items, 22);
+  EXPECT_EQ(Snapshot(machine), before);
+}
+
+// The shell's own emptying and the clipboard are touched in a Clean only, and a
+// failure of either passes silently.
+TEST(WindowsOfficeCleanersTest, ShellEmptiesBinsAndClipboardIsClearedInACleanOnly) {
+  SimMachine machine;
+  machine.system().SetClipboardText("secret");
+  RunItem(machine, "Windows - Clipboard", cleaning::kRunTest, {});
+  RunItem(machine, "Windows - Empty Recycle Bin", cleaning::kRunTest, {});
+  EXPECT_EQ(machine.system().ClipboardText(), "secret");
+  EXPECT_EQ(machine.shell().EmptyRecycleBinsCalls(), 0);
+
+  machine.system().SetClipboardHeldOpen(true);
+  EXPECT_EQ(RunItem(machine, "Windows - Clipboard", cleaning::kRunAutomaticClean, {}).result,
+            "0 items to be removed; 0 KB to be removed.");
+  EXPECT_EQ(machine.system().ClipboardText(), "secret");
+  machine.system().SetClipboardHeldOpen(false);
+  RunItem(machine, "Windows - Clipboard", cleaning::kRunAutomaticClean, {});
+  EXPECT_EQ(machine.system().ClipboardText(), std::nullopt);
+
+  RunItem(machine, "Windows - Empty Recycle Bin", cleaning::kRunAutomaticClean, {});
+  EXPECT_EQ(machine.shell().EmptyRecycleBinsCalls(), 1);
+  machine.shell().SetRecycleBinFunction(false);
+  EXPECT_EQ(RunItem(machine, "Windows - Empty Recycle Bin", cleaning::kRunAutomaticClean, {}).count, 0u);
+}
+
+// A temp file another program holds open: a Test counts it, a Clean neither deletes
+// nor counts it, and the rest of the folder is emptied.
+TEST(WindowsOfficeCleanersTest, FileInUseInTheTempFolderIsCountedByATestOnly) {
+  SimMachine machine;
+  machine.WriteFile("C:\\users\\user\\Temp\\free.tmp", std::string(1000, 'f'));
+  machine.WriteFile("C:\\users\\user\\Temp\\locked.tmp", std::string(3000, 'l'));
+  machine.SetFileInUse("C:\\users\\user\\Temp\\locked.tmp", true);
+  const Outcome test = RunItem(machine, "Windows - Temporary Files", cleaning::kRunTest, kLogged);
+  EXPECT_EQ(test.count, 2u);
+  EXPECT_EQ(test.size, 4000);
+  const Outcome clean = RunItem(machine, "Windows - Temporary Files", cleaning::kRunAutomaticClean, kLogged);
+  EXPECT_EQ(clean.count, 1u);
+  EXPECT_EQ(clean.size, 1000);
+  EXPECT_EQ(clean.result, "1 items to be removed; 1 KB to be removed.");
+  EXPECT_EQ(machine.ReadFile("C:\\users\\user\\Temp\\locked.tmp"), std::string(3000, 'l'));
+  EXPECT_EQ(machine.ReadFile("C:\\users\\user\\Temp\\free.tmp"), std::nullopt);
+}
+
+}  // namespace
+}  // namespace norvik::cleaners
