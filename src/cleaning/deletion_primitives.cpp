@@ -382,29 +382,30 @@ std::string ProgramFilesFolder(platform::Platform platform) {
                              "\\Software\\Microsoft\\Windows\\CurrentVersion", "ProgramFilesDir");
 }
 
-std::string AppDataFolder(platform::Platform platform) {
+namespace {
+
+// The browser session is ended first so that the files it holds there are let go.
+// Without a trailing backslash; empty when the shell cannot tell.
+std::string SessionFolder(platform::Platform platform, int csidl) {
   (void)platform.system.EndBrowserSession();
-  auto folder = platform.shell.SpecialFolder(platform::csidl::kAppData);
-  if (!folder || folder->empty()) return {};
-  return WithBackslash(std::move(folder).value());
+  auto folder = platform.shell.SpecialFolder(csidl);
+  if (!folder) return {};
+  std::string path = std::move(folder).value();
+  while (path.size() > 3 && path.back() == '\\') path.pop_back();
+  return path;
+}
+
+}  // namespace
+
+std::string AppDataFolder(platform::Platform platform) {
+  std::string folder = SessionFolder(platform, platform::csidl::kAppData);
+  return folder.empty() ? folder : WithBackslash(std::move(folder));
 }
 
 std::string InternetCacheFolder(platform::Platform platform) {
-  (void)platform.system.EndBrowserSession();
-  auto folder = platform.shell.SpecialFolder(platform::csidl::kInternetCache);
-  if (!folder) return {};
-  std::string path = std::move(folder).value();
-  while (path.size() > 3 && path.back() == '\\') path.pop_back();
-  return path;
+  return SessionFolder(platform, platform::csidl::kInternetCache);
 }
 
-std::string RecentFolder(platform::Platform platform) {
-  (void)platform.system.EndBrowserSession();
-  auto folder = platform.shell.SpecialFolder(platform::csidl::kRecent);
-  if (!folder) return {};
-  std::string path = std::move(folder).value();
-  while (path.size() > 3 && path.back() == '\\') path.pop_back();
-  return path;
-}
+std::string RecentFolder(platform::Platform platform) { return SessionFolder(platform, platform::csidl::kRecent); }
 
 }  // namespace norvik::cleaning
