@@ -22,73 +22,9 @@ constexpr wchar_t kDataRoot[] = L"C:\\NorvikRunData";
 constexpr wchar_t kTestKey[] = L"Software\\NorvikGuiTest";
 constexpr DWORD kRunTimeoutMs = 120000;
 
-bool WriteBytes(const std::wstring& file, const std::string& bytes) {
-  HANDLE h = ::CreateFileW(file.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (h == INVALID_HANDLE_VALUE) return false;
-  DWORD written = 0;
-  const bool ok = ::WriteFile(h, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) &&
-                  written == bytes.size();
-  ::CloseHandle(h);
-  return ok;
-}
-
-bool Exists(const std::wstring& path) { return ::GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
-
 std::wstring Key(const std::wstring& below) { return std::wstring(kTestKey) + (below.empty() ? L"" : L"\\" + below); }
 
-bool KeyExists(const std::wstring& below) {
-  HKEY key = nullptr;
-  if (::RegOpenKeyExW(HKEY_CURRENT_USER, Key(below).c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS) return false;
-  ::RegCloseKey(key);
-  return true;
-}
-
-bool ValueExists(const std::wstring& below, const wchar_t* name) {
-  return ::RegGetValueW(HKEY_CURRENT_USER, Key(below).c_str(), name, RRF_RT_ANY, nullptr, nullptr, nullptr) ==
-         ERROR_SUCCESS;
-}
-
-// Creates the key and sets string values named `names`; false when any call fails.
-bool PlantValues(const std::wstring& below, const std::vector<std::wstring>& names) {
-  HKEY key = nullptr;
-  if (::RegCreateKeyExW(HKEY_CURRENT_USER, Key(below).c_str(), 0, nullptr, 0, KEY_WRITE, nullptr, &key, nullptr) !=
-      ERROR_SUCCESS) {
-    return false;
-  }
-  bool ok = true;
-  for (const std::wstring& name : names) {
-    const wchar_t data[] = L"x";
-    ok = ok && ::RegSetValueExW(key, name.c_str(), 0, REG_SZ, reinterpret_cast<const BYTE*>(data), sizeof data) ==
-                   ERROR_SUCCESS;
-  }
-  ::RegCloseKey(key);
-  return ok;
-}
-
-std::wstring ControlText(HWND control) {
-  wchar_t text[256]{};
-  ::GetWindowTextW(control, text, 256);
-  return text;
-}
-
-// One line of a list box; LB_GETTEXT is carried across processes by the system.
-std::wstring ListLine(HWND list, LRESULT i) {
-  const LRESULT length = ::SendMessageW(list, LB_GETTEXTLEN, static_cast<WPARAM>(i), 0);
-  if (length == LB_ERR) return L"<no line " + std::to_wstring(i) + L">";
-  std::wstring text(static_cast<size_t>(length) + 1, L'\0');
-  const LRESULT copied = ::SendMessageW(list, LB_GETTEXT, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(text.data()));
-  text.resize(copied > 0 ? static_cast<size_t>(copied) : 0);
-  return text;
-}
-
-HWND ChildWithText(HWND dialog, const std::wstring& text) {
-  for (HWND child = ::GetWindow(dialog, GW_CHILD); child; child = ::GetWindow(child, GW_HWNDNEXT)) {
-    if (ControlText(child) == text) return child;
-  }
-  return nullptr;
-}
-
-// The log of the run in the test below; within each folder the detail lines are sorted.
+// The log of the run in the test below (compared with each block of file lines sorted).
 std::vector<std::wstring> ExpectedLog(const std::wstring& prefix, const std::wstring& removed) {
   const std::wstring separator(107, L'-'), file = prefix + L"deleting C:\\NorvikRunData\\",
                      registry = L" HKEY_CURRENT_USER\\Software\\NorvikGuiTest\\";
@@ -102,19 +38,6 @@ std::vector<std::wstring> ExpectedLog(const std::wstring& prefix, const std::wst
           file + L"Custom\\inner\\three.txt", file + L"Custom\\one.txt", file + L"Custom\\two.dat",
           L"", L"6 items " + removed + L"; 7 KB " + removed + L".", L"", separator,
           L"Total items " + removed + L" = 8 ; Total files " + removed + L" = 10 KB", separator};
-}
-
-// The log's lines with each folder's detail lines sorted: the file system picks the
-// order of a folder walk.
-std::vector<std::wstring> LogWithFoldersSorted(HWND log) {
-  std::vector<std::wstring> lines;
-  const LRESULT count = ::SendMessageW(log, LB_GETCOUNT, 0, 0);
-  for (LRESULT i = 0; i < count; ++i) lines.push_back(ListLine(log, i));
-  if (lines.size() == 19) {
-    std::sort(lines.begin() + 1, lines.begin() + 3);
-    std::sort(lines.begin() + 10, lines.begin() + 13);
-  }
-  return lines;
 }
 
 // norvik.exe in a folder of its own with the test's own options.ini, Custom.dat and
@@ -138,33 +61,11 @@ class CleaningRunTest : public ProgramFolderTest {
   }
   void Plant(const std::wstring& relative, size_t size) {
     const std::wstring path = std::wstring(kDataRoot) + L"\\" + relative;
-    for (size_t slash = path.find(L'\\', 3); slash != std::wstring::npos; slash = path.find(L'\\', slash + 1)) {
-      ::CreateDirectoryW(path.substr(0, slash).c_str(), nullptr);
-    }
-    ASSERT_TRUE(WriteBytes(path, std::string(size, 'n'))) << "cannot write " << path;
+    ASSERT_TRUE(PlantFile(path, std::string(size, 'n'))) << "cannot write " << path;
   }
   std::wstring Ini(const wchar_t* section, const wchar_t* key) const {
     return IniValue(folder_ + L"\\options.ini", section, key);
   }
-
-  // Waits for the bar to say "Finished!" and bTest to be "Test" again, with a log
-  // written by a run of this kind (the previous run's end looks the same otherwise).
-  ::testing::AssertionResult WaitForFinish(const App& app, const std::wstring& prefix,
-                                           DWORD timeout_ms = kRunTimeoutMs) const {
-    const HWND bar = app.Control(ids::kCleanProgress), test = app.Control(ids::kTest), log = app.Control(ids::kLog);
-    if (Eventually(
-            [&] {
-              return ControlText(bar) == L"Finished!" && ControlText(test) == L"Test" &&
-                     ListLine(log, 0).rfind(prefix, 0) == 0;
-            },
-            timeout_ms)) {
-      return ::testing::AssertionSuccess();
-    }
-    return ::testing::AssertionFailure() << "no \"Finished!\" within " << timeout_ms / 1000 << " s; the bar says \""
-                                         << ControlText(bar) << "\", bTest \"" << ControlText(test)
-                                         << "\", the log begins \"" << ListLine(log, 0) << "\"";
-  }
-
 };
 
 // Windows Log Files (qolt.dat, a mask) and the custom list (Custom.dat: a key, a value,
@@ -192,7 +93,7 @@ TEST_F(CleaningRunTest, TestChangesNothingAndCleanRemovesExactlyWhatTheTestListe
   } values[] = {{L"Doomed", L"a", false}, {L"Doomed\\Inner", L"b", false}, {L"", L"Target", false},
                 {L"", L"Keep", true},     {L"Survivor", L"c", true}};
   for (const auto& file : files) Plant(file.path, file.size);
-  for (const auto& value : values) ASSERT_TRUE(PlantValues(value.key, {value.value}));
+  for (const auto& value : values) ASSERT_TRUE(PlantUserValues(Key(value.key), {value.value}));
 
   Beside(L"qolt.dat", "[Windows Log Files]\r\nDelFile1={C: Drive}\\NorvikRunData\\Logs,*.log\r\n");
   Beside(L"Custom.dat",
@@ -215,16 +116,17 @@ TEST_F(CleaningRunTest, TestChangesNothingAndCleanRemovesExactlyWhatTheTestListe
   // After the test everything is there; after the clean only what stays.
   const auto expect_on_disk = [&](bool after_clean) {
     for (const auto& file : files) {
-      EXPECT_EQ(Exists(std::wstring(kDataRoot) + L"\\" + file.path), file.stays || !after_clean) << file.path;
+      EXPECT_EQ(PathExists(std::wstring(kDataRoot) + L"\\" + file.path), file.stays || !after_clean) << file.path;
     }
     for (const auto& value : values) {
-      EXPECT_EQ(ValueExists(value.key, value.value), value.stays || !after_clean) << value.key << " " << value.value;
+      EXPECT_EQ(UserValueExists(Key(value.key), value.value), value.stays || !after_clean)
+          << value.key << " " << value.value;
     }
   };
 
   ::SendMessageW(test, BM_CLICK, 0, 0);
   ASSERT_TRUE(WaitForFinish(app, L"Test: "));
-  EXPECT_EQ(LogWithFoldersSorted(log), ExpectedLog(L"Test: ", L"will be removed"));
+  EXPECT_EQ(SortFileLines(ListLines(log)), SortFileLines(ExpectedLog(L"Test: ", L"will be removed")));
   expect_on_disk(false);
 
   // Clean asks first: the dialog with its texts, its check box saved at once.
@@ -239,30 +141,21 @@ TEST_F(CleaningRunTest, TestChangesNothingAndCleanRemovesExactlyWhatTheTestListe
         L"by those programs such as Internet Explorer.", L"Don't show me this message again", L"&OK", L"&Cancel"}) {
     EXPECT_NE(ChildWithText(ask, text), nullptr) << "the dialog lacks \"" << text << "\"";
   }
-  const std::wstring shot_dir = EnvOr(L"NORVIK_SHOT_DIR", L"");
-  if (!shot_dir.empty()) {
-    ::Sleep(300);
-    EXPECT_TRUE(SaveWindowShot(ask, shot_dir + L"\\ask_delete.bmp"));
-  }
+  ShotIfAsked(app, ask, L"ask_delete.bmp");
   const HWND dont_ask = ChildWithText(ask, L"Don't show me this message again");
   ASSERT_NE(dont_ask, nullptr);
   ::SendMessageW(dont_ask, BM_CLICK, 0, 0);
   ::SendMessageW(ChildWithText(ask, L"&OK"), BM_CLICK, 0, 0);
   ASSERT_TRUE(WaitForFinish(app, L"Clean: "));
 
-  EXPECT_EQ(LogWithFoldersSorted(log), ExpectedLog(L"Clean: ", L"to be removed"));
+  EXPECT_EQ(SortFileLines(ListLines(log)), SortFileLines(ExpectedLog(L"Clean: ", L"to be removed")));
   EXPECT_EQ(::SendMessageW(app.Control(ids::kCleanProgress), PBM_GETPOS, 0, 0), 1000);
 
   expect_on_disk(true);
-  EXPECT_FALSE(Exists(std::wstring(kDataRoot) + L"\\Custom")) << "the emptied folder stays";
-  EXPECT_FALSE(KeyExists(L"Doomed"));
+  EXPECT_FALSE(PathExists(std::wstring(kDataRoot) + L"\\Custom")) << "the emptied folder stays";
+  EXPECT_FALSE(UserKeyExists(Key(L"Doomed")));
 
-  if (!shot_dir.empty()) {
-    ::RedrawWindow(app.window(), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
-    app.Settle();
-    ::Sleep(300);  // the X server shows what was painted a moment later
-    EXPECT_TRUE(SaveWindowShot(app.window(), shot_dir + L"\\clean_run.bmp"));
-  }
+  ShotIfAsked(app, app.window(), L"clean_run.bmp");
   ASSERT_TRUE(app.Close());
   EXPECT_EQ(Ini(L"Options", L"IsAskBeforeClear"), L"0");
 }
@@ -279,7 +172,7 @@ TEST_F(CleaningRunTest, WindowStaysResponsiveWhileATestLogs100000Lines) {
     swprintf(name, 16, L"v%06d", i);
     names.emplace_back(name);
   }
-  ASSERT_TRUE(PlantValues(L"Many", names));
+  ASSERT_TRUE(PlantUserValues(Key(L"Many"), names));
   Beside(L"Custom.dat", "[<New List>]\r\nDelRegValue1=HKEY_CURRENT_USER\\Software\\NorvikGuiTest\\Many,\r\n");
   Beside(L"options.ini",
          "[Settings]\r\nFastScan=0\r\n[NodeSelected]\r\nSelectedCount=2\r\n1=Custom Lists\r\n"
@@ -320,7 +213,7 @@ TEST_F(CleaningRunTest, WindowStaysResponsiveWhileATestLogs100000Lines) {
   RECT client{};
   ::GetClientRect(log, &client);
   EXPECT_GT(::SendMessageW(log, LB_GETHORIZONTALEXTENT, 0, 0), client.right) << "no horizontal extent";
-  EXPECT_TRUE(KeyExists(L"Many") && ValueExists(L"Many", L"v000000")) << "the test deleted something";
+  EXPECT_TRUE(UserKeyExists(Key(L"Many")) && UserValueExists(Key(L"Many"), L"v000000")) << "the test deleted something";
   EXPECT_TRUE(app.Close());
 }
 

@@ -39,14 +39,7 @@ class CustomListTest : public ProgramFolderTest {
     return window;
   }
 
-  void Shot(HWND window, const wchar_t* name) {
-    const std::wstring shot_dir = EnvOr(L"NORVIK_SHOT_DIR", L"");
-    if (shot_dir.empty()) return;
-    ::RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
-    app_.Settle();
-    ::Sleep(300);  // the X server shows what was painted a moment later
-    EXPECT_TRUE(SaveWindowShot(window, shot_dir + L"\\" + name));
-  }
+  void Shot(HWND window, const wchar_t* name) { ShotIfAsked(app_, window, name); }
 
   App app_;
 };

@@ -1,8 +1,10 @@
 #include "gui/gui_driver.h"
 
+#include <algorithm>
 #include <iomanip>
 
 #include "app/main_window.h"
+#include "ui/main/control_ids.h"
 
 namespace norvik::gui {
 namespace {
@@ -67,15 +69,6 @@ BOOL CALLBACK MatchControlId(HWND child, LPARAM param) {
   return FALSE;
 }
 
-bool WriteWholeFile(const std::wstring& file, const std::vector<BYTE>& bytes) {
-  HANDLE h = ::CreateFileW(file.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (h == INVALID_HANDLE_VALUE) return false;
-  DWORD written = 0;
-  const bool ok = ::WriteFile(h, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) && written == bytes.size();
-  ::CloseHandle(h);
-  return ok;
-}
-
 }  // namespace
 
 std::wstring Widen(std::string_view ascii) { return std::wstring(ascii.begin(), ascii.end()); }
@@ -127,7 +120,7 @@ AssertionResult SaveWindowShot(HWND window, const std::wstring& file) {
   head.bfType = 0x4D42;  // "BM"
   head.bfOffBits = sizeof head + sizeof info.bmiHeader;
   head.bfSize = head.bfOffBits + info.bmiHeader.biSizeImage;
-  std::vector<BYTE> bytes(head.bfSize);
+  std::string bytes(head.bfSize, '\0');
   memcpy(bytes.data(), &head, sizeof head);
   memcpy(bytes.data() + sizeof head, &info.bmiHeader, sizeof info.bmiHeader);
 
@@ -143,7 +136,7 @@ AssertionResult SaveWindowShot(HWND window, const std::wstring& file) {
   ::ReleaseDC(nullptr, screen);
 
   if (!copied || lines != height) return AssertionFailure() << "could not copy the screen";
-  if (!WriteWholeFile(file, bytes)) return AssertionFailure() << "could not write " << file;
+  if (!WriteBytes(file, bytes)) return AssertionFailure() << "could not write " << file;
   return AssertionSuccess();
 }
 
@@ -193,6 +186,130 @@ HWND FindProcessWindow(HANDLE process, std::wstring_view caption) {
   WindowSearch search{::GetProcessId(process), caption, nullptr};
   ::EnumWindows(MatchProcessWindow, reinterpret_cast<LPARAM>(&search));
   return search.found;
+}
+
+bool WriteBytes(const std::wstring& file, const std::string& bytes) {
+  HANDLE h = ::CreateFileW(file.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (h == INVALID_HANDLE_VALUE) return false;
+  DWORD written = 0;
+  const bool ok = ::WriteFile(h, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) &&
+                  written == bytes.size();
+  ::CloseHandle(h);
+  return ok;
+}
+
+std::string ReadBytes(const std::wstring& file) {
+  HANDLE h = ::CreateFileW(file.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+  if (h == INVALID_HANDLE_VALUE) return "<unreadable>";
+  std::string bytes;
+  char buffer[4096];
+  DWORD read = 0;
+  while (::ReadFile(h, buffer, sizeof buffer, &read, nullptr) && read > 0) bytes.append(buffer, read);
+  ::CloseHandle(h);
+  return bytes;
+}
+
+bool PlantFile(const std::wstring& path, const std::string& bytes) {
+  // From the first folder below the drive root ("C:\x\..." has its first "\" at 2).
+  for (size_t slash = path.find(L'\\', 3); slash != std::wstring::npos; slash = path.find(L'\\', slash + 1)) {
+    ::CreateDirectoryW(path.substr(0, slash).c_str(), nullptr);
+  }
+  return WriteBytes(path, bytes);
+}
+
+bool PathExists(const std::wstring& path) { return ::GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
+
+bool UserKeyExists(const std::wstring& key) {
+  HKEY opened = nullptr;
+  if (::RegOpenKeyExW(HKEY_CURRENT_USER, key.c_str(), 0, KEY_READ, &opened) != ERROR_SUCCESS) return false;
+  ::RegCloseKey(opened);
+  return true;
+}
+
+bool UserValueExists(const std::wstring& key, const wchar_t* name) {
+  return ::RegGetValueW(HKEY_CURRENT_USER, key.c_str(), name, RRF_RT_ANY, nullptr, nullptr, nullptr) == ERROR_SUCCESS;
+}
+
+bool PlantUserValues(const std::wstring& key, const std::vector<std::wstring>& names) {
+  HKEY created = nullptr;
+  if (::RegCreateKeyExW(HKEY_CURRENT_USER, key.c_str(), 0, nullptr, 0, KEY_WRITE, nullptr, &created, nullptr) !=
+      ERROR_SUCCESS) {
+    return false;
+  }
+  bool ok = true;
+  for (const std::wstring& name : names) {
+    const wchar_t data[] = L"x";
+    ok = ok && ::RegSetValueExW(created, name.c_str(), 0, REG_SZ, reinterpret_cast<const BYTE*>(data), sizeof data) ==
+                   ERROR_SUCCESS;
+  }
+  ::RegCloseKey(created);
+  return ok;
+}
+
+std::wstring ControlText(HWND control) {
+  wchar_t text[256]{};
+  ::GetWindowTextW(control, text, 256);
+  return text;
+}
+
+HWND ChildWithText(HWND dialog, const std::wstring& text) {
+  for (HWND child = ::GetWindow(dialog, GW_CHILD); child; child = ::GetWindow(child, GW_HWNDNEXT)) {
+    if (ControlText(child) == text) return child;
+  }
+  return nullptr;
+}
+
+std::wstring ListLine(HWND list, LRESULT i) {
+  const LRESULT length = ::SendMessageW(list, LB_GETTEXTLEN, static_cast<WPARAM>(i), 0);
+  if (length == LB_ERR) return L"<no line " + std::to_wstring(i) + L">";
+  std::wstring text(static_cast<size_t>(length) + 1, L'\0');
+  const LRESULT copied = ::SendMessageW(list, LB_GETTEXT, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(text.data()));
+  text.resize(copied > 0 ? static_cast<size_t>(copied) : 0);
+  return text;
+}
+
+std::vector<std::wstring> ListLines(HWND list) {
+  std::vector<std::wstring> lines;
+  const LRESULT count = ::SendMessageW(list, LB_GETCOUNT, 0, 0);
+  for (LRESULT i = 0; i < count; ++i) lines.push_back(ListLine(list, i));
+  return lines;
+}
+
+std::vector<std::wstring> SortFileLines(std::vector<std::wstring> log) {
+  const auto is_file_line = [](const std::wstring& line) {
+    for (const std::wstring prefix : {L"Test: deleting ", L"Clean: deleting "}) {
+      if (line.rfind(prefix, 0) == 0) return line.rfind(prefix + L"registry ", 0) != 0;
+    }
+    return false;
+  };
+  for (auto begin = log.begin(); begin != log.end();) {
+    begin = std::find_if(begin, log.end(), is_file_line);
+    const auto end = std::find_if_not(begin, log.end(), is_file_line);
+    std::sort(begin, end);
+    begin = end;
+  }
+  return log;
+}
+
+AssertionResult WaitForFinish(const App& app, const std::wstring& prefix, DWORD timeout_ms) {
+  namespace ids = ui::ids;
+  const HWND bar = app.Control(ids::kCleanProgress), test = app.Control(ids::kTest), log = app.Control(ids::kLog);
+  const auto finished = [&] {
+    return ControlText(bar) == L"Finished!" && ControlText(test) == L"Test" && ListLine(log, 0).rfind(prefix, 0) == 0;
+  };
+  if (Eventually(finished, timeout_ms)) return AssertionSuccess();
+  return AssertionFailure() << "no \"Finished!\" within " << timeout_ms / 1000 << " s; the bar says \""
+                            << ControlText(bar) << "\", bTest \"" << ControlText(test) << "\", the log begins \""
+                            << ListLine(log, 0) << "\"";
+}
+
+void ShotIfAsked(const App& app, HWND window, const std::wstring& name) {
+  const std::wstring shot_dir = EnvOr(L"NORVIK_SHOT_DIR", L"");
+  if (shot_dir.empty()) return;
+  ::RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
+  app.Settle();
+  ::Sleep(300);  // the X server shows what was painted a moment later
+  EXPECT_TRUE(SaveWindowShot(window, shot_dir + L"\\" + name));
 }
 
 App::~App() {

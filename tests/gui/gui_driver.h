@@ -37,6 +37,30 @@ void RemoveFolderTree(const std::wstring& folder);
 // the program opened; nullptr if there is none.
 HWND FindProcessWindow(HANDLE process, std::wstring_view caption);
 
+// Traces a test plants and checks. Keys are paths under HKEY_CURRENT_USER.
+bool WriteBytes(const std::wstring& file, const std::string& bytes);
+// The whole file, or "<unreadable>".
+std::string ReadBytes(const std::wstring& file);
+// The same, creating the folders on the way first.
+bool PlantFile(const std::wstring& path, const std::string& bytes);
+bool PathExists(const std::wstring& path);
+bool UserKeyExists(const std::wstring& key);
+bool UserValueExists(const std::wstring& key, const wchar_t* name);
+// Creates the key and sets string values named `names`; false when any call fails.
+bool PlantUserValues(const std::wstring& key, const std::vector<std::wstring>& names);
+
+// Controls of another process.
+std::wstring ControlText(HWND control);
+// A direct child of `dialog` with exactly this text; nullptr if there is none.
+HWND ChildWithText(HWND dialog, const std::wstring& text);
+// One line of a list box; LB_GETTEXT is carried across processes by the system.
+std::wstring ListLine(HWND list, LRESULT i);
+std::vector<std::wstring> ListLines(HWND list);
+
+// A cleaning log with each run of file detail lines ("Test: deleting C:\...") sorted:
+// a folder walk goes in whatever order the file system gives.
+std::vector<std::wstring> SortFileLines(std::vector<std::wstring> log);
+
 // Each test gets norvik.exe copied into an empty folder of its own under
 // C:\NorvikGuiTests, so options.ini starts absent. A failed test keeps its folder to
 // look at.
@@ -76,6 +100,14 @@ class App {
   PROCESS_INFORMATION process_{};
   HWND window_ = nullptr;
 };
+
+// Waits for the cleaner page's bar to say "Finished!" and bTest to be "Test" again, with
+// a log begun by a run of this kind ("Test: " or "Clean: "): the previous run's end looks
+// the same otherwise.
+::testing::AssertionResult WaitForFinish(const App& app, const std::wstring& prefix, DWORD timeout_ms = 120000);
+
+// With NORVIK_SHOT_DIR set, repaints `window` and saves it there as `name` (a .bmp).
+void ShotIfAsked(const App& app, HWND window, const std::wstring& name);
 
 // A tree view control of another process. Item handles are the other process's, used
 // only as opaque values.

@@ -20,12 +20,6 @@ namespace ids = ui::ids;
 using namespace app;  // NOLINT: the window's tags and texts
 
 
-std::wstring WindowText(HWND window) {
-  wchar_t text[256]{};
-  ::GetWindowTextW(window, text, 256);
-  return text;
-}
-
 std::wstring Num(long value) { return std::to_wstring(value); }
 
 class MainWindowTest : public ProgramFolderTest {
@@ -88,7 +82,7 @@ TEST_F(MainWindowTest, EachSideButtonShowsExactlyItsPage) {
 TEST_F(MainWindowTest, FirstStartShowsTheCatalogueAndCloseWritesTheDefaults) {
   App app;
   ASSERT_TRUE(app.Start(exe_));
-  EXPECT_EQ(WindowText(app.window()), Widen(kWindowCaption));
+  EXPECT_EQ(ControlText(app.window()), Widen(kWindowCaption));
   RECT client{};
   ::GetClientRect(app.window(), &client);
   HDC screen = ::GetDC(nullptr);
