@@ -14,6 +14,27 @@ namespace {
 
 using cleaning::TClearTaskThread;
 
+// Office keeps each major version's settings under this key + "<n>.0".
+constexpr std::string_view kOfficeKey = "Software\\Microsoft\\Office\\";
+constexpr int kFirstOfficeVersion = 8;
+constexpr int kLastOfficeVersion = 12;
+// Below the AppData folder: the shortcuts to the documents Office opened.
+constexpr std::string_view kOfficeRecentFolder = "Microsoft\\Office\\Recent";
+constexpr std::string_view kFrontPageListKeys[] = {
+    "Software\\Microsoft\\FrontPage\\Explorer\\FrontPage Explorer\\Recent File List",
+    "Software\\Microsoft\\FrontPage\\Explorer\\FrontPage Explorer\\Recent Page List",
+    "Software\\Microsoft\\FrontPage\\Explorer\\FrontPage Explorer\\Recent Web List",
+};
+
+constexpr std::string_view kMsnPassportKey = "Software\\Microsoft\\MSNMessenger\\PerPassportSettings";
+constexpr std::string_view kMsnLogPathValue = "MessageLogPath";
+constexpr std::string_view kMsnReceivedFolder = "My Received Files\\";
+constexpr std::string_view kYahooFolder = "Yahoo!\\Messenger";
+constexpr std::string_view kSkypeFolder = "Skype";
+
+// The version key of Office n, e.g. ...\Office\11.0.
+std::string OfficeVersionKey(int version) { return std::string(kOfficeKey) + std::to_string(version) + ".0"; }
+
 // What one Office item deletes below each version key, returning the entries it found.
 using VersionStep = std::function<std::uint32_t(TClearTaskThread&, const std::string& version_key)>;
 
@@ -25,14 +46,21 @@ VersionStep KeysBelowVersion(std::vector<std::string> subkeys) {
   };
 }
 
+// AppData with its trailing backslash, or empty when it is unknown or missing.
+std::string ExistingAppData(TClearTaskThread& worker) {
+  const std::string app_data = cleaning::AppDataFolder(worker.platform());
+  const bool usable = cleaning::IsAbsoluteFolder(app_data) && cleaning::FolderExists(worker.platform().files, app_data);
+  return usable ? app_data : std::string();
+}
+
 // An Office item: its masks in the recent folder first, then its registry steps, once
 // for each version and once more for the keys that have no version.
 cleaning::Cleaner OfficeItem(std::initializer_list<std::string_view> masks, VersionStep per_version,
                              std::initializer_list<std::string_view> plain_keys = {}) {
   return [masks = std::vector<std::string_view>(masks), per_version = std::move(per_version),
           plain_keys = std::vector<std::string_view>(plain_keys)](TClearTaskThread& worker) {
-    const std::string app_data = cleaning::AppDataFolder(worker.platform());
-    if (!cleaning::IsAbsoluteFolder(app_data) || !cleaning::FolderExists(worker.platform().files, app_data)) return;
+    const std::string app_data = ExistingAppData(worker);
+    if (app_data.empty()) return;
     const std::string recent = app_data + std::string(kOfficeRecentFolder);
     std::int64_t bytes = 0;
     for (const std::string_view mask : masks) {
@@ -98,15 +126,13 @@ void YahooMessenger(TClearTaskThread& worker) {
 }
 
 void Skype(TClearTaskThread& worker) {
-  const std::string app_data = cleaning::AppDataFolder(worker.platform());
-  if (!cleaning::IsAbsoluteFolder(app_data) || !cleaning::FolderExists(worker.platform().files, app_data)) return;
+  const std::string app_data = ExistingAppData(worker);
+  if (app_data.empty()) return;
   worker.SetItemSize(
       cleaning::DeleteFilesByMask(worker, app_data + std::string(kSkypeFolder), "*.dbb", worker.ItemCount, true));
 }
 
 }  // namespace
-
-std::string OfficeVersionKey(int version) { return std::string(kOfficeKey) + std::to_string(version) + ".0"; }
 
 void RegisterOfficeMessengerCleaners(cleaning::CleanerTable& table) {
   const std::string power_point(kPowerPointAppKey);

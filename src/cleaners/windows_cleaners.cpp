@@ -13,6 +13,30 @@ namespace {
 
 using cleaning::TClearTaskThread;
 
+// HKEY_CURRENT_USER keys the registry items delete.
+constexpr std::string_view kRecentDocsKey = "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\RecentDocs";
+constexpr std::string_view kRunMruKey = "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\RunMRU";
+constexpr std::string_view kSearchAssistantKey = "Software\\Microsoft\\Search Assistant\\ACMru";
+constexpr std::string_view kOpenSaveMruKey =
+    "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\ComDlg32\\OpenSaveMRU";
+constexpr std::string_view kMenuOrderKey = "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\MenuOrder";
+constexpr std::string_view kPaintRecentKey =
+    "Software\\Microsoft\\Windows\\CurrentVersion\\Applets\\Paint\\Recent File List";
+constexpr std::string_view kUserAssistKeys[] = {
+    "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\UserAssist\\{5E6AB780-7743-11CF-A12B-00AA004AE837}\\Count",
+    "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\UserAssist\\{75048700-EF1F-11D0-9888-006097DEACF9}\\Count",
+};
+constexpr std::string_view kTrayNotifyKey = "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\TrayNotify";
+constexpr std::string_view kTrayNotifyValues[] = {"IconStreams", "PastIconsStream"};
+
+// The recycle bin: each fixed drive's bin folder, walked only when it holds both marker
+// files, which the walk itself never deletes.
+constexpr std::string_view kRecycleBinFolder = ":\\Recycled";
+constexpr std::string_view kRecycleBinIndex = "INFO2";
+constexpr std::string_view kRecycleBinDesktopIni = "desktop.ini";
+// The line a Clean writes first when the bin's files are not listed one by one.
+constexpr std::string_view kRecycleBinWaitLine = "Clearing, please wait...";
+
 void RecentDocuments(TClearTaskThread& worker) {
   const std::string recent = cleaning::RecentFolder(worker.platform());
   worker.ItemCount = cleaning::DeleteUserRegKey(worker, kRecentDocsKey);
