@@ -5,7 +5,7 @@
 # to build/fuzz/artifacts/; the seed folders in the repository are never written.
 #
 # usage: bash scripts/fuzz.sh [SECONDS_PER_TARGET] [TARGET...]
-#   default 30 seconds, every target.
+#   default 30 seconds, every target (each tests/fuzz/<name>_fuzz.cpp).
 set -euo pipefail
 
 ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
@@ -19,7 +19,10 @@ if ! [[ "$SECONDS_PER_TARGET" =~ ^[0-9]+$ ]] || ((SECONDS_PER_TARGET == 0)); the
 fi
 TARGETS=("$@")
 if ((${#TARGETS[@]} == 0)); then
-  TARGETS=(reg_file_fuzz ini_fuzz)
+  for source in "$ROOT"/tests/fuzz/*_fuzz.cpp; do
+    name=${source##*/}
+    TARGETS+=("${name%.cpp}")
+  done
 fi
 
 BUILD_DIR=${NORVIK_BUILD_DIR:-$ROOT/build}/fuzz
@@ -30,6 +33,7 @@ cmake -S "$ROOT" -B "$BUILD_DIR" -DNORVIK_FUZZ=ON -DCMAKE_BUILD_TYPE=RelWithDebI
   -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ </dev/null >/dev/null
 cmake --build "$BUILD_DIR" --target "${TARGETS[@]}" -j "$(nproc)" </dev/null
 
+passed=0
 failed=0
 for target in "${TARGETS[@]}"; do
   seeds="$ROOT/tests/fuzz/corpus/$target"
@@ -47,13 +51,17 @@ for target in "${TARGETS[@]}"; do
   if "$BUILD_DIR/tests/fuzz/$target" "${args[@]}" "$work" "$seeds" </dev/null >"$log" 2>&1; then
     grep -E '^(Done|stat::number_of_executed_units|stat::peak_rss_mb)' "$log" | sed 's/^/  /' || true
     echo "  corpus: $(find "$work" -type f | wc -l) inputs"
+    echo "PASSED: $target"
+    passed=$((passed + 1))
   else
-    failed=1
-    echo "FAILED: $target found a problem; input saved under $artifacts" >&2
-    tail -n 40 "$log" >&2
+    failed=$((failed + 1))
+    echo "FAILED: $target found a problem; the input that shows it is under $artifacts"
+    tail -n 40 "$log"
   fi
 done
 
+# Read by scripts/test.sh.
+echo "fuzz targets: $passed passed, $failed failed"
 if ((failed)); then
   exit 1
 fi

@@ -1,8 +1,13 @@
 #!/usr/bin/env bash
-# Sets up a Debian machine, builds both presets and runs every test suite:
+# Sets up a Debian machine, builds the presets and runs every test suite:
 #   1. native tests (g++, against the simulated Windows);
-#   2. the Windows test binary (mingw-w64) under Wine, in a throw-away prefix;
-#   3. the GUI tests: norvik.exe driven from another process, in the same prefix and on
+#   2. the same native tests built with AddressSanitizer and UndefinedBehaviorSanitizer
+#      (preset "sanitize"), leak checking on: any sanitizer report fails the run;
+#   3. every libFuzzer target (clang) for a short fixed time on its seeds
+#      (scripts/fuzz.sh): a crash, leak or hang fails the run and leaves the input that
+#      shows it under build/fuzz/artifacts/;
+#   4. the Windows test binary (mingw-w64) under Wine, in a throw-away prefix;
+#   5. the GUI tests: norvik.exe driven from another process, in the same prefix and on
 #      the same virtual display; their screenshots end up as PNG in build/screenshots/gui/.
 # Ends with one line "N passed, N failed" over all suites; exits non-zero when a
 # build fails, a suite fails or no test ran at all.
@@ -10,6 +15,7 @@
 # NORVIK_BUILD_DIR    build root (default: <repo>/build; the presets' folders live under it)
 # NORVIK_WINE_TIMEOUT seconds the Windows tests may take (default 900)
 # NORVIK_GUI_TIMEOUT  seconds the GUI tests may take (default 300)
+# NORVIK_FUZZ_SECONDS seconds each fuzz target runs (default 20)
 set -euo pipefail
 
 ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
@@ -20,7 +26,8 @@ BUILD_ROOT=${NORVIK_BUILD_DIR:-$ROOT/build}
 JOBS=$(nproc)
 WINE_TIMEOUT=${NORVIK_WINE_TIMEOUT:-900}
 GUI_TIMEOUT=${NORVIK_GUI_TIMEOUT:-300}
-SUITES=(native wine gui)
+FUZZ_SECONDS=${NORVIK_FUZZ_SECONDS:-20}
+SUITES=(native sanitize fuzz wine gui)
 START=$SECONDS
 LOG_DIR=$(mktemp -d /tmp/norvik-test-logs-XXXXXX)
 WINE_ROOT=""
@@ -93,6 +100,43 @@ for suite in "${SUITES[@]}"; do
   STATE[$suite]="not run"
 done
 
+# The sanitizer build of the native tests. A report ends the test binary with a non-zero
+# exit; the log is searched as well, so a report that did not end it still fails the suite.
+run_sanitize_suite() {
+  local log="$LOG_DIR/sanitize.log"
+  ASAN_OPTIONS=detect_leaks=1 \
+    UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
+    run_suite sanitize "$log" "$BUILD_ROOT/sanitize/tests/norvik_tests"
+  if grep -q -E 'ERROR: (AddressSanitizer|LeakSanitizer)|runtime error:' "$log"; then
+    STATE[sanitize]="sanitizer report"
+    ((FAILED[sanitize] > 0)) || FAILED[sanitize]=1
+  fi
+}
+
+# The fuzz targets, counted one test per target.
+run_fuzz_suite() {
+  local log="$LOG_DIR/fuzz.log" rc=0 counts
+  section "fuzz targets (${FUZZ_SECONDS}s each)"
+  set +e
+  NORVIK_BUILD_DIR="$BUILD_ROOT" bash "$ROOT/scripts/fuzz.sh" "$FUZZ_SECONDS" </dev/null 2>&1 | tee "$log"
+  rc=${PIPESTATUS[0]}
+  set -e
+  counts=$(sed -n 's/^fuzz targets: \([0-9]*\) passed, \([0-9]*\) failed$/\1 \2/p' "$log" | tail -n 1)
+  PASSED[fuzz]=${counts% *}
+  FAILED[fuzz]=${counts#* }
+  if [[ -z "$counts" ]]; then
+    PASSED[fuzz]=0
+    FAILED[fuzz]=1
+    STATE[fuzz]="build failed (exit $rc)"
+  elif [[ "$rc" -ne 0 || "${FAILED[fuzz]}" -ne 0 ]]; then
+    STATE[fuzz]="failed (exit $rc)"
+  elif [[ "${PASSED[fuzz]}" -eq 0 ]]; then
+    STATE[fuzz]="no target ran"
+  else
+    STATE[fuzz]="ok"
+  fi
+}
+
 # The GUI suite, in the Wine suite's prefix and virtual display: norvik_gui_tests.exe
 # starts copies of norvik.exe and drives them from outside. Windows open inside a Wine
 # virtual desktop, so that they have frames in the screenshots.
@@ -138,6 +182,17 @@ else
   STATE[native]="build failed"
 fi
 
+# --- native again, under the sanitizers ---
+if build_preset sanitize; then
+  section "sanitizer tests"
+  run_sanitize_suite
+else
+  STATE[sanitize]="build failed"
+fi
+
+# --- fuzz targets ---
+run_fuzz_suite
+
 # --- Windows build, run under Wine ---
 if build_preset win64; then
   section "wine tests"
@@ -168,7 +223,7 @@ total_failed=0
 for suite in "${SUITES[@]}"; do
   total_passed=$((total_passed + PASSED[$suite]))
   total_failed=$((total_failed + FAILED[$suite]))
-  printf '%-13s %s passed, %s failed (%s)\n' "$suite tests:" "${PASSED[$suite]}" "${FAILED[$suite]}" "${STATE[$suite]}"
+  printf '%-16s %s passed, %s failed (%s)\n' "$suite tests:" "${PASSED[$suite]}" "${FAILED[$suite]}" "${STATE[$suite]}"
 done
 elapsed=$((SECONDS - START))
 printf 'time: %dm%02ds\n' $((elapsed / 60)) $((elapsed % 60))

@@ -146,7 +146,7 @@ TEST_F(SimMachineTest, IniFilesSurviveHostileBytes) {
 
 TEST(SimMachineLoadTest, ScenarioFromFolder) {
   const auto machine =
-      SimMachine::LoadFromFolder(fs::path(__FILE__).parent_path().parent_path() / "data" / "sim_machine");
+      SimMachine::LoadFromFolder(fs::path(NORVIK_TEST_DATA) / "sim_machine");
   Platform p = machine->platform();
   const OsVersion v = p.system.GetVersion();
   EXPECT_EQ(std::tie(v.major, v.minor, v.build, v.platform_id, v.service_pack),
