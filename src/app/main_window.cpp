@@ -70,7 +70,7 @@ void MainWindow::FormCreate() {
   boss_hidden_ = false;
   clear_switch_ = false;
   clean_bar_step_ = 0;
-  run_mode_ = 0;
+  run_mode_ = cleaning::RunKind::PreparedClean;
   run_busy_ = false;
   view_.SetRegistryStatusText("");
   scan_bar_step_ = 10;
@@ -169,7 +169,7 @@ void MainWindow::FormClose() {
 }
 
 bool MainWindow::QueryEndSession() {
-  if (store_.settings().ShutdownClean) StartCleanRun(1);
+  if (store_.settings().ShutdownClean) StartCleanRun(cleaning::RunKind::AutomaticClean);
   SaveSettingsReportingErrors();
   view_.CloseWindow();
   return true;
@@ -235,25 +235,25 @@ void MainWindow::TestClick() {
   if (test_caption_ == kCancelCaption) {
     CancelCleanRun();
   } else {
-    StartCleanRun(cleaning::kRunTest);
+    StartCleanRun(cleaning::RunKind::Test);
   }
 }
 
-void MainWindow::CleanClick() { StartCleanRun(cleaning::kRunCleanRequest); }
+void MainWindow::CleanClick() { StartCleanRun(cleaning::RunKind::CleanRequest); }
 
-void MainWindow::StartCleanRun(int run_kind) {
+void MainWindow::StartCleanRun(cleaning::RunKind run_kind) {
   selected_items_.clear();
   clean_items_.CollectSelectedItems(selected_items_);
   if (selected_items_.empty()) {
-    if (run_kind != cleaning::kRunAutomaticClean) view_.ShowInformation(kNothingSelectedMessage);
+    if (run_kind != cleaning::RunKind::AutomaticClean) view_.ShowInformation(kNothingSelectedMessage);
     return;
   }
   // A run in progress keeps its kind: a Clean or a schedule tick during a Test changes nothing.
   if (run_busy_) return;
   run_mode_ = run_kind;
   auto& settings = store_.settings();
-  if (run_kind != cleaning::kRunPreparedClean) {
-    if (run_kind != cleaning::kRunTest) {
+  if (run_kind != cleaning::RunKind::PreparedClean) {
+    if (run_kind != cleaning::RunKind::Test) {
       auto& system = platform_.system;
       if (clean_items_.IsGroupChecked("Mozilla Firefox") &&
           (system.WindowClassExists("MozillaUIWindowClass") || system.WindowClassExists("MozillaWindowClass"))) {
@@ -266,7 +266,7 @@ void MainWindow::StartCleanRun(int run_kind) {
       }
     }
     run_busy_ = true;
-    if (settings.IsAskBeforeClear && run_kind != cleaning::kRunTest && !clear_switch_ &&
+    if (settings.IsAskBeforeClear && run_kind != cleaning::RunKind::Test && !clear_switch_ &&
         !view_.ShowAskDeleteDialog()) {
       run_busy_ = false;
       return;
@@ -278,7 +278,7 @@ void MainWindow::StartCleanRun(int run_kind) {
   view_.SetTestButtonCaption(test_caption_);
   view_.ShowCleanBar();
   bar_shows_percentage_ = false;
-  if (run_kind == cleaning::kRunCleanRequest) {
+  if (run_kind == cleaning::RunKind::CleanRequest) {
     // The counting pass writes its log in the background colour and without detail lines.
     prepared_total_ = 0;
     saved_log_color_ = view_.LogTextColor();
@@ -286,21 +286,21 @@ void MainWindow::StartCleanRun(int run_kind) {
     SetBarCaption(std::string(kPrepareCaption));
     saved_fast_mode_ = settings.FastScan;
     settings.FastScan = true;
-    run_mode_ = cleaning::kRunTest;
+    run_mode_ = cleaning::RunKind::Test;
     preparing_ = true;
   } else {
     SetBarPosition(0);
     SetBarCaption(std::nullopt);
   }
-  if (run_kind == cleaning::kRunPreparedClean) {
+  if (run_kind == cleaning::RunKind::PreparedClean) {
     bar_shows_percentage_ = true;
     SetBarPosition(0);
   }
   view_.ClearLog();
   view_.SetLogDoubleBuffered(true);
   LaunchWorker();
-  clean_bar_step_ = run_mode_ == cleaning::kRunTest ? 50 : 20;
-  if (run_mode_ == cleaning::kRunTest && view_.LogTextColor() != view_.LogBackgroundColor()) SetTimer1(true);
+  clean_bar_step_ = run_mode_ == cleaning::RunKind::Test ? 50 : 20;
+  if (run_mode_ == cleaning::RunKind::Test && view_.LogTextColor() != view_.LogBackgroundColor()) SetTimer1(true);
 }
 
 void MainWindow::LaunchWorker() {
@@ -311,7 +311,11 @@ void MainWindow::LaunchWorker() {
   cleaning::RunSetup setup;
   setup.item_names = selected_items_;
   setup.run_kind = run_mode_;
-  setup.options = {s.FastScan, s.IsWipeFile, s.WipeNumber, s.ShowLogTempInternetFiles, s.ShowLogRecycleBin};
+  setup.options = {.FastScan = s.FastScan,
+                   .IsWipeFile = s.IsWipeFile,
+                   .WipeNumber = s.WipeNumber,
+                   .ShowLogTempInternetFiles = s.ShowLogTempInternetFiles,
+                   .ShowLogRecycleBin = s.ShowLogRecycleBin};
   setup.program_folder = store_.ProgramFolder();
   setup.os_code = os_code_;
 
@@ -412,7 +416,7 @@ void MainWindow::DrainRunEvents() {
 }
 
 void MainWindow::CleanProgressMessage(std::uintptr_t processed) {
-  if (run_mode_ != cleaning::kRunPreparedClean || prepared_total_ == 0 || !run_busy_) return;
+  if (run_mode_ != cleaning::RunKind::PreparedClean || prepared_total_ == 0 || !run_busy_) return;
   const auto position = static_cast<std::uint64_t>(processed) * kBarMax / prepared_total_;
   SetBarPosition(static_cast<int>(std::min<std::uint64_t>(position, kBarMax)));
 }
@@ -445,7 +449,7 @@ void MainWindow::CleanPreparedMessage() {
   if (!preparing_) return;
   EndPreparationState();
   run_busy_ = false;
-  StartCleanRun(cleaning::kRunPreparedClean);
+  StartCleanRun(cleaning::RunKind::PreparedClean);
 }
 
 void MainWindow::Timer1Tick() {

@@ -211,7 +211,7 @@ class MainWindow final : private core::SettingsView {
   void CleanClick();
   const std::string& TestButtonCaption() const { return test_caption_; }
   bool RunBusy() const { return run_busy_; }
-  int RunMode() const { return run_mode_; }
+  cleaning::RunKind RunMode() const { return run_mode_; }
   // The cleaners of the built-in items; the program registers them at start.
   cleaning::CleanerTable& Cleaners() { return cleaners_; }
 
@@ -263,8 +263,8 @@ class MainWindow final : private core::SettingsView {
   core::ScreenSize GetScreenSize() override;
 
   std::string FirstArg() const;
-  // The cleaning run: start by kind (cleaning::kRunTest ...), cancel, and the bar.
-  void StartCleanRun(int run_kind);
+  // The cleaning run: start by kind (cleaning::RunKind::Test ...), cancel, and the bar.
+  void StartCleanRun(cleaning::RunKind run_kind);
   void CancelCleanRun();
   void LaunchWorker();
   void EndPreparationState();
@@ -308,7 +308,7 @@ class MainWindow final : private core::SettingsView {
   std::shared_ptr<RunChannel> channel_;  // the current run's; none when idle
   std::vector<std::unique_ptr<Worker>> workers_;  // current and cancelled ones still leaving
   int selected_page_ = 0;
-  int run_mode_ = 0;
+  cleaning::RunKind run_mode_ = cleaning::RunKind::PreparedClean;
   bool run_busy_ = false;
   bool scan_busy_ = false;
   int clean_bar_step_ = 0;

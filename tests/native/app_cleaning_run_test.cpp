@@ -16,7 +16,7 @@ namespace norvik::app {
 namespace {
 
 using Lines = std::vector<std::string>;
-using cleaning::TClearTaskThread;
+using cleaning::RunContext;
 
 const std::string kSeparator(107, '-');
 
@@ -67,12 +67,11 @@ struct Session {
 struct Counter {
   std::atomic<int> tests{0}, cleans{0};
   std::atomic<bool> fast_scan_seen{false};
-  void operator()(TClearTaskThread& w) {
+  void operator()(RunContext& w) {
     (w.IsTest() ? tests : cleans)++;
     fast_scan_seen = w.options().FastScan;
     w.ItemCount += 12;
-    w.ItemSize = 1500 * 1024;
-    w.ItemSizeText = "1,500";
+    w.SetItemSize(1500 * 1024);
   }
 };
 
@@ -183,10 +182,10 @@ TEST_F(CleaningRunTest, CancelledPreparationLeavesALaterTestVisibleAndHarmless) 
   Session r(machine);
   std::atomic<bool> entered{false};
   std::atomic<int> deletes{0};
-  r.window.Cleaners().Register("Windows - Start Run", [&](TClearTaskThread& w) {
+  r.window.Cleaners().Register("Windows - Start Run", [&](RunContext& w) {
     entered = true;
     if (!w.IsTest()) deletes++;
-    while (!w.Stopped() && w.LogPrefix == "Test: " && w.options().FastScan) {
+    while (!w.Stopped() && w.IsTest() && w.options().FastScan) {
       std::this_thread::sleep_for(std::chrono::milliseconds(1));  // a long counting pass
     }
   });
@@ -200,7 +199,7 @@ TEST_F(CleaningRunTest, CancelledPreparationLeavesALaterTestVisibleAndHarmless) 
   EXPECT_EQ(r.view.log_color, 0x000000u) << "log visible again";
 
   r.window.TestClick();
-  EXPECT_EQ(r.window.RunMode(), cleaning::kRunTest);
+  EXPECT_EQ(r.window.RunMode(), cleaning::RunKind::Test);
   r.PumpUntilIdle();
   EXPECT_EQ(r.view.bar_caption, "Finished!");
   EXPECT_EQ(deletes, 0);
@@ -210,14 +209,14 @@ TEST_F(CleaningRunTest, CancelledPreparationLeavesALaterTestVisibleAndHarmless) 
 TEST_F(CleaningRunTest, CleanDuringATestChangesNothing) {
   Session r(machine);
   std::atomic<bool> release{false};
-  r.window.Cleaners().Register("Windows - Start Run", [&](TClearTaskThread&) {
+  r.window.Cleaners().Register("Windows - Start Run", [&](RunContext&) {
     while (!release) std::this_thread::sleep_for(std::chrono::milliseconds(1));
   });
   r.Tick("Windows - Start Run");
   r.window.TestClick();
   r.window.CleanClick();
   EXPECT_EQ(r.view.ask_delete_shown, 0);
-  EXPECT_EQ(r.window.RunMode(), cleaning::kRunTest);
+  EXPECT_EQ(r.window.RunMode(), cleaning::RunKind::Test);
   release = true;
   r.PumpUntilIdle();
   EXPECT_EQ(r.view.log.front(), "Test: Clearing Windows - Start Run ...");
@@ -226,9 +225,9 @@ TEST_F(CleaningRunTest, CleanDuringATestChangesNothing) {
 TEST_F(CleaningRunTest, AFailingCleanerIsLoggedAndTheRunGoesOn) {
   Session r(machine);
   Counter counter;
-  r.window.Cleaners().Register("Windows - Start Run", [](TClearTaskThread& w) {
+  r.window.Cleaners().Register("Windows - Start Run", [](RunContext& w) {
     w.ItemCount = 2;
-    if (w.reporter().AskYesNo("Go on?")) w.reporter().ShowMessage("Told you.");
+    if (w.AskYesNo("Go on?")) w.ShowMessage("Told you.");
     throw std::runtime_error("Access denied");
   });
   r.window.Cleaners().Register("Windows - Clipboard", std::ref(counter));
