@@ -12,7 +12,6 @@
 #include "cleaning/clean_item_tree.h"
 #include "core/utility_routines.h"
 #include "fakes/run_reporter.h"
-#include "platform/sim/reg_file.h"
 #include "platform/sim/sim_machine.h"
 #include "platform/sim/sim_registry.h"
 #include "platform/sim/sim_shell.h"
@@ -47,7 +46,7 @@ std::unique_ptr<SimMachine> Build(const Content& stays, const Content* goes, con
   if (setup) setup(*machine);
   for (const Content* content : {&stays, goes}) {
     if (content == nullptr) continue;
-    EXPECT_TRUE(platform::sim::LoadRegText(machine->registry(), "REGEDIT4\r\n\r\n" + content->reg).empty());
+    EXPECT_TRUE(platform::LoadRegText(machine->registry(), "REGEDIT4\r\n\r\n" + content->reg).empty());
     for (const auto& [path, size] : content->files) machine->WriteFile(path, std::string(size, 'x'));
     for (const auto& folder : content->folders) machine->MakeFolder(folder);
   }
@@ -66,7 +65,7 @@ std::string Snapshot(SimMachine& machine) {
   std::sort(entries.begin(), entries.end());
   std::string text;
   for (const auto& line : entries) text += line + "\n";
-  return text + platform::sim::SaveRegText(machine.registry(), platform::sim::RegFormat::Regedit4);
+  return text + platform::sim::SaveRegText(machine.registry(), platform::RegFormat::Regedit4);
 }
 
 struct Outcome {
