@@ -366,23 +366,5 @@ TEST(WindowsOfficeCleanersTest, ShellEmptiesBinsAndClipboardIsClearedInACleanOnl
   EXPECT_EQ(RunItem(machine, "Windows - Empty Recycle Bin", RunKind::AutomaticClean, {}).count, 0u);
 }
 
-// A temp file another program holds open: a Test counts it, a Clean neither deletes
-// nor counts it, and the rest of the folder is emptied.
-TEST(WindowsOfficeCleanersTest, FileInUseInTheTempFolderIsCountedByATestOnly) {
-  SimMachine machine;
-  machine.WriteFile("C:\\users\\user\\Temp\\free.tmp", std::string(1000, 'f'));
-  machine.WriteFile("C:\\users\\user\\Temp\\locked.tmp", std::string(3000, 'l'));
-  machine.SetFileInUse("C:\\users\\user\\Temp\\locked.tmp", true);
-  const Outcome test = RunItem(machine, "Windows - Temporary Files", RunKind::Test, kLogged);
-  EXPECT_EQ(test.count, 2u);
-  EXPECT_EQ(test.size, 4000);
-  const Outcome clean = RunItem(machine, "Windows - Temporary Files", RunKind::AutomaticClean, kLogged);
-  EXPECT_EQ(clean.count, 1u);
-  EXPECT_EQ(clean.size, 1000);
-  EXPECT_EQ(clean.result, "1 items to be removed; 1 KB to be removed.");
-  EXPECT_EQ(machine.ReadFile("C:\\users\\user\\Temp\\locked.tmp"), std::string(3000, 'l'));
-  EXPECT_EQ(machine.ReadFile("C:\\users\\user\\Temp\\free.tmp"), std::nullopt);
-}
-
 }  // namespace
 }  // namespace norvik::cleaners
