@@ -7,6 +7,7 @@
 #include <random>
 #include <vector>
 
+#include "cleaning/protected_places.h"
 #include "core/registry_access.h"
 #include "core/utility_routines.h"
 #include "platform/text_encoding.h"
@@ -32,7 +33,13 @@ std::string_view TrimBackslashes(std::string_view path) {
   return path;
 }
 
-// One folder walk: the run, and the folders it must ask about before emptying them.
+// Always written, fast mode or not: the user should see why a listed place stayed.
+void AppendRefusal(RunContext& worker, std::string_view target) {
+  worker.AppendDetail(kProtectedPlaceWords, target);
+  worker.ScrollLog(0);
+}
+
+// One folder walk: the run, and the places it must ask about or leave alone.
 class FolderWalk {
  public:
   explicit FolderWalk(RunContext& worker) : worker_(worker), files_(worker.platform().files) {}
@@ -50,19 +57,19 @@ class FolderWalk {
         (*attributes & file_attr::kReparsePoint) != 0) {
       return std::nullopt;
     }
-    if (!worker_.IsTest()) {
-      my_documents_ = MyDocumentsFolder(worker_.platform());
-      if (!my_documents_.empty()) my_pictures_ = my_documents_ + "My Pictures\\";
-    }
-    return WithBackslash(std::move(full).value());
+    places_ = ReadProtectedPlaces(worker_.platform());
+    start_ = WithBackslash(std::move(full).value());
+    long_start_ = WithBackslash(LongSpelling(files_, start_));
+    return start_;
   }
 
-  bool IsDriveRoot(const std::string& folder) const { return folder.size() < 4; }
-  bool IsMyDocuments(const std::string& folder) const {
-    return !my_documents_.empty() && (platform::EqualsIgnoreCase(folder, my_documents_) ||
-                                      platform::EqualsIgnoreCase(folder, my_pictures_));
+  // How a folder of this walk ranks, whatever spelling its start was given in.
+  FolderRank Rank(const std::string& folder) const {
+    return places_.Rank(folder.starts_with(start_) ? long_start_ + folder.substr(start_.size()) : folder);
   }
   bool Ask(const std::string& question) { return worker_.AskYesNo(question); }
+  // A protected place named by the caller: one line says why nothing happens.
+  void Refuse(const std::string& folder) { AppendRefusal(worker_, folder); }
 
   // Calls `visit` for each entry of `folder` (which ends with a backslash) until the
   // end or a stop request. "." and "..", and links of every kind, are never handed on.
@@ -95,14 +102,24 @@ class FolderWalk {
  private:
   RunContext& worker_;
   platform::Files& files_;
-  std::string my_documents_;
-  std::string my_pictures_;
+  ProtectedPlaces places_;
+  std::string start_;
+  std::string long_start_;
 };
 
-// Deleting runs ask before emptying a drive root or the My Documents folders.
+// Deleting runs ask before emptying a drive root or the My Documents folders; protected
+// places are never emptied.
 bool MayEmpty(FolderWalk& walk, const std::string& folder) {
-  if (walk.worker().IsTest() || !(walk.IsDriveRoot(folder) || walk.IsMyDocuments(folder))) return true;
-  return walk.Ask(DeleteAllQuestion(folder));
+  switch (walk.Rank(folder)) {
+    case FolderRank::Protected:
+      return false;
+    case FolderRank::VolumeRoot:
+    case FolderRank::MyDocuments:
+      return walk.worker().IsTest() || walk.Ask(DeleteAllQuestion(folder));
+    case FolderRank::Ordinary:
+      break;
+  }
+  return true;
 }
 
 std::int64_t EmptyEntries(FolderWalk& walk, const std::string& folder, int depth, bool log,
@@ -127,10 +144,25 @@ std::int64_t DeleteMatching(FolderWalk& walk, const std::string& folder, int dep
                             std::uint32_t& counter, bool recurse) {
   RunContext& worker = walk.worker();
   if (worker.Stopped() || depth > kMaxFolderDepth) return 0;
-  if (!worker.IsTest()) {
-    const bool everything = mask.empty() || mask.find('*') != std::string_view::npos;
-    if (walk.IsDriveRoot(folder) && everything && !walk.Ask(DeleteAllQuestion(folder))) return 0;
-    if (walk.IsMyDocuments(folder) && !walk.Ask(DeleteFilesQuestion(folder))) return 0;
+  switch (walk.Rank(folder)) {
+    case FolderRank::Protected:
+      // Masks that name some files stay allowed; one that takes them all is refused.
+      if (MaskTakesEverything(mask)) {
+        if (depth == 0) walk.Refuse(folder);
+        return 0;
+      }
+      break;
+    case FolderRank::VolumeRoot:
+      if (!worker.IsTest() && (mask.empty() || mask.find('*') != std::string_view::npos) &&
+          !walk.Ask(DeleteAllQuestion(folder))) {
+        return 0;
+      }
+      break;
+    case FolderRank::MyDocuments:
+      if (!worker.IsTest() && !walk.Ask(DeleteFilesQuestion(folder))) return 0;
+      break;
+    case FolderRank::Ordinary:
+      break;
   }
   std::int64_t bytes = 0;
   walk.ForEachEntry(folder, [&](const FindData& entry) {
@@ -162,14 +194,19 @@ std::string DeleteFilesQuestion(std::string_view folder) {
 }
 
 bool DeleteOneFile(RunContext& worker, std::string_view path, bool log) {
+  platform::Files& files = worker.platform().files;
+  // The delete refuses a link (Wine would delete what it points to), so a test must not
+  // count one either.
+  if (worker.IsTest() && files.IsLink(path)) return false;
   if (log && !worker.options().FastScan) {
     worker.AppendDetail(kDeletingWord, path);
     worker.ScrollLog(kFileScrollInterval);
   }
   if (worker.IsTest()) return true;
-  platform::Files& files = worker.platform().files;
   if (worker.options().IsWipeFile && !core::IsFileInUse(files, path)) {
     WipeFile(worker, path, worker.options().WipeNumber);
+    // A stopped wipe leaves the file where it is, and it is not counted as removed.
+    if (worker.Stopped()) return false;
   }
   return files.ShellDelete(path).ok();
 }
@@ -180,15 +217,18 @@ void WipeFile(RunContext& worker, std::string_view path, int passes) {
   std::mt19937 generator(static_cast<std::mt19937::result_type>(
       std::chrono::high_resolution_clock::now().time_since_epoch().count()));
   std::uniform_int_distribution<int> byte_value(0, 254);
-  (void)OverwriteFile(files, path, passes,
-                      [&] { return static_cast<std::uint8_t>(byte_value(generator)); });
+  (void)OverwriteFile(
+      files, path, passes, [&] { return static_cast<std::uint8_t>(byte_value(generator)); },
+      [&] { return worker.Stopped(); });
 }
 
 bool OverwriteFile(platform::Files& files, std::string_view path, int passes,
-                   const std::function<std::uint8_t()>& next_byte) {
+                   const std::function<std::uint8_t()>& next_byte, const std::function<bool()>& stopped) {
   // Writing through a link would overwrite whatever it points to.
   auto attributes = files.GetAttributes(path);
-  if (!attributes || (*attributes & (file_attr::kDirectory | file_attr::kReparsePoint)) != 0) return false;
+  if (!attributes || (*attributes & (file_attr::kDirectory | file_attr::kReparsePoint)) != 0 || files.IsLink(path)) {
+    return false;
+  }
   bool written = false;
   std::array<std::uint8_t, kWipeBlock> block{};
   for (int pass = 0; pass < passes; ++pass) {
@@ -202,6 +242,7 @@ bool OverwriteFile(platform::Files& files, std::string_view path, int passes,
     auto size = file->Size();
     if (!size || !file->Seek(0)) return written;
     for (std::uint64_t left = *size; left > 0;) {
+      if (stopped && stopped()) return written;
       const std::size_t chunk = left < kWipeBlock ? static_cast<std::size_t>(left) : kWipeBlock;
       auto put = file->Write(block.data(), chunk);
       if (!put || *put != chunk) return written;
@@ -217,10 +258,13 @@ std::int64_t DeleteFolderContents(RunContext& worker, std::string_view folder, b
                                   bool log, std::string_view excluded_name, std::uint32_t& counter) {
   FolderWalk walk(worker);
   const auto start = walk.Start(folder);
+  if (!start) return 0;
+  const FolderRank rank = walk.Rank(*start);
+  if (rank == FolderRank::Protected) walk.Refuse(*start);
   // A refused question skips the removal as well as the contents.
-  if (!start || !MayEmpty(walk, *start)) return 0;
+  if (!MayEmpty(walk, *start)) return 0;
   const std::int64_t bytes = EmptyEntries(walk, *start, 0, log, excluded_name, counter);
-  if (remove_folder && !worker.IsTest() && !walk.IsDriveRoot(*start)) {
+  if (remove_folder && !worker.IsTest() && rank == FolderRank::Ordinary) {
     (void)worker.platform().files.RemoveDirectory(start->substr(0, start->size() - 1));
   }
   return bytes;
@@ -246,8 +290,14 @@ bool MaskMatches(std::string_view mask, std::string_view name) {
          upper.ends_with(suffix);
 }
 
+bool IsRegistryLink(platform::Registry& registry, RegRoot root, std::string_view key_path) {
+  auto key = registry.Root(root).OpenLink(TrimBackslashes(key_path), platform::reg_access::kRead);
+  return key && key->IsLink();
+}
+
 std::uint32_t CountValuesInTree(platform::Registry& registry, RegRoot root, std::string_view key_path) {
-  auto key = registry.Root(root).Open(TrimBackslashes(key_path), platform::reg_access::kRead);
+  // A listed key that is a link counts as itself, as it is deleted.
+  auto key = registry.Root(root).OpenLink(TrimBackslashes(key_path), platform::reg_access::kRead);
   if (!key) return 0;
   std::uint32_t count = 0;
   platform::WalkSubtree(*key, [&](const platform::WalkEntry& entry) {
@@ -258,8 +308,11 @@ std::uint32_t CountValuesInTree(platform::Registry& registry, RegRoot root, std:
 }
 
 std::uint32_t DeleteRegKey(RunContext& worker, RegRoot root, std::string_view key_path) {
-  // An empty path names the root itself, which is never deleted.
-  if (TrimBackslashes(key_path).empty()) return 0;
+  // The root itself (an empty path) is one of them.
+  if (IsProtectedKey(root, key_path)) {
+    AppendRefusal(worker, KeyText(root, TrimBackslashes(key_path)));
+    return 0;
+  }
   platform::Registry& registry = worker.platform().registry;
   std::uint32_t count = CountValuesInTree(registry, root, key_path);
   core::RegistryAccess reg(registry);
@@ -283,8 +336,15 @@ std::uint32_t DeleteUserRegKey(RunContext& worker, std::string_view key_path) {
 
 std::uint32_t DeleteRegValue(RunContext& worker, RegRoot root, std::string_view key_path,
                              std::string_view value_name) {
-  // With no key path an empty value name would empty the whole root.
+  // Emptying a protected key (the root itself among them) would take as much as
+  // deleting it.
+  if (value_name.empty() && IsProtectedKey(root, key_path)) {
+    AppendRefusal(worker, KeyText(root, TrimBackslashes(key_path)));
+    return 0;
+  }
   if (TrimBackslashes(key_path).empty()) return 0;
+  // The values of a registry link are its target's: only the link itself may go.
+  if (IsRegistryLink(worker.platform().registry, root, key_path)) return 0;
   core::RegistryAccess reg(worker.platform().registry);
   reg.SetRootKey(root);
   if (!reg.OpenKey(key_path, false)) return 0;

@@ -5,6 +5,9 @@
 //
 // Folder walks never follow a junction, symbolic link or other reparse point: such an
 // entry is neither counted nor deleted, and nothing outside the named folder is reached.
+// Protected places (see protected_places.h) are never emptied: named as the folder,
+// a line says so; met inside a walk, they are left alone. Drive and share roots and the
+// My Documents folders are asked about instead.
 
 #include <cstdint>
 #include <functional>
@@ -20,6 +23,9 @@ namespace norvik::cleaning {
 inline constexpr std::string_view kDeletingWord = "deleting";
 inline constexpr std::string_view kDeletingKeyWords = "deleting registry key";
 inline constexpr std::string_view kDeletingValueWords = "deleting registry value";
+// "<prefix>skipped, a protected place: <folder or key>", for a place never emptied or
+// deleted as a whole.
+inline constexpr std::string_view kProtectedPlaceWords = "skipped, a protected place:";
 // "Do you want to delete all files and folders under <folder>?"
 std::string DeleteAllQuestion(std::string_view folder);
 // "Do you want to delete the files on <folder>?"
@@ -32,12 +38,13 @@ bool DeleteOneFile(RunContext& worker, std::string_view path, bool log);
 
 // Overwrites the file `passes` times, each pass with one random byte value (0..254)
 // repeated over the whole file, flushing after each pass. Files of any size. A link
-// (reparse point) or a file with more than one hard link is never overwritten. Any
-// failure ends the wiping silently; the caller deletes the file anyway.
+// or a file with more than one hard link is never overwritten. Any failure ends the
+// wiping silently; the caller deletes the file anyway, unless the run was stopped.
 void WipeFile(RunContext& worker, std::string_view path, int passes);
-// The overwriting itself, with the byte source given; false when nothing was written.
+// The overwriting itself, with the byte source given; `stopped` is asked before each
+// block. False when nothing was written.
 bool OverwriteFile(platform::Files& files, std::string_view path, int passes,
-                   const std::function<std::uint8_t()>& next_byte);
+                   const std::function<std::uint8_t()>& next_byte, const std::function<bool()>& stopped = {});
 
 // Empties `folder` and its subfolders (subfolders removed in a deleting run), skipping
 // files named `excluded_name` (letter case ignored); with `remove_folder` the folder
@@ -64,6 +71,13 @@ std::uint32_t DeleteUserRegKey(RunContext& worker, std::string_view key_path);
 std::uint32_t DeleteRegValue(RunContext& worker, platform::RegRoot root, std::string_view key_path,
                              std::string_view value_name);
 std::uint32_t DeleteUserRegValue(RunContext& worker, std::string_view key_path, std::string_view value_name);
+
+// Keys that are protected places (IsProtectedKey) are neither deleted nor emptied: a
+// line says so. A key that is a registry link is deleted itself, never its target, and
+// never emptied.
+
+// True when the key at `key_path` is a registry link.
+bool IsRegistryLink(platform::Registry& registry, platform::RegRoot root, std::string_view key_path);
 
 // Values of the key and of every key below it; 0 when it cannot be opened.
 std::uint32_t CountValuesInTree(platform::Registry& registry, platform::RegRoot root, std::string_view key_path);

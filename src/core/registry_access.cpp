@@ -184,7 +184,8 @@ bool RegistryAccess::DeleteValue(std::string_view name) {
 
 bool RegistryAccess::DeleteTree(RegKey& parent, const std::string& name, int depth) {
   if (depth < kMaxDeleteDepth) {
-    if (auto key = parent.Open(name, access_)) {
+    // A registry link opened as itself has no subkeys: only the link goes, never its target.
+    if (auto key = parent.OpenLink(name, access_)) {
       // Names are taken once per key so that a subkey that will not go away cannot
       // keep the walk busy.
       std::vector<std::string> children = key->SubKeyNames().value_or({});

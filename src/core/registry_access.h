@@ -81,7 +81,8 @@ class RegistryAccess {
   bool DeleteValue(std::string_view name);
   // Deletes the key at `path` with its whole subtree, subkeys first, depth first.
   // Refuses the root itself. True only when the key itself is gone; when part of the
-  // subtree cannot be deleted the rest is still tried and the key stays.
+  // subtree cannot be deleted the rest is still tried and the key stays. Registry links
+  // in the subtree (or at `path`) are deleted themselves, never followed.
   bool DeleteKey(std::string_view path);
 
   // A deeper walk is refused rather than followed.

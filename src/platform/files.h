@@ -161,8 +161,14 @@ class Files {
   virtual Result<File> Open(std::string_view path, FileAccess access, std::uint32_t share,
                             FileDisposition disposition) = 0;
 
+  // True when `path` itself is a junction or symbolic link, or when that cannot be ruled
+  // out. Wine lists a link to a file as that file (no reparse-point bit), so this looks
+  // at where the name leads: one open of the entry, its folder's answer kept for the
+  // next entry of the same folder. False for a missing entry.
+  virtual bool IsLink(std::string_view path) = 0;
+
   // No delete is ever given a junction or symbolic link: Wine removes what the link
-  // points to. DeleteFile and RemoveDirectory refuse one with kErrAccessDenied.
+  // points to. DeleteFile and RemoveDirectory refuse one (IsLink) with kErrAccessDenied.
   virtual Status DeleteFile(std::string_view path) = 0;
   // The shell's silent delete (SHFileOperation FO_DELETE, silent, no confirmation,
   // no undo): works on files and on whole folders. A volume root, a link, or a tree
@@ -186,6 +192,8 @@ class Files {
 
   virtual Result<std::string> GetShortPathName(std::string_view path) = 0;
   virtual Result<std::string> GetFullPathName(std::string_view path) = 0;
+  // GetLongPathName: 8.3 names of an existing path replaced by the long ones.
+  virtual Result<std::string> GetLongPathName(std::string_view path) = 0;
 
   // GetTempPath (with its trailing backslash), GetWindowsDirectory, GetSystemDirectory.
   virtual std::string TempFolder() = 0;

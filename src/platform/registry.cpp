@@ -95,18 +95,32 @@ std::uint64_t RegValue::AsQword() const {
   return n;
 }
 
-Result<RegKey> RegKey::Open(std::string_view path, std::uint32_t access) const {
-  if (auto s = Check(); !s) return s;
-  auto r = impl_->Open(path, access, false);
+namespace {
+
+Result<RegKey> OpenWith(RegKeyImpl* impl, std::string_view path, std::uint32_t access, RegOpenMode mode) {
+  if (!impl) return Status(kErrInvalidHandle);
+  auto r = impl->Open(path, access, mode);
   if (!r) return r.status();
   return RegKey(std::move(r).value());
 }
 
+}  // namespace
+
+Result<RegKey> RegKey::Open(std::string_view path, std::uint32_t access) const {
+  return OpenWith(impl_.get(), path, access, RegOpenMode::Existing);
+}
+
 Result<RegKey> RegKey::Create(std::string_view path, std::uint32_t access) const {
-  if (auto s = Check(); !s) return s;
-  auto r = impl_->Open(path, access, true);
-  if (!r) return r.status();
-  return RegKey(std::move(r).value());
+  return OpenWith(impl_.get(), path, access, RegOpenMode::Create);
+}
+
+Result<RegKey> RegKey::OpenLink(std::string_view path, std::uint32_t access) const {
+  return OpenWith(impl_.get(), path, access, RegOpenMode::Link);
+}
+
+bool RegKey::IsLink() const {
+  auto value = Query(kSymbolicLinkValue);
+  return value && value->type == RegType::Link;
 }
 
 Result<std::vector<std::string>> RegKey::SubKeyNames() const {
@@ -181,7 +195,8 @@ bool WalkKey(const RegKey& key, const std::string& path, int depth,
   auto names = key.SubKeyNames();
   if (!names) return true;
   for (const std::string& name : *names) {
-    auto sub = key.Open(name, access);
+    // Opened as itself, a link has no subkeys to enter.
+    auto sub = key.OpenLink(name, access);
     if (!sub) continue;
     const std::string sub_path = path.empty() ? name : path + "\\" + name;
     if (!WalkKey(*sub, sub_path, depth + 1, visit, access)) return false;

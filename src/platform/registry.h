@@ -88,12 +88,24 @@ struct RegKeyInfo {
   std::uint32_t value_count = 0;
 };
 
+// How an open treats the last key of its path. Keys on the way are always followed,
+// links included (HKLM\System\CurrentControlSet is one on Windows).
+enum class RegOpenMode {
+  Existing,  // a registry link there is followed to its target
+  Create,    // missing keys are created
+  Link,      // a registry link is opened as itself (REG_OPTION_OPEN_LINK): it has no
+             // subkeys and one value, SymbolicLinkValue, naming its target
+};
+
+// The value a registry link holds its target in ("\Registry\Machine\...").
+inline constexpr std::string_view kSymbolicLinkValue = "SymbolicLinkValue";
+
 // What a backend implements for one open key. Callers use RegKey.
 class RegKeyImpl {
  public:
   virtual ~RegKeyImpl() = default;
   virtual Result<std::unique_ptr<RegKeyImpl>> Open(std::string_view path, std::uint32_t access,
-                                                   bool create) = 0;
+                                                   RegOpenMode mode) = 0;
   virtual Result<std::string> EnumKey(std::uint32_t index) const = 0;
   virtual Result<std::string> EnumValue(std::uint32_t index) const = 0;
   virtual Result<RegKeyInfo> Info() const = 0;
@@ -125,6 +137,10 @@ class RegKey {
   // opens this key again. With `create`, missing keys on the way are created.
   Result<RegKey> Open(std::string_view path, std::uint32_t access = reg_access::kAllAccess) const;
   Result<RegKey> Create(std::string_view path, std::uint32_t access = reg_access::kAllAccess) const;
+  // Like Open, but a registry link at the end of the path is opened as itself.
+  Result<RegKey> OpenLink(std::string_view path, std::uint32_t access = reg_access::kAllAccess) const;
+  // True for a key opened as a link (it holds a REG_LINK SymbolicLinkValue).
+  bool IsLink() const;
 
   // Names of subkeys / values in the order the registry lists them.
   Result<std::vector<std::string>> SubKeyNames() const;
@@ -137,7 +153,8 @@ class RegKey {
   Status Set(std::string_view name, const RegValue& value);
   Status DeleteValue(std::string_view name);
   // Deletes a direct subkey that has no subkeys of its own (like RegDeleteKey);
-  // a key with subkeys gives kErrAccessDenied.
+  // a key with subkeys gives kErrAccessDenied. A registry link is deleted itself, never
+  // its target (which RegDeleteKey would take).
   Status DeleteSubKey(std::string_view name);
   Status Flush();
   // Writes this key and its subtree to a hive file (RegSaveKey). The file must not exist.
@@ -177,7 +194,8 @@ struct WalkEntry {
 };
 
 // Visits `start` and every key below it, depth first: a key before its subkeys, the
-// subkeys in the order the registry lists them. A key's subkey names are read once,
+// subkeys in the order the registry lists them. A registry link below `start` is visited
+// as itself and never entered. A key's subkey names are read once,
 // after the visitor has seen the key and before any subkey is visited; a subkey that
 // cannot be opened when its turn comes (access denied, deleted meanwhile) is passed
 // over. Returns false when the visitor stopped the walk.

@@ -60,6 +60,8 @@ inline constexpr int kCommonAppData = 0x0023;
 inline constexpr int kWindows = 0x0024;
 inline constexpr int kSystem = 0x0025;
 inline constexpr int kProgramFiles = 0x0026;
+inline constexpr int kProfile = 0x0028;
+inline constexpr int kProgramFilesX86 = 0x002A;
 }  // namespace csidl
 
 class Shell {

@@ -117,7 +117,7 @@ TEST_F(DeletionPrimitivesTest, DriveRootsAndMyDocumentsAskInACleanOnly) {
       {RunKind::AutomaticClean, "C:\\", "nothing.dat", false, {DeleteFilesQuestion("C:\\users\\user\\Documents\\")}, false},
       {RunKind::AutomaticClean, "c:\\USERS\\user\\documents", "*.jpg", false,
        {DeleteFilesQuestion("c:\\USERS\\user\\documents\\")}, false},
-      {RunKind::AutomaticClean, "C:\\users\\user", nullptr, false, {all_docs}, false},
+      {RunKind::AutomaticClean, "C:\\users\\user", nullptr, true, {}, false},  // a profile is never emptied
       {RunKind::AutomaticClean, "C:\\users\\user\\Documents", nullptr, true, {all_docs, all_pics}, true},
   };
   for (const Case& c : cases) {
@@ -175,11 +175,12 @@ TEST_F(DeletionPrimitivesTest, RegistryKeysAndValuesCountAsTheLogShows) {
     EXPECT_EQ(DeleteUserRegValue(w, "Software\\NorvikTest\\Five", "missing"), 0u);
     EXPECT_EQ(DeleteUserRegValue(w, "Software\\NorvikTest\\Five", ""), 5u);
     const Lines lines = reporter.lines();
-    ASSERT_EQ(lines.size(), 7u);
+    ASSERT_EQ(lines.size(), 8u);
     EXPECT_EQ(lines[1], std::string(w.LogPrefix()) + "deleting registry key HKEY_CURRENT_USER\\Software\\NorvikTest\\Seven");
-    EXPECT_EQ(lines[2], std::string(w.LogPrefix()) + "deleting registry value HKEY_CURRENT_USER\\Software\\NorvikTest\\Five\\a");
-    EXPECT_EQ(lines[6], std::string(w.LogPrefix()) + "deleting registry key HKEY_CURRENT_USER\\Software\\NorvikTest\\Five\\One");
-    EXPECT_EQ(reporter.scrolled_at(), (std::vector<std::size_t>{1, 2, 3, 4, 5, 6, 7}));
+    EXPECT_EQ(lines[2], std::string(w.LogPrefix()) + "skipped, a protected place: HKEY_CURRENT_USER\\");
+    EXPECT_EQ(lines[3], std::string(w.LogPrefix()) + "deleting registry value HKEY_CURRENT_USER\\Software\\NorvikTest\\Five\\a");
+    EXPECT_EQ(lines[7], std::string(w.LogPrefix()) + "deleting registry key HKEY_CURRENT_USER\\Software\\NorvikTest\\Five\\One");
+    EXPECT_EQ(reporter.scrolled_at(), (std::vector<std::size_t>{1, 2, 3, 4, 5, 6, 7, 8}));
   }
   EXPECT_EQ(CountValuesInTree(machine.platform().registry, platform::RegRoot::CurrentUser, "Software\\NorvikTest"), 0u);
   EXPECT_TRUE(reg.KeyExists("\\Software\\NorvikTest\\Five") && !reg.KeyExists("\\Software\\NorvikTest\\Seven"));

@@ -76,7 +76,7 @@ TEST_F(SimMachineTest, FileInUseByAnotherProgram) {
   EXPECT_TRUE(files.ShellDelete("C:\\logs"));
 }
 
-TEST_F(SimMachineTest, LinksAreListedAsReparsePointsAndNeverDeleted) {
+TEST_F(SimMachineTest, LinksAreToldApartAndNeverDeleted) {
   machine.WriteFile("C:\\target\\keep.txt", "x");
   machine.WriteFile("C:\\target\\file.txt", "x");
   machine.MakeFolder("C:\\walk");
@@ -85,7 +85,10 @@ TEST_F(SimMachineTest, LinksAreListedAsReparsePointsAndNeverDeleted) {
   EXPECT_THROW(machine.CreateLink("C:\\walk\\junction", "C:\\target"), std::runtime_error);
 
   EXPECT_EQ(files.FindFirst("C:\\walk\\junction")->first.attributes, kDirectory | kReparsePoint);
-  EXPECT_EQ(files.GetAttributes("C:\\walk\\file-link.txt").value_or(0), kArchive | kReparsePoint);
+  // As under Wine, a link to a file lists as that file; only IsLink tells.
+  EXPECT_EQ(files.GetAttributes("C:\\walk\\file-link.txt").value_or(0), kArchive);
+  EXPECT_TRUE(files.IsLink("C:\\walk\\file-link.txt") && files.IsLink("C:\\walk\\junction"));
+  EXPECT_FALSE(files.IsLink("C:\\target\\file.txt") || files.IsLink("C:\\walk\\missing"));
   EXPECT_EQ(Names(files, "C:\\walk\\junction\\*.txt"), (Listing{"file.txt", "keep.txt"}));
 
   // Wine deletes what a link points to, so every delete refuses the link, or a tree holding one.

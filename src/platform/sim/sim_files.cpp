@@ -45,7 +45,7 @@ bool Exists(const fs::path& p) {
   std::error_code ec;
   return fs::exists(fs::symlink_status(p, ec));
 }
-bool IsLink(const fs::path& p) {
+bool IsHostLink(const fs::path& p) {
   std::error_code ec;
   return fs::is_symlink(fs::symlink_status(p, ec));
 }
@@ -219,7 +219,7 @@ struct SimFiles::State {
     }
     std::uint32_t attributes =
         kind.folder ? (kDirectory | (kept & kKeptFolderBits)) : (kArchive | (kept & kKeptFileBits));
-    if (kind.link) attributes |= kReparsePoint;
+    if (kind.link && kind.folder) attributes |= kReparsePoint;
     return attributes;
   }
 
@@ -296,7 +296,7 @@ struct SimFiles::State {
     if (depth >= kMaxDeleteTreeDepth) return true;
     for (const auto& name : ListNames(folder)) {
       const fs::path child = folder / name;
-      if (IsLink(child) || (IsFolder(child) && TreeHoldsLink(child, depth + 1))) return true;
+      if (IsHostLink(child) || (IsFolder(child) && TreeHoldsLink(child, depth + 1))) return true;
     }
     return false;
   }
@@ -639,6 +639,12 @@ Result<std::uint32_t> SimFiles::GetAttributes(std::string_view path) {
   return state_->AttributesOf(found->host);
 }
 
+bool SimFiles::IsLink(std::string_view path) {
+  std::lock_guard lock(state_->mutex);
+  auto found = state_->ResolveExisting(path);
+  return found && found->kind.link;
+}
+
 Status SimFiles::SetAttributes(std::string_view path, std::uint32_t attributes) {
   std::lock_guard lock(state_->mutex);
   auto found = state_->ResolveExisting(path);
@@ -700,7 +706,7 @@ Status SimFiles::DeleteFile(std::string_view path) {
   auto found = state_->ResolveExisting(path, kErrInvalidName);
   if (!found) return found.status();
   const fs::path& host = found->host;
-  if (IsLink(host) || IsFolder(host)) return Status(kErrAccessDenied);
+  if (IsHostLink(host) || IsFolder(host)) return Status(kErrAccessDenied);
   if (state_->AttributesOf(host) & kReadOnly) return Status(kErrAccessDenied);
   if (state_->DeleteBlocked(host)) return Status(kErrSharingViolation);
   std::error_code ec;
@@ -738,7 +744,7 @@ Status SimFiles::RemoveDirectory(std::string_view path) {
   if (!found->exists) return Status(kErrFileNotFound);
   if (parsed->is_root()) return Status(kErrAccessDenied);
   const fs::path& host = found->host;
-  if (IsLink(host)) return Status(kErrAccessDenied);
+  if (IsHostLink(host)) return Status(kErrAccessDenied);
   if (!IsFolder(host)) return Status(kErrDirectory);
   std::error_code ec;
   if (!fs::is_empty(host, ec)) return Status(kErrDirNotEmpty);
@@ -881,6 +887,23 @@ Result<std::string> SimFiles::GetFullPathName(std::string_view path) {
     out += parsed->parts[k];
   }
   if (parsed->trailing_separator) out += '\\';
+  return out;
+}
+
+Result<std::string> SimFiles::GetLongPathName(std::string_view path) {
+  auto parsed = ParseWinPath(path);
+  if (!parsed) return parsed.status();
+  std::lock_guard lock(state_->mutex);
+  if (Status s = state_->CheckDrive(parsed->drive); !s) return s;
+  std::string out{parsed->drive_written, ':', '\\'};
+  fs::path current = state_->DriveFolder(parsed->drive);
+  for (std::size_t k = 0; k < parsed->parts.size(); ++k) {
+    const auto child = IsFolder(current) ? FindChild(current, parsed->parts[k]) : std::nullopt;
+    if (!child) return Status(kErrFileNotFound);
+    if (k) out += '\\';
+    out += child->filename().string();
+    current = *child;
+  }
   return out;
 }
 

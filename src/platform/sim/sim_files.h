@@ -6,8 +6,9 @@
 // What the host cannot hold is kept beside it: the read-only, hidden and system bits,
 // files marked "in use" by another program, the share modes of open handles, the
 // delete-at-restart list. A host symbolic link stands for a junction or symbolic link:
-// it is listed with the reparse-point bit, and every delete refuses it (Wine would
-// delete what it points to).
+// every delete refuses it (Wine would delete what it points to). As under Wine, a link
+// to a folder is listed with the reparse-point bit and a link to a file is not: it looks
+// like the file it points to, and only IsLink tells.
 //
 // Where Windows and Wine disagree the simulation answers as Wine does (the real-API
 // tests run under Wine): a plain file always reports the archive bit, folders keep no
@@ -61,6 +62,7 @@ class SimFiles final : public Files {
   // Files ------------------------------------------------------------------------------
   Result<FindStart> FindFirst(std::string_view pattern) override;
   Result<std::uint32_t> GetAttributes(std::string_view path) override;
+  bool IsLink(std::string_view path) override;
   Status SetAttributes(std::string_view path, std::uint32_t attributes) override;
   Result<File> Open(std::string_view path, FileAccess access, std::uint32_t share,
                     FileDisposition disposition) override;
@@ -76,6 +78,7 @@ class SimFiles final : public Files {
   Result<std::vector<std::string>> QueryDosDevice(std::string_view drive) override;
   Result<std::string> GetShortPathName(std::string_view path) override;
   Result<std::string> GetFullPathName(std::string_view path) override;
+  Result<std::string> GetLongPathName(std::string_view path) override;
   std::string TempFolder() override;
   std::string WindowsFolder() override;
   std::string SystemFolder() override;

@@ -82,6 +82,7 @@ std::map<int, std::string> DefaultSpecialFolders(const std::string& user) {
       {csidl::kWindows, "C:\\windows"},
       {csidl::kSystem, "C:\\windows\\system32"},
       {csidl::kProgramFiles, "C:\\Program Files"},
+      {csidl::kProfile, profile},
   };
 }
 

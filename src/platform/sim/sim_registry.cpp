@@ -41,6 +41,7 @@ struct Node {
   std::size_t depth = 0;
   bool deleted = false;
   bool access_denied = false;
+  bool link = false;  // a registry link: its SymbolicLinkValue names the key it stands for
   std::vector<std::shared_ptr<Node>> subkeys;  // sorted by `folded`
   std::vector<Value> values;                   // sorted by `folded`
 };
@@ -109,11 +110,13 @@ struct detail::SimRegistryState {
 
   // Walks `names` below `node`. With `create`, missing keys are made. The last key
   // must not be marked access-denied; keys on the way are not checked (traversal
-  // needs no access on Windows).
+  // needs no access on Windows). Links on the way are followed, the last one only
+  // with `follow_last`.
   Result<std::shared_ptr<Node>> Walk(std::shared_ptr<Node> node,
                                      const std::vector<std::string_view>& names, bool create,
-                                     bool check_access = true) {
-    for (const std::string_view name : names) {
+                                     bool check_access = true, bool follow_last = true, int hops = 0) {
+    for (std::size_t i = 0; i < names.size(); ++i) {
+      const std::string_view name = names[i];
       const std::u16string folded = FoldedName(name);
       std::shared_ptr<Node> next = FindSubkey(*node, folded);
       if (!next) {
@@ -127,9 +130,42 @@ struct detail::SimRegistryState {
         node->subkeys.insert(LowerBound(node->subkeys, folded), next);
       }
       node = std::move(next);
+      if (node->link && (follow_last || i + 1 < names.size())) {
+        auto target = Follow(*node, hops);
+        if (!target) return target;
+        node = std::move(target).value();
+      }
     }
     if (check_access && node->access_denied) return Status(kErrAccessDenied);
     return node;
+  }
+
+  // The key a link names: "\Registry\Machine\..." or "\Registry\User\...". A chain of
+  // links ends after a few steps, so a loop cannot hold a walk.
+  Result<std::shared_ptr<Node>> Follow(Node& link, int hops) {
+    constexpr int kMaxLinkHops = 16;
+    Value* value = FindValue(link, FoldedName(kSymbolicLinkValue));
+    if (hops >= kMaxLinkHops || !value || value->value.type != RegType::Link) return Status(kErrFileNotFound);
+    const auto& bytes = value->value.data;
+    std::u16string wide(bytes.size() / 2, u'\0');
+    for (std::size_t i = 0; i < wide.size(); ++i) {
+      wide[i] = static_cast<char16_t>(bytes[2 * i] | (bytes[2 * i + 1] << 8));
+    }
+    const std::string target = Utf16ToUtf8(wide);
+    const std::string upper = UpperCase(target);
+    std::shared_ptr<Node> base;
+    std::size_t skip = 0;
+    for (const auto& [prefix, root] : {std::pair<std::string_view, std::shared_ptr<Node>>{"\\REGISTRY\\MACHINE", local_machine},
+                                       {"\\REGISTRY\\USER", users}}) {
+      if (upper.starts_with(prefix) && (upper.size() == prefix.size() || upper[prefix.size()] == '\\')) {
+        base = root;
+        skip = prefix.size();
+      }
+    }
+    if (!base) return Status(kErrFileNotFound);
+    auto names = SplitPath(std::string_view(target).substr(std::min(skip + 1, target.size())));
+    if (!names) return names.status();
+    return Walk(base, *names, false, false, true, hops + 1);
   }
 
   // The key a predefined root stands for; the keys behind the views are remade if a
@@ -160,12 +196,12 @@ class SimKey : public RegKeyImpl {
       : shared_(std::move(shared)), node_(std::move(node)), access_(access) {}
 
   Result<std::unique_ptr<RegKeyImpl>> Open(std::string_view path, std::uint32_t access,
-                                           bool create) override {
+                                           RegOpenMode mode) override {
     std::lock_guard lock(shared_->mutex);
     if (node_->deleted) return Status(kErrKeyDeleted);
     auto names = SplitPath(path);
     if (!names) return names.status();
-    auto node = shared_->Walk(node_, *names, create);
+    auto node = shared_->Walk(node_, *names, mode == RegOpenMode::Create, true, mode != RegOpenMode::Link);
     if (!node) return node.status();
     return std::unique_ptr<RegKeyImpl>(std::make_unique<SimKey>(shared_, *node, access));
   }
@@ -235,7 +271,7 @@ class SimKey : public RegKeyImpl {
     if (!names) return names.status();
     // An empty path would name this key itself; only subkeys are deleted here.
     if (names->empty()) return Status(kErrInvalidParameter);
-    auto found = shared_->Walk(node_, *names, false);
+    auto found = shared_->Walk(node_, *names, false, true, false);  // a link goes, not its target
     if (!found) return found.status();
     Node& target = **found;
     // A root has no parent to be removed from; Windows refuses it like a non-empty key.
@@ -322,6 +358,26 @@ Status SimRegistry::SetAccessDenied(RegRoot root, std::string_view path, bool de
   auto node = shared_->Walk(shared_->RootNode(root), *names, true, false);
   if (!node) return node.status();
   (*node)->access_denied = denied;
+  return Status::Ok();
+}
+
+Status SimRegistry::CreateLink(RegRoot root, std::string_view path, std::string_view target) {
+  std::lock_guard lock(shared_->mutex);
+  auto names = SplitPath(path);
+  if (!names) return names.status();
+  auto node = shared_->Walk(shared_->RootNode(root), *names, true, false, false);
+  if (!node) return node.status();
+  Node& link = **node;
+  if (link.link || !link.subkeys.empty() || !link.values.empty()) return Status(kErrAlreadyExists);
+  const std::u16string wide = Utf8ToUtf16(target);
+  RegValue value;
+  value.type = RegType::Link;
+  for (const char16_t c : wide) {  // stored without a terminating zero, as Windows does
+    value.data.push_back(static_cast<std::uint8_t>(c & 0xFF));
+    value.data.push_back(static_cast<std::uint8_t>(c >> 8));
+  }
+  link.link = true;
+  link.values.push_back(Value{std::string(kSymbolicLinkValue), FoldedName(kSymbolicLinkValue), std::move(value)});
   return Status::Ok();
 }
 

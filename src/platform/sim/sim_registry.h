@@ -15,6 +15,8 @@
 // - HKEY_CLASSES_ROOT is HKLM\Software\Classes (no per-user merge, as in Wine),
 //   HKEY_CURRENT_USER is HKEY_USERS\S-1-5-21-0-0-0-1000 and HKEY_CURRENT_CONFIG is
 //   HKLM\System\CurrentControlSet\Hardware Profiles\Current.
+// - a registry link is followed wherever it stands on a path, except at the end of a
+//   path opened as a link or deleted;
 // Hostile input meets hard caps: the name lengths above and a depth of 512 keys.
 //
 // Every call is serialised by one lock, so a worker thread and a test may share it.
@@ -76,6 +78,10 @@ class SimRegistry : public Registry {
   // Marks a key so that opening it (or creating it, or deleting it) fails with
   // kErrAccessDenied; the key is created when it does not exist yet.
   Status SetAccessDenied(RegRoot root, std::string_view path, bool denied);
+  // A registry link at `path` (which must not hold anything yet), as RegCreateKeyEx with
+  // REG_OPTION_CREATE_LINK makes one: `target` is the key's full name, such as
+  // "\Registry\User\S-1-5-21-0-0-0-1000\Software\X" or "\Registry\Machine\Software\X".
+  Status CreateLink(RegRoot root, std::string_view path, std::string_view target);
   std::vector<HiveReplacement> hive_replacements() const;
 
  private:

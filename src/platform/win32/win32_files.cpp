@@ -121,17 +121,46 @@ bool IsVolumeRoot(std::wstring_view full) {
   return false;
 }
 
-// Wine deletes what a symbolic link points to when the link itself is handed to
-// DeleteFile, RemoveDirectory or the shell, so no delete here is given one. (Wine marks
-// only links to folders; a link to a file looks like that file and cannot be refused.)
-bool IsReparsePoint(const std::wstring& path) {
-  const DWORD attributes = ::GetFileAttributesW(path.c_str());
-  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
+bool IsMissing(DWORD error) { return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND; }
+
+bool SameText(std::wstring_view a, std::wstring_view b) {
+  return ::CompareStringOrdinal(a.data(), static_cast<int>(a.size()), b.data(), static_cast<int>(b.size()),
+                                TRUE) == CSTR_EQUAL;
+}
+
+// Where an open name leads, as "C:\dir\name" or "\\server\share\name"; a link opened as
+// itself (real Windows) answers with its own place, so its reparse tag is asked too.
+struct Destination {
+  std::wstring path;
+  bool reparse_point = false;
+};
+Result<Destination> DestinationOf(const std::wstring& path) {
+  unique_handle handle(::CreateFileW(path.c_str(), FILE_READ_ATTRIBUTES,
+                                     FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                     OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT,
+                                     nullptr));
+  if (!handle) return Status(LastError());
+  FILE_ATTRIBUTE_TAG_INFO tag{};
+  if (!::GetFileInformationByHandleEx(handle.get(), FileAttributeTagInfo, &tag, sizeof tag)) {
+    return Status(LastError());
+  }
+  auto final_path = CallWithGrowingBuffer([&](wchar_t* buffer, DWORD size) {
+    return ::GetFinalPathNameByHandleW(handle.get(), buffer, size, FILE_NAME_NORMALIZED | VOLUME_NAME_DOS);
+  });
+  if (!final_path) return final_path.status();
+  std::wstring text = std::move(final_path).value();
+  if (text.starts_with(L"\\\\?\\UNC\\")) {
+    text.erase(2, 6);
+  } else if (text.starts_with(L"\\\\?\\")) {
+    text.erase(0, 4);
+  }
+  return Destination{std::move(text), (tag.FileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0};
 }
 
 // True when a link sits anywhere below `folder` (links are not entered), or when that
 // cannot be ruled out: a folder that cannot be listed or a tree too deep to search.
-bool TreeHoldsReparsePoint(const std::wstring& folder, int depth) {
+// Each file is asked where it leads, since Wine lists a link to a file as that file.
+bool TreeHoldsLink(Win32Files& files, const std::wstring& folder, int depth) {
   if (depth >= kMaxDeleteTreeDepth) return true;
   WIN32_FIND_DATAW fd{};
   unique_find find(::FindFirstFileW((folder + L"\\*").c_str(), &fd));
@@ -140,8 +169,9 @@ bool TreeHoldsReparsePoint(const std::wstring& folder, int depth) {
     const std::wstring_view name = fd.cFileName;
     if (name == L"." || name == L"..") continue;
     if ((fd.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0) return true;
-    if ((fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0 &&
-        TreeHoldsReparsePoint(folder + L"\\" + fd.cFileName, depth + 1)) {
+    const std::wstring child = folder + L"\\" + fd.cFileName;
+    if ((fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0 ? TreeHoldsLink(files, child, depth + 1)
+                                                               : files.IsLink(Narrow(child))) {
       return true;
     }
   } while (::FindNextFileW(find.get(), &fd));
@@ -177,6 +207,50 @@ Result<std::uint32_t> Win32Files::GetAttributes(std::string_view path) {
   return std::uint32_t{attributes};
 }
 
+bool Win32Files::IsLink(std::string_view path) {
+  const auto wide = WideArg(path);
+  return !wide || IsLinkWide(*wide);
+}
+
+bool Win32Files::IsLinkWide(const std::wstring& path) {
+  auto full = CallWithGrowingBuffer([&](wchar_t* buffer, DWORD size) {
+    return ::GetFullPathNameW(path.c_str(), size, buffer, nullptr);
+  });
+  if (!full) return true;
+  auto entry = DestinationOf(*full);
+  if (!entry) return !IsMissing(entry.status().code());
+  if (entry->reparse_point) return true;
+  // The entry is itself when it leads to its folder's place plus its own name.
+  const std::wstring_view trimmed = WithoutTrailingSeparators(*full);
+  const std::size_t cut = trimmed.find_last_of(L"\\/");
+  if (cut == std::wstring_view::npos || cut + 1 == trimmed.size()) return false;  // a volume root
+  const std::wstring folder(trimmed.substr(0, cut + 1));
+  std::wstring name(trimmed.substr(cut + 1));
+  std::wstring folder_final;
+  {
+    std::lock_guard lock(folder_mutex_);
+    if (folder_ == folder) folder_final = folder_final_;
+  }
+  if (folder_final.empty()) {
+    auto place = DestinationOf(folder);
+    if (!place) return true;
+    folder_final = std::move(place->path);
+    std::lock_guard lock(folder_mutex_);
+    folder_ = folder;
+    folder_final_ = folder_final;
+  }
+  if (folder_final.empty() || !IsSeparator(folder_final.back())) folder_final += L'\\';
+  if (SameText(entry->path, folder_final + name)) return false;
+  // A short (8.3) name leads to the long one.
+  auto long_name = CallWithGrowingBuffer([&](wchar_t* buffer, DWORD size) {
+    return ::GetLongPathNameW(full->c_str(), buffer, size);
+  });
+  if (!long_name) return true;
+  const std::wstring_view long_view = WithoutTrailingSeparators(*long_name);
+  name = std::wstring(long_view.substr(long_view.find_last_of(L"\\/") + 1));
+  return !SameText(entry->path, folder_final + name);
+}
+
 Status Win32Files::SetAttributes(std::string_view path, std::uint32_t attributes) {
   const auto wide = WideArg(path);
   if (!wide) return Status(kErrInvalidName);
@@ -204,7 +278,7 @@ Result<File> Win32Files::Open(std::string_view path, FileAccess access, std::uin
 Status Win32Files::DeleteFile(std::string_view path) {
   const auto wide = WideArg(path);
   if (!wide) return Status(kErrInvalidName);
-  if (IsReparsePoint(*wide)) return Status(kErrAccessDenied);
+  if (IsLinkWide(*wide)) return Status(kErrAccessDenied);
   return BoolResult(::DeleteFileW(wide->c_str()));
 }
 
@@ -226,9 +300,9 @@ Status Win32Files::ShellDelete(std::string_view path) {
   // Missing targets give the same numbers as every other call, not the shell's own.
   const DWORD attributes = ::GetFileAttributesW(full->c_str());
   if (attributes == INVALID_FILE_ATTRIBUTES) return Status(LastError(kErrFileNotFound));
+  const bool folder = (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
   if ((attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0 ||
-      ((attributes & FILE_ATTRIBUTE_DIRECTORY) != 0 &&
-       TreeHoldsReparsePoint(std::wstring(WithoutTrailingSeparators(*full)), 0))) {
+      (folder ? TreeHoldsLink(*this, std::wstring(WithoutTrailingSeparators(*full)), 0) : IsLinkWide(*full))) {
     return Status(kErrAccessDenied);
   }
 
@@ -251,7 +325,10 @@ Status Win32Files::ShellDelete(std::string_view path) {
 Status Win32Files::RemoveDirectory(std::string_view path) {
   const auto wide = WideArg(path);
   if (!wide) return Status(kErrInvalidName);
-  if (IsReparsePoint(*wide)) return Status(kErrAccessDenied);
+  const DWORD attributes = ::GetFileAttributesW(wide->c_str());
+  if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0) {
+    return Status(kErrAccessDenied);
+  }
   return BoolResult(::RemoveDirectoryW(wide->c_str()));
 }
 
@@ -336,6 +413,16 @@ Result<std::string> Win32Files::GetFullPathName(std::string_view path) {
   if (!wide) return Status(kErrInvalidName);
   auto r = CallWithGrowingBuffer([&](wchar_t* buffer, DWORD size) {
     return ::GetFullPathNameW(wide->c_str(), size, buffer, nullptr);
+  });
+  if (!r) return r.status();
+  return Narrow(*r);
+}
+
+Result<std::string> Win32Files::GetLongPathName(std::string_view path) {
+  const auto wide = WideArg(path);
+  if (!wide) return Status(kErrInvalidName);
+  auto r = CallWithGrowingBuffer([&](wchar_t* buffer, DWORD size) {
+    return ::GetLongPathNameW(wide->c_str(), buffer, size);
   });
   if (!r) return r.status();
   return Narrow(*r);

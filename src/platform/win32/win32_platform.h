@@ -3,6 +3,9 @@
 // converts UTF-8 at the boundary; error numbers are the ones GetLastError (or the
 // registry function) gave. This header needs no Windows headers.
 
+#include <mutex>
+#include <string>
+
 #include "platform/platform.h"
 
 // <windows.h> renames DeleteFile, MoveFile... to their W forms. A translation unit
@@ -24,6 +27,7 @@ class Win32Files final : public Files {
  public:
   Result<FindStart> FindFirst(std::string_view pattern) override;
   Result<std::uint32_t> GetAttributes(std::string_view path) override;
+  bool IsLink(std::string_view path) override;
   Status SetAttributes(std::string_view path, std::uint32_t attributes) override;
   Result<File> Open(std::string_view path, FileAccess access, std::uint32_t share,
                     FileDisposition disposition) override;
@@ -39,9 +43,18 @@ class Win32Files final : public Files {
   Result<std::vector<std::string>> QueryDosDevice(std::string_view drive) override;
   Result<std::string> GetShortPathName(std::string_view path) override;
   Result<std::string> GetFullPathName(std::string_view path) override;
+  Result<std::string> GetLongPathName(std::string_view path) override;
   std::string TempFolder() override;
   std::string WindowsFolder() override;
   std::string SystemFolder() override;
+
+ private:
+  bool IsLinkWide(const std::wstring& path);
+  // Where the last folder asked about leads; a walk asks about one entry after another
+  // of the same folder.
+  std::mutex folder_mutex_;
+  std::wstring folder_;
+  std::wstring folder_final_;
 };
 
 class Win32IniFiles final : public IniFiles {

@@ -6,6 +6,12 @@
 #include "platform/win32/wide_text.h"
 #include "platform/win32/win32_platform.h"
 
+extern "C" {
+// ntdll: the one way to delete a key through a handle opened as a link.
+LONG NTAPI NtDeleteKey(HANDLE key);
+ULONG NTAPI RtlNtStatusToDosError(LONG status);
+}
+
 namespace norvik::platform::win32 {
 namespace {
 
@@ -34,16 +40,17 @@ class Win32RegKey final : public RegKeyImpl {
   explicit Win32RegKey(unique_hkey key) : key_(std::move(key)) {}
 
   Result<std::unique_ptr<RegKeyImpl>> Open(std::string_view path, std::uint32_t access,
-                                           bool create) override {
+                                           RegOpenMode mode) override {
     const auto wide_path = WideArg(path);
     if (!wide_path) return Status(kErrInvalidParameter);
     unique_hkey opened;
     LSTATUS rc;
-    if (create) {
+    if (mode == RegOpenMode::Create) {
       rc = ::RegCreateKeyExW(key_.get(), wide_path->c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE,
                              access, nullptr, opened.put(), nullptr);
     } else {
-      rc = ::RegOpenKeyExW(key_.get(), wide_path->c_str(), 0, access, opened.put());
+      const DWORD options = mode == RegOpenMode::Link ? REG_OPTION_OPEN_LINK : 0;
+      rc = ::RegOpenKeyExW(key_.get(), wide_path->c_str(), options, access, opened.put());
     }
     if (rc != ERROR_SUCCESS) return Status(rc);
     return std::unique_ptr<RegKeyImpl>(std::make_unique<Win32RegKey>(std::move(opened)));
@@ -119,7 +126,13 @@ class Win32RegKey final : public RegKeyImpl {
     if (!wide_name) return Status(kErrFileNotFound);
     // An empty name would delete this key itself; the interface deletes subkeys only.
     if (wide_name->empty()) return Status(kErrInvalidParameter);
-    return Status(::RegDeleteKeyW(key_.get(), wide_name->c_str()));
+    // RegDeleteKey follows a registry link and deletes its target; the key opened as
+    // itself is deleted instead.
+    unique_hkey target;
+    const LSTATUS rc = ::RegOpenKeyExW(key_.get(), wide_name->c_str(), REG_OPTION_OPEN_LINK,
+                                       DELETE | KEY_ENUMERATE_SUB_KEYS, target.put());
+    if (rc != ERROR_SUCCESS) return Status(rc);
+    return Status(::RtlNtStatusToDosError(::NtDeleteKey(target.get())));
   }
 
   Status Flush() override { return Status(::RegFlushKey(key_.get())); }

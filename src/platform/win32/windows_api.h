@@ -9,6 +9,7 @@
 #undef DeleteFile
 #undef GetDriveType
 #undef GetFullPathName
+#undef GetLongPathName
 #undef GetShortPathName
 #undef MoveFile
 #undef QueryDosDevice
