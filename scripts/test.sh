@@ -201,6 +201,7 @@ if build_preset win64; then
   # Always a virtual display of our own, even on a desktop: windows the tests open
   # (the folder picker now, the main window later) must not land on the user's screen.
   if norvik_xvfb_start && norvik_wine_init; then
+    norvik_wine_links
     dest=$(norvik_wine_install "$BUILD_ROOT/win64/tests/norvik_wine_tests.exe")
     pushd "$dest" >/dev/null
     run_suite wine "$LOG_DIR/wine.log" \

@@ -60,6 +60,24 @@ norvik_wine_seal() {
   fi
 }
 
+# Links made from the host side, as a user's own would be (Wine lists a link to a file as
+# that file): C:\NorvikLinks\<set>\Walk holds a plain file and links to Precious and to a
+# file outside every drive. Tests skip without them; each run makes them afresh.
+norvik_wine_links() {
+  local base="$WINEPREFIX/drive_c/NorvikLinks" set
+  rm -rf "$base"
+  for set in wine gui; do
+    mkdir -p "$base/$set/Precious" "$base/$set/Walk/sub"
+    printf 'precious' >"$base/$set/Precious/keep.txt"
+    printf 'plain' >"$base/$set/Walk/plain.txt"
+    ln -s "$base/$set/Precious/keep.txt" "$base/$set/Walk/file-link.txt"
+    ln -s ../../Precious/keep.txt "$base/$set/Walk/sub/relative-link.txt"
+    ln -s "$base/$set/Precious" "$base/$set/Walk/folder-link"
+    ln -s "$HOME/away-$set.txt" "$base/$set/Walk/outside-link.txt"
+    printf 'outside' >"$HOME/away-$set.txt"
+  done
+}
+
 # norvik_wine_install EXE: copies a program into C:\Norvik\ and prints that folder. The
 # data files that ship beside norvik.exe (qolt.dat) go with it.
 norvik_wine_install() {

@@ -21,6 +21,9 @@ class ConformanceEnv {
   virtual std::string ScratchKey() = 0;
   // A folder on drive C:, without a trailing backslash, e.g. "C:\NorvikConformance\1234".
   virtual std::string ScratchFolder() = 0;
+  // A registry link at `link` standing for `target`, both paths below HKEY_CURRENT_USER,
+  // made as RegCreateKeyEx with REG_OPTION_CREATE_LINK makes one.
+  virtual platform::Status MakeRegistryLink(const std::string& link, const std::string& target) = 0;
 };
 
 // Defined once per test binary by the backend it is built with.

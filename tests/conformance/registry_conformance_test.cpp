@@ -127,6 +127,32 @@ TEST_F(RegistryConformance, DeleteSubKeyRemovesOnlyKeysWithoutSubkeys) {
   EXPECT_EQ(scratch_.Open("Parent").code(), kErrFileNotFound);
 }
 
+TEST_F(RegistryConformance, RegistryLinksAreFollowedOnTheWayButNeverWalkedOrDeletedThrough) {
+  const std::string base = env_->ScratchKey();
+  RegKey target = Create("Target");
+  ASSERT_TRUE(target.Set("precious", RegValue::Dword(7)) && target.Create("Sub").ok());
+  ASSERT_TRUE(env_->MakeRegistryLink(base + "\\Holder\\Link", base + "\\Target"));
+
+  EXPECT_TRUE(Got(*scratch_.Open("Holder\\Link"), "precious")) << "an ordinary open follows";
+  EXPECT_TRUE(scratch_.Open("Holder\\Link\\Sub").ok()) << "so does a path through it";
+  auto link = scratch_.OpenLink("Holder\\Link");
+  ASSERT_TRUE(link.ok());
+  EXPECT_TRUE(link->IsLink() && !target.IsLink());
+  EXPECT_EQ(Listed(link->SubKeyNames()), Names{});
+
+  std::vector<std::string> walked;
+  WalkSubtree(*scratch_.Open("Holder"), [&](const WalkEntry& entry) {
+    walked.push_back(entry.path);
+    return WalkAction::Continue;
+  });
+  EXPECT_EQ(walked, (Names{"", "Link"}));
+
+  // RegDeleteKey would take the target; only the link goes.
+  EXPECT_TRUE(scratch_.DeleteSubKey("Holder\\Link"));
+  EXPECT_EQ(scratch_.OpenLink("Holder\\Link").code(), kErrFileNotFound);
+  EXPECT_TRUE(Got(*scratch_.Open("Target"), "precious") && scratch_.Open("Target\\Sub").ok());
+}
+
 TEST_F(RegistryConformance, AnOpenKeyWhoseKeyWasDeletedAnswersKeyDeleted) {
   RegKey doomed = Create("Doomed");
   ASSERT_TRUE(doomed.Set("v", RegValue::Dword(5)));

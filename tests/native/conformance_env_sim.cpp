@@ -6,6 +6,7 @@
 
 #include "conformance/conformance_env.h"
 #include "platform/sim/sim_machine.h"
+#include "platform/sim/sim_registry.h"
 
 namespace norvik::conformance {
 namespace {
@@ -26,6 +27,10 @@ class SimConformanceEnv final : public ConformanceEnv {
   std::string BackendName() const override { return "sim"; }
   std::string ScratchKey() override { return kScratchKey; }
   std::string ScratchFolder() override { return kScratchFolder; }
+  platform::Status MakeRegistryLink(const std::string& link, const std::string& target) override {
+    return machine_.registry().CreateLink(platform::RegRoot::CurrentUser, link,
+                                          "\\Registry\\User\\" + std::string(platform::sim::kCurrentUserSid) + "\\" + target);
+  }
 
  private:
   platform::sim::SimMachine machine_;

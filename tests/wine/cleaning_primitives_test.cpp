@@ -79,6 +79,35 @@ TEST_F(WinePrimitivesTest, LinksAreLeftAloneAndOtherNamesKeepTheirData) {
   EXPECT_EQ(Read("outside\\o.txt"), "outside");
 }
 
+// Made on the host side by scripts/test.sh (ln -s), as a user's own links would be: Wine
+// lists the link to a file as that file, and its delete would take the target.
+TEST_F(WinePrimitivesTest, HostLinksAreNeitherCountedWipedNorDeletedThrough) {
+  const std::string walk = "C:\\NorvikLinks\\wine\\Walk", precious = "C:\\NorvikLinks\\wine\\Precious\\keep.txt";
+  if (::GetFileAttributesW(Wide(walk).c_str()) == INVALID_FILE_ATTRIBUTES) GTEST_SKIP() << "no host links made";
+  const auto read = [&](const std::string& path) {
+    auto file = files().Open(path, platform::FileAccess::Read, platform::file_share::kAll,
+                             platform::FileDisposition::OpenExisting);
+    return file ? file->ReadAll(1 << 20).value_or("?") : "<missing>";
+  };
+  for (const char* link : {"\\file-link.txt", "\\sub\\relative-link.txt", "\\folder-link", "\\outside-link.txt"}) {
+    EXPECT_TRUE(files().IsLink(walk + link)) << link;
+    EXPECT_EQ(files().ShellDelete(walk + link).code(), platform::kErrAccessDenied) << link;
+  }
+  EXPECT_FALSE(files().IsLink(walk + "\\plain.txt") || files().IsLink(precious) || files().IsLink(walk));
+  EXPECT_EQ(files().DeleteFile(walk + "\\file-link.txt").code(), platform::kErrAccessDenied);
+  EXPECT_FALSE(OverwriteFile(files(), walk + "\\file-link.txt", 1, [] { return std::uint8_t{0}; }));
+
+  for (const RunKind kind : {RunKind::Test, RunKind::AutomaticClean}) {
+    std::uint32_t counter = 0;
+    RunContext run(env_->platform(), reporter_, RunSetup{.run_kind = kind, .options = {.IsWipeFile = true, .WipeNumber = 1}});
+    DeleteFolderContents(run, walk, false, true, "", counter);
+    EXPECT_EQ(counter, 1u) << "plain.txt alone";
+  }
+  EXPECT_EQ(read(precious), "precious");
+  EXPECT_EQ(read(walk + "\\file-link.txt"), "precious") << "the link stays, still leading there";
+  EXPECT_EQ(read(walk + "\\plain.txt"), "<missing>");
+}
+
 LRESULT CALLBACK PlainWindowProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
   return ::DefWindowProcW(window, message, wparam, lparam);
 }

@@ -4,6 +4,10 @@
 
 #include <atomic>
 #include <string>
+#include <vector>
+
+#include "platform/win32/windows_api.h"
+#include <sddl.h>
 
 #include "conformance/conformance_env.h"
 #include "platform/win32/unique_handles.h"
@@ -42,6 +46,24 @@ void DeleteFolderTree(const std::wstring& folder) {
   ::RemoveDirectoryW(folder.c_str());
 }
 
+// The current user's SID as text: the name of HKEY_CURRENT_USER under \Registry\User.
+std::wstring UserSid() {
+  HANDLE token = nullptr;
+  if (!::OpenProcessToken(::GetCurrentProcess(), TOKEN_QUERY, &token)) return {};
+  std::vector<BYTE> buffer(256);
+  DWORD size = 0;
+  std::wstring text;
+  if (::GetTokenInformation(token, TokenUser, buffer.data(), static_cast<DWORD>(buffer.size()), &size)) {
+    wchar_t* sid = nullptr;
+    if (::ConvertSidToStringSidW(reinterpret_cast<TOKEN_USER*>(buffer.data())->User.Sid, &sid)) {
+      text = sid;
+      ::LocalFree(sid);
+    }
+  }
+  ::CloseHandle(token);
+  return text;
+}
+
 void DeleteScratch(const std::wstring& key, const std::wstring& folder) {
   ::RegDeleteTreeW(HKEY_CURRENT_USER, key.c_str());
   ::RegDeleteKeyW(HKEY_CURRENT_USER, key.c_str());
@@ -75,6 +97,16 @@ class Win32ConformanceEnv final : public ConformanceEnv {
   std::string BackendName() const override { return "win32"; }
   std::string ScratchKey() override { return Narrow(key_); }
   std::string ScratchFolder() override { return Narrow(folder_); }
+  platform::Status MakeRegistryLink(const std::string& link, const std::string& target) override {
+    platform::win32::unique_hkey key;
+    LSTATUS rc = ::RegCreateKeyExW(HKEY_CURRENT_USER, platform::win32::Wide(link).c_str(), 0, nullptr,
+                                   REG_OPTION_CREATE_LINK, KEY_ALL_ACCESS | KEY_CREATE_LINK, nullptr, key.put(), nullptr);
+    if (rc != ERROR_SUCCESS) return platform::Status(rc);
+    const std::wstring name = L"\\Registry\\User\\" + UserSid() + L"\\" + platform::win32::Wide(target);
+    rc = ::RegSetValueExW(key.get(), L"SymbolicLinkValue", 0, REG_LINK, reinterpret_cast<const BYTE*>(name.data()),
+                          static_cast<DWORD>(name.size() * sizeof(wchar_t)));
+    return platform::Status(rc);
+  }
 
  private:
   platform::win32::Win32Platform backend_;
