@@ -32,6 +32,14 @@ bool IsDriveToken(std::string_view token) {
   return token.size() == 2 && std::isalpha(static_cast<unsigned char>(token[0])) && token[1] == ':';
 }
 
+// "\\server\share": both names present, no third backslash.
+bool IsShareToken(std::string_view token) {
+  if (!token.starts_with("\\\\")) return false;
+  const std::size_t cut = token.find('\\', 2);
+  return cut != std::string_view::npos && cut > 2 && cut + 1 < token.size() &&
+         token.find('\\', cut + 1) == std::string_view::npos;
+}
+
 // The path below a base folder, its empty parts dropped. Nothing when a part would leave
 // the base ("..", also the "..." and ". ." forms Windows shortens to it) or names a
 // drive or stream (":").
@@ -85,10 +93,8 @@ class ListRun {
     // An empty mask matches no file name.
     if (entry.mask && entry.mask->empty()) return;
     const bool whole_folder = !entry.mask || *entry.mask == kWholeFolderMask;
-    // The token's own folder (a drive, the Windows folder, AppData) is never emptied as a
-    // whole; only masked files directly in it can be named.
-    if (sub->empty() && whole_folder) return;
-
+    // The primitives refuse protected places and ask about drive and share roots,
+    // whatever the spelling.
     const std::string folder = *base + *sub;
     if (!entry.mask) {
       bytes_ += DeleteFolderContents(worker_, folder, true, true, "", worker_.ItemCount);
@@ -149,7 +155,9 @@ RegistryEntry ParseRegistryEntry(std::string_view value) {
 
 FileEntry ParseFileEntry(std::string_view value) {
   FileEntry entry;
-  const std::size_t slash = value.find('\\');
+  // A UNC path's token is its share: "\\\\server\\share".
+  const std::size_t share = value.starts_with("\\\\") ? value.find('\\', 2) : std::string_view::npos;
+  const std::size_t slash = value.find('\\', share == std::string_view::npos ? 0 : share + 1);
   // Without a backslash the whole value is the token.
   entry.token = std::string(value.substr(0, slash));
   if (slash == std::string_view::npos) return entry;
@@ -189,6 +197,8 @@ std::optional<std::string> TokenFolders::BaseFolder(std::string_view token) cons
     folder = "C:\\";
   } else if (IsDriveToken(token)) {
     folder = std::string(token) + "\\";
+  } else if (IsShareToken(token)) {
+    folder = std::string(token);
   } else {
     return std::nullopt;
   }
@@ -213,6 +223,12 @@ void RunListItem(RunContext& worker, std::string_view data_file_name, std::strin
         if (worker.Stopped()) break;
         const std::string value = ini.GetString(file, section, key, "", kValueBufferChars);
         if (value.empty()) continue;
+        // A value that filled the buffer may have been cut: acted on, what is left of it
+        // (a folder without its mask) would name more than the entry does.
+        if (platform::Utf8ToUtf16(value).size() + 1 >= kValueBufferChars) {
+          worker.reporter().AppendLine(worker.LogPrefix + std::string(kTooLongWords) + " " + key);
+          continue;
+        }
         const std::string line = key + "=" + value;
         if (Contains(line, kRegistryWord)) run.RegistryEntry(value);
         if (Contains(line, kFileWord)) run.FileEntry(value);

@@ -21,6 +21,8 @@ namespace norvik::cleaning {
 inline constexpr std::string_view kCustomListFile = "Custom.dat";
 inline constexpr std::string_view kQoltFile = "qolt.dat";
 inline constexpr std::string_view kAdministratorsMessage = "You must have administrators user.";
+// "<prefix>skipped, too long to read whole: DelFile3"
+inline constexpr std::string_view kTooLongWords = "skipped, too long to read whole:";
 
 // "Windows - Windows Log Files" -> "Windows Log Files": the text after the first "-"
 // less the character after it.
@@ -35,8 +37,9 @@ struct RegistryEntry {
 };
 RegistryEntry ParseRegistryEntry(std::string_view value);
 
-// A file entry's value split up: the token before the first "\", the path after it, and
-// the mask after the first "," (when there is one).
+// A file entry's value split up: the token before the first "\" (for a UNC path, the
+// "\\server\share" before the third), the path after it, and the mask after the first
+// "," (when there is one).
 struct FileEntry {
   std::string token;
   std::string path;
@@ -54,7 +57,7 @@ struct TokenFolders {
 
   static TokenFolders Read(platform::Platform platform);
   // The base folder for a token with its trailing backslash; a drive token ("D:") stands
-  // for that drive's root. Nothing for any other token, or when a token resolves to an
+  // for that drive's root, a share token ("\\server\share") for that share. Nothing for any other token, or when a token resolves to an
   // empty or relative folder: the entry is then skipped rather than taken from the
   // current drive or folder.
   std::optional<std::string> BaseFolder(std::string_view token) const;

@@ -67,6 +67,10 @@ bool AddRegistryDialog::CanAccept() const {
   return choice_ != RegistryChoice::DeleteValue || !value_name_.empty();
 }
 
+std::string_view AddRegistryDialog::Refusal() const {
+  return key_.find(',') == std::string::npos ? std::string_view() : kCommaInKeyMessage;
+}
+
 std::string AddRegistryDialog::Entry() const {
   switch (choice_) {
     case RegistryChoice::DeleteKey:
@@ -122,6 +126,10 @@ bool AddFolderDialog::CanAccept() const {
   if (!FolderExists()) return false;
   if (choice_ == FolderChoice::SingleFile) return selected_file_.has_value();
   return mode_ == DeletingMode::WholeFolder || pattern_.size() >= kMinPatternLength;
+}
+
+std::string_view AddFolderDialog::Refusal() const {
+  return folder_.find(',') == std::string::npos ? std::string_view() : kCommaInFolderMessage;
 }
 
 std::string AddFolderDialog::Entry() const {

@@ -29,6 +29,9 @@ inline constexpr std::string_view kRegistryKeyPrefix = "DelRegValue";
 // Entries may be long paths: read them with a buffer no path can outgrow.
 inline constexpr std::size_t kEntryBufferChars = 32768;
 
+inline constexpr std::string_view kCommaInFolderMessage = "The folder name cannot contain a comma (,).";
+inline constexpr std::string_view kCommaInKeyMessage = "The registry key cannot contain a comma (,).";
+
 // Custom.dat in `program_folder` (which ends with its backslash).
 std::string CustomListFile(std::string_view program_folder);
 
@@ -68,6 +71,9 @@ class AddRegistryDialog {
   // eRegistryValue takes input only while "Delete value" is chosen.
   bool ValueNameEnabled() const { return choice_ == RegistryChoice::DeleteValue; }
   bool CanAccept() const;
+  // Why "&OK" cannot take the key, or empty: the list reads a "," as the start of a
+  // value name, so a key holding one would name another target.
+  std::string_view Refusal() const;
   // key; key + ","; key + "," + value name.
   std::string Entry() const;
 
@@ -110,6 +116,9 @@ class AddFolderDialog {
   bool FileGroupVisible() const { return choice_ == FolderChoice::SingleFile; }
   bool FolderExists() const;
   bool CanAccept() const;
+  // Why "&OK" cannot take the folder, or empty: the list reads a "," as the start of a
+  // file name or mask, so a folder holding one would name another target.
+  std::string_view Refusal() const;
   // folder + "," + file name; folder; folder + "," + pattern.
   std::string Entry() const;
 

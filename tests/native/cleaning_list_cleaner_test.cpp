@@ -143,7 +143,7 @@ TEST_F(ListCleanerTest, EntryGrammarTestCountsWhatCleanRemoves) {
       // A key given twice is one entry.
       {"DelFile1={C: Drive}\\Old\r\nDelFile1={C: Drive}\\Old", 2, 2050, {"C:\\Old"}, {}},
       // Bad input is skipped whole.
-      {"DelFile1=\r\nDelRegValue1=\r\nDelFile2=%windir%\r\nDelFile3=%windir%\\,*.*\r\nDelFile4={C: Drive}\\\r\n"
+      {"DelFile1=\r\nDelRegValue1=\r\nDelFile2=%windir%\r\nDelFile3=%windir%\\,*.*\r\n"
        "DelFile5={Local AppData}\\..\\..\\..\\..\\Old\r\nDelFile6={Local AppData}\\ . \\x\r\n"
        "DelFile7=App\\Cache\r\nDelFile8={C: Drive}\\Old,\r\nDelFile9={C: Drive}\\Old\\C:\\Old\r\n"
        "DelRegValue2=HKEY_CURRENT_USER\r\nDelRegValue3=HKEY_CURRENT_USER\\,\r\nDelRegValue4=HKEY_CURRENT_USER\\\\\r\n"

@@ -45,6 +45,13 @@ void SetItemText(HWND dialog, int id, std::string_view text) { ::SetDlgItemTextW
 
 void Enable(HWND dialog, int id, bool enabled) { ::EnableWindow(::GetDlgItem(dialog, id), enabled ? TRUE : FALSE); }
 
+// A name the list would read as another target: the user is told, the dialog stays.
+bool RefusedWithMessage(HWND dialog, std::string_view why) {
+  if (why.empty()) return false;
+  ::MessageBoxW(dialog, Wide(why).c_str(), Wide(app::kProductName).c_str(), MB_OK | MB_ICONINFORMATION);
+  return true;
+}
+
 void Show(HWND dialog, std::initializer_list<int> ids, bool visible) {
   for (int id : ids) ::ShowWindow(::GetDlgItem(dialog, id), visible ? SW_SHOW : SW_HIDE);
 }
@@ -122,7 +129,7 @@ INT_PTR HandleRegistryDialog(HWND dialog, UINT message, WPARAM wparam, LPARAM lp
       (void)state->shell.Open(kRegistryEditor);
       return TRUE;
     case IDOK:
-      if (model.CanAccept()) ::EndDialog(dialog, IDOK);
+      if (model.CanAccept() && !RefusedWithMessage(dialog, model.Refusal())) ::EndDialog(dialog, IDOK);
       return TRUE;
     case IDCANCEL:
       ::EndDialog(dialog, IDCANCEL);
@@ -229,7 +236,7 @@ INT_PTR HandleFolderDialog(HWND dialog, UINT message, WPARAM wparam, LPARAM lpar
       model.SetPattern(ItemText(dialog, id));
       break;
     case IDOK:
-      if (model.CanAccept()) ::EndDialog(dialog, IDOK);
+      if (model.CanAccept() && !RefusedWithMessage(dialog, model.Refusal())) ::EndDialog(dialog, IDOK);
       return TRUE;
     case IDCANCEL:
       ::EndDialog(dialog, IDCANCEL);
