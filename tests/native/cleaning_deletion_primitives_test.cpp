@@ -210,6 +210,20 @@ TEST_F(DeletionPrimitivesTest, OverwritingReachesEveryByteButNeverAnotherName) {
   EXPECT_FALSE(Exists(file));
 }
 
+// A stop request ends a wipe between blocks; the file stays, and is not counted.
+TEST_F(DeletionPrimitivesTest, AStoppedWipeKeepsTheFile) {
+  const std::string file = "C:\\Work\\big.bin";
+  machine.WriteFile(file, std::string(5 * 4096, 'x'));
+  int blocks = 0;
+  EXPECT_TRUE(OverwriteFile(machine.platform().files, file, 3, [] { return std::uint8_t{'w'}; },
+                            [&] { return ++blocks > 2; }));
+  EXPECT_EQ(machine.ReadFile(file), std::string(2 * 4096, 'w') + std::string(3 * 4096, 'x'));
+  TClearTaskThread& w = Worker(kRunAutomaticClean, {.IsWipeFile = true, .WipeNumber = 3});
+  stop.request_stop();
+  EXPECT_FALSE(DeleteOneFile(w, file, true));
+  EXPECT_TRUE(Exists(file));
+}
+
 TEST_F(DeletionPrimitivesTest, ScrollingProgressAndStopAreThrottledAsTheRunExpects) {
   const auto make_many = [&] {
     for (int i = 0; i < 56; ++i) machine.WriteFile("C:\\Many\\f" + std::to_string(100 + i), "");

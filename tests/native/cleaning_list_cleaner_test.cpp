@@ -1,9 +1,11 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <memory>
 #include <string>
 #include <vector>
 
+#include "cleaning/deletion_primitives.h"
 #include "cleaning/list_cleaner.h"
 #include "fakes/run_reporter.h"
 #include "platform/sim/sim_files.h"
@@ -101,6 +103,8 @@ TEST(ListCleanerNames, BaseFolderOnlyForKnownTokensThatResolveToAFullPath) {
       {"{C: Drive}", "C:\\"},
       {"d:", "d:\\"},
       {"{Common AppData}", "\\\\server\\share\\data\\"},
+      {"\\\\server\\share", "\\\\server\\share\\"},
+      {"\\\\server", std::nullopt},
       {"%WINDIR%", std::nullopt},           // tokens are compared exactly
       {"{Local AppData}", std::nullopt},    // unset Shell Folders value
       {"{Current AppData}", std::nullopt},  // relative: would hang off the current folder
@@ -219,6 +223,87 @@ TEST_F(ListCleanerTest, LocalMachineValuesNeedAnAdministratorOnNt) {
   RunListItem(w, kQoltFile, "Applications - Vendor");
   RunListItem(w, kQoltFile, "Applications - Vendor");
   EXPECT_EQ(reporter.messages().size(), 2u);
+}
+
+TEST(ListCleanerNames, UncEntriesTakeTheShareAsTheirToken) {
+  const FileEntry entry = ParseFileEntry("\\\\server\\share\\Logs\\Old,*.tmp");
+  EXPECT_EQ(entry.token, "\\\\server\\share");
+  EXPECT_EQ(entry.path, "Logs\\Old");
+  EXPECT_EQ(entry.mask, "*.tmp");
+  EXPECT_EQ(ParseFileEntry("\\\\server\\share").token, "\\\\server\\share");
+}
+
+// A list of hostile and mistaken entries beside precious files and keys: a Clean takes
+// exactly the targets the entries name and may take, and a line says what it refused.
+TEST_F(ListCleanerTest, HostileListDeletesOnlyTheAllowedNamedTargets) {
+  const std::string user_key = "\\Registry\\User\\S-1-5-21-0-0-0-1000\\Software\\Precious";
+  const Paths gone = {"C:\\Junk\\old.tmp", "C:\\windows\\setup.log", "C:\\Junk\\linked\\plain.txt", "C:\\Logs\\2010",
+                      "HKCU\\Software\\Junk"};
+  const Paths kept = {
+      "C:\\Junk\\keep.txt", "C:\\Junk\\x\\victim.tmp", "C:\\Junk\\x\\other.txt", "C:\\Precious\\keep.txt",
+      "C:\\Junk\\linked\\file-link.txt", "C:\\Junk\\linked\\folder-link", "C:\\windows\\win.ini",
+      "C:\\Program Files\\App\\app.exe", "C:\\users\\user\\AppData\\Roaming\\r.txt",
+      "C:\\users\\user\\Documents\\doc.txt", "C:\\users\\other\\o.txt", "C:\\Logs,2010\\keep.txt",
+      "C:\\Old\\x.txt", "HKCU\\Software\\Precious|p", "HKCU\\Software\\Precious\\Sub", "HKCU\\Software\\X|Last",
+      "HKCU\\Software\\Microsoft|m", "HKLM\\Software\\Vendor\\Mru|A", "HKLM\\System\\CurrentControlSet\\Services\\S|s"};
+  for (const std::string& file : gone) {
+    if (file.rfind("HK", 0) != 0) machine.WriteFile(file, "junk");
+  }
+  for (const std::string& file : kept) {
+    if (file.rfind("HK", 0) != 0 && file.find("link") == std::string::npos) machine.WriteFile(file, "precious");
+  }
+  machine.CreateLink("C:\\Junk\\linked\\file-link.txt", "C:\\Precious\\keep.txt");
+  machine.CreateLink("C:\\Junk\\linked\\folder-link", "C:\\Precious");
+  SetValue(RegRoot::CurrentUser, "Software\\Precious", "p", "1");
+  SetValue(RegRoot::CurrentUser, "Software\\Precious\\Sub", "q", "2");
+  SetValue(RegRoot::CurrentUser, "Software\\Junk\\Old", "o", "3");
+  SetValue(RegRoot::CurrentUser, "Software\\Microsoft", "m", "4");
+  SetValue(RegRoot::LocalMachine, "System\\CurrentControlSet\\Services\\S", "s", "5");
+  ASSERT_TRUE(machine.registry().CreateLink(RegRoot::CurrentUser, "Software\\Junk\\Link", user_key));
+
+  const char* entries[] = {
+      // Allowed: masks that name some files, a folder holding links, keys holding a link.
+      "C:\\Junk,*.tmp", "%windir%\\,*.log", "C:\\Junk\\linked", "C:\\Logs,2010",
+      "HKEY_CURRENT_USER\\Software\\Junk\\Link,", "HKEY_CURRENT_USER\\Software\\Junk",
+      // Protected places in many spellings, refused.
+      "C:\\windows,*.*", "%windir%\\,*", "c:\\WINDOWS.\\,*.*", "\\\\?\\C:\\windows,*.*", "C:\\PROGRA~1,*.*",
+      "C:\\users\\user\\AppData\\Roaming", "C:\\users\\other", "HKEY_LOCAL_MACHINE\\Software",
+      "HKEY_CURRENT_USER\\Software\\Microsoft", "HKEY_USERS\\S-1-5-21-0-0-0-1000\\Software,",
+      "hkey_local_machine\\SYSTEM\\ControlSet001",
+      // Asked about, and the answer is No.
+      "{C: Drive}\\,*.*", "C:\\users\\user\\Documents,*.*",
+  };
+  std::string body;
+  int number = 0;
+  for (const char* entry : entries) {
+    const bool registry = std::string_view(entry).starts_with("HKEY") || std::string_view(entry).starts_with("hkey");
+    body += (registry ? "DelRegValue" : "DelFile") + std::to_string(++number) + "=" + entry + "\r\n";
+  }
+  // Too long to read whole: cut, it would empty C:\Junk\x rather than name victim.tmp.
+  body += "DelFile99=C:\\Junk\\x" + std::string(40000, '\\') + ",victim.tmp\r\n";
+  WriteList("Custom.dat", "<New List>", body);
+
+  reporter.SetAnswer(false);
+  for (const int kind : {kRunTest, kRunPreparedClean}) {
+    reporter.Clear();
+    TClearTaskThread& w = Worker(kind);
+    RunListItem(w, kCustomListFile, kCustomItem);
+    for (const auto& p : gone) EXPECT_EQ(Exists(p), kind == kRunTest) << p;
+    for (const auto& p : kept) EXPECT_TRUE(Exists(p)) << p;
+    const Paths lines = reporter.lines();
+    const auto said = [&](std::string_view words) {
+      return std::count_if(lines.begin(), lines.end(),
+                           [&](const std::string& line) { return line.find(words) != std::string::npos; });
+    };
+    EXPECT_EQ(said(kProtectedPlaceWords), 10) << "kind " << kind;
+    EXPECT_EQ(said(kTooLongWords), 1);
+    if (kind == kRunPreparedClean) {
+      EXPECT_EQ(w.ItemCount, 4u + 2u) << "four files; the key's value and its link";
+      EXPECT_EQ(reporter.questions(), (Paths{DeleteAllQuestion("C:\\"),
+                                             DeleteAllQuestion("C:\\users\\user\\Documents\\")}));
+    }
+  }
+  EXPECT_TRUE(Exists("HKCU\\Software\\Precious|p")) << "never reached through the link";
 }
 
 TEST_F(ListCleanerTest, MissingFileOrSectionReportsNothing) {

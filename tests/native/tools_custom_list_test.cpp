@@ -135,6 +135,25 @@ TEST_F(CustomListTest, RegistryDialogAcceptsAKeyWithWhatToDelete) {
   }
 }
 
+// The list splits an entry at its first ",": a folder or key holding one would name
+// another target, so the dialogs refuse it; a comma in a value or file name is fine.
+TEST_F(CustomListTest, FoldersAndKeysHoldingACommaAreRefused) {
+  machine.WriteFile("C:\\Logs,2010\\a,b.txt", "a");
+  AddFolderDialog folder(machine.platform().files);
+  folder.SetChoice(FolderChoice::MultipleFiles);
+  folder.FolderBrowsed("C:\\Logs,2010");
+  EXPECT_EQ(folder.Refusal(), kCommaInFolderMessage);
+  folder.FolderBrowsed("C:\\Logs");
+  EXPECT_EQ(folder.Refusal(), "");
+  AddRegistryDialog key;
+  key.SetKey("HKEY_CURRENT_USER\\Software\\A,B");
+  EXPECT_EQ(key.Refusal(), kCommaInKeyMessage);
+  key.SetKey("HKEY_CURRENT_USER\\Software\\A");
+  key.SetChoice(RegistryChoice::DeleteValue);
+  key.SetValueName("B,C");
+  EXPECT_EQ(key.Refusal(), "");
+}
+
 TEST_F(CustomListTest, FolderDialogEntriesAndWhenOkIsEnabled) {
   machine.WriteFile("C:\\Data\\a.txt", "a");
   using enum DeletingMode;
