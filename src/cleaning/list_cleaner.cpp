@@ -226,7 +226,7 @@ void RunListItem(RunContext& worker, std::string_view data_file_name, std::strin
         // A value that filled the buffer may have been cut: acted on, what is left of it
         // (a folder without its mask) would name more than the entry does.
         if (platform::Utf8ToUtf16(value).size() + 1 >= kValueBufferChars) {
-          worker.reporter().AppendLine(worker.LogPrefix + std::string(kTooLongWords) + " " + key);
+          worker.AppendDetail(kTooLongWords, key);
           continue;
         }
         const std::string line = key + "=" + value;

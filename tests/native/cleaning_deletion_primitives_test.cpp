@@ -218,7 +218,7 @@ TEST_F(DeletionPrimitivesTest, AStoppedWipeKeepsTheFile) {
   EXPECT_TRUE(OverwriteFile(machine.platform().files, file, 3, [] { return std::uint8_t{'w'}; },
                             [&] { return ++blocks > 2; }));
   EXPECT_EQ(machine.ReadFile(file), std::string(2 * 4096, 'w') + std::string(3 * 4096, 'x'));
-  TClearTaskThread& w = Worker(kRunAutomaticClean, {.IsWipeFile = true, .WipeNumber = 3});
+  RunContext& w = Worker(RunKind::AutomaticClean, {.IsWipeFile = true, .WipeNumber = 3});
   stop.request_stop();
   EXPECT_FALSE(DeleteOneFile(w, file, true));
   EXPECT_TRUE(Exists(file));

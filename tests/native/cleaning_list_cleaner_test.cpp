@@ -284,20 +284,20 @@ TEST_F(ListCleanerTest, HostileListDeletesOnlyTheAllowedNamedTargets) {
   WriteList("Custom.dat", "<New List>", body);
 
   reporter.SetAnswer(false);
-  for (const int kind : {kRunTest, kRunPreparedClean}) {
+  for (const RunKind kind : {RunKind::Test, RunKind::PreparedClean}) {
     reporter.Clear();
-    TClearTaskThread& w = Worker(kind);
+    RunContext& w = Worker(kind);
     RunListItem(w, kCustomListFile, kCustomItem);
-    for (const auto& p : gone) EXPECT_EQ(Exists(p), kind == kRunTest) << p;
+    for (const auto& p : gone) EXPECT_EQ(Exists(p), kind == RunKind::Test) << p;
     for (const auto& p : kept) EXPECT_TRUE(Exists(p)) << p;
     const Paths lines = reporter.lines();
     const auto said = [&](std::string_view words) {
       return std::count_if(lines.begin(), lines.end(),
                            [&](const std::string& line) { return line.find(words) != std::string::npos; });
     };
-    EXPECT_EQ(said(kProtectedPlaceWords), 10) << "kind " << kind;
+    EXPECT_EQ(said(kProtectedPlaceWords), 10) << w.LogPrefix();
     EXPECT_EQ(said(kTooLongWords), 1);
-    if (kind == kRunPreparedClean) {
+    if (kind == RunKind::PreparedClean) {
       EXPECT_EQ(w.ItemCount, 4u + 2u) << "four files; the key's value and its link";
       EXPECT_EQ(reporter.questions(), (Paths{DeleteAllQuestion("C:\\"),
                                              DeleteAllQuestion("C:\\users\\user\\Documents\\")}));
