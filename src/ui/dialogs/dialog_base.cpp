@@ -39,6 +39,12 @@ INT_PTR CALLBACK DialogBase::Proc(HWND dialog, UINT message, WPARAM wparam, LPAR
   return ShowingErrors<INT_PTR>(dialog, FALSE, [&] { return self->OnMessage(message, wparam, lparam); });
 }
 
+bool DialogBase::EndsDialog(int id, bool may_accept) const {
+  if (id != IDOK && id != IDCANCEL) return false;
+  if (id == IDCANCEL || may_accept) ::EndDialog(hwnd_, id);
+  return true;
+}
+
 std::string DialogBase::ItemText(int id) const {
   const HWND control = ::GetDlgItem(hwnd_, id);
   std::wstring text(static_cast<std::size_t>(::GetWindowTextLengthW(control)) + 1, L'\0');

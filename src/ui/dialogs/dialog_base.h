@@ -48,6 +48,9 @@ class DialogBase {
   // Every later message; FALSE when it is not handled.
   virtual INT_PTR OnMessage(UINT message, WPARAM wparam, LPARAM lparam) = 0;
 
+  // "&OK" (when `may_accept`) and "&Cancel" end the dialog with their id; true for
+  // either button, so the caller knows the command was one of them.
+  bool EndsDialog(int id, bool may_accept = true) const;
   std::string ItemText(int id) const;
   void SetItemText(int id, std::string_view text) const;
   void Enable(int id, bool enabled) const;

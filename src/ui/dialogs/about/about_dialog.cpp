@@ -51,11 +51,7 @@ class AboutDialog final : public DialogBase {
         return TRUE;
       }
     }
-    if (message == WM_COMMAND && (LOWORD(wparam) == IDOK || LOWORD(wparam) == IDCANCEL)) {
-      ::EndDialog(hwnd(), LOWORD(wparam));
-      return TRUE;
-    }
-    return FALSE;
+    return message == WM_COMMAND && EndsDialog(LOWORD(wparam)) ? TRUE : FALSE;
   }
 
   std::function<void()> open_home_page_;

@@ -96,14 +96,8 @@ class AddFolderWindow final : public DialogBase {
         if (code != EN_CHANGE) return FALSE;
         model_.SetPattern(ItemText(id));
         break;
-      case IDOK:
-        if (model_.CanAccept()) ::EndDialog(hwnd(), IDOK);
-        return TRUE;
-      case IDCANCEL:
-        ::EndDialog(hwnd(), IDCANCEL);
-        return TRUE;
       default:
-        return FALSE;
+        return EndsDialog(id, model_.CanAccept()) ? TRUE : FALSE;
     }
     Draw();
     return TRUE;

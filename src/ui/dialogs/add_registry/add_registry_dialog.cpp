@@ -70,14 +70,8 @@ class AddRegistryWindow final : public DialogBase {
       case IDC_AR_REGEDIT:
         editor_.OpenRegistryEditor();
         return TRUE;
-      case IDOK:
-        if (model_.CanAccept()) ::EndDialog(hwnd(), IDOK);
-        return TRUE;
-      case IDCANCEL:
-        ::EndDialog(hwnd(), IDCANCEL);
-        return TRUE;
       default:
-        return FALSE;
+        return EndsDialog(id, model_.CanAccept()) ? TRUE : FALSE;
     }
     Draw();
     return TRUE;

@@ -32,11 +32,7 @@ class AskDeleteDialog final : public DialogBase {
       if (check_clicked_) check_clicked_(::IsDlgButtonChecked(hwnd(), IDC_ASK_DELETE_DONT_SHOW) == BST_CHECKED);
       return TRUE;
     }
-    if (id == IDOK || id == IDCANCEL) {
-      ::EndDialog(hwnd(), id);
-      return TRUE;
-    }
-    return FALSE;
+    return EndsDialog(id) ? TRUE : FALSE;
   }
 
   std::function<void(bool)> check_clicked_;

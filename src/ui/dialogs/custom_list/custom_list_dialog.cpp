@@ -149,11 +149,8 @@ class CustomListWindow final : public DialogBase {
       case IDOK:
         SaveAndClose();
         return TRUE;
-      case IDCANCEL:
-        ::EndDialog(hwnd(), IDCANCEL);
-        return TRUE;
       default:
-        return FALSE;
+        return EndsDialog(LOWORD(wparam), false) ? TRUE : FALSE;
     }
   }
 

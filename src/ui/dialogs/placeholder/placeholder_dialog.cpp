@@ -23,11 +23,7 @@ class PlaceholderDialog final : public DialogBase {
   }
 
   INT_PTR OnMessage(UINT message, WPARAM wparam, LPARAM) override {
-    if (message == WM_COMMAND && (LOWORD(wparam) == IDOK || LOWORD(wparam) == IDCANCEL)) {
-      ::EndDialog(hwnd(), LOWORD(wparam));
-      return TRUE;
-    }
-    return FALSE;
+    return message == WM_COMMAND && EndsDialog(LOWORD(wparam)) ? TRUE : FALSE;
   }
 
   std::string caption_;
