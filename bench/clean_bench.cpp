@@ -86,14 +86,11 @@ void RunHost(std::vector<std::string> args) {
 struct Bench {
   platform::sim::SimMachine machine;
   NullReporter reporter;
-  CleanerTable table;
   bool test_tree_built = false;
   std::map<std::string, std::vector<double>> seconds;  // per side, one entry per run
 
-  std::uint32_t Walk(int kind, const char* folder, std::int64_t& bytes) {
-    RunSetup setup;
-    setup.run_kind = kind;
-    TClearTaskThread worker(machine.platform(), reporter, table, std::move(setup));
+  std::uint32_t Walk(RunKind kind, const char* folder, std::int64_t& bytes) {
+    RunContext worker(machine.platform(), reporter, {.run_kind = kind});
     std::uint32_t counter = 0;
     bytes = DeleteFolderContents(worker, folder, true, true, "", counter);
     return counter;
@@ -120,7 +117,7 @@ void BM_CleanPrimitives(benchmark::State& state) {
     BuildTree(b.machine.HostPath(kCleanTree));
     std::uint32_t count = 0;
     std::int64_t bytes = 0;
-    Timed(state, "clean", [&] { count = b.Walk(kRunAutomaticClean, kCleanTree, bytes); });
+    Timed(state, "clean", [&] { count = b.Walk(RunKind::AutomaticClean, kCleanTree, bytes); });
     if (count != kFiles || fs::exists(b.machine.HostPath(kCleanTree))) state.SkipWithError("the clean left files");
   }
 }
@@ -141,7 +138,7 @@ void BM_TestPrimitives(benchmark::State& state) {
   for (auto _ : state) {
     std::int64_t bytes = 0;
     std::uint32_t count = 0;
-    Timed(state, "test", [&] { count = b.Walk(kRunTest, kTestTree, bytes); });
+    Timed(state, "test", [&] { count = b.Walk(RunKind::Test, kTestTree, bytes); });
     if (count != kFiles) state.SkipWithError("the test missed files");
   }
 }

@@ -90,11 +90,8 @@ double Median(std::vector<double> v) {
 int Run(int folders, int files) {
   platform::win32::Win32Platform backend;
   NullReporter reporter;
-  CleanerTable table;
-  const auto walk = [&](int kind, const std::string& folder, std::uint32_t& count) {
-    RunSetup setup;
-    setup.run_kind = kind;
-    TClearTaskThread worker(backend.platform(), reporter, table, std::move(setup));
+  const auto walk = [&](RunKind kind, const std::string& folder, std::uint32_t& count) {
+    RunContext worker(backend.platform(), reporter, {.run_kind = kind});
     return DeleteFolderContents(worker, folder, true, true, "", count);
   };
   const std::wstring root = L"C:\\NorvikBench" + std::to_wstring(::GetCurrentProcessId());
@@ -110,9 +107,9 @@ int Run(int folders, int files) {
       return 1;
     }
     std::uint32_t a = 0, b = 0, c = 0, d = 0;
-    seconds["test"].push_back(Seconds([&] { walk(kRunTest, ours_utf8, a); }));
+    seconds["test"].push_back(Seconds([&] { walk(RunKind::Test, ours_utf8, a); }));
     seconds["plain walk"].push_back(Seconds([&] { PlainWalk(plain, false, b); }));
-    seconds["clean"].push_back(Seconds([&] { walk(kRunAutomaticClean, ours_utf8, c); }));
+    seconds["clean"].push_back(Seconds([&] { walk(RunKind::AutomaticClean, ours_utf8, c); }));
     seconds["plain delete"].push_back(Seconds([&] {
       PlainWalk(plain, true, d);
       ::RemoveDirectoryW(plain.c_str());

@@ -12,7 +12,7 @@
 namespace norvik::cleaners {
 namespace {
 
-using cleaning::TClearTaskThread;
+using cleaning::RunContext;
 
 // Office keeps each major version's settings under this key + "<n>.0".
 constexpr std::string_view kOfficeKey = "Software\\Microsoft\\Office\\";
@@ -36,10 +36,10 @@ constexpr std::string_view kSkypeFolder = "Skype";
 std::string OfficeVersionKey(int version) { return std::string(kOfficeKey) + std::to_string(version) + ".0"; }
 
 // What one Office item deletes below each version key, returning the entries it found.
-using VersionStep = std::function<std::uint32_t(TClearTaskThread&, const std::string& version_key)>;
+using VersionStep = std::function<std::uint32_t(RunContext&, const std::string& version_key)>;
 
 VersionStep KeysBelowVersion(std::vector<std::string> subkeys) {
-  return [subkeys = std::move(subkeys)](TClearTaskThread& worker, const std::string& version_key) {
+  return [subkeys = std::move(subkeys)](RunContext& worker, const std::string& version_key) {
     std::uint32_t count = 0;
     for (const std::string& subkey : subkeys) count += cleaning::DeleteUserRegKey(worker, version_key + "\\" + subkey);
     return count;
@@ -47,7 +47,7 @@ VersionStep KeysBelowVersion(std::vector<std::string> subkeys) {
 }
 
 // AppData with its trailing backslash, or empty when it is unknown or missing.
-std::string ExistingAppData(TClearTaskThread& worker) {
+std::string ExistingAppData(RunContext& worker) {
   const std::string app_data = cleaning::AppDataFolder(worker.platform());
   const bool usable = cleaning::IsAbsoluteFolder(app_data) && cleaning::FolderExists(worker.platform().files, app_data);
   return usable ? app_data : std::string();
@@ -58,7 +58,7 @@ std::string ExistingAppData(TClearTaskThread& worker) {
 cleaning::Cleaner OfficeItem(std::initializer_list<std::string_view> masks, VersionStep per_version,
                              std::initializer_list<std::string_view> plain_keys = {}) {
   return [masks = std::vector<std::string_view>(masks), per_version = std::move(per_version),
-          plain_keys = std::vector<std::string_view>(plain_keys)](TClearTaskThread& worker) {
+          plain_keys = std::vector<std::string_view>(plain_keys)](RunContext& worker) {
     const std::string app_data = ExistingAppData(worker);
     if (app_data.empty()) return;
     const std::string recent = app_data + std::string(kOfficeRecentFolder);
@@ -77,7 +77,7 @@ cleaning::Cleaner OfficeItem(std::initializer_list<std::string_view> masks, Vers
 }
 
 // The first log folder named under a passport's settings that exists; empty when none.
-std::string MsnLogFolder(TClearTaskThread& worker) {
+std::string MsnLogFolder(RunContext& worker) {
   const auto passports =
       worker.platform().registry.Root(platform::RegRoot::CurrentUser).Open(kMsnPassportKey, platform::reg_access::kRead);
   if (!passports) return {};
@@ -96,7 +96,7 @@ std::string MsnLogFolder(TClearTaskThread& worker) {
   return {};
 }
 
-void MsnMessenger(TClearTaskThread& worker) {
+void MsnMessenger(RunContext& worker) {
   platform::Files& files = worker.platform().files;
   std::string log_folder = MsnLogFolder(worker);
   const std::string documents = cleaning::MyDocumentsFolder(worker.platform());
@@ -114,7 +114,7 @@ void MsnMessenger(TClearTaskThread& worker) {
   worker.SetItemSize(bytes);
 }
 
-void YahooMessenger(TClearTaskThread& worker) {
+void YahooMessenger(RunContext& worker) {
   const std::string program_files = cleaning::ProgramFilesFolder(worker.platform());
   if (!cleaning::IsAbsoluteFolder(program_files)) return;
   const std::string base = cleaning::WithBackslash(program_files) + std::string(kYahooFolder);
@@ -125,7 +125,7 @@ void YahooMessenger(TClearTaskThread& worker) {
   worker.SetItemSize(bytes);
 }
 
-void Skype(TClearTaskThread& worker) {
+void Skype(RunContext& worker) {
   const std::string app_data = ExistingAppData(worker);
   if (app_data.empty()) return;
   worker.SetItemSize(
@@ -145,7 +145,7 @@ void RegisterOfficeMessengerCleaners(cleaning::CleanerTable& table) {
                  OfficeItem({"*.ppt"}, KeysBelowVersion({power_point + "\\Recent File List",
                                                          power_point + "\\Recent Folder List"})));
   table.Register("Microsoft Office - Word",
-                 OfficeItem({"*.doc"}, [](TClearTaskThread& worker, const std::string& version_key) {
+                 OfficeItem({"*.doc"}, [](RunContext& worker, const std::string& version_key) {
                    return cleaning::DeleteUserRegValue(worker, version_key + "\\Word\\Data", "Settings");
                  }));
   table.Register("Microsoft Office - Recent Files", OfficeItem({"*.*"}, nullptr));

@@ -11,7 +11,7 @@
 namespace norvik::cleaners {
 namespace {
 
-using cleaning::TClearTaskThread;
+using cleaning::RunContext;
 
 // HKEY_CURRENT_USER keys the registry items delete.
 constexpr std::string_view kRecentDocsKey = "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\RecentDocs";
@@ -37,7 +37,7 @@ constexpr std::string_view kRecycleBinDesktopIni = "desktop.ini";
 // The line a Clean writes first when the bin's files are not listed one by one.
 constexpr std::string_view kRecycleBinWaitLine = "Clearing, please wait...";
 
-void RecentDocuments(TClearTaskThread& worker) {
+void RecentDocuments(RunContext& worker) {
   const std::string recent = cleaning::RecentFolder(worker.platform());
   worker.ItemCount = cleaning::DeleteUserRegKey(worker, kRecentDocsKey);
   // Without the folder the mask would apply to the current folder instead.
@@ -47,14 +47,14 @@ void RecentDocuments(TClearTaskThread& worker) {
 
 // The items that delete one or more whole keys and report the values they held.
 cleaning::Cleaner DeleteKeys(std::initializer_list<std::string_view> keys) {
-  return [keys = std::vector<std::string_view>(keys)](TClearTaskThread& worker) {
+  return [keys = std::vector<std::string_view>(keys)](RunContext& worker) {
     std::uint32_t count = 0;
     for (const std::string_view key : keys) count += cleaning::DeleteUserRegKey(worker, key);
     worker.ItemCount = count;
   };
 }
 
-void TrayNotifications(TClearTaskThread& worker) {
+void TrayNotifications(RunContext& worker) {
   for (const std::string_view value : kTrayNotifyValues) {
     worker.ItemCount += cleaning::DeleteUserRegValue(worker, kTrayNotifyKey, value);
   }
@@ -67,7 +67,7 @@ bool IsBinMarker(std::string_view name) {
 }
 
 // One drive's bin: its files one by one, its folders through the folder primitive.
-void WalkRecycleBin(TClearTaskThread& worker, const std::string& bin) {
+void WalkRecycleBin(RunContext& worker, const std::string& bin) {
   platform::Files& files = worker.platform().files;
   for (const std::string_view marker : {kRecycleBinIndex, kRecycleBinDesktopIni}) {
     if (!files.GetAttributes(bin + "\\" + std::string(marker)).ok()) return;
@@ -75,7 +75,7 @@ void WalkRecycleBin(TClearTaskThread& worker, const std::string& bin) {
   auto found = files.FindFirst(bin + "\\*.*");
   if (!found) return;
   const bool log = worker.options().ShowLogRecycleBin;
-  std::int64_t bytes = worker.ItemSize;
+  std::int64_t bytes = worker.ItemSize();
   platform::FindHandle& rest = found->rest;
   for (auto entry = platform::Result<platform::FindData>(std::move(found->first)); entry; entry = rest.Next()) {
     if (worker.Stopped()) break;
@@ -87,15 +87,15 @@ void WalkRecycleBin(TClearTaskThread& worker, const std::string& bin) {
     } else if (!IsBinMarker(entry->name) && cleaning::DeleteOneFile(worker, path, log)) {
       ++worker.ItemCount;
       bytes += static_cast<std::int64_t>(entry->size);
-      cleaning::ReportWalkProgress(worker, worker.ItemCount);
+      worker.ReportWalkProgress(worker.ItemCount);
     }
   }
   worker.SetItemSize(bytes);
 }
 
-void RecycleBin(TClearTaskThread& worker) {
+void RecycleBin(RunContext& worker) {
   if (!worker.IsTest() && !worker.options().ShowLogRecycleBin) {
-    worker.reporter().AppendLine(std::string(kRecycleBinWaitLine));
+    worker.AppendLine(std::string(kRecycleBinWaitLine));
   }
   for (char letter = 'c'; letter <= 'z' && !worker.Stopped(); ++letter) {
     const std::string drive(1, letter);
@@ -106,14 +106,14 @@ void RecycleBin(TClearTaskThread& worker) {
   if (!worker.IsTest()) (void)worker.platform().shell.EmptyRecycleBins();
 }
 
-void TemporaryFiles(TClearTaskThread& worker) {
+void TemporaryFiles(RunContext& worker) {
   const std::string temp = worker.platform().files.TempFolder();
   // An unknown temp folder must not become the current folder.
   if (!cleaning::IsAbsoluteFolder(temp)) return;
   worker.SetItemSize(cleaning::DeleteFolderContents(worker, temp, false, true, "", worker.ItemCount));
 }
 
-void Clipboard(TClearTaskThread& worker) {
+void Clipboard(RunContext& worker) {
   // Nothing to count; a clipboard another program holds open stays as it is.
   if (!worker.IsTest()) (void)worker.platform().system.EmptyClipboard();
 }
@@ -126,7 +126,7 @@ std::string StoredName(platform::Files& files, const std::string& folder, std::s
   return found->first.name;
 }
 
-void MemoryDumps(TClearTaskThread& worker) {
+void MemoryDumps(RunContext& worker) {
   platform::Files& files = worker.platform().files;
   const std::string windows = cleaning::WithBackslash(files.WindowsFolder());
   if (!cleaning::IsAbsoluteFolder(windows)) return;
@@ -136,7 +136,7 @@ void MemoryDumps(TClearTaskThread& worker) {
   worker.SetItemSize(bytes);
 }
 
-void ChkdskFragments(TClearTaskThread& worker) {
+void ChkdskFragments(RunContext& worker) {
   const std::string system = worker.platform().files.SystemFolder();
   if (!cleaning::IsAbsoluteFolder(system)) return;
   worker.SetItemSize(cleaning::DeleteFilesByMask(worker, system, "File*.chk", worker.ItemCount, false));

@@ -9,10 +9,21 @@
 namespace norvik::cleaning {
 namespace {
 
+struct Item {
+  // Implicit, so that an item of code of its own is just its text in the table below.
+  constexpr Item(const char* item_text) : text(item_text), source(ItemSource::OwnCleaner) {}  // NOLINT
+  constexpr Item(std::string_view item_text, ItemSource item_source) : text(item_text), source(item_source) {}
+  std::string_view text;
+  ItemSource source;
+};
+
+constexpr ItemSource kQolt = ItemSource::QoltList;
+
 struct Group {
   std::string_view text;
   int image_index;
-  std::initializer_list<std::string_view> items;
+  std::initializer_list<Item> items;
+  ItemSource added_items = kQolt;  // the source of items added at run time
 };
 
 // Tree order is catalogue order; the image index identifies a group.
@@ -22,7 +33,7 @@ const Group kCatalogue[] = {
       "Temporary Internet Files", "Index.dat Files", "Autocomplete History"}},
     {"Windows", 2,
      {"Recent Documents", "Start Run", "Search Assistant", "Empty Recycle Bin", "Temporary Files",
-      "Clipboard", "Memory Dumps", "Chkdsk File Fragments", "Windows Log Files"}},
+      "Clipboard", "Memory Dumps", "Chkdsk File Fragments", {"Windows Log Files", kQolt}}},
     {"Netscape", 3,
      {"Cookies", "Visited URL History", "Temporary Internet Files", "Preferences",
       "Saved Form Information"}},
@@ -37,12 +48,12 @@ const Group kCatalogue[] = {
       "Stored passwords in Forms", "Saved Form Information", "Download History", "Local Storage"}},
     {"Advanced", 6,
      {"Open File History", "Menu Order Cache", "Tray Notifications Cache", "User Assist History",
-      "Paint", "Google Toolbar History", "MSN Toolbar History", "Yahoo! Toolbar History"}},
+      "Paint", {"Google Toolbar History", kQolt}, {"MSN Toolbar History", kQolt}, {"Yahoo! Toolbar History", kQolt}}},
     {"Microsoft Office", 7, {"Access", "Excel", "FrontPage", "Powerpoint", "Word", "Recent Files"}},
     {"Instant Messengers", 8,
-     {"MSN Messenger", "Yahoo! Messenger", "ICQ", "AOL Instant Messenger", "Skype"}},
+     {"MSN Messenger", "Yahoo! Messenger", {"ICQ", kQolt}, {"AOL Instant Messenger", kQolt}, "Skype"}},
     {kApplicationsGroup, 9, {}},
-    {kCustomListsGroup, 10, {kNewListItem}},
+    {kCustomListsGroup, 10, {{kNewListItem, ItemSource::CustomList}}, ItemSource::CustomList},
 };
 
 bool ContainsIgnoreCase(const std::string& upper_haystack, const std::string& upper_needle) {
@@ -59,22 +70,33 @@ void AppendDisplayNames(core::RegistryAccess& reg, const std::string& uninstall,
   for (const auto& subkey : subkeys) {
     reg.CloseKey();
     if (!reg.OpenKey(uninstall + "\\" + subkey, false)) continue;
-    try {
-      auto name = reg.ReadString("DisplayName");
-      if (!name.empty()) names.push_back(std::move(name));
-    } catch (const core::ERegistryException&) {
-      // A display name that is not text names nothing we could match.
-    }
+    // A display name that is not text names nothing we could match.
+    auto name = reg.ReadString("DisplayName").value_or({});
+    if (!name.empty()) names.push_back(std::move(name));
   }
   reg.CloseKey();
 }
 
 }  // namespace
 
+ItemSource SourceOfItem(std::string_view run_name) {
+  for (const Group& group : kCatalogue) {
+    if (!run_name.starts_with(group.text) || !run_name.substr(group.text.size()).starts_with(kRunNameSeparator)) {
+      continue;
+    }
+    const std::string_view text = run_name.substr(group.text.size() + kRunNameSeparator.size());
+    for (const Item& item : group.items) {
+      if (item.text == text) return item.source;
+    }
+    return group.added_items;
+  }
+  return kQolt;
+}
+
 CleanItemTree::CleanItemTree() {
   for (const auto& group : kCatalogue) {
     const NodeId id = tree_.Add(std::nullopt, std::string(group.text), group.image_index);
-    for (auto item : group.items) tree_.Add(id, std::string(item), group.image_index);
+    for (const Item& item : group.items) tree_.Add(id, std::string(item.text), group.image_index);
   }
 }
 

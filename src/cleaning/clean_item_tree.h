@@ -19,6 +19,16 @@ inline constexpr std::string_view kCustomListsGroup = "Custom Lists";
 inline constexpr std::string_view kNewListItem = "<New List>";
 inline constexpr std::string_view kUninstallKey = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall";
 
+// Where a run finds an item's work.
+enum class ItemSource {
+  OwnCleaner,  // code of its own, registered in the run's CleanerTable
+  QoltList,    // its section of qolt.dat
+  CustomList,  // its section of the user's Custom.dat
+};
+// The source the catalogue gives a run name. Items added at run time take their group's:
+// Applications read qolt.dat, Custom Lists read Custom.dat; unknown names read qolt.dat.
+ItemSource SourceOfItem(std::string_view run_name);
+
 class CleanItemTree {
  public:
   // The fixed catalogue, every node unticked; "Applications" has no items yet.

@@ -20,13 +20,11 @@ namespace file_attr = platform::file_attr;
 namespace {
 
 constexpr std::size_t kWipeBlock = 4096;
-constexpr auto kProgressInterval = std::chrono::seconds(2);
 // Detail lines of files scroll the log every 50 lines in a test, 25 in a clean.
 constexpr int kFileScrollInterval = 50;
 // Deeper folders are left alone rather than walked: a path that long cannot be
 // deleted through the shell anyway, and the walk's recursion stays bounded.
 constexpr int kMaxFolderDepth = 256;
-constexpr std::string_view kUserRootName = "HKEY_CURRENT_USER";
 
 std::string_view TrimBackslashes(std::string_view path) {
   while (!path.empty() && path.front() == '\\') path.remove_prefix(1);
@@ -37,7 +35,7 @@ std::string_view TrimBackslashes(std::string_view path) {
 // One folder walk: the run, and the folders it must ask about before emptying them.
 class FolderWalk {
  public:
-  explicit FolderWalk(TClearTaskThread& worker) : worker_(worker), files_(worker.platform().files) {}
+  explicit FolderWalk(RunContext& worker) : worker_(worker), files_(worker.platform().files) {}
 
   // The folder as the walk names it: absolute (so "C:\x\.." is the drive root it
   // means) with one trailing backslash. Nothing when the run is stopped or the folder
@@ -64,7 +62,7 @@ class FolderWalk {
     return !my_documents_.empty() && (platform::EqualsIgnoreCase(folder, my_documents_) ||
                                       platform::EqualsIgnoreCase(folder, my_pictures_));
   }
-  bool Ask(const std::string& question) { return worker_.reporter().AskYesNo(question); }
+  bool Ask(const std::string& question) { return worker_.AskYesNo(question); }
 
   // Calls `visit` for each entry of `folder` (which ends with a backslash) until the
   // end or a stop request. "." and "..", and links of every kind, are never handed on.
@@ -88,14 +86,14 @@ class FolderWalk {
     if (!DeleteOneFile(worker_, path, log)) return;
     ++counter;
     bytes += static_cast<std::int64_t>(entry.size);
-    ReportWalkProgress(worker_, counter);
+    worker_.ReportWalkProgress(counter);
   }
 
-  TClearTaskThread& worker() { return worker_; }
+  RunContext& worker() { return worker_; }
   platform::Files& files() { return files_; }
 
  private:
-  TClearTaskThread& worker_;
+  RunContext& worker_;
   platform::Files& files_;
   std::string my_documents_;
   std::string my_pictures_;
@@ -109,7 +107,7 @@ bool MayEmpty(FolderWalk& walk, const std::string& folder) {
 
 std::int64_t EmptyEntries(FolderWalk& walk, const std::string& folder, int depth, bool log,
                           std::string_view excluded_name, std::uint32_t& counter) {
-  TClearTaskThread& worker = walk.worker();
+  RunContext& worker = walk.worker();
   std::int64_t bytes = 0;
   walk.ForEachEntry(folder, [&](const FindData& entry) {
     const std::string path = folder + entry.name;
@@ -127,7 +125,7 @@ std::int64_t EmptyEntries(FolderWalk& walk, const std::string& folder, int depth
 
 std::int64_t DeleteMatching(FolderWalk& walk, const std::string& folder, int depth, std::string_view mask,
                             std::uint32_t& counter, bool recurse) {
-  TClearTaskThread& worker = walk.worker();
+  RunContext& worker = walk.worker();
   if (worker.Stopped() || depth > kMaxFolderDepth) return 0;
   if (!worker.IsTest()) {
     const bool everything = mask.empty() || mask.find('*') != std::string_view::npos;
@@ -144,14 +142,6 @@ std::int64_t DeleteMatching(FolderWalk& walk, const std::string& folder, int dep
     }
   });
   return bytes;
-}
-
-void AppendDetail(TClearTaskThread& worker, std::string_view words, std::string_view target) {
-  std::string line = worker.LogPrefix;
-  line += words;
-  line += ' ';
-  line += target;
-  worker.reporter().AppendLine(std::move(line));
 }
 
 std::string KeyText(RegRoot root, std::string_view key_path) {
@@ -171,10 +161,10 @@ std::string DeleteFilesQuestion(std::string_view folder) {
   return "Do you want to delete the files on " + std::string(folder) + "?";
 }
 
-bool DeleteOneFile(TClearTaskThread& worker, std::string_view path, bool log) {
+bool DeleteOneFile(RunContext& worker, std::string_view path, bool log) {
   if (log && !worker.options().FastScan) {
-    AppendDetail(worker, kDeletingWord, path);
-    ScrollLog(worker, kFileScrollInterval);
+    worker.AppendDetail(kDeletingWord, path);
+    worker.ScrollLog(kFileScrollInterval);
   }
   if (worker.IsTest()) return true;
   platform::Files& files = worker.platform().files;
@@ -184,7 +174,7 @@ bool DeleteOneFile(TClearTaskThread& worker, std::string_view path, bool log) {
   return files.ShellDelete(path).ok();
 }
 
-void WipeFile(TClearTaskThread& worker, std::string_view path, int passes) {
+void WipeFile(RunContext& worker, std::string_view path, int passes) {
   platform::Files& files = worker.platform().files;
   if (!files.GetAttributes(path)) return;
   std::mt19937 generator(static_cast<std::mt19937::result_type>(
@@ -223,7 +213,7 @@ bool OverwriteFile(platform::Files& files, std::string_view path, int passes,
   return written;
 }
 
-std::int64_t DeleteFolderContents(TClearTaskThread& worker, std::string_view folder, bool remove_folder,
+std::int64_t DeleteFolderContents(RunContext& worker, std::string_view folder, bool remove_folder,
                                   bool log, std::string_view excluded_name, std::uint32_t& counter) {
   FolderWalk walk(worker);
   const auto start = walk.Start(folder);
@@ -236,7 +226,7 @@ std::int64_t DeleteFolderContents(TClearTaskThread& worker, std::string_view fol
   return bytes;
 }
 
-std::int64_t DeleteFilesByMask(TClearTaskThread& worker, std::string_view folder, std::string_view mask,
+std::int64_t DeleteFilesByMask(RunContext& worker, std::string_view folder, std::string_view mask,
                                std::uint32_t& counter, bool recurse) {
   FolderWalk walk(worker);
   const auto start = walk.Start(folder);
@@ -267,20 +257,18 @@ std::uint32_t CountValuesInTree(platform::Registry& registry, RegRoot root, std:
   return count;
 }
 
-std::uint32_t DeleteRegKeyByName(TClearTaskThread& worker, std::string_view root_name,
-                                 std::string_view key_path) {
-  const auto root = core::RootFromName(platform::UpperCase(root_name));
+std::uint32_t DeleteRegKey(RunContext& worker, RegRoot root, std::string_view key_path) {
   // An empty path names the root itself, which is never deleted.
-  if (!root || TrimBackslashes(key_path).empty()) return 0;
+  if (TrimBackslashes(key_path).empty()) return 0;
   platform::Registry& registry = worker.platform().registry;
-  std::uint32_t count = CountValuesInTree(registry, *root, key_path);
+  std::uint32_t count = CountValuesInTree(registry, root, key_path);
   core::RegistryAccess reg(registry);
-  reg.SetRootKey(*root);
+  reg.SetRootKey(root);
   reg.SetAccess(platform::reg_access::kRead);
   if (!reg.KeyExists(key_path)) return count;
   if (!worker.options().FastScan) {
-    AppendDetail(worker, kDeletingKeyWords, KeyText(*root, key_path));
-    ScrollLog(worker, 0);
+    worker.AppendDetail(kDeletingKeyWords, KeyText(root, key_path));
+    worker.ScrollLog(0);
   }
   if (!worker.IsTest()) {
     reg.SetAccess(platform::reg_access::kAllAccess);
@@ -289,23 +277,22 @@ std::uint32_t DeleteRegKeyByName(TClearTaskThread& worker, std::string_view root
   return count == 0 ? 1 : count;
 }
 
-std::uint32_t DeleteUserRegKey(TClearTaskThread& worker, std::string_view key_path) {
-  return DeleteRegKeyByName(worker, kUserRootName, key_path);
+std::uint32_t DeleteUserRegKey(RunContext& worker, std::string_view key_path) {
+  return DeleteRegKey(worker, RegRoot::CurrentUser, key_path);
 }
 
-std::uint32_t DeleteRegValueByName(TClearTaskThread& worker, std::string_view root_name,
-                                   std::string_view key_path, std::string_view value_name) {
-  const auto root = core::RootFromName(platform::UpperCase(root_name));
+std::uint32_t DeleteRegValue(RunContext& worker, RegRoot root, std::string_view key_path,
+                             std::string_view value_name) {
   // With no key path an empty value name would empty the whole root.
-  if (!root || TrimBackslashes(key_path).empty()) return 0;
+  if (TrimBackslashes(key_path).empty()) return 0;
   core::RegistryAccess reg(worker.platform().registry);
-  reg.SetRootKey(*root);
+  reg.SetRootKey(root);
   if (!reg.OpenKey(key_path, false)) return 0;
 
   const auto take_value = [&](std::string_view name) {
     if (!worker.options().FastScan) {
-      AppendDetail(worker, kDeletingValueWords, KeyText(*root, key_path) + "\\" + std::string(name));
-      ScrollLog(worker, 0);
+      worker.AppendDetail(kDeletingValueWords, KeyText(root, key_path) + "\\" + std::string(name));
+      worker.ScrollLog(0);
     }
     if (!worker.IsTest()) (void)reg.DeleteValue(name);
   };
@@ -326,33 +313,12 @@ std::uint32_t DeleteRegValueByName(TClearTaskThread& worker, std::string_view ro
   reg.CloseKey();
   std::string base(key_path);
   while (!base.empty() && base.back() == '\\') base.pop_back();
-  for (const auto& name : names) count += DeleteRegKeyByName(worker, root_name, base + "\\" + name);
+  for (const auto& name : names) count += DeleteRegKey(worker, root, base + "\\" + name);
   return count;
 }
 
-std::uint32_t DeleteUserRegValue(TClearTaskThread& worker, std::string_view key_path,
-                                 std::string_view value_name) {
-  return DeleteRegValueByName(worker, kUserRootName, key_path, value_name);
-}
-
-void ScrollLog(TClearTaskThread& worker, int interval) {
-  if (interval <= 0) {
-    worker.reporter().ScrollLogToEnd();
-    return;
-  }
-  const int step = worker.IsTest() ? interval : interval / 2;
-  ++worker.ScrollCounter;
-  if (step <= 1 || worker.ScrollCounter % static_cast<std::uint32_t>(step) == 0) {
-    worker.reporter().ScrollLogToEnd();
-    worker.ScrollCounter = 0;
-  }
-}
-
-void ReportWalkProgress(TClearTaskThread& worker, std::uint32_t counter) {
-  const auto now = worker.Now();
-  if (now - worker.LastProgressTime <= kProgressInterval) return;
-  worker.LastProgressTime = now;
-  worker.reporter().Progress(worker.TotalCount + counter);
+std::uint32_t DeleteUserRegValue(RunContext& worker, std::string_view key_path, std::string_view value_name) {
+  return DeleteRegValue(worker, RegRoot::CurrentUser, key_path, value_name);
 }
 
 std::string WithBackslash(std::string path) {

@@ -11,7 +11,7 @@
 #include <string>
 #include <string_view>
 
-#include "cleaning/clear_task.h"
+#include "cleaning/run_context.h"
 #include "platform/platform.h"
 
 namespace norvik::cleaning {
@@ -28,13 +28,13 @@ std::string DeleteFilesQuestion(std::string_view folder);
 // Writes the file's detail line (unless fast mode or !log), then in a deleting run
 // optionally wipes it and deletes it with the shell's silent delete. True when deleted;
 // always true in a test.
-bool DeleteOneFile(TClearTaskThread& worker, std::string_view path, bool log);
+bool DeleteOneFile(RunContext& worker, std::string_view path, bool log);
 
 // Overwrites the file `passes` times, each pass with one random byte value (0..254)
 // repeated over the whole file, flushing after each pass. Files of any size. A link
 // (reparse point) or a file with more than one hard link is never overwritten. Any
 // failure ends the wiping silently; the caller deletes the file anyway.
-void WipeFile(TClearTaskThread& worker, std::string_view path, int passes);
+void WipeFile(RunContext& worker, std::string_view path, int passes);
 // The overwriting itself, with the byte source given; false when nothing was written.
 bool OverwriteFile(platform::Files& files, std::string_view path, int passes,
                    const std::function<std::uint8_t()>& next_byte);
@@ -43,38 +43,30 @@ bool OverwriteFile(platform::Files& files, std::string_view path, int passes,
 // files named `excluded_name` (letter case ignored); with `remove_folder` the folder
 // itself is removed too when it ends up empty. Adds one to `counter` per file; returns
 // the bytes. Asks before emptying a drive root or the My Documents folders.
-std::int64_t DeleteFolderContents(TClearTaskThread& worker, std::string_view folder, bool remove_folder,
+std::int64_t DeleteFolderContents(RunContext& worker, std::string_view folder, bool remove_folder,
                                   bool log, std::string_view excluded_name, std::uint32_t& counter);
 
 // Deletes the files of `folder` (and with `recurse` of its subfolders) that match `mask`:
 // "*.*" matches all, a mask without "*" only the exact name (letter case included),
 // otherwise prefix and suffix around the first "*" ignoring letter case. Folders stay.
-std::int64_t DeleteFilesByMask(TClearTaskThread& worker, std::string_view folder, std::string_view mask,
+std::int64_t DeleteFilesByMask(RunContext& worker, std::string_view folder, std::string_view mask,
                                std::uint32_t& counter, bool recurse);
 
 // True when `name` matches `mask` by the rules above.
 bool MaskMatches(std::string_view mask, std::string_view name);
 
 // The key with its subtree: the number of values in it, at least 1 for an existing key;
-// 0 for a missing key or an unknown root name (matched after upper-casing).
-std::uint32_t DeleteRegKeyByName(TClearTaskThread& worker, std::string_view root_name, std::string_view key_path);
-std::uint32_t DeleteUserRegKey(TClearTaskThread& worker, std::string_view key_path);
+// 0 for a missing key or an empty path (the root itself is never deleted).
+std::uint32_t DeleteRegKey(RunContext& worker, platform::RegRoot root, std::string_view key_path);
+std::uint32_t DeleteUserRegKey(RunContext& worker, std::string_view key_path);
 // One value (1 when it existed), or with an empty name every value and every subkey of
 // the key, which itself stays.
-std::uint32_t DeleteRegValueByName(TClearTaskThread& worker, std::string_view root_name,
-                                   std::string_view key_path, std::string_view value_name);
-std::uint32_t DeleteUserRegValue(TClearTaskThread& worker, std::string_view key_path, std::string_view value_name);
+std::uint32_t DeleteRegValue(RunContext& worker, platform::RegRoot root, std::string_view key_path,
+                             std::string_view value_name);
+std::uint32_t DeleteUserRegValue(RunContext& worker, std::string_view key_path, std::string_view value_name);
 
 // Values of the key and of every key below it; 0 when it cannot be opened.
 std::uint32_t CountValuesInTree(platform::Registry& registry, platform::RegRoot root, std::string_view key_path);
-
-// Scrolls the log to its end now (interval 0) or every interval/2 calls in a deleting
-// run and every interval calls in a test.
-void ScrollLog(TClearTaskThread& worker, int interval);
-
-// After each file a folder walk counts: WM_CLEANPROGRESS with TotalCount + counter when
-// more than two seconds passed since the last one.
-void ReportWalkProgress(TClearTaskThread& worker, std::uint32_t counter);
 
 // Path helpers the cleaners share.
 std::string WithBackslash(std::string path);

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "cleaning/deletion_primitives.h"
+#include "core/registry_access.h"
 #include "core/utility_routines.h"
 #include "platform/text_encoding.h"
 
@@ -23,7 +24,6 @@ constexpr std::size_t kValueBufferChars = 32768;
 
 constexpr std::string_view kRegistryWord = "DelRegValue";
 constexpr std::string_view kFileWord = "DelFile";
-constexpr std::string_view kLocalMachine = "HKEY_LOCAL_MACHINE";
 constexpr std::string_view kWholeFolderMask = "*.*";
 
 bool Contains(std::string_view text, std::string_view word) { return text.find(word) != std::string_view::npos; }
@@ -56,24 +56,24 @@ std::optional<std::string> ContainedPath(std::string_view path) {
 // One item's pass over its section.
 class ListRun {
  public:
-  ListRun(TClearTaskThread& worker, TokenFolders folders) : worker_(worker), folders_(std::move(folders)) {}
+  ListRun(RunContext& worker, TokenFolders folders) : worker_(worker), folders_(std::move(folders)) {}
 
   void RegistryEntry(std::string_view value) {
     const cleaning::RegistryEntry entry = ParseRegistryEntry(value);
     // Without a key path the entry would name a whole root.
-    if (entry.key_path.find_first_not_of('\\') == std::string::npos) return;
+    if (!entry.root || entry.key_path.find_first_not_of('\\') == std::string::npos) return;
     if (!entry.value_name) {
-      worker_.ItemCount += DeleteRegKeyByName(worker_, entry.root_name, entry.key_path);
+      worker_.ItemCount += DeleteRegKey(worker_, *entry.root, entry.key_path);
       return;
     }
-    if (platform::UpperCase(entry.root_name) == kLocalMachine && !core::Is9xFamily(worker_.OsCode()) && !IsAdmin()) {
+    if (*entry.root == RegRoot::LocalMachine && !core::Is9xFamily(worker_.OsCode()) && !IsAdmin()) {
       if (!admin_message_given_) {
         admin_message_given_ = true;
-        if (worker_.RunKind != kRunAutomaticClean) worker_.reporter().ShowMessage(kAdministratorsMessage);
+        if (worker_.kind() != RunKind::AutomaticClean) worker_.ShowMessage(kAdministratorsMessage);
       }
       return;
     }
-    worker_.ItemCount += DeleteRegValueByName(worker_, entry.root_name, entry.key_path, *entry.value_name);
+    worker_.ItemCount += DeleteRegValue(worker_, *entry.root, entry.key_path, *entry.value_name);
   }
 
   void FileEntry(std::string_view value) {
@@ -107,7 +107,7 @@ class ListRun {
     return *admin_;
   }
 
-  TClearTaskThread& worker_;
+  RunContext& worker_;
   TokenFolders folders_;
   std::int64_t bytes_ = 0;
   std::optional<bool> admin_;
@@ -136,7 +136,7 @@ std::string SectionForRunName(std::string_view run_name) {
 RegistryEntry ParseRegistryEntry(std::string_view value) {
   RegistryEntry entry;
   const std::size_t slash = value.find('\\');
-  entry.root_name = std::string(value.substr(0, slash));
+  entry.root = core::RootFromName(platform::UpperCase(value.substr(0, slash)));
   if (slash == std::string_view::npos) return entry;
   std::string_view rest = value.substr(slash + 1);
   if (const std::size_t comma = rest.find(','); comma != std::string_view::npos) {
@@ -197,7 +197,7 @@ std::optional<std::string> TokenFolders::BaseFolder(std::string_view token) cons
   return folder;
 }
 
-void RunListItem(TClearTaskThread& worker, std::string_view data_file_name, std::string_view run_name) {
+void RunListItem(RunContext& worker, std::string_view data_file_name, std::string_view run_name) {
   std::int64_t bytes = 0;
   const std::string section = SectionForRunName(run_name);
   std::string folder = worker.ProgramFolder();

@@ -13,7 +13,7 @@
 #include <string>
 #include <string_view>
 
-#include "cleaning/clear_task.h"
+#include "cleaning/run_context.h"
 #include "platform/platform.h"
 
 namespace norvik::cleaning {
@@ -26,9 +26,10 @@ inline constexpr std::string_view kAdministratorsMessage = "You must have admini
 // less the character after it.
 std::string SectionForRunName(std::string_view run_name);
 
-// A registry entry's value split up. `value_name` is set when the entry has a ",".
+// A registry entry's value split up, once. `root` is the root its name (in any letter
+// case) stands for, nothing for an unknown one; `value_name` is set when the entry has a ",".
 struct RegistryEntry {
-  std::string root_name;
+  std::optional<platform::RegRoot> root;
   std::string key_path;
   std::optional<std::string> value_name;
 };
@@ -60,7 +61,7 @@ struct TokenFolders {
 };
 
 // Runs the section of `run_name` from `data_file_name` (in the program's folder):
-// counts go to ItemCount, bytes to ItemSize and ItemSizeText.
-void RunListItem(TClearTaskThread& worker, std::string_view data_file_name, std::string_view run_name);
+// counts go to ItemCount, bytes to SetItemSize.
+void RunListItem(RunContext& worker, std::string_view data_file_name, std::string_view run_name);
 
 }  // namespace norvik::cleaning

@@ -126,38 +126,33 @@ std::int64_t RegistryAccess::GetDataSize(std::string_view name) {
 
 namespace {
 
-[[noreturn]] void ThrowWrongKind(std::string_view name) {
-  throw ERegistryException("Invalid data type for '" + std::string(name) + "'");
-}
+constexpr platform::Status kWrongKind(platform::kErrDatatypeMismatch);
 
 }  // namespace
 
-std::string RegistryAccess::ReadString(std::string_view name) {
+Result<std::string> RegistryAccess::ReadString(std::string_view name) {
   auto v = Query(name);
-  if (!v || v->data.empty()) return {};
-  if (!v->IsString()) ThrowWrongKind(name);
+  if (!v) return v.status();
+  if (v->data.empty()) return std::string();
+  if (!v->IsString()) return kWrongKind;
   return v->AsString();
 }
 
-std::int32_t RegistryAccess::ReadInteger(std::string_view name) {
+Result<std::int32_t> RegistryAccess::ReadInteger(std::string_view name) {
   auto v = Query(name);
-  if (!v) return 0;
-  if (v->type != RegType::Dword) ThrowWrongKind(name);
+  if (!v) return v.status();
+  if (v->type != RegType::Dword) return kWrongKind;
   return static_cast<std::int32_t>(v->AsDword());
 }
 
-std::vector<std::uint8_t> RegistryAccess::ReadBinaryData(std::string_view name) {
+Result<std::vector<std::uint8_t>> RegistryAccess::ReadBinaryData(std::string_view name) {
   auto v = Query(name);
-  if (!v) return {};
-  if (v->IsString() || v->type == RegType::Dword) ThrowWrongKind(name);
+  if (!v) return v.status();
+  if (v->IsString() || v->type == RegType::Dword) return kWrongKind;
   return std::move(v).value().data;
 }
 
-std::optional<RegValue> RegistryAccess::ReadValue(std::string_view name) {
-  auto v = Query(name);
-  if (!v) return std::nullopt;
-  return std::move(v).value();
-}
+Result<RegValue> RegistryAccess::ReadValue(std::string_view name) { return Query(name); }
 
 bool RegistryAccess::WriteValue(std::string_view name, const RegValue& value) {
   if (!current_.is_open() || !current_.Set(name, value).ok()) return false;

@@ -3,13 +3,12 @@
 // every open asks for. Paths are relative to the open key (or to the root when none is
 // open); a path starting with a backslash always counts from the root.
 //
-// Failures come back as false, an empty text, 0 or -1; only a typed read of a value of
-// another kind throws ERegistryException. Unless a function says otherwise, its outputs
-// and the open key are left unchanged when it fails.
+// Failures come back as false, nothing or -1, and the value reads as a Result with the
+// error; nothing here throws. Unless a function says otherwise, its outputs and the open
+// key are left unchanged when it fails.
 
 #include <cstdint>
 #include <optional>
-#include <stdexcept>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -17,12 +16,6 @@
 #include "platform/registry.h"
 
 namespace norvik::core {
-
-// A typed read met a value of another kind.
-class ERegistryException : public std::runtime_error {
- public:
-  using std::runtime_error::runtime_error;
-};
 
 class RegistryAccess {
  public:
@@ -66,16 +59,17 @@ class RegistryAccess {
   // per character, terminators included); -1 when missing.
   std::int64_t GetDataSize(std::string_view name);
 
-  // REG_SZ or REG_EXPAND_SZ text (not expanded). Empty when the value is missing or
-  // holds no data; throws ERegistryException for any other kind.
-  std::string ReadString(std::string_view name);
-  // REG_DWORD. 0 when missing; throws ERegistryException for any other kind.
-  std::int32_t ReadInteger(std::string_view name);
+  // Typed reads. A missing value (or no open key) fails with the query's error, a value
+  // of another kind with kErrDatatypeMismatch.
+  // REG_SZ or REG_EXPAND_SZ text (not expanded); empty when the value holds no data.
+  platform::Result<std::string> ReadString(std::string_view name);
+  // REG_DWORD.
+  platform::Result<std::int32_t> ReadInteger(std::string_view name);
   // The bytes of a binary value or of any kind without a typed reader (everything but
-  // the string kinds and REG_DWORD). Empty when missing; throws for string and DWORD.
-  std::vector<std::uint8_t> ReadBinaryData(std::string_view name);
-  // Kind and raw bytes of any value; nothing when missing. Never throws.
-  std::optional<platform::RegValue> ReadValue(std::string_view name);
+  // the string kinds and REG_DWORD).
+  platform::Result<std::vector<std::uint8_t>> ReadBinaryData(std::string_view name);
+  // Kind and raw bytes of any value.
+  platform::Result<platform::RegValue> ReadValue(std::string_view name);
 
   // Writes to the current key; false when none is open or the write fails.
   bool WriteString(std::string_view name, std::string_view text);

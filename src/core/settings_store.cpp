@@ -250,12 +250,10 @@ bool SetAutostart(platform::Platform platform, bool enable) {
 std::optional<std::string> ReadAutostart(platform::Platform platform) {
   RegistryAccess reg(platform.registry);
   reg.SetRootKey(platform::RegRoot::CurrentUser);
-  if (!reg.OpenKey(kRunKeyPath, false) || !reg.ValueExists(kAutostartValueName)) return std::nullopt;
-  try {
-    return reg.ReadString(kAutostartValueName);
-  } catch (const ERegistryException&) {
-    return std::nullopt;
-  }
+  if (!reg.OpenKey(kRunKeyPath, false)) return std::nullopt;
+  auto text = reg.ReadString(kAutostartValueName);
+  if (!text) return std::nullopt;
+  return std::move(text).value();
 }
 
 }  // namespace norvik::core

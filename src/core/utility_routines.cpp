@@ -38,11 +38,7 @@ std::string ReadRegString(platform::Registry& registry, RegRoot root, std::strin
   RegistryAccess reg(registry);
   reg.SetRootKey(root);
   if (!reg.OpenKey(key_path, false)) return {};
-  try {
-    return reg.ReadString(value_name);
-  } catch (const ERegistryException&) {
-    return {};
-  }
+  return reg.ReadString(value_name).value_or({});
 }
 
 std::string FormatKB(std::int64_t bytes) {

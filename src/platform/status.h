@@ -38,6 +38,7 @@ enum ErrorCode : std::uint32_t {
   kErrNoSuchPrivilege = 1313,
   kErrCallNotImplemented = 120,
   kErrProcNotFound = 127,
+  kErrDatatypeMismatch = 1629,
 };
 
 // Outcome of a call that returns nothing else.

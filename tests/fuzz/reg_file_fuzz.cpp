@@ -1,4 +1,5 @@
 // libFuzzer target: arbitrary bytes as a .reg file loaded into the simulated registry.
+// The codec is the program's own (platform/reg_text); the simulation only dumps it.
 // Besides crashes and hangs it checks the loader's promise that an export of what was
 // loaded loads back cleanly to the same registry (compared through a second export).
 
@@ -9,13 +10,13 @@
 #include <string>
 #include <string_view>
 
-#include "platform/sim/reg_file.h"
+#include "platform/reg_text.h"
 #include "platform/sim/sim_registry.h"
 
 namespace {
 
-using norvik::platform::sim::LoadRegText;
-using norvik::platform::sim::RegFormat;
+using norvik::platform::LoadRegText;
+using norvik::platform::RegFormat;
 using norvik::platform::sim::SaveRegText;
 using norvik::platform::sim::SimRegistry;
 

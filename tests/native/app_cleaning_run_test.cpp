@@ -16,7 +16,7 @@ namespace norvik::app {
 namespace {
 
 using Lines = std::vector<std::string>;
-using cleaning::TClearTaskThread;
+using cleaning::RunContext;
 using core::NodeId;
 
 const std::string kSeparator(107, '-');
@@ -60,12 +60,11 @@ struct Session : FakeSession {
 struct Counter {
   std::atomic<int> tests{0}, cleans{0};
   std::atomic<bool> fast_scan_seen{false};
-  void operator()(TClearTaskThread& w) {
+  void operator()(RunContext& w) {
     (w.IsTest() ? tests : cleans)++;
     fast_scan_seen = w.options().FastScan;
     w.ItemCount += 12;
-    w.ItemSize = 1500 * 1024;
-    w.ItemSizeText = "1,500";
+    w.SetItemSize(1500 * 1024);
   }
 };
 
@@ -176,10 +175,10 @@ TEST_F(CleaningRunTest, CancelledPreparationLeavesALaterTestVisibleAndHarmless) 
   Session r(machine);
   std::atomic<bool> entered{false};
   std::atomic<int> deletes{0};
-  r.page.Cleaners().Register("Windows - Start Run", [&](TClearTaskThread& w) {
+  r.page.Cleaners().Register("Windows - Start Run", [&](RunContext& w) {
     entered = true;
     if (!w.IsTest()) deletes++;
-    while (!w.Stopped() && w.LogPrefix == "Test: " && w.options().FastScan) {
+    while (!w.Stopped() && w.IsTest() && w.options().FastScan) {
       std::this_thread::sleep_for(std::chrono::milliseconds(1));  // a long counting pass
     }
   });
@@ -193,7 +192,7 @@ TEST_F(CleaningRunTest, CancelledPreparationLeavesALaterTestVisibleAndHarmless) 
   EXPECT_EQ(r.cleaner.log_color, 0x000000u) << "log visible again";
 
   r.page.TestClick();
-  EXPECT_EQ(r.page.RunMode(), cleaning::kRunTest);
+  EXPECT_EQ(r.page.RunMode(), cleaning::RunKind::Test);
   r.PumpUntilIdle();
   EXPECT_EQ(r.cleaner.bar_caption, "Finished!");
   EXPECT_EQ(deletes, 0);
@@ -203,14 +202,14 @@ TEST_F(CleaningRunTest, CancelledPreparationLeavesALaterTestVisibleAndHarmless) 
 TEST_F(CleaningRunTest, CleanDuringATestChangesNothing) {
   Session r(machine);
   std::atomic<bool> release{false};
-  r.page.Cleaners().Register("Windows - Start Run", [&](TClearTaskThread&) {
+  r.page.Cleaners().Register("Windows - Start Run", [&](RunContext&) {
     while (!release) std::this_thread::sleep_for(std::chrono::milliseconds(1));
   });
   r.Tick("Windows - Start Run");
   r.page.TestClick();
   r.page.CleanClick();
   EXPECT_EQ(r.cleaner.ask_delete_shown, 0);
-  EXPECT_EQ(r.page.RunMode(), cleaning::kRunTest);
+  EXPECT_EQ(r.page.RunMode(), cleaning::RunKind::Test);
   release = true;
   r.PumpUntilIdle();
   EXPECT_EQ(r.cleaner.log.front(), "Test: Clearing Windows - Start Run ...");
@@ -219,9 +218,9 @@ TEST_F(CleaningRunTest, CleanDuringATestChangesNothing) {
 TEST_F(CleaningRunTest, AFailingCleanerIsLoggedAndTheRunGoesOn) {
   Session r(machine);
   Counter counter;
-  r.page.Cleaners().Register("Windows - Start Run", [](TClearTaskThread& w) {
+  r.page.Cleaners().Register("Windows - Start Run", [](RunContext& w) {
     w.ItemCount = 2;
-    if (w.reporter().AskYesNo("Go on?")) w.reporter().ShowMessage("Told you.");
+    if (w.AskYesNo("Go on?")) w.ShowMessage("Told you.");
     throw std::runtime_error("Access denied");
   });
   r.page.Cleaners().Register("Windows - Clipboard", std::ref(counter));

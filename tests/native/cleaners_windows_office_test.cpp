@@ -12,7 +12,6 @@
 #include "cleaning/clean_item_tree.h"
 #include "core/utility_routines.h"
 #include "fakes/run_reporter.h"
-#include "platform/sim/reg_file.h"
 #include "platform/sim/sim_machine.h"
 #include "platform/sim/sim_registry.h"
 #include "platform/sim/sim_shell.h"
@@ -22,6 +21,7 @@ namespace norvik::cleaners {
 namespace {
 
 namespace fs = std::filesystem;
+using cleaning::RunKind;
 using cleaning::RunOptions;
 using platform::sim::SimMachine;
 using Lines = std::vector<std::string>;
@@ -46,7 +46,7 @@ std::unique_ptr<SimMachine> Build(const Content& stays, const Content* goes, con
   if (setup) setup(*machine);
   for (const Content* content : {&stays, goes}) {
     if (content == nullptr) continue;
-    EXPECT_TRUE(platform::sim::LoadRegText(machine->registry(), "REGEDIT4\r\n\r\n" + content->reg).empty());
+    EXPECT_TRUE(platform::LoadRegText(machine->registry(), "REGEDIT4\r\n\r\n" + content->reg).empty());
     for (const auto& [path, size] : content->files) machine->WriteFile(path, std::string(size, 'x'));
     for (const auto& folder : content->folders) machine->MakeFolder(folder);
   }
@@ -65,7 +65,7 @@ std::string Snapshot(SimMachine& machine) {
   std::sort(entries.begin(), entries.end());
   std::string text;
   for (const auto& line : entries) text += line + "\n";
-  return text + platform::sim::SaveRegText(machine.registry(), platform::sim::RegFormat::Regedit4);
+  return text + platform::sim::SaveRegText(machine.registry(), platform::RegFormat::Regedit4);
 }
 
 struct Outcome {
@@ -75,20 +75,17 @@ struct Outcome {
   std::int64_t size = 0;
 };
 
-Outcome RunItem(SimMachine& machine, const std::string& item, int kind, const RunOptions& options) {
+Outcome RunItem(SimMachine& machine, const std::string& item, RunKind kind, const RunOptions& options) {
   cleaning::FakeRunReporter reporter;
   cleaning::CleanerTable table;
   RegisterBuiltInCleaners(table);
-  cleaning::RunSetup setup;
-  setup.item_names = {item};
-  setup.run_kind = kind;
-  setup.options = options;
-  cleaning::TClearTaskThread worker(machine.platform(), reporter, table, std::move(setup));
+  cleaning::TClearTaskThread worker(machine.platform(), reporter, table,
+                                    {.item_names = {item}, .run_kind = kind, .options = options});
   worker.Execute();
   const Lines lines = reporter.lines();
   if (lines.size() < 7) return {};
-  Outcome outcome{Lines(lines.begin() + 1, lines.end() - 6), lines[lines.size() - 5], worker.TotalCount,
-                  worker.TotalSize};
+  Outcome outcome{Lines(lines.begin() + 1, lines.end() - 6), lines[lines.size() - 5], worker.TotalCount(),
+                  worker.TotalSize()};
   std::sort(outcome.details.begin(), outcome.details.end());
   return outcome;
 }
@@ -295,8 +292,8 @@ TEST(WindowsOfficeCleanersTest, TestListsAndCleanRemovesExactlyTheItemsTraces) {
     std::int64_t bytes = 0;
     for (const auto& file : c.goes.files) bytes += static_cast<std::int64_t>(file.second);
     const std::string before = Snapshot(*machine);
-    for (const int kind : {cleaning::kRunTest, cleaning::kRunAutomaticClean}) {
-      const bool test = kind == cleaning::kRunTest;
+    for (const RunKind kind : {RunKind::Test, RunKind::AutomaticClean}) {
+      const bool test = kind == RunKind::Test;
       const std::string prefix = test ? "Test: " : "Clean: ";
       Lines details = test ? Lines{} : c.clean_only_lines;
       for (const auto& line : c.registry_lines) details.push_back(prefix + line);
@@ -326,16 +323,16 @@ TEST(WindowsOfficeCleanersTest, EveryItemIsRegisteredAndFindsNothingOnACleanMach
   const std::string before = Snapshot(machine);
   for (const core::NodeId id : catalogue.tree().WalkOrder()) {
     const std::string name = catalogue.Name(id);
-    if (!cleaning::HasOwnCleaner(name)) continue;
+    if (cleaning::SourceOfItem(name) != cleaning::ItemSource::OwnCleaner) continue;
     const bool ours = name.starts_with("Windows - ") || name.starts_with("Advanced - ") ||
                       name.starts_with("Microsoft Office - ") || name.starts_with("Instant Messengers - ");
     if (!ours) continue;
     ++items;
     EXPECT_NE(table.Find(name), nullptr) << name;
-    for (const int kind : {cleaning::kRunTest, cleaning::kRunAutomaticClean}) {
+    for (const RunKind kind : {RunKind::Test, RunKind::AutomaticClean}) {
       const Outcome outcome = RunItem(machine, name, kind, kLogged);
       EXPECT_EQ(outcome.count, 0u) << name;
-      EXPECT_EQ(outcome.details, (kind == cleaning::kRunTest || name != "Windows - Empty Recycle Bin")
+      EXPECT_EQ(outcome.details, (kind == RunKind::Test || name != "Windows - Empty Recycle Bin")
                                      ? Lines{}
                                      : Lines{"Clearing, please wait..."})
           << name;
@@ -350,41 +347,23 @@ TEST(WindowsOfficeCleanersTest, EveryItemIsRegisteredAndFindsNothingOnACleanMach
 TEST(WindowsOfficeCleanersTest, ShellEmptiesBinsAndClipboardIsClearedInACleanOnly) {
   SimMachine machine;
   machine.system().SetClipboardText("secret");
-  RunItem(machine, "Windows - Clipboard", cleaning::kRunTest, {});
-  RunItem(machine, "Windows - Empty Recycle Bin", cleaning::kRunTest, {});
+  RunItem(machine, "Windows - Clipboard", RunKind::Test, {});
+  RunItem(machine, "Windows - Empty Recycle Bin", RunKind::Test, {});
   EXPECT_EQ(machine.system().ClipboardText(), "secret");
   EXPECT_EQ(machine.shell().EmptyRecycleBinsCalls(), 0);
 
   machine.system().SetClipboardHeldOpen(true);
-  EXPECT_EQ(RunItem(machine, "Windows - Clipboard", cleaning::kRunAutomaticClean, {}).result,
+  EXPECT_EQ(RunItem(machine, "Windows - Clipboard", RunKind::AutomaticClean, {}).result,
             "0 items to be removed; 0 KB to be removed.");
   EXPECT_EQ(machine.system().ClipboardText(), "secret");
   machine.system().SetClipboardHeldOpen(false);
-  RunItem(machine, "Windows - Clipboard", cleaning::kRunAutomaticClean, {});
+  RunItem(machine, "Windows - Clipboard", RunKind::AutomaticClean, {});
   EXPECT_EQ(machine.system().ClipboardText(), std::nullopt);
 
-  RunItem(machine, "Windows - Empty Recycle Bin", cleaning::kRunAutomaticClean, {});
+  RunItem(machine, "Windows - Empty Recycle Bin", RunKind::AutomaticClean, {});
   EXPECT_EQ(machine.shell().EmptyRecycleBinsCalls(), 1);
   machine.shell().SetRecycleBinFunction(false);
-  EXPECT_EQ(RunItem(machine, "Windows - Empty Recycle Bin", cleaning::kRunAutomaticClean, {}).count, 0u);
-}
-
-// A temp file another program holds open: a Test counts it, a Clean neither deletes
-// nor counts it, and the rest of the folder is emptied.
-TEST(WindowsOfficeCleanersTest, FileInUseInTheTempFolderIsCountedByATestOnly) {
-  SimMachine machine;
-  machine.WriteFile("C:\\users\\user\\Temp\\free.tmp", std::string(1000, 'f'));
-  machine.WriteFile("C:\\users\\user\\Temp\\locked.tmp", std::string(3000, 'l'));
-  machine.SetFileInUse("C:\\users\\user\\Temp\\locked.tmp", true);
-  const Outcome test = RunItem(machine, "Windows - Temporary Files", cleaning::kRunTest, kLogged);
-  EXPECT_EQ(test.count, 2u);
-  EXPECT_EQ(test.size, 4000);
-  const Outcome clean = RunItem(machine, "Windows - Temporary Files", cleaning::kRunAutomaticClean, kLogged);
-  EXPECT_EQ(clean.count, 1u);
-  EXPECT_EQ(clean.size, 1000);
-  EXPECT_EQ(clean.result, "1 items to be removed; 1 KB to be removed.");
-  EXPECT_EQ(machine.ReadFile("C:\\users\\user\\Temp\\locked.tmp"), std::string(3000, 'l'));
-  EXPECT_EQ(machine.ReadFile("C:\\users\\user\\Temp\\free.tmp"), std::nullopt);
+  EXPECT_EQ(RunItem(machine, "Windows - Empty Recycle Bin", RunKind::AutomaticClean, {}).count, 0u);
 }
 
 }  // namespace

@@ -29,33 +29,30 @@ class DeletionPrimitivesTest : public ::testing::Test {
       machine.WriteFile(path, std::string(size, 'x'));
     }
   }
-  TClearTaskThread& Worker(int kind, RunOptions options = {}) {
-    RunSetup setup;
-    setup.run_kind = kind;
-    setup.options = options;
-    setup.clock = [this] {
+  RunContext& Worker(RunKind kind, RunOptions options = {}, std::uint32_t counted_before = 0) {
+    const Clock clock = [this] {
       if (stop_on_clock) stop.request_stop();
       return now;
     };
-    worker = std::make_unique<TClearTaskThread>(machine.platform(), reporter, table, std::move(setup),
-                                                stop.get_token());
+    worker = std::make_unique<RunContext>(machine.platform(), reporter,
+                                          RunSetup{.run_kind = kind, .options = options, .clock = clock},
+                                          stop.get_token(), counted_before);
     return *worker;
   }
   bool Exists(const std::string& path) { return machine.files().GetAttributes(path).ok(); }
 
   platform::sim::SimMachine machine;
   FakeRunReporter reporter;
-  CleanerTable table;
   std::stop_source stop;
   std::chrono::steady_clock::time_point now{};
   bool stop_on_clock = false;
-  std::unique_ptr<TClearTaskThread> worker;
+  std::unique_ptr<RunContext> worker;
   RunOptions logged{.FastScan = false};
 };
 
 TEST_F(DeletionPrimitivesTest, FolderContentsTestCountsWhatCleanDeletes) {
   struct Case {
-    int kind;
+    RunKind kind;
     bool remove_folder;
     const char* excluded;
     std::uint32_t count;
@@ -63,9 +60,9 @@ TEST_F(DeletionPrimitivesTest, FolderContentsTestCountsWhatCleanDeletes) {
     Lines survivors, gone;
   };
   const Case cases[] = {
-      {kRunTest, true, "", 4, 100, {"C:\\Work\\a.txt", "C:\\Work\\sub\\deep\\c.tmp"}, {}},
-      {kRunAutomaticClean, false, "KEEP.ME", 3, 60, {"C:\\Work\\sub\\keep.me"}, {"C:\\Work\\sub\\deep", "C:\\Work\\a.txt"}},
-      {kRunPreparedClean, true, "", 4, 100, {"C:\\"}, {"C:\\Work"}},
+      {RunKind::Test, true, "", 4, 100, {"C:\\Work\\a.txt", "C:\\Work\\sub\\deep\\c.tmp"}, {}},
+      {RunKind::AutomaticClean, false, "KEEP.ME", 3, 60, {"C:\\Work\\sub\\keep.me"}, {"C:\\Work\\sub\\deep", "C:\\Work\\a.txt"}},
+      {RunKind::PreparedClean, true, "", 4, 100, {"C:\\"}, {"C:\\Work"}},
   };
   for (const Case& c : cases) {
     SetUp();
@@ -73,14 +70,14 @@ TEST_F(DeletionPrimitivesTest, FolderContentsTestCountsWhatCleanDeletes) {
     std::uint32_t counter = 1;
     EXPECT_EQ(DeleteFolderContents(Worker(c.kind, logged), "C:\\Work", c.remove_folder, true, c.excluded, counter),
               c.bytes);
-    EXPECT_EQ(counter, c.count + 1) << c.kind;
+    EXPECT_EQ(counter, c.count + 1) << static_cast<int>(c.kind);
     EXPECT_EQ(reporter.lines().size(), c.count);
-    EXPECT_EQ(reporter.lines().front(), worker->LogPrefix + "deleting C:\\Work\\a.txt");
-    for (const auto& p : c.survivors) EXPECT_TRUE(Exists(p)) << c.kind << " " << p;
-    for (const auto& p : c.gone) EXPECT_FALSE(Exists(p)) << c.kind << " " << p;
+    EXPECT_EQ(reporter.lines().front(), std::string(worker->LogPrefix()) + "deleting C:\\Work\\a.txt");
+    for (const auto& p : c.survivors) EXPECT_TRUE(Exists(p)) << static_cast<int>(c.kind) << " " << p;
+    for (const auto& p : c.gone) EXPECT_FALSE(Exists(p)) << static_cast<int>(c.kind) << " " << p;
   }
   std::uint32_t counter = 0;
-  EXPECT_EQ(DeleteFolderContents(Worker(kRunTest), "C:\\Work", false, true, "", counter), 0) << "already gone";
+  EXPECT_EQ(DeleteFolderContents(Worker(RunKind::Test), "C:\\Work", false, true, "", counter), 0) << "already gone";
 }
 
 TEST_F(DeletionPrimitivesTest, MasksMatchAsTheCleanersExpect) {
@@ -91,8 +88,8 @@ TEST_F(DeletionPrimitivesTest, MasksMatchAsTheCleanersExpect) {
   for (const auto& [mask, name, match] : cases) EXPECT_EQ(MaskMatches(mask, name), match) << mask << " " << name;
 
   std::uint32_t counter = 0;
-  EXPECT_EQ(DeleteFilesByMask(Worker(kRunTest), "C:\\Work", "*.TMP", counter, false), 0);
-  EXPECT_EQ(DeleteFilesByMask(Worker(kRunAutomaticClean), "C:\\Work", "*.TMP", counter, true), 30);
+  EXPECT_EQ(DeleteFilesByMask(Worker(RunKind::Test), "C:\\Work", "*.TMP", counter, false), 0);
+  EXPECT_EQ(DeleteFilesByMask(Worker(RunKind::AutomaticClean), "C:\\Work", "*.TMP", counter, true), 30);
   EXPECT_EQ(counter, 1u);
   EXPECT_FALSE(Exists("C:\\Work\\sub\\deep\\c.tmp"));
   EXPECT_TRUE(Exists("C:\\Work\\sub\\deep")) << "folders stay";
@@ -105,7 +102,7 @@ TEST_F(DeletionPrimitivesTest, DriveRootsAndMyDocumentsAskInACleanOnly) {
   const std::string all_pics = DeleteAllQuestion("C:\\users\\user\\Documents\\My Pictures\\");
   EXPECT_EQ(all_root, "Do you want to delete all files and folders under C:\\?");
   struct Case {
-    int kind;
+    RunKind kind;
     const char* folder;
     const char* mask;  // nullptr: DeleteFolderContents
     bool answer;
@@ -113,21 +110,21 @@ TEST_F(DeletionPrimitivesTest, DriveRootsAndMyDocumentsAskInACleanOnly) {
     bool deleted;
   };
   const Case cases[] = {
-      {kRunTest, "C:\\", nullptr, false, {}, false},
-      {kRunAutomaticClean, "C:\\", nullptr, false, {all_root}, false},
-      {kRunAutomaticClean, "C:\\Work\\..", nullptr, false, {all_root}, false},
-      {kRunAutomaticClean, "C:\\Work\\.\\..\\", "*.txt", false, {all_root}, false},
-      {kRunAutomaticClean, "C:\\", "nothing.dat", false, {DeleteFilesQuestion("C:\\users\\user\\Documents\\")}, false},
-      {kRunAutomaticClean, "c:\\USERS\\user\\documents", "*.jpg", false,
+      {RunKind::Test, "C:\\", nullptr, false, {}, false},
+      {RunKind::AutomaticClean, "C:\\", nullptr, false, {all_root}, false},
+      {RunKind::AutomaticClean, "C:\\Work\\..", nullptr, false, {all_root}, false},
+      {RunKind::AutomaticClean, "C:\\Work\\.\\..\\", "*.txt", false, {all_root}, false},
+      {RunKind::AutomaticClean, "C:\\", "nothing.dat", false, {DeleteFilesQuestion("C:\\users\\user\\Documents\\")}, false},
+      {RunKind::AutomaticClean, "c:\\USERS\\user\\documents", "*.jpg", false,
        {DeleteFilesQuestion("c:\\USERS\\user\\documents\\")}, false},
-      {kRunAutomaticClean, "C:\\users\\user", nullptr, false, {all_docs}, false},
-      {kRunAutomaticClean, "C:\\users\\user\\Documents", nullptr, true, {all_docs, all_pics}, true},
+      {RunKind::AutomaticClean, "C:\\users\\user", nullptr, false, {all_docs}, false},
+      {RunKind::AutomaticClean, "C:\\users\\user\\Documents", nullptr, true, {all_docs, all_pics}, true},
   };
   for (const Case& c : cases) {
     reporter.Clear();
     reporter.SetAnswer(c.answer);
     std::uint32_t counter = 0;
-    TClearTaskThread& w = Worker(c.kind);
+    RunContext& w = Worker(c.kind);
     if (c.mask) {
       DeleteFilesByMask(w, c.folder, c.mask, counter, true);
     } else {
@@ -144,11 +141,11 @@ TEST_F(DeletionPrimitivesTest, LinksAreNeverFollowedAndLockedFilesNotCounted) {
   machine.CreateLink("C:\\Work\\junction", "C:\\Outside");
   machine.CreateLink("C:\\Work\\file.lnk.txt", "C:\\Outside\\o.txt");
   machine.SetFileInUse("C:\\Work\\a.txt", true);
-  for (const int kind : {kRunTest, kRunAutomaticClean}) {
+  for (const RunKind kind : {RunKind::Test, RunKind::AutomaticClean}) {
     std::uint32_t counter = 0;
     DeleteFilesByMask(Worker(kind), "C:\\Work", "*.*", counter, true);
     DeleteFolderContents(Worker(kind), "C:\\Work", true, true, "", counter);
-    EXPECT_EQ(counter, kind == kRunTest ? 8u : 3u) << "the held a.txt is counted by a test only";
+    EXPECT_EQ(counter, kind == RunKind::Test ? 8u : 3u) << "the held a.txt is counted by a test only";
     EXPECT_EQ(DeleteFolderContents(Worker(kind), "C:\\Work\\junction", false, true, "", counter), 0);
     EXPECT_EQ(machine.ReadFile("C:\\Outside\\o.txt"), "outside");
     EXPECT_TRUE(Exists("C:\\Work\\junction") && Exists("C:\\Work\\file.lnk.txt"));
@@ -168,21 +165,20 @@ TEST_F(DeletionPrimitivesTest, RegistryKeysAndValuesCountAsTheLogShows) {
   ASSERT_TRUE(reg.WriteString("a", "") && reg.WriteString("b", "") && reg.WriteInteger("c", 1));
   reg.CloseKey();
 
-  for (const int kind : {kRunTest, kRunAutomaticClean}) {
+  for (const RunKind kind : {RunKind::Test, RunKind::AutomaticClean}) {
     reporter.Clear();
-    TClearTaskThread& w = Worker(kind, logged);
-    EXPECT_EQ(DeleteRegKeyByName(w, "hkey_current_user", "Software\\NorvikTest\\Empty"), 1u);
+    RunContext& w = Worker(kind, logged);
+    EXPECT_EQ(DeleteRegKey(w, platform::RegRoot::CurrentUser, "Software\\NorvikTest\\Empty"), 1u);
     EXPECT_EQ(DeleteUserRegKey(w, "Software\\NorvikTest\\Seven"), 7u);
-    EXPECT_EQ(DeleteRegKeyByName(w, "HKEY_CURRENT_USER", "Software\\NorvikTest\\Missing"), 0u);
-    EXPECT_EQ(DeleteRegKeyByName(w, "HKEY_NOWHERE", "Software\\NorvikTest\\Seven"), 0u);
-    EXPECT_EQ(DeleteRegValueByName(w, "HKEY_CURRENT_USER", "", ""), 0u) << "never a whole root";
+    EXPECT_EQ(DeleteRegKey(w, platform::RegRoot::CurrentUser, "Software\\NorvikTest\\Missing"), 0u);
+    EXPECT_EQ(DeleteRegValue(w, platform::RegRoot::CurrentUser, "", ""), 0u) << "never a whole root";
     EXPECT_EQ(DeleteUserRegValue(w, "Software\\NorvikTest\\Five", "missing"), 0u);
     EXPECT_EQ(DeleteUserRegValue(w, "Software\\NorvikTest\\Five", ""), 5u);
     const Lines lines = reporter.lines();
     ASSERT_EQ(lines.size(), 7u);
-    EXPECT_EQ(lines[1], w.LogPrefix + "deleting registry key HKEY_CURRENT_USER\\Software\\NorvikTest\\Seven");
-    EXPECT_EQ(lines[2], w.LogPrefix + "deleting registry value HKEY_CURRENT_USER\\Software\\NorvikTest\\Five\\a");
-    EXPECT_EQ(lines[6], w.LogPrefix + "deleting registry key HKEY_CURRENT_USER\\Software\\NorvikTest\\Five\\One");
+    EXPECT_EQ(lines[1], std::string(w.LogPrefix()) + "deleting registry key HKEY_CURRENT_USER\\Software\\NorvikTest\\Seven");
+    EXPECT_EQ(lines[2], std::string(w.LogPrefix()) + "deleting registry value HKEY_CURRENT_USER\\Software\\NorvikTest\\Five\\a");
+    EXPECT_EQ(lines[6], std::string(w.LogPrefix()) + "deleting registry key HKEY_CURRENT_USER\\Software\\NorvikTest\\Five\\One");
     EXPECT_EQ(reporter.scrolled_at(), (std::vector<std::size_t>{1, 2, 3, 4, 5, 6, 7}));
   }
   EXPECT_EQ(CountValuesInTree(machine.platform().registry, platform::RegRoot::CurrentUser, "Software\\NorvikTest"), 0u);
@@ -208,7 +204,7 @@ TEST_F(DeletionPrimitivesTest, OverwritingReachesEveryByteButNeverAnotherName) {
     EXPECT_FALSE(OverwriteFile(machine.platform().files, path, 1, [] { return std::uint8_t{0}; })) << path;
   }
   EXPECT_EQ(machine.ReadFile("C:\\Work\\a.txt"), std::string(10, 'x'));
-  EXPECT_TRUE(DeleteOneFile(Worker(kRunAutomaticClean, {.IsWipeFile = true, .WipeNumber = 3}), file, true));
+  EXPECT_TRUE(DeleteOneFile(Worker(RunKind::AutomaticClean, {.IsWipeFile = true, .WipeNumber = 3}), file, true));
   EXPECT_EQ(machine.ReadFile(twin), std::string(10000, '\t')) << "the other name keeps its data";
   EXPECT_FALSE(Exists(file));
 }
@@ -217,8 +213,8 @@ TEST_F(DeletionPrimitivesTest, ScrollingProgressAndStopAreThrottledAsTheRunExpec
   const auto make_many = [&] {
     for (int i = 0; i < 56; ++i) machine.WriteFile("C:\\Many\\f" + std::to_string(100 + i), "");
   };
-  for (const auto& [kind, scrolled] : {std::pair{kRunTest, std::vector<std::size_t>{50}},
-                                       std::pair{kRunAutomaticClean, std::vector<std::size_t>{25, 50}}}) {
+  for (const auto& [kind, scrolled] : {std::pair{RunKind::Test, std::vector<std::size_t>{50}},
+                                       std::pair{RunKind::AutomaticClean, std::vector<std::size_t>{25, 50}}}) {
     make_many();
     reporter.Clear();
     std::uint32_t counter = 0;
@@ -227,26 +223,25 @@ TEST_F(DeletionPrimitivesTest, ScrollingProgressAndStopAreThrottledAsTheRunExpec
   }
   reporter.Clear();
   std::uint32_t counter = 0;
-  DeleteFolderContents(Worker(kRunTest), "C:\\Work", false, true, "", counter);  // fast mode
+  DeleteFolderContents(Worker(RunKind::Test), "C:\\Work", false, true, "", counter);  // fast mode
   EXPECT_TRUE(reporter.lines().empty() && reporter.scrolled_at().empty());
 
-  TClearTaskThread& w = Worker(kRunTest);
-  w.TotalCount = 100;
-  w.LastProgressTime = now;
+  RunContext& w = Worker(RunKind::Test, {}, 100);
   for (const auto step : {2000ms, 1ms, 2000ms, 1ms, 5000ms}) {
     now += step;
-    ReportWalkProgress(w, static_cast<std::uint32_t>(step.count()));
+    w.ReportWalkProgress(static_cast<std::uint32_t>(step.count()));
   }
   EXPECT_EQ(reporter.progress(), (std::vector<std::uint32_t>{101, 101, 5100}));
 
   // A stop request (here from the clock a counted file reads) ends the walk after that file.
   make_many();
+  RunContext& clean = Worker(RunKind::AutomaticClean);
   stop_on_clock = true;
   counter = 0;
-  DeleteFolderContents(Worker(kRunAutomaticClean), "C:\\Many", true, true, "", counter);
+  DeleteFolderContents(clean, "C:\\Many", true, true, "", counter);
   EXPECT_EQ(counter, 1u);
   EXPECT_TRUE(!Exists("C:\\Many\\f100") && Exists("C:\\Many\\f101"));
-  EXPECT_EQ(DeleteFolderContents(Worker(kRunTest), "C:\\Work", false, true, "", counter), 0);
+  EXPECT_EQ(DeleteFolderContents(Worker(RunKind::Test), "C:\\Work", false, true, "", counter), 0);
 }
 
 }  // namespace

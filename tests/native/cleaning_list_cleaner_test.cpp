@@ -5,7 +5,6 @@
 #include <vector>
 
 #include "cleaning/list_cleaner.h"
-#include "core/utility_routines.h"
 #include "fakes/run_reporter.h"
 #include "platform/sim/sim_files.h"
 #include "platform/sim/sim_machine.h"
@@ -54,12 +53,9 @@ class ListCleanerTest : public ::testing::Test {
     machine.WriteFile("C:\\Norvik\\" + file, "[" + section + "]\r\n" + body);
   }
 
-  TClearTaskThread& Worker(int kind, std::uint8_t os_code = 12) {
-    RunSetup setup;
-    setup.run_kind = kind;
-    setup.program_folder = "C:\\Norvik\\";
-    setup.os_code = os_code;
-    worker = std::make_unique<TClearTaskThread>(machine.platform(), reporter, table, std::move(setup));
+  RunContext& Worker(RunKind kind, std::uint8_t os_code = 12) {
+    worker = std::make_unique<RunContext>(
+        machine.platform(), reporter, RunSetup{.run_kind = kind, .program_folder = "C:\\Norvik\\", .os_code = os_code});
     return *worker;
   }
 
@@ -77,8 +73,7 @@ class ListCleanerTest : public ::testing::Test {
 
   platform::sim::SimMachine machine;
   FakeRunReporter reporter;
-  CleanerTable table;
-  std::unique_ptr<TClearTaskThread> worker;
+  std::unique_ptr<RunContext> worker;
 };
 
 TEST(ListCleanerNames, SectionIsTheTextAfterTheFirstDashLessOneCharacter) {
@@ -165,15 +160,14 @@ TEST_F(ListCleanerTest, EntryGrammarTestCountsWhatCleanRemoves) {
   for (const Case& c : cases) {
     SetUp();
     WriteList("Custom.dat", "<New List>", c.body);
-    for (int kind : {kRunTest, kRunPreparedClean}) {
+    for (RunKind kind : {RunKind::Test, RunKind::PreparedClean}) {
       reporter.Clear();
-      TClearTaskThread& w = Worker(kind);
+      RunContext& w = Worker(kind);
       RunListItem(w, kCustomListFile, kCustomItem);
-      EXPECT_EQ(w.ItemCount, c.count) << c.body << " kind " << kind;
-      EXPECT_EQ(w.ItemSize, c.bytes) << c.body;
-      EXPECT_EQ(w.ItemSizeText, core::FormatKB(c.bytes));
+      EXPECT_EQ(w.ItemCount, c.count) << c.body << " kind " << static_cast<int>(kind);
+      EXPECT_EQ(w.ItemSize(), c.bytes) << c.body;
       EXPECT_TRUE(reporter.questions().empty()) << c.body;
-      for (const auto& p : c.gone) EXPECT_EQ(Exists(p), kind == kRunTest) << c.body << ": " << p;
+      for (const auto& p : c.gone) EXPECT_EQ(Exists(p), kind == RunKind::Test) << c.body << ": " << p;
       for (const auto& p : c.kept) EXPECT_TRUE(Exists(p)) << c.body << ": " << p;
     }
   }
@@ -183,17 +177,17 @@ TEST_F(ListCleanerTest, LocalMachineValuesNeedAnAdministratorOnNt) {
   struct Case {
     std::uint8_t os_code;
     bool admin;
-    int kind;
+    RunKind kind;
     std::size_t messages;
     bool values_deleted;
   };
   const Case cases[] = {
-      {12, false, kRunTest, 1, false},
-      {9, false, kRunPreparedClean, 1, false},
-      {12, false, kRunAutomaticClean, 0, false},
-      {12, true, kRunPreparedClean, 0, true},
-      {1, false, kRunPreparedClean, 0, true},
-      {8, false, kRunPreparedClean, 0, true},
+      {12, false, RunKind::Test, 1, false},
+      {9, false, RunKind::PreparedClean, 1, false},
+      {12, false, RunKind::AutomaticClean, 0, false},
+      {12, true, RunKind::PreparedClean, 0, true},
+      {1, false, RunKind::PreparedClean, 0, true},
+      {8, false, RunKind::PreparedClean, 0, true},
   };
   const char* body =
       "DelRegValue1=HKEY_LOCAL_MACHINE\\Software\\Vendor\\Mru,A\r\n"
@@ -205,13 +199,13 @@ TEST_F(ListCleanerTest, LocalMachineValuesNeedAnAdministratorOnNt) {
     WriteList("qolt.dat", "Vendor", body);
     machine.system().SetAdministrator(c.admin);
     reporter.Clear();
-    TClearTaskThread& w = Worker(c.kind, c.os_code);
+    RunContext& w = Worker(c.kind, c.os_code);
     RunListItem(w, kQoltFile, "Applications - Vendor");
-    const auto where = ::testing::Message() << "os " << int(c.os_code) << " kind " << c.kind;
+    const auto where = ::testing::Message() << "os " << int(c.os_code) << " kind " << static_cast<int>(c.kind);
     // A key removal and user values are never held back.
     EXPECT_EQ(w.ItemCount, c.values_deleted ? 2u + 1 + 1 : 1u + 1) << where;
     EXPECT_EQ(reporter.messages(), Paths(c.messages, std::string(kAdministratorsMessage))) << where;
-    if (c.kind != kRunTest) {
+    if (c.kind != RunKind::Test) {
       EXPECT_EQ(Exists("HKLM\\Software\\Vendor\\Mru|B"), !c.values_deleted) << where;
       EXPECT_FALSE(Exists("HKLM\\Software\\Vendor\\Drop")) << where;
     }
@@ -221,23 +215,19 @@ TEST_F(ListCleanerTest, LocalMachineValuesNeedAnAdministratorOnNt) {
   SetUp();
   WriteList("qolt.dat", "Vendor", body);
   machine.system().SetAdministrator(false);
-  TClearTaskThread& w = Worker(kRunTest);
+  RunContext& w = Worker(RunKind::Test);
   RunListItem(w, kQoltFile, "Applications - Vendor");
   RunListItem(w, kQoltFile, "Applications - Vendor");
   EXPECT_EQ(reporter.messages().size(), 2u);
 }
 
 TEST_F(ListCleanerTest, MissingFileOrSectionReportsNothing) {
+  WriteList("qolt.dat", "Vendor", "");
   for (const char* run_name : {"Applications - Other", "Applications - Vendor", "NoDash"}) {
-    WriteList("qolt.dat", "Vendor", "");
-    TClearTaskThread& w = Worker(kRunTest);
-    w.ItemSize = 123;
-    w.ItemSizeText = "stale";
+    RunContext& w = Worker(RunKind::Test);
     RunListItem(w, kQoltFile, run_name);
     RunListItem(w, kCustomListFile, run_name);  // no such file
     EXPECT_EQ(w.ItemCount, 0u) << run_name;
-    EXPECT_EQ(w.ItemSize, 0);
-    EXPECT_EQ(w.ItemSizeText, "0");
   }
 }
 

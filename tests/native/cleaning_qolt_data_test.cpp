@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "cleaning/clean_item_tree.h"
 #include "cleaning/list_cleaner.h"
 #include "platform/text_encoding.h"
 
@@ -58,10 +59,8 @@ std::vector<Section> ReadQolt() {
 
 // Why a registry entry is unfit, or empty.
 std::string RegistryProblem(const std::string& value) {
-  static const std::set<std::string> roots = {"HKEY_CLASSES_ROOT", "HKEY_CURRENT_USER", "HKEY_LOCAL_MACHINE",
-                                              "HKEY_USERS", "HKEY_CURRENT_CONFIG"};
   const RegistryEntry entry = ParseRegistryEntry(value);
-  if (!roots.count(platform::UpperCase(entry.root_name))) return "unknown root";
+  if (!entry.root) return "unknown root";
   const std::vector<std::string> parts = Parts(entry.key_path);
   if (parts.empty()) return "a whole root";
   const bool whole_key = !entry.value_name || entry.value_name->empty();
@@ -124,11 +123,16 @@ TEST(QoltDataTest, EverySectionHoldsRunnableEntries) {
       }
     }
   }
-  for (const char* builtin : {"Windows Log Files", "ICQ", "AOL Instant Messenger", "Google Toolbar History",
-                              "MSN Toolbar History", "Yahoo! Toolbar History"}) {
-    EXPECT_TRUE(names.count(platform::UpperCase(builtin))) << builtin;
+  // Every item of the catalogue that reads qolt.dat finds its section.
+  const CleanItemTree catalogue;
+  std::size_t builtin = 0;
+  for (const core::NodeId id : catalogue.tree().WalkOrder()) {
+    if (!catalogue.tree().node(id).parent || SourceOfItem(catalogue.Name(id)) != ItemSource::QoltList) continue;
+    ++builtin;
+    EXPECT_TRUE(names.count(platform::UpperCase(SectionForRunName(catalogue.Name(id))))) << catalogue.Name(id);
   }
-  EXPECT_GE(names.size(), 6u + 25u) << "applications beside the built-in items";
+  EXPECT_EQ(builtin, 6u);
+  EXPECT_GE(names.size(), builtin + 25) << "applications beside the built-in items";
 }
 
 // The checks above must themselves catch what they are for.

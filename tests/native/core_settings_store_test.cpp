@@ -165,7 +165,7 @@ TEST_F(SettingsStoreTest, AutostartValueIsProgramPathAndSwitch) {
   RegistryAccess reg(p.registry);
   ASSERT_TRUE(reg.OpenKey("Software\\Microsoft\\Windows\\CurrentVersion\\Run", false));
   EXPECT_EQ(reg.GetDataType("Norvik Cleaner"), platform::RegType::Sz);
-  EXPECT_EQ(reg.ReadString("Norvik Cleaner"), "C:\\Norvik\\norvik.exe /Auto");
+  EXPECT_EQ(reg.ReadString("Norvik Cleaner").value_or(""), "C:\\Norvik\\norvik.exe /Auto");
   ASSERT_TRUE(reg.WriteString("Other", "x.exe"));
   EXPECT_TRUE(SetAutostart(p, false));
   EXPECT_FALSE(reg.ValueExists("Norvik Cleaner"));

@@ -14,7 +14,7 @@
 #include <tuple>
 #include <utility>
 
-#include "platform/sim/reg_file.h"
+#include "platform/reg_text.h"
 #include "platform/sim/sim_files.h"
 #include "platform/sim/sim_ini_files.h"
 #include "platform/sim/sim_paths.h"
@@ -198,7 +198,7 @@ TEST(SimRegistryTest, AccessDeniedKeysCannotBeOpenedCreatedOrDeleted) {
   EXPECT_EQ(user.DeleteSubKey("Software\\Locked\\Inner"), Status::Ok());  // passing through is allowed
   EXPECT_EQ(user.DeleteSubKey("Software\\Locked").code(), kErrAccessDenied);
   // An export shows the key it cannot open by name only.
-  const std::string text = SaveRegText(reg, RegRoot::CurrentUser, "Software", RegFormat::Regedit4).value();
+  const std::string text = ExportRegKey(reg, RegRoot::CurrentUser, "Software", RegFormat::Regedit4).value();
   EXPECT_NE(text.find("[HKEY_CURRENT_USER\\Software\\Locked]\r\n"), std::string::npos);
   EXPECT_EQ(text.find("hidden"), std::string::npos);
 

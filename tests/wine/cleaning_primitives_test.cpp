@@ -1,6 +1,5 @@
-// The deletion primitives against the real API: real files in a scratch folder on C:
-// and real keys below HKEY_CURRENT_USER, both removed afterwards by the conformance
-// environment.
+// What only the real file system shows the deletion primitives: hard links and folder
+// links, in a scratch folder on C: that the conformance environment removes afterwards.
 
 #include "platform/win32/windows_api.h"  // first: before any other Windows header
 
@@ -11,7 +10,6 @@
 
 #include "cleaning/deletion_primitives.h"
 #include "conformance/conformance_env.h"
-#include "core/registry_access.h"
 #include "fakes/run_reporter.h"
 #include "platform/win32/wide_text.h"
 
@@ -39,11 +37,9 @@ class WinePrimitivesTest : public ::testing::Test {
   bool Exists(const std::string& name) {
     return ::GetFileAttributesW(Wide(In(name)).c_str()) != INVALID_FILE_ATTRIBUTES;
   }
-  TClearTaskThread& Worker(int kind, RunOptions options = {}) {
-    RunSetup setup;
-    setup.run_kind = kind;
-    setup.options = options;
-    worker_ = std::make_unique<TClearTaskThread>(env_->platform(), reporter_, table_, std::move(setup));
+  RunContext& Clean(RunOptions options = {}) {
+    worker_ = std::make_unique<RunContext>(env_->platform(), reporter_,
+                                           RunSetup{.run_kind = RunKind::AutomaticClean, .options = options});
     return *worker_;
   }
   platform::Files& files() { return env_->platform().files; }
@@ -51,27 +47,8 @@ class WinePrimitivesTest : public ::testing::Test {
   std::unique_ptr<conformance::ConformanceEnv> env_ = conformance::MakeConformanceEnv();
   std::string dir_ = env_->ScratchFolder();
   FakeRunReporter reporter_;
-  CleanerTable table_;
-  std::unique_ptr<TClearTaskThread> worker_;
+  std::unique_ptr<RunContext> worker_;
 };
-
-TEST_F(WinePrimitivesTest, TestChangesNothingCleanRemovesExactlyTheFiles) {
-  Make("a.txt", std::string(10, 'a'));
-  Make("sub\\b.log", std::string(20, 'b'));
-  Make("sub\\deep\\c.tmp", std::string(30, 'c'));
-  Make("sub\\x.TMP", "x");
-  for (const int kind : {kRunTest, kRunAutomaticClean}) {
-    std::uint32_t counter = 0;
-    EXPECT_EQ(DeleteFilesByMask(Worker(kind), dir_ + "\\sub", "*.tmp", counter, false), 1);
-    EXPECT_EQ(DeleteFolderContents(Worker(kind, {.FastScan = false}), dir_, false, true, "", counter),
-              kind == kRunTest ? 61 : 60);
-    EXPECT_EQ(counter, kind == kRunTest ? 5u : 4u);
-    EXPECT_EQ(Exists("sub\\deep\\c.tmp"), kind == kRunTest);
-    EXPECT_EQ(Exists("sub"), kind == kRunTest);
-  }
-  EXPECT_TRUE(Exists("")) << "the folder itself stays without the remove flag";
-  EXPECT_EQ(reporter_.lines().front(), "Test: deleting " + In("a.txt"));
-}
 
 TEST_F(WinePrimitivesTest, LinksAreLeftAloneAndOtherNamesKeepTheirData) {
   Make("wipe.bin", std::string(5000, 'w'));
@@ -88,7 +65,7 @@ TEST_F(WinePrimitivesTest, LinksAreLeftAloneAndOtherNamesKeepTheirData) {
   EXPECT_EQ(Read("wipe.bin"), std::string(5000, '\3'));
 
   const RunOptions wipe{.IsWipeFile = true, .WipeNumber = 2};
-  EXPECT_TRUE(DeleteOneFile(Worker(kRunAutomaticClean, wipe), In("twin\\data.bin"), true));
+  EXPECT_TRUE(DeleteOneFile(Clean(wipe), In("twin\\data.bin"), true));
   EXPECT_FALSE(Exists("twin\\data.bin"));
   EXPECT_EQ(Read("twin\\other.bin"), std::string(5000, 'd'));
 
@@ -96,30 +73,10 @@ TEST_F(WinePrimitivesTest, LinksAreLeftAloneAndOtherNamesKeepTheirData) {
     GTEST_SKIP() << "no folder links here (error " << ::GetLastError() << ")";
   }
   std::uint32_t counter = 0;
-  EXPECT_EQ(DeleteFolderContents(Worker(kRunAutomaticClean, wipe), In("twin"), true, true, "", counter), 5000);
+  EXPECT_EQ(DeleteFolderContents(Clean(wipe), In("twin"), true, true, "", counter), 5000);
   EXPECT_EQ(counter, 1u) << "the link is not counted";
-  EXPECT_EQ(DeleteFolderContents(Worker(kRunAutomaticClean), In("twin\\link"), false, true, "", counter), 0);
+  EXPECT_EQ(DeleteFolderContents(Clean(), In("twin\\link"), false, true, "", counter), 0);
   EXPECT_EQ(Read("outside\\o.txt"), "outside");
-}
-
-TEST_F(WinePrimitivesTest, RegistryKeysAndValues) {
-  const std::string base = env_->ScratchKey(), from_root = "\\" + base;
-  core::RegistryAccess reg(env_->platform().registry);
-  reg.SetRootKey(platform::RegRoot::CurrentUser);
-  ASSERT_TRUE(reg.OpenKey(from_root + "\\Key\\One", true) && reg.WriteString("x", "1"));
-  ASSERT_TRUE(reg.OpenKey(from_root + "\\Key\\None", true) && reg.OpenKey(from_root + "\\Key", false));
-  ASSERT_TRUE(reg.WriteString("a", "") && reg.WriteString("b", "") && reg.WriteInteger("c", 1));
-  reg.CloseKey();
-  for (const int kind : {kRunTest, kRunAutomaticClean}) {
-    EXPECT_EQ(CountValuesInTree(env_->platform().registry, platform::RegRoot::CurrentUser, base), 4u);
-    EXPECT_EQ(DeleteUserRegValue(Worker(kind), base + "\\Key", "b"), 1u);
-    EXPECT_EQ(DeleteUserRegValue(Worker(kind), base + "\\Key", "missing"), 0u);
-  }
-  EXPECT_EQ(DeleteRegValueByName(Worker(kRunAutomaticClean), "HKEY_CURRENT_USER", base + "\\Key", ""), 4u);
-  EXPECT_TRUE(reg.KeyExists(from_root + "\\Key") && !reg.KeyExists(from_root + "\\Key\\One"));
-  EXPECT_EQ(DeleteUserRegKey(Worker(kRunTest), base + "\\Key"), 1u);
-  EXPECT_EQ(DeleteUserRegKey(Worker(kRunAutomaticClean), base + "\\Key"), 1u);
-  EXPECT_FALSE(reg.KeyExists(from_root + "\\Key"));
 }
 
 LRESULT CALLBACK PlainWindowProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {

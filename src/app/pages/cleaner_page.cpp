@@ -55,7 +55,7 @@ CleanerPage::~CleanerPage() {
 void CleanerPage::Create(std::uint8_t os_code) {
   os_code_ = os_code;
   clean_bar_step_ = 0;
-  run_mode_ = 0;
+  run_mode_ = cleaning::RunKind::PreparedClean;
   run_busy_ = false;
   const auto sources = cleaning::ReadApplicationSources(platform_, program_folder_ + "qolt.dat");
   clean_items_.BuildApplicationsBranch(sources.sections, sources.display_names);
@@ -103,24 +103,24 @@ void CleanerPage::TestClick() {
   if (test_caption_ == kCancelCaption) {
     CancelCleanRun();
   } else {
-    StartCleanRun(cleaning::kRunTest);
+    StartCleanRun(cleaning::RunKind::Test);
   }
 }
 
-void CleanerPage::CleanClick() { StartCleanRun(cleaning::kRunCleanRequest); }
+void CleanerPage::CleanClick() { StartCleanRun(cleaning::RunKind::CleanRequest); }
 
-void CleanerPage::StartCleanRun(int run_kind) {
+void CleanerPage::StartCleanRun(cleaning::RunKind run_kind) {
   selected_items_.clear();
   clean_items_.CollectSelectedItems(selected_items_);
   if (selected_items_.empty()) {
-    if (run_kind != cleaning::kRunAutomaticClean) prompts_.ShowInformation(kNothingSelectedMessage);
+    if (run_kind != cleaning::RunKind::AutomaticClean) prompts_.ShowInformation(kNothingSelectedMessage);
     return;
   }
   // A run in progress keeps its kind: a Clean or a schedule tick during a Test changes nothing.
   if (run_busy_) return;
   run_mode_ = run_kind;
-  if (run_kind != cleaning::kRunPreparedClean) {
-    if (run_kind != cleaning::kRunTest) {
+  if (run_kind != cleaning::RunKind::PreparedClean) {
+    if (run_kind != cleaning::RunKind::Test) {
       auto& system = platform_.system;
       if (clean_items_.IsGroupChecked("Mozilla Firefox") &&
           (system.WindowClassExists("MozillaUIWindowClass") || system.WindowClassExists("MozillaWindowClass"))) {
@@ -133,7 +133,7 @@ void CleanerPage::StartCleanRun(int run_kind) {
       }
     }
     run_busy_ = true;
-    if (settings_.IsAskBeforeClear && run_kind != cleaning::kRunTest && !clear_switch_ &&
+    if (settings_.IsAskBeforeClear && run_kind != cleaning::RunKind::Test && !clear_switch_ &&
         !view_.ShowAskDeleteDialog()) {
       run_busy_ = false;
       return;
@@ -145,27 +145,27 @@ void CleanerPage::StartCleanRun(int run_kind) {
   view_.SetTestButtonCaption(test_caption_);
   view_.ShowCleanBar();
   bar_shows_percentage_ = false;
-  if (run_kind == cleaning::kRunCleanRequest) {
+  if (run_kind == cleaning::RunKind::CleanRequest) {
     // The counting pass writes its log in the background colour and without detail lines.
     prepared_total_ = 0;
     saved_log_color_ = view_.LogTextColor();
     view_.SetLogTextColor(view_.LogBackgroundColor());
     SetBarCaption(std::string(kPrepareCaption));
-    run_mode_ = cleaning::kRunTest;
+    run_mode_ = cleaning::RunKind::Test;
     preparing_ = true;
   } else {
     SetBarPosition(0);
     SetBarCaption(std::nullopt);
   }
-  if (run_kind == cleaning::kRunPreparedClean) {
+  if (run_kind == cleaning::RunKind::PreparedClean) {
     bar_shows_percentage_ = true;
     SetBarPosition(0);
   }
   view_.ClearLog();
   view_.SetLogDoubleBuffered(true);
   LaunchWorker();
-  clean_bar_step_ = run_mode_ == cleaning::kRunTest ? 50 : 20;
-  if (run_mode_ == cleaning::kRunTest && view_.LogTextColor() != view_.LogBackgroundColor()) SetTimer1(true);
+  clean_bar_step_ = run_mode_ == cleaning::RunKind::Test ? 50 : 20;
+  if (run_mode_ == cleaning::RunKind::Test && view_.LogTextColor() != view_.LogBackgroundColor()) SetTimer1(true);
 }
 
 void CleanerPage::LaunchWorker() {
@@ -280,7 +280,7 @@ void CleanerPage::DrainRunEvents() {
 }
 
 void CleanerPage::CleanProgressMessage(std::uintptr_t processed) {
-  if (run_mode_ != cleaning::kRunPreparedClean || prepared_total_ == 0 || !run_busy_) return;
+  if (run_mode_ != cleaning::RunKind::PreparedClean || prepared_total_ == 0 || !run_busy_) return;
   const auto position = static_cast<std::uint64_t>(processed) * kBarMax / prepared_total_;
   SetBarPosition(static_cast<int>(std::min<std::uint64_t>(position, kBarMax)));
 }
@@ -313,7 +313,7 @@ void CleanerPage::CleanPreparedMessage() {
   if (!preparing_) return;
   EndPreparationState();
   run_busy_ = false;
-  StartCleanRun(cleaning::kRunPreparedClean);
+  StartCleanRun(cleaning::RunKind::PreparedClean);
 }
 
 void CleanerPage::Timer1Tick() {

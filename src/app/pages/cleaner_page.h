@@ -117,9 +117,9 @@ class CleanerPage final : public Page {
   void TestClick();
   void CleanClick();
   // A clean nobody asked about: at log-off and from the schedule.
-  void AutomaticClean() { StartCleanRun(cleaning::kRunAutomaticClean); }
+  void AutomaticClean() { StartCleanRun(cleaning::RunKind::AutomaticClean); }
   bool RunBusy() const { return run_busy_; }
-  int RunMode() const { return run_mode_; }
+  cleaning::RunKind RunMode() const { return run_mode_; }
   // The cleaners of the built-in items; the program registers them at start.
   cleaning::CleanerTable& Cleaners() { return cleaners_; }
 
@@ -138,8 +138,8 @@ class CleanerPage final : public Page {
   void SaveLogClick();
 
  private:
-  // The cleaning run: start by kind (cleaning::kRunTest ...), cancel, and the bar.
-  void StartCleanRun(int run_kind);
+  // The cleaning run: start by kind (cleaning::RunKind::Test ...), cancel, and the bar.
+  void StartCleanRun(cleaning::RunKind run_kind);
   void CancelCleanRun();
   void LaunchWorker();
   void EndPreparationState();
@@ -160,7 +160,7 @@ class CleanerPage final : public Page {
   bool clear_switch_ = false;
 
   std::string test_caption_{kTestCaption};
-  int run_mode_ = 0;
+  cleaning::RunKind run_mode_ = cleaning::RunKind::PreparedClean;
   bool run_busy_ = false;
   bool preparing_ = false;          // a Clean's hidden counting pass is running
   std::uint32_t prepared_total_ = 0;

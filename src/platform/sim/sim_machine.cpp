@@ -9,7 +9,7 @@
 #include <stdexcept>
 
 #include "platform/sim/ini_text.h"
-#include "platform/sim/reg_file.h"
+#include "platform/sim/sim_registry.h"
 #include "platform/sim/sim_files.h"
 #include "platform/sim/sim_ini_files.h"
 #include "platform/sim/sim_registry.h"

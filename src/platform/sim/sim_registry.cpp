@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <mutex>
 
-#include "platform/sim/reg_file.h"
 #include "platform/text_encoding.h"
 
 namespace norvik::platform::sim {
@@ -329,6 +328,19 @@ Status SimRegistry::SetAccessDenied(RegRoot root, std::string_view path, bool de
 std::vector<SimRegistry::HiveReplacement> SimRegistry::hive_replacements() const {
   std::lock_guard lock(shared_->mutex);
   return shared_->replacements;
+}
+
+std::string SaveRegText(const SimRegistry& registry, RegFormat format) {
+  std::vector<RegKey> roots;
+  std::vector<RegSubtree> subtrees;
+  roots.reserve(2);
+  for (const RegRoot root : {RegRoot::LocalMachine, RegRoot::Users}) {
+    if (auto key = registry.OpenKey(root, "")) {
+      roots.push_back(std::move(key).value());
+      subtrees.push_back({roots.back(), std::string(RootName(root))});
+    }
+  }
+  return SubtreesToRegText(subtrees, format);
 }
 
 }  // namespace norvik::platform::sim

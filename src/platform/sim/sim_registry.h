@@ -25,6 +25,7 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/reg_text.h"
 #include "platform/registry.h"
 
 namespace norvik::platform::sim {
@@ -80,5 +81,12 @@ class SimRegistry : public Registry {
  private:
   std::shared_ptr<detail::SimRegistryState> shared_;
 };
+
+// The section name under which SaveToFile writes a saved hive.
+inline constexpr std::string_view kSavedHiveRoot = "SAVED_HIVE";
+
+// The whole registry as one .reg file: HKEY_LOCAL_MACHINE, then HKEY_USERS (the other
+// roots are views of these).
+std::string SaveRegText(const SimRegistry& registry, RegFormat format);
 
 }  // namespace norvik::platform::sim

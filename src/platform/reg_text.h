@@ -1,6 +1,7 @@
 #pragma once
-// Registry editor text files (.reg) for the simulated Windows: loading one stands in for
-// "regedit /s file", saving one for "regedit /e file key".
+// Registry editor text files (.reg): loading one does what "regedit /s file" does,
+// exporting a key what "regedit /e file key" does. The simulated Windows loads and dumps
+// its registry with it; backups of registry keys are written and restored with it.
 //
 // Both forms are read: "REGEDIT4" (Windows-1252 text; the bytes of hex(1), hex(2) and
 // hex(7) data are code page characters) and "Windows Registry Editor Version 5.00"
@@ -24,14 +25,10 @@
 #include <vector>
 
 #include "platform/registry.h"
-#include "platform/sim/sim_registry.h"
 
-namespace norvik::platform::sim {
+namespace norvik::platform {
 
 enum class RegFormat { Regedit4, Version5 };
-
-// The section name under which SaveToFile writes a saved hive.
-inline constexpr std::string_view kSavedHiveRoot = "SAVED_HIVE";
 
 // Hard limits against hostile files: longer lines and values are skipped and reported.
 inline constexpr std::size_t kMaxRegLineBytes = 1u << 20;
@@ -49,13 +46,16 @@ struct RegTextProblem {
 std::vector<RegTextProblem> LoadRegText(Registry& registry, std::string_view file_bytes);
 
 // The export of one key and its subtree, as file bytes (5.00: UTF-16LE with a BOM;
-// REGEDIT4: code page 1252). A missing key gives kErrFileNotFound.
-Result<std::string> SaveRegText(const SimRegistry& registry, RegRoot root,
-                                std::string_view key_path, RegFormat format);
-// The whole registry: HKEY_LOCAL_MACHINE, then HKEY_USERS (the other roots are views).
-std::string SaveRegText(const SimRegistry& registry, RegFormat format);
+// REGEDIT4: code page 1252). The key's open error (kErrFileNotFound when missing).
+Result<std::string> ExportRegKey(Registry& registry, RegRoot root, std::string_view key_path, RegFormat format);
 
-// The export of an open key and its subtree, its sections named from `section_name`.
+// Open keys and the section names their subtrees are written under.
+struct RegSubtree {
+  const RegKey& key;
+  std::string section_name;
+};
+// One file with each subtree in turn.
+std::string SubtreesToRegText(const std::vector<RegSubtree>& subtrees, RegFormat format);
 std::string SubtreeToRegText(const RegKey& key, std::string_view section_name, RegFormat format);
 
-}  // namespace norvik::platform::sim
+}  // namespace norvik::platform

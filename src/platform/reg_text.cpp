@@ -1,4 +1,4 @@
-#include "platform/sim/reg_file.h"
+#include "platform/reg_text.h"
 
 #include <algorithm>
 #include <array>
@@ -6,7 +6,7 @@
 
 #include "platform/text_encoding.h"
 
-namespace norvik::platform::sim {
+namespace norvik::platform {
 namespace {
 
 constexpr std::string_view kHeader4 = "REGEDIT4";
@@ -94,7 +94,7 @@ std::optional<RegRoot> ParseRoot(std::string_view name) {
 
 // Deletes `path` below `base` with its whole subtree, deepest keys first.
 Status DeleteTree(RegKey& base, std::string_view path, std::size_t depth = 0) {
-  if (depth > kMaxKeyDepth) return Status(kErrInvalidParameter);
+  if (depth > static_cast<std::size_t>(kMaxRegistryDepth)) return Status(kErrInvalidParameter);
   {
     auto key = base.Open(path);
     if (!key) return key.status();
@@ -489,16 +489,19 @@ std::vector<RegTextProblem> LoadRegText(Registry& registry, std::string_view fil
   return loader.TakeProblems();
 }
 
-std::string SubtreeToRegText(const RegKey& key, std::string_view section_name, RegFormat format) {
+std::string SubtreesToRegText(const std::vector<RegSubtree>& subtrees, RegFormat format) {
   std::string text = Header(format);
-  AppendSubtree(text, key, std::string(section_name), format);
+  for (const RegSubtree& subtree : subtrees) AppendSubtree(text, subtree.key, subtree.section_name, format);
   text += "\r\n";
   return Encode(text, format);
 }
 
-Result<std::string> SaveRegText(const SimRegistry& registry, RegRoot root,
-                                std::string_view key_path, RegFormat format) {
-  auto key = registry.OpenKey(root, key_path);
+std::string SubtreeToRegText(const RegKey& key, std::string_view section_name, RegFormat format) {
+  return SubtreesToRegText({{key, std::string(section_name)}}, format);
+}
+
+Result<std::string> ExportRegKey(Registry& registry, RegRoot root, std::string_view key_path, RegFormat format) {
+  auto key = registry.Root(root).Open(key_path, reg_access::kRead);
   if (!key) return key.status();
   std::string section(RootName(root));
   std::string_view rest = key_path;
@@ -514,13 +517,4 @@ Result<std::string> SaveRegText(const SimRegistry& registry, RegRoot root,
   return SubtreeToRegText(*key, section, format);
 }
 
-std::string SaveRegText(const SimRegistry& registry, RegFormat format) {
-  std::string text = Header(format);
-  for (const RegRoot root : {RegRoot::LocalMachine, RegRoot::Users}) {
-    if (auto key = registry.OpenKey(root, "")) AppendSubtree(text, *key, std::string(RootName(root)), format);
-  }
-  text += "\r\n";
-  return Encode(text, format);
-}
-
-}  // namespace norvik::platform::sim
+}  // namespace norvik::platform

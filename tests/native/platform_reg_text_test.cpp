@@ -1,4 +1,4 @@
-#include "platform/sim/reg_file.h"
+#include "platform/reg_text.h"
 
 #include <gtest/gtest.h>
 
@@ -8,6 +8,7 @@
 #include <tuple>
 #include <vector>
 
+#include "platform/sim/sim_registry.h"
 #include "platform/text_encoding.h"
 
 namespace norvik::platform::sim {
@@ -99,7 +100,7 @@ constexpr std::string_view kWineExport = R"(Windows Registry Editor Version 5.00
 TEST(RegFileTest, ExportMatchesWineRegeditByteForByte) {
   SimRegistry reg;
   EXPECT_TRUE(LoadRegText(reg, Utf16File(kWineImport)).empty());
-  const auto bytes = SaveRegText(reg, RegRoot::CurrentUser, "Software\\Fixture", RegFormat::Version5);
+  const auto bytes = ExportRegKey(reg, RegRoot::CurrentUser, "Software\\Fixture", RegFormat::Version5);
   ASSERT_TRUE(bytes.ok());
   EXPECT_NE(bytes->find(std::string("\r\0\n\0", 4)), std::string::npos);  // CRLF line ends
   EXPECT_EQ(ReadUtf16File(*bytes), kWineExport);
@@ -160,7 +161,7 @@ TEST(RegFileTest, LoadSaveLoadKeepsTheTreeInBothForms) {
       if (format == RegFormat::Regedit4 && !e.in_regedit4) continue;
       ASSERT_TRUE(original.Root(RegRoot::CurrentUser).Create(e.path)->Set(e.name, e.value));
     }
-    const std::string first = SaveRegText(original, RegRoot::CurrentUser, "Software\\RT", format).value();
+    const std::string first = ExportRegKey(original, RegRoot::CurrentUser, "Software\\RT", format).value();
     SimRegistry copy;
     const auto problems = LoadRegText(copy, first);
     EXPECT_TRUE(problems.empty()) << problems.front().line << ": " << problems.front().message;
@@ -168,7 +169,7 @@ TEST(RegFileTest, LoadSaveLoadKeepsTheTreeInBothForms) {
       if (format == RegFormat::Regedit4 && !e.in_regedit4) continue;
       EXPECT_EQ(Get(copy, RegRoot::CurrentUser, e.path, e.name), e.value) << e.path << " / " << e.name;
     }
-    EXPECT_EQ(SaveRegText(copy, RegRoot::CurrentUser, "Software\\RT", format).value(), first);
+    EXPECT_EQ(ExportRegKey(copy, RegRoot::CurrentUser, "Software\\RT", format).value(), first);
   }
 }
 
@@ -283,7 +284,7 @@ TEST(RegFileTest, Regedit4CarriesStringKindsInHexAsCodePageBytes) {
   EXPECT_EQ(Get(reg, RegRoot::CurrentUser, "T", "b"), RegValue::Binary({0xE9}));
 
   ASSERT_TRUE(reg.Root(RegRoot::CurrentUser).Open("T")->Set("s", RegValue::String("é ☃")));
-  EXPECT_EQ(SaveRegText(reg, RegRoot::CurrentUser, "T", RegFormat::Regedit4).value(),
+  EXPECT_EQ(ExportRegKey(reg, RegRoot::CurrentUser, "T", RegFormat::Regedit4).value(),
             "REGEDIT4\r\n\r\n[HKEY_CURRENT_USER\\T]\r\n\"b\"=hex:e9\r\n"
             "\"e\"=hex(2):41,e9,80,00\r\n\"m\"=hex(7):61,00,e9,00,00\r\n\"s\"=\"\xE9 ?\"\r\n\r\n");
 }
@@ -298,7 +299,7 @@ TEST(RegFileTest, WholeRegistryDumpCoversTheRealHivesOnce) {
   EXPECT_NE(dump.find("[HKEY_USERS\\S-1-5-21-0-0-0-1000\\Software\\X]\n\"v\"=dword:00000001\n"),
             std::string::npos);
   for (const char* view : {"[HKEY_CURRENT_USER", "[HKEY_CLASSES_ROOT"}) EXPECT_EQ(dump.find(view), std::string::npos);
-  EXPECT_EQ(SaveRegText(reg, RegRoot::CurrentUser, "Software\\Missing", RegFormat::Version5).code(),
+  EXPECT_EQ(ExportRegKey(reg, RegRoot::CurrentUser, "Software\\Missing", RegFormat::Version5).code(),
             kErrFileNotFound);
 }
 
