@@ -32,7 +32,7 @@ bash "$ROOT/scripts/install-deps.sh"
 echo "building $TARGET (win64)"
 cmake --preset win64 -B "$BUILD_ROOT/win64" </dev/null >/dev/null
 cmake --build "$BUILD_ROOT/win64" --target "$TARGET" -j "$(nproc)" </dev/null
-EXE="$BUILD_ROOT/win64/src/ui/main/$TARGET.exe"
+EXE="$BUILD_ROOT/win64/src/ui/$TARGET.exe"
 [[ -f "$EXE" ]] || { echo "run: $EXE was not built" >&2; exit 1; }
 
 norvik_wine_env "$BUILD_ROOT/wineprefix" "$BUILD_ROOT/wine-home"

@@ -141,7 +141,7 @@ run_fuzz_suite() {
 # starts copies of norvik.exe and drives them from outside. Windows open inside a Wine
 # virtual desktop, so that they have frames in the screenshots.
 run_gui_suite() {
-  local exe="$BUILD_ROOT/win64/src/ui/main/norvik.exe" tests="$BUILD_ROOT/win64/tests/norvik_gui_tests.exe"
+  local exe="$BUILD_ROOT/win64/src/ui/norvik.exe" tests="$BUILD_ROOT/win64/tests/norvik_gui_tests.exe"
   local shots="$WINEPREFIX/drive_c/NorvikShots" out="$BUILD_ROOT/screenshots/gui" dest bmp png
   section "gui tests"
   if [[ ! -f "$exe" || ! -f "$tests" ]]; then

@@ -1,6 +1,9 @@
 #include "core/settings_store.h"
 
 #include <algorithm>
+#include <functional>
+#include <iterator>
+#include <string>
 
 #include "core/registry_access.h"
 
@@ -9,20 +12,6 @@ namespace norvik::core {
 namespace {
 
 constexpr std::size_t kIniBufferChars = 2048;
-
-constexpr std::string_view kOptions = "Options";
-constexpr std::string_view kHotkey = "Hotkey";
-constexpr std::string_view kSchedule = "SChedule";
-constexpr std::string_view kSettings = "Settings";
-constexpr std::string_view kNodeSelected = "NodeSelected";
-constexpr std::string_view kFirstNodeExpand = "FirstNodeExpand";
-constexpr std::string_view kTreeViewNodeCheck = "TreeViewNodeCheck";
-constexpr std::string_view kIgnoreValue = "IgnoreValue";
-constexpr std::string_view kIgnoreKey = "IgnoreKey";
-constexpr std::string_view kWindow = "Window";
-
-// The show command GetWindowPlacement gives a maximised window.
-constexpr int kShowMaximized = 3;
 
 int HexDigit(char c) {
   if (c >= '0' && c <= '9') return c - '0';
@@ -61,16 +50,170 @@ int ParseIniInteger(std::string_view text, int fallback) {
   return static_cast<std::int32_t>(negative ? 0u - bits : bits);
 }
 
-Settings Settings::Defaults(std::string_view program_folder) {
-  Settings s;
-  s.OutputDirectory = std::string(program_folder) + "Backup";
-  return s;
-}
-
 std::string ProgramFolderOf(platform::System& system) {
   const std::string module = system.ModuleFileName();
   const auto cut = module.find_last_of("\\:");
   return cut == std::string::npos ? std::string() : module.substr(0, cut + 1);
+}
+
+namespace {
+
+using namespace field;
+
+constexpr SettingsField kTable[] = {
+    {"Options", "IsAskBeforeClear", Flag{&Settings::IsAskBeforeClear}, "1"},
+    {"Options", "IsWipeFile", Flag{&Settings::IsWipeFile}, "0"},
+    {"Options", "WipeNumber", Number{&Settings::WipeNumber, 1, 10}, "1"},
+    {"Hotkey", "EnableHotkey", Flag{&Settings::EnableHotkey}, "0"},
+    {"Hotkey", "IsCtrl", Flag{&Settings::IsCtrl}, "1"},
+    {"Hotkey", "IsShift", Flag{&Settings::IsShift}, "0"},
+    {"Hotkey", "IsAlt", Flag{&Settings::IsAlt}, "0"},
+    {"Hotkey", "CharString", Text{&Settings::CharString}, "F5"},
+    {"Hotkey", "CharAscII", Word{&Settings::CharAscII}, "116"},  // VK_F5
+    {"Hotkey", "EnableIE", Flag{&Settings::EnableIE}, "0"},
+    {"Hotkey", "EnableNetscape", Flag{&Settings::EnableNetscape}, "0"},
+    {"Hotkey", "EnableFirefox", Flag{&Settings::EnableFirefox}, "0"},
+    {"Hotkey", "EnableOpera", Flag{&Settings::EnableOpera}, "0"},
+    {"SChedule", "AutoClean", Flag{&Settings::AutoClean}, "0"},
+    {"SChedule", "CleanInterval", Number{&Settings::CleanInterval}, "0"},
+    {"SChedule", "StartClean", Flag{&Settings::StartClean}, "0"},
+    {"SChedule", "ShutdownClean", Flag{&Settings::ShutdownClean}, "0"},
+    // Keys above a new, shorter count stay behind from older saves; the count hides them.
+    {"NodeSelected", "SelectedCount", List{&Settings::SelectedItems, "", false}, "0"},
+    {"FirstNodeExpand", "", Slots{[](Settings& s) { return std::span<bool>(s.FirstNodeExpand); }}, "1"},
+    {"Settings", "ShowLogTempInternetFiles", Flag{&Settings::ShowLogTempInternetFiles}, "0"},
+    {"Settings", "ShowLogRecycleBin", Flag{&Settings::ShowLogRecycleBin}, "0"},
+    {"Settings", "FastScan", Flag{&Settings::FastScan}, "1"},
+    {"Options", "OutputDirectory", Text{&Settings::OutputDirectory, true}, "Backup"},
+    {"Options", "DeleteBackupFile", Flag{&Settings::DeleteBackupFile}, "1"},
+    {"Options", "IncludeRemoveMedia", Flag{&Settings::IncludeRemoveMedia}, "1"},
+    {"Options", "IncludeCDdrive", Flag{&Settings::IncludeCDdrive}, "0"},
+    {"TreeViewNodeCheck", "", Slots{[](Settings& s) { return std::span<bool>(s.TreeViewNodeCheck); }}, "1"},
+    {"IgnoreValue", "Count", List{&Settings::IgnoreValues, "Value", true}, "0"},
+    {"IgnoreKey", "Count", List{&Settings::IgnoreKeys, "Key", true}, "0"},
+    {"Window", "State", Placement{}, "1"},
+    {"Options", "RestorePoint", Flag{&Settings::RestorePoint}, "0"},
+};
+
+constexpr std::string_view kBoundsKeys[] = {"Left", "Top", "Width", "Height"};
+int WindowBounds::* const kBoundsFields[] = {&WindowBounds::left, &WindowBounds::top, &WindowBounds::width,
+                                             &WindowBounds::height};
+
+// One pass over the table in either direction. `get` reads a key (`fallback` when it is
+// absent); `put` writes one and says whether that worked.
+class Mapper {
+ public:
+  using Get = std::function<std::string(std::string_view section, std::string_view key, std::string_view fallback)>;
+  using Put = std::function<bool(std::string_view section, std::string_view key, std::string_view value)>;
+
+  Mapper(Settings& s, std::string_view program_folder) : s_(s), program_folder_(program_folder) {}
+
+  void Read(const Get& get, WindowBounds window) {
+    for (const SettingsField& row : kTable) {
+      row_ = &row;
+      get_ = &get;
+      std::visit([&](const auto& kind) { ReadField(kind, window); }, row.field);
+    }
+  }
+
+  bool Write(const Put& put) {
+    for (const SettingsField& row : kTable) {
+      row_ = &row;
+      put_ = &put;
+      bool done = true;
+      std::visit([&](const auto& kind) { done = WriteField(kind); }, row.field);
+      if (!done) return false;
+    }
+    return true;
+  }
+
+ private:
+  std::string String(std::string_view key, std::string_view fallback) const {
+    return (*get_)(row_->section, key, fallback);
+  }
+  int Integer(std::string_view key, int fallback) const {
+    const std::string text = String(key, "");
+    return text.empty() ? fallback : ParseIniInteger(text, fallback);
+  }
+  int Default() const { return ParseIniInteger(row_->fallback, 0); }
+  bool Out(std::string_view key, std::string_view value) const { return (*put_)(row_->section, key, value); }
+  bool Out(std::string_view key, int value) const { return Out(key, std::to_string(value)); }
+
+  void ReadField(const Flag& f, WindowBounds) { s_.*f.member = Integer(row_->key, Default()) != 0; }
+  void ReadField(const Number& f, WindowBounds) {
+    const int n = Integer(row_->key, Default());
+    s_.*f.member = n < f.min || n > f.max ? Default() : n;
+  }
+  void ReadField(const Word& f, WindowBounds) {
+    s_.*f.member = static_cast<std::uint16_t>(Integer(row_->key, Default()));
+  }
+  void ReadField(const Text& f, WindowBounds) {
+    const std::string fallback = (f.in_program_folder ? std::string(program_folder_) : "") + std::string(row_->fallback);
+    s_.*f.member = String(row_->key, fallback);
+  }
+  void ReadField(const Slots& f, WindowBounds) {
+    const auto slots = f.slots(s_);
+    for (std::size_t i = 1; i < slots.size(); ++i) slots[i] = Integer(std::to_string(i), Default()) != 0;
+  }
+  void ReadField(const List& f, WindowBounds) {
+    auto& items = s_.*f.member;
+    items.clear();
+    const int count = std::min(Integer(row_->key, Default()), SettingsStore::kMaxListEntries);
+    for (int i = 1; i <= count; ++i) items.push_back(String(std::string(f.item_prefix) + std::to_string(i), ""));
+  }
+  void ReadField(const Placement&, WindowBounds window) {
+    s_.WindowState = Integer(row_->key, Default());
+    if (s_.IsMaximised()) return;
+    for (std::size_t i = 0; i < std::size(kBoundsKeys); ++i) {
+      s_.Window.*kBoundsFields[i] = Integer(kBoundsKeys[i], window.*kBoundsFields[i]);
+    }
+  }
+
+  bool WriteField(const Flag& f) { return Out(row_->key, s_.*f.member ? "1" : "0"); }
+  bool WriteField(const Number& f) { return Out(row_->key, s_.*f.member); }
+  bool WriteField(const Word& f) { return Out(row_->key, s_.*f.member); }
+  bool WriteField(const Text& f) { return Out(row_->key, s_.*f.member); }
+  bool WriteField(const Slots& f) {
+    const auto slots = f.slots(s_);
+    for (std::size_t i = 1; i < slots.size(); ++i) {
+      if (!Out(std::to_string(i), slots[i] ? "1" : "0")) return false;
+    }
+    return true;
+  }
+  bool WriteField(const List& f) {
+    const auto& items = s_.*f.member;
+    const int count = static_cast<int>(items.size());
+    if (f.count_first && !Out(row_->key, count)) return false;
+    for (std::size_t i = 0; i < items.size(); ++i) {
+      if (!Out(std::string(f.item_prefix) + std::to_string(i + 1), items[i])) return false;
+    }
+    return f.count_first || Out(row_->key, count);
+  }
+  bool WriteField(const Placement&) {
+    if (s_.WindowState && !Out(row_->key, *s_.WindowState)) return false;
+    for (std::size_t i = 0; i < std::size(kBoundsKeys); ++i) {
+      if (!Out(kBoundsKeys[i], s_.Window.*kBoundsFields[i])) return false;
+    }
+    return true;
+  }
+
+  Settings& s_;
+  std::string_view program_folder_;
+  const SettingsField* row_ = nullptr;
+  const Get* get_ = nullptr;
+  const Put* put_ = nullptr;
+};
+
+}  // namespace
+
+std::span<const SettingsField> SettingsTable() { return kTable; }
+
+Settings Settings::Defaults(std::string_view program_folder, WindowBounds window) {
+  Settings s;
+  Mapper(s, program_folder)
+      .Read([](std::string_view, std::string_view, std::string_view fallback) { return std::string(fallback); },
+            window);
+  return s;
 }
 
 SettingsStore::SettingsStore(platform::IniFiles& ini, platform::System& system)
@@ -79,217 +222,19 @@ SettingsStore::SettingsStore(platform::IniFiles& ini, platform::System& system)
       file_name_(program_folder_ + "options.ini"),
       settings_(Settings::Defaults(program_folder_)) {}
 
-std::string SettingsStore::ReadString(std::string_view section, std::string_view key,
-                                      std::string_view fallback) {
-  return ini_.GetString(file_name_, section, key, fallback, kIniBufferChars);
+void SettingsStore::Load(WindowBounds window) {
+  Mapper(settings_, program_folder_)
+      .Read(
+          [&](std::string_view section, std::string_view key, std::string_view fallback) {
+            return ini_.GetString(file_name_, section, key, fallback, kIniBufferChars);
+          },
+          window);
 }
 
-int SettingsStore::ReadInteger(std::string_view section, std::string_view key, int fallback) {
-  const std::string text = ReadString(section, key, "");
-  return text.empty() ? fallback : ParseIniInteger(text, fallback);
-}
-
-bool SettingsStore::ReadBool(std::string_view section, std::string_view key, bool fallback) {
-  return ReadInteger(section, key, fallback ? 1 : 0) != 0;
-}
-
-void SettingsStore::WriteString(std::string_view section, std::string_view key, std::string_view value) {
-  if (!ini_.WriteString(file_name_, section, key, value)) {
-    throw EIniFileException("Unable to write to " + file_name_);
-  }
-}
-
-void SettingsStore::WriteInteger(std::string_view section, std::string_view key, int value) {
-  WriteString(section, key, std::to_string(value));
-}
-
-void SettingsStore::WriteBool(std::string_view section, std::string_view key, bool value) {
-  WriteString(section, key, value ? "1" : "0");
-}
-
-void SettingsStore::LoadSettings(SettingsView& view) {
-  Settings& s = settings_;
-
-  s.IsAskBeforeClear = ReadBool(kOptions, "IsAskBeforeClear", true);
-  s.IsWipeFile = ReadBool(kOptions, "IsWipeFile", false);
-  s.WipeNumber = ReadInteger(kOptions, "WipeNumber", 1);
-  if (s.WipeNumber < 1 || s.WipeNumber > 10) s.WipeNumber = 1;
-  s.EnableHotkey = ReadBool(kHotkey, "EnableHotkey", false);
-  s.IsCtrl = ReadBool(kHotkey, "IsCtrl", true);
-  s.IsShift = ReadBool(kHotkey, "IsShift", false);
-  s.IsAlt = ReadBool(kHotkey, "IsAlt", false);
-  s.CharString = ReadString(kHotkey, "CharString", "F5");
-  s.CharAscII = static_cast<std::uint16_t>(ReadInteger(kHotkey, "CharAscII", 116));
-  s.EnableIE = ReadBool(kHotkey, "EnableIE", false);
-  s.EnableNetscape = ReadBool(kHotkey, "EnableNetscape", false);
-  s.EnableFirefox = ReadBool(kHotkey, "EnableFirefox", false);
-  s.EnableOpera = ReadBool(kHotkey, "EnableOpera", false);
-  s.AutoClean = ReadBool(kSchedule, "AutoClean", false);
-  s.CleanInterval = ReadInteger(kSchedule, "CleanInterval", 0);
-  s.StartClean = ReadBool(kSchedule, "StartClean", false);
-  s.ShutdownClean = ReadBool(kSchedule, "ShutdownClean", false);
-
-  view.UncheckAllItems();
-  s.SelectedCount = ReadInteger(kNodeSelected, "SelectedCount", 0);
-  const int selected = std::min(s.SelectedCount, kMaxListEntries);
-  for (int i = 1; i <= selected; ++i) {
-    view.CheckItemByName(ReadString(kNodeSelected, std::to_string(i), ""));
-  }
-
-  for (int i = 1; i <= Settings::kExpandSlots; ++i) {
-    s.FirstNodeExpand[i] = ReadBool(kFirstNodeExpand, std::to_string(i), true);
-  }
-  s.ShowLogTempInternetFiles = ReadBool(kSettings, "ShowLogTempInternetFiles", false);
-  s.ShowLogRecycleBin = ReadBool(kSettings, "ShowLogRecycleBin", false);
-  s.FastScan = ReadBool(kSettings, "FastScan", true);
-  s.OutputDirectory = ReadString(kOptions, "OutputDirectory", program_folder_ + "Backup");
-  s.DeleteBackupFile = ReadBool(kOptions, "DeleteBackupFile", true);
-  s.IncludeRemoveMedia = ReadBool(kOptions, "IncludeRemoveMedia", true);
-  s.IncludeCDdrive = ReadBool(kOptions, "IncludeCDdrive", false);
-  for (int i = 1; i <= Settings::kSectionSlots; ++i) {
-    s.TreeViewNodeCheck[i] = ReadBool(kTreeViewNodeCheck, std::to_string(i), true);
-  }
-
-  s.IgnoreValues.clear();
-  const int values = std::min(ReadInteger(kIgnoreValue, "Count", 0), kMaxListEntries);
-  for (int i = 1; i <= values; ++i) {
-    s.IgnoreValues.push_back(ReadString(kIgnoreValue, "Value" + std::to_string(i), ""));
-  }
-  s.IgnoreKeys.clear();
-  const int keys = std::min(ReadInteger(kIgnoreKey, "Count", 0), kMaxListEntries);
-  for (int i = 1; i <= keys; ++i) {
-    s.IgnoreKeys.push_back(ReadString(kIgnoreKey, "Key" + std::to_string(i), ""));
-  }
-
-  if (ReadInteger(kWindow, "State", 1) == kShowMaximized) {
-    s.WindowState = Settings::kWindowMaximised;
-  } else {
-    s.WindowState = Settings::kWindowNormal;
-    const WindowBounds initial = view.CurrentWindowBounds();
-    const ScreenSize screen = view.GetScreenSize();
-    s.WindowLeft = ReadInteger(kWindow, "Left", (screen.width - initial.width) / 2);
-    s.WindowTop = ReadInteger(kWindow, "Top", (screen.height - initial.height) / 2);
-    s.WindowWidth = ReadInteger(kWindow, "Width", initial.width);
-    s.WindowHeight = ReadInteger(kWindow, "Height", initial.height);
-  }
-
-  s.RestorePoint = ReadBool(kOptions, "RestorePoint", false);
-}
-
-void SettingsStore::SaveSettings(SettingsView& view) {
-  Settings& s = settings_;
-
-  WriteBool(kOptions, "IsAskBeforeClear", s.IsAskBeforeClear);
-  WriteBool(kOptions, "IsWipeFile", s.IsWipeFile);
-  WriteInteger(kOptions, "WipeNumber", s.WipeNumber);
-  WriteBool(kHotkey, "EnableHotkey", s.EnableHotkey);
-  WriteBool(kHotkey, "IsCtrl", s.IsCtrl);
-  WriteBool(kHotkey, "IsShift", s.IsShift);
-  WriteBool(kHotkey, "IsAlt", s.IsAlt);
-  WriteString(kHotkey, "CharString", s.CharString);
-  WriteInteger(kHotkey, "CharAscII", s.CharAscII);
-  WriteBool(kHotkey, "EnableIE", s.EnableIE);
-  WriteBool(kHotkey, "EnableNetscape", s.EnableNetscape);
-  WriteBool(kHotkey, "EnableFirefox", s.EnableFirefox);
-  WriteBool(kHotkey, "EnableOpera", s.EnableOpera);
-  WriteBool(kSchedule, "AutoClean", s.AutoClean);
-  WriteInteger(kSchedule, "CleanInterval", s.CleanInterval);
-  WriteBool(kSchedule, "StartClean", s.StartClean);
-  WriteBool(kSchedule, "ShutdownClean", s.ShutdownClean);
-
-  // Keys above the new count stay behind from older saves; the count hides them.
-  int k = 0;
-  for (const std::string& name : view.CheckedItemNames()) {
-    WriteString(kNodeSelected, std::to_string(++k), name);
-  }
-  s.SelectedCount = k;
-  WriteInteger(kNodeSelected, "SelectedCount", k);
-
-  for (int i = 1; i <= Settings::kExpandSlots; ++i) {
-    WriteBool(kFirstNodeExpand, std::to_string(i), s.FirstNodeExpand[i]);
-  }
-  WriteBool(kSettings, "ShowLogTempInternetFiles", s.ShowLogTempInternetFiles);
-  WriteBool(kSettings, "ShowLogRecycleBin", s.ShowLogRecycleBin);
-  WriteBool(kSettings, "FastScan", s.FastScan);
-  WriteString(kOptions, "OutputDirectory", s.OutputDirectory);
-  WriteBool(kOptions, "DeleteBackupFile", s.DeleteBackupFile);
-  WriteBool(kOptions, "IncludeRemoveMedia", s.IncludeRemoveMedia);
-  WriteBool(kOptions, "IncludeCDdrive", s.IncludeCDdrive);
-
-  StoreSectionChecks(view);
-  for (int i = 1; i <= Settings::kSectionSlots; ++i) {
-    WriteBool(kTreeViewNodeCheck, std::to_string(i), s.TreeViewNodeCheck[i]);
-  }
-
-  WriteInteger(kIgnoreValue, "Count", static_cast<int>(s.IgnoreValues.size()));
-  for (std::size_t i = 0; i < s.IgnoreValues.size(); ++i) {
-    WriteString(kIgnoreValue, "Value" + std::to_string(i + 1), s.IgnoreValues[i]);
-  }
-  WriteInteger(kIgnoreKey, "Count", static_cast<int>(s.IgnoreKeys.size()));
-  for (std::size_t i = 0; i < s.IgnoreKeys.size(); ++i) {
-    WriteString(kIgnoreKey, "Key" + std::to_string(i + 1), s.IgnoreKeys[i]);
-  }
-
-  if (const auto show = view.WindowShowCommand()) WriteInteger(kWindow, "State", *show);
-  const WindowBounds bounds = view.CurrentWindowBounds();
-  WriteInteger(kWindow, "Left", bounds.left);
-  WriteInteger(kWindow, "Top", bounds.top);
-  WriteInteger(kWindow, "Width", bounds.width);
-  WriteInteger(kWindow, "Height", bounds.height);
-
-  WriteBool(kOptions, "RestorePoint", s.RestorePoint);
-}
-
-namespace {
-
-constexpr SettingsView::Tree kBothTrees[] = {SettingsView::Tree::RegistrySections,
-                                             SettingsView::Tree::CleanItems};
-
-bool InSlots(int index, int slots) { return index >= 1 && index <= slots; }
-
-}  // namespace
-
-void SettingsStore::SaveExpandedState(SettingsView& view) {
-  // The registry tree goes first so that a clean-item group sharing its image index
-  // (Internet Explorer and the registry root are both 1) has the last word.
-  for (const auto tree : kBothTrees) {
-    for (std::size_t i = 0; i < view.TopLevelCount(tree); ++i) {
-      const int index = view.TopLevelImageIndex(tree, i);
-      if (InSlots(index, Settings::kExpandSlots)) {
-        settings_.FirstNodeExpand[index] = view.IsTopLevelExpanded(tree, i);
-      }
-    }
-  }
-}
-
-void SettingsStore::RestoreExpandedState(SettingsView& view) {
-  for (const auto tree : kBothTrees) {
-    for (std::size_t i = 0; i < view.TopLevelCount(tree); ++i) {
-      const int index = view.TopLevelImageIndex(tree, i);
-      if (InSlots(index, Settings::kExpandSlots) && settings_.FirstNodeExpand[index]) {
-        view.ExpandTopLevel(tree, i);
-      }
-    }
-  }
-}
-
-void SettingsStore::StoreSectionChecks(SettingsView& view) {
-  for (std::size_t i = 0; i < view.SectionNodeCount(); ++i) {
-    const int index = view.SectionNodeImageIndex(i);
-    if (InSlots(index, Settings::kSectionSlots)) {
-      settings_.TreeViewNodeCheck[index] = view.IsSectionNodeChecked(i);
-    }
-  }
-}
-
-void SettingsStore::ApplySectionChecks(SettingsView& view) {
-  // A node whose image index has no slot keeps its tick.
-  for (std::size_t i = 0; i < view.SectionNodeCount(); ++i) {
-    const int index = view.SectionNodeImageIndex(i);
-    if (InSlots(index, Settings::kSectionSlots)) {
-      view.SetSectionNodeChecked(i, settings_.TreeViewNodeCheck[index]);
-    }
-  }
+bool SettingsStore::Save() {
+  return Mapper(settings_, program_folder_).Write([&](std::string_view section, std::string_view key, std::string_view value) {
+    return ini_.WriteString(file_name_, section, key, value).ok();
+  });
 }
 
 bool SetAutostart(platform::Platform platform, bool enable) {

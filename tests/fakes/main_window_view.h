@@ -1,5 +1,6 @@
 #pragma once
-// The main window as the controller sees it, recording what it was told to show.
+// The main window and its pages as the controllers see them, recording what they were
+// told to show.
 
 #include <cstdint>
 #include <map>
@@ -9,6 +10,7 @@
 #include <utility>
 #include <vector>
 
+#include "app/dialogs/custom_list_editor.h"
 #include "app/main_window.h"
 
 namespace norvik::app {
@@ -17,19 +19,49 @@ class FakeMainWindowView : public MainWindowView {
  public:
   std::map<int, bool> button_selected;
   std::map<int, bool> page_visible;
-  std::set<std::pair<Tree, NodeId>> expanded;
-  std::string registry_status = "<unset>";
-  std::optional<bool> fast_mode;
-  std::vector<std::string> log;
-  bool backup_hidden = false;
-  bool analyze_disabled = false;
-  std::vector<std::string> defrag_rows;
   std::optional<int> show_command = 1;
   core::WindowBounds bounds{0, 0, 713, 495};  // the frame around a 697 x 456 client
   bool maximised = false;
   std::vector<unsigned> posted;
+  int closes = 0, restores = 0;
+  std::vector<std::string> infos, plain_messages, questions, errors, dialogs;
+  bool answer_yes = false;
+
+  void SetSideButtonSelected(int tag, bool on) override { button_selected[tag] = on; }
+  void SetPageVisible(int tag, bool on) override { page_visible[tag] = on; }
+  std::optional<int> WindowShowCommand() override { return show_command; }
+  core::WindowBounds CurrentWindowBounds() override { return bounds; }
+  ScreenSize GetScreenSize() override { return {1024, 768}; }
+  void SetWindowBounds(const core::WindowBounds& b) override { bounds = b; }
+  void MaximiseWindow() override { maximised = true; }
+  void RestoreAndShowWindow() override { ++restores; }
+  void PostToSelf(unsigned message, std::uintptr_t) override { posted.push_back(message); }
+  void CloseWindow() override { ++closes; }
+  bool AskYesNo(std::string_view q) override {
+    questions.emplace_back(q);
+    return answer_yes;
+  }
+  void ShowError(std::string_view m) override { errors.emplace_back(m); }
+  void ShowInformation(std::string_view m) override { infos.emplace_back(m); }
+  void ShowPlainMessage(std::string_view m) override { plain_messages.emplace_back(m); }
+  void ShowAboutBox() override { dialogs.emplace_back("about"); }
+  void ShowOptionsDialog() override { dialogs.emplace_back("options"); }
+  void PopupHelpMenu() override { dialogs.emplace_back("help menu"); }
+
+  static std::vector<int> On(const std::map<int, bool>& flags) {
+    std::vector<int> out;
+    for (const auto& [tag, on] : flags) if (on) out.push_back(tag);
+    return out;
+  }
+};
+
+class FakeCleanerPageView : public CleanerPageView {
+ public:
+  std::set<core::NodeId> expanded;
+  std::optional<bool> fast_mode;
+  std::vector<std::string> log;
+  std::vector<unsigned> posted;
   std::vector<std::uintptr_t> posted_wparams;
-  // The cleaning run's display.
   std::string test_caption = "Test";
   bool bar_visible = false;
   int bar_position = 0;
@@ -37,29 +69,21 @@ class FakeMainWindowView : public MainWindowView {
   std::vector<std::string> bar_captions;  // every caption shown, in order
   bool timer1 = false, run_event_timer = false, double_buffered = false;
   std::uint32_t log_color = 0x000000, log_background = 0xFFFFFF;
-  int log_clears = 0, extent_fits = 0;
+  int extent_fits = 0;
   bool ask_delete_answer = true;
   int ask_delete_shown = 0;
-  std::vector<std::string> infos, plain_messages;
-  int closes = 0, restores = 0;
-  std::vector<std::string> questions, errors, dialogs;
-  bool answer_yes = false;
+  std::vector<std::string> dialogs;
   std::optional<std::string> save_name;
 
-  void SetSideButtonSelected(int tag, bool on) override { button_selected[tag] = on; }
-  void SetPageVisible(int tag, bool on) override { page_visible[tag] = on; }
-  void RebuildTree(Tree) override {}
-  void RefreshTreeChecks(Tree) override {}
-  bool IsNodeExpanded(Tree t, NodeId id) override { return expanded.count({t, id}) > 0; }
-  void ExpandNode(Tree t, NodeId id) override { expanded.insert({t, id}); }
-  void ScrollCleanTreeToTop() override {}
+  void RebuildTree(const core::CheckTree&) override {}
+  void RefreshTreeChecks(const core::CheckTree&) override {}
+  bool IsNodeExpanded(core::NodeId id) override { return expanded.count(id) > 0; }
+  void ExpandNode(core::NodeId id) override { expanded.insert(id); }
+  void ScrollTreeToTop() override {}
   void SetFastModeChecked(bool on) override { fast_mode = on; }
   std::size_t LogLineCount() override { return log.size(); }
   std::vector<std::string> LogLines() override { return log; }
-  void ClearLog() override {
-    log.clear();
-    ++log_clears;
-  }
+  void ClearLog() override { log.clear(); }
   void AppendLogLines(const std::vector<std::string>& lines) override { log.insert(log.end(), lines.begin(), lines.end()); }
   void ScrollLogToEnd() override {}
   void SetLogDoubleBuffered(bool on) override { double_buffered = on; }
@@ -77,52 +101,54 @@ class FakeMainWindowView : public MainWindowView {
   }
   void SetTimer1(bool on) override { timer1 = on; }
   void SetRunEventTimer(bool on) override { run_event_timer = on; }
-  bool ShowAskDeleteDialog() override {
-    ++ask_delete_shown;
-    return ask_delete_answer;
-  }
-  void SetRegistryStatusText(std::string_view text) override { registry_status = text; }
-  void HideWindowsBackupButton() override { backup_hidden = true; }
-  void DisableAnalyzeRegistry() override { analyze_disabled = true; }
-  void ClearDefragSizeLabels() override {}
-  void AddDefragRow(std::string_view text) override { defrag_rows.emplace_back(text); }
-  std::optional<int> WindowShowCommand() override { return show_command; }
-  core::WindowBounds CurrentWindowBounds() override { return bounds; }
-  core::ScreenSize GetScreenSize() override { return {1024, 768}; }
-  void SetWindowBounds(const core::WindowBounds& b) override { bounds = b; }
-  void MaximiseWindow() override { maximised = true; }
-  void RestoreAndShowWindow() override { ++restores; }
   void PostToSelf(unsigned message, std::uintptr_t wparam) override {
     posted.push_back(message);
     posted_wparams.push_back(wparam);
   }
-  void CloseWindow() override { ++closes; }
-  bool AskYesNo(std::string_view q) override {
-    questions.emplace_back(q);
-    return answer_yes;
+  bool ShowAskDeleteDialog() override {
+    ++ask_delete_shown;
+    return ask_delete_answer;
   }
-  void ShowError(std::string_view m) override { errors.emplace_back(m); }
-  void ShowInformation(std::string_view m) override { infos.emplace_back(m); }
-  void ShowPlainMessage(std::string_view m) override { plain_messages.emplace_back(m); }
   std::optional<std::string> ChooseSaveFile(std::string_view title, std::string_view filter) override {
     dialogs.push_back(std::string(title) + "|" + std::string(filter));
     return save_name;
   }
-  void ShowAboutBox() override { dialogs.emplace_back("about"); }
-  void ShowCustomListEditor() override { dialogs.emplace_back("custom list"); }
-  void ShowOptionsDialog() override { dialogs.emplace_back("options"); }
-  void PopupHelpMenu() override { dialogs.emplace_back("help menu"); }
+  void ShowCustomListEditor(dialogs::CustomListEditor& editor) override { dialogs.push_back(editor.file()); }
+};
 
-  std::vector<int> VisiblePages() const {
-    std::vector<int> out;
-    for (const auto& [tag, on] : page_visible) if (on) out.push_back(tag);
-    return out;
+// The other pages: what they were told, in one place.
+class FakeOtherPageViews : public RegistryPageView, public ToolsPageView, public DefragPageView {
+ public:
+  std::set<core::NodeId> expanded;
+  std::string status = "<unset>";
+  bool backup_hidden = false;
+  bool analyze_disabled = false;
+  std::vector<std::string> defrag_rows;
+
+  void RebuildTree(const core::CheckTree&) override {}
+  void RefreshTreeChecks(const core::CheckTree&) override {}
+  void ExpandNode(core::NodeId id) override { expanded.insert(id); }
+  void SetStatusText(std::string_view text) override { status = text; }
+  void HideWindowsBackupButton() override { backup_hidden = true; }
+  void DisableAnalyzeRegistry() override { analyze_disabled = true; }
+  void ClearSizeLabels() override {}
+  void AddRow(std::string_view text) override { defrag_rows.emplace_back(text); }
+};
+
+// One program start on a machine: the store, the fake window and the shell.
+struct FakeSession {
+  FakeSession(platform::Platform p, std::vector<std::string> args = {})
+      : store(p.ini, p.system), window(p, store, view, {cleaner, others, others, others}, std::move(args)) {}
+  void Start() {
+    window.FormCreate();
+    window.FormShow();
+    window.FormActivate();
   }
-  std::vector<int> SelectedButtons() const {
-    std::vector<int> out;
-    for (const auto& [tag, on] : button_selected) if (on) out.push_back(tag);
-    return out;
-  }
+  core::SettingsStore store;
+  FakeMainWindowView view;
+  FakeCleanerPageView cleaner;
+  FakeOtherPageViews others;
+  MainWindow window;
 };
 
 }  // namespace norvik::app

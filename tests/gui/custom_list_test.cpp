@@ -9,7 +9,9 @@
 #include <string>
 
 #include "ui/main/control_ids.h"
-#include "ui/main/res/custom_list_resource.h"
+#include "ui/dialogs/add_folder/add_folder_ids.h"
+#include "ui/dialogs/add_registry/add_registry_ids.h"
+#include "ui/dialogs/custom_list/custom_list_ids.h"
 
 namespace norvik::gui {
 namespace {

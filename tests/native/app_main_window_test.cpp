@@ -15,21 +15,21 @@ namespace norvik::app {
 namespace {
 
 using Names = std::vector<std::string>;
+using core::NodeId;
 constexpr const char* kIni = "C:\\Norvik\\options.ini";
 
-// One program start on the simulated machine: the store, the fake window and the controller.
-struct Session {
-  Session(platform::sim::SimMachine& m, Names args = {})
-      : store(m.platform().ini, m.platform().system), window(m.platform(), store, view, std::move(args)) {}
-  void Start() {
-    window.FormCreate();
-    window.FormShow();
-    window.FormActivate();
+enum class Tree { CleanItems, RegistrySections };
+
+struct Session : FakeSession {
+  explicit Session(platform::sim::SimMachine& m, Names args = {}) : FakeSession(m.platform(), std::move(args)) {}
+  const core::CheckTree& TreeOf(Tree tree) {
+    return tree == Tree::CleanItems ? window.cleaner().CleanItems().tree() : window.registry().Sections().tree();
   }
   NodeId Node(Tree tree, const std::string& name) {
-    const auto& t = window.TreeOf(tree);
+    const auto& t = TreeOf(tree);
     for (NodeId id = 0; id < t.size(); ++id) {
-      const bool match = tree == Tree::CleanItems ? window.CleanItems().Name(id) == name : t.node(id).text == name;
+      const bool match =
+          tree == Tree::CleanItems ? window.cleaner().CleanItems().Name(id) == name : t.node(id).text == name;
       if (match) return id;
     }
     ADD_FAILURE() << "no node " << name;
@@ -37,14 +37,13 @@ struct Session {
   }
   void ClickState(Tree tree, const std::string& name) {
     if (tree == Tree::CleanItems) {
-      window.CleanTreeMouseDown(Node(tree, name), TreeHit::StateIcon);
+      window.cleaner().TreeMouseDown(Node(tree, name), TreeHit::StateIcon);
     } else {
-      window.SectionTreeMouseDown(Node(tree, name), TreeHit::StateIcon);
+      window.registry().TreeMouseDown(Node(tree, name), TreeHit::StateIcon);
     }
   }
-  core::SettingsStore store;
-  FakeMainWindowView view;
-  MainWindow window;
+  std::vector<int> VisiblePages() const { return FakeMainWindowView::On(view.page_visible); }
+  std::vector<int> SelectedButtons() const { return FakeMainWindowView::On(view.button_selected); }
 };
 
 class MainWindowTest : public ::testing::Test {
@@ -58,17 +57,17 @@ class MainWindowTest : public ::testing::Test {
 TEST_F(MainWindowTest, FreshStartShowsTheCleanerPageCentredWithDefaults) {
   Session s(machine);
   s.Start();
-  EXPECT_EQ(s.view.VisiblePages(), std::vector<int>{kTagCleaner});
-  EXPECT_EQ(s.view.SelectedButtons(), std::vector<int>{kTagCleaner});
-  EXPECT_EQ(s.view.registry_status, "");
-  EXPECT_EQ(s.view.fast_mode, true);
-  EXPECT_TRUE(s.window.CleanItems().CheckedNames().empty());
-  for (NodeId id : s.window.CleanItems().tree().TopLevel()) {
-    EXPECT_TRUE(s.view.IsNodeExpanded(Tree::CleanItems, id)) << "every group expanded";
+  EXPECT_EQ(s.VisiblePages(), std::vector<int>{kTagCleaner});
+  EXPECT_EQ(s.SelectedButtons(), std::vector<int>{kTagCleaner});
+  EXPECT_EQ(s.others.status, "");
+  EXPECT_EQ(s.cleaner.fast_mode, true);
+  EXPECT_TRUE(s.window.cleaner().CleanItems().CheckedNames().empty());
+  for (NodeId id : s.TreeOf(Tree::CleanItems).TopLevel()) {
+    EXPECT_TRUE(s.cleaner.IsNodeExpanded(id)) << "every group expanded";
   }
-  EXPECT_TRUE(s.view.IsNodeExpanded(Tree::RegistrySections, s.Node(Tree::RegistrySections, "Files and Folders")));
-  for (NodeId id = 0; id < s.window.Sections().tree().size(); ++id) {
-    EXPECT_EQ(s.window.Sections().tree().node(id).state, core::kTicked);
+  EXPECT_TRUE(s.others.expanded.count(s.Node(Tree::RegistrySections, "Files and Folders")));
+  for (NodeId id = 0; id < s.TreeOf(Tree::RegistrySections).size(); ++id) {
+    EXPECT_EQ(s.TreeOf(Tree::RegistrySections).node(id).state, core::kTicked);
   }
   EXPECT_EQ(s.view.bounds.left, (1024 - 713) / 2);
   EXPECT_EQ(s.view.bounds.top, (768 - 495) / 2);
@@ -81,15 +80,15 @@ TEST_F(MainWindowTest, SideButtonsSwitchPagesOrOpenTheirDialogs) {
   s.Start();
   for (int tag : {kTagRegistry, kTagTools, kTagDefrag, kTagCleaner, kTagDefrag}) {
     s.window.FlatButtonClick(tag);
-    EXPECT_EQ(s.view.VisiblePages(), std::vector<int>{tag});
-    EXPECT_EQ(s.view.SelectedButtons(), std::vector<int>{tag});
+    EXPECT_EQ(s.VisiblePages(), std::vector<int>{tag});
+    EXPECT_EQ(s.SelectedButtons(), std::vector<int>{tag});
     EXPECT_EQ(s.window.SelectedPage(), tag);
   }
   s.window.OptionsClick();
   s.window.HelpClick();
   s.window.AboutClick();
   EXPECT_EQ(s.view.dialogs, (Names{"options", "help menu", "about"}));
-  EXPECT_EQ(s.view.VisiblePages(), std::vector<int>{kTagDefrag}) << "dialogs leave the page alone";
+  EXPECT_EQ(s.VisiblePages(), std::vector<int>{kTagDefrag}) << "dialogs leave the page alone";
 }
 
 TEST_F(MainWindowTest, SecondStartRestoresTicksExpansionSectionsAndBounds) {
@@ -100,9 +99,9 @@ TEST_F(MainWindowTest, SecondStartRestoresTicksExpansionSectionsAndBounds) {
     first.ClickState(Tree::CleanItems, "Google Chrome");
     first.ClickState(Tree::RegistrySections, "HKEY_USERS");
     first.ClickState(Tree::RegistrySections, "Empty Keys");
-    first.view.expanded.erase({Tree::CleanItems, first.Node(Tree::CleanItems, "Opera")});
+    first.cleaner.expanded.erase(first.Node(Tree::CleanItems, "Opera"));
     first.view.bounds = {40, 30, 800, 520};
-    first.window.FastModeClick(false);
+    first.window.cleaner().FastModeClick(false);
     first.window.FormClose();
     EXPECT_TRUE(first.view.errors.empty());
   }
@@ -114,19 +113,19 @@ TEST_F(MainWindowTest, SecondStartRestoresTicksExpansionSectionsAndBounds) {
   Session second(machine);
   second.Start();
   Names selected;
-  second.window.CleanItems().CollectSelectedItems(selected);
+  second.window.cleaner().CleanItems().CollectSelectedItems(selected);
   EXPECT_EQ(selected.size(), 9u);
   EXPECT_EQ(selected.front(), "Windows - Start Run");
-  EXPECT_TRUE(second.window.CleanItems().IsGroupChecked("Google Chrome"));
-  EXPECT_FALSE(second.view.IsNodeExpanded(Tree::CleanItems, second.Node(Tree::CleanItems, "Opera")));
-  EXPECT_TRUE(second.view.IsNodeExpanded(Tree::CleanItems, second.Node(Tree::CleanItems, "Netscape")));
-  const auto& sections = second.window.Sections().tree();
+  EXPECT_TRUE(second.window.cleaner().CleanItems().IsGroupChecked("Google Chrome"));
+  EXPECT_FALSE(second.cleaner.IsNodeExpanded(second.Node(Tree::CleanItems, "Opera")));
+  EXPECT_TRUE(second.cleaner.IsNodeExpanded(second.Node(Tree::CleanItems, "Netscape")));
+  const auto& sections = second.TreeOf(Tree::RegistrySections);
   EXPECT_EQ(sections.node(second.Node(Tree::RegistrySections, "HKEY_USERS")).state, core::kUnticked);
   EXPECT_EQ(sections.node(second.Node(Tree::RegistrySections, "Empty Keys")).state, core::kUnticked);
   EXPECT_EQ(sections.node(second.Node(Tree::RegistrySections, "Fonts Section")).state, core::kTicked);
   EXPECT_EQ(second.view.bounds.left, 40);
   EXPECT_EQ(second.view.bounds.height, 520);
-  EXPECT_EQ(second.view.fast_mode, false);
+  EXPECT_EQ(second.cleaner.fast_mode, false);
 
   // A maximised window comes back maximised instead of at its bounds.
   second.view.show_command = 3;
@@ -140,17 +139,19 @@ TEST_F(MainWindowTest, TreeClicksOnlyActOnStateIconsAndTheNewListLabel) {
   Session s(machine);
   s.Start();
   const NodeId new_list = s.Node(Tree::CleanItems, "Custom Lists - <New List>");
-  s.window.CleanTreeMouseDown(new_list, TreeHit::Label);
-  EXPECT_EQ(s.view.dialogs, Names{"custom list"});
-  s.window.CleanTreeMouseDown(new_list, TreeHit::StateIcon);
-  s.window.CleanTreeMouseDown(s.Node(Tree::CleanItems, "Windows - Clipboard"), TreeHit::Label);
-  s.window.CleanTreeMouseDown(s.Node(Tree::CleanItems, "Opera"), TreeHit::Other);
-  s.window.CleanTreeMouseDown(std::nullopt, TreeHit::Nowhere);
-  s.window.SectionTreeMouseDown(s.Node(Tree::RegistrySections, "Shortcuts"), TreeHit::Label);
-  EXPECT_EQ(s.view.dialogs, Names{"custom list"});
-  EXPECT_EQ(s.window.CleanItems().CheckedNames(), (Names{"Custom Lists", "Custom Lists - <New List>"}));
-  EXPECT_EQ(s.window.Sections().tree().node(s.Node(Tree::RegistrySections, "Shortcuts")).state, core::kTicked);
-  EXPECT_FALSE(MainWindow::SectionTreeMayCollapse());
+  auto& cleaner = s.window.cleaner();
+  cleaner.TreeMouseDown(new_list, TreeHit::Label);
+  const Names editor_opened{"C:\\Norvik\\Custom.dat"};  // with the program's own Custom.dat
+  EXPECT_EQ(s.cleaner.dialogs, editor_opened);
+  cleaner.TreeMouseDown(new_list, TreeHit::StateIcon);
+  cleaner.TreeMouseDown(s.Node(Tree::CleanItems, "Windows - Clipboard"), TreeHit::Label);
+  cleaner.TreeMouseDown(s.Node(Tree::CleanItems, "Opera"), TreeHit::Other);
+  cleaner.TreeMouseDown(std::nullopt, TreeHit::Nowhere);
+  s.window.registry().TreeMouseDown(s.Node(Tree::RegistrySections, "Shortcuts"), TreeHit::Label);
+  EXPECT_EQ(s.cleaner.dialogs, editor_opened);
+  EXPECT_EQ(cleaner.CleanItems().CheckedNames(), (Names{"Custom Lists", "Custom Lists - <New List>"}));
+  EXPECT_EQ(s.TreeOf(Tree::RegistrySections).node(s.Node(Tree::RegistrySections, "Shortcuts")).state, core::kTicked);
+  EXPECT_FALSE(RegistryPage::TreeMayCollapse());
 }
 
 TEST_F(MainWindowTest, LogIsSavedAsTextWithHeaderAndOverwriteQuestion) {
@@ -162,31 +163,32 @@ TEST_F(MainWindowTest, LogIsSavedAsTextWithHeaderAndOverwriteQuestion) {
 
   Session s(machine);
   s.Start();
-  EXPECT_FALSE(s.window.CanSaveLog());
-  s.window.SaveLogClick();
-  EXPECT_TRUE(s.view.dialogs.empty()) << "nothing to save, no dialog";
+  auto& cleaner = s.window.cleaner();
+  EXPECT_FALSE(cleaner.CanSaveLog());
+  cleaner.SaveLogClick();
+  EXPECT_TRUE(s.cleaner.dialogs.empty()) << "nothing to save, no dialog";
 
-  s.view.log = {"Windows - Start Run", "Total: 0 items"};
-  s.view.save_name = "C:\\Data\\run";
-  ASSERT_TRUE(s.window.CanSaveLog());
-  s.window.SaveLogClick();
-  EXPECT_EQ(s.view.dialogs, Names{"Save as Text|Text files (*.txt)|*.txt"});
+  s.cleaner.log = {"Windows - Start Run", "Total: 0 items"};
+  s.cleaner.save_name = "C:\\Data\\run";
+  ASSERT_TRUE(cleaner.CanSaveLog());
+  cleaner.SaveLogClick();
+  EXPECT_EQ(s.cleaner.dialogs, Names{"Save as Text|Text files (*.txt)|*.txt"});
   EXPECT_EQ(machine.ReadFile("C:\\Data\\run.txt"), std::nullopt) << "missing folder: nothing written";
   EXPECT_EQ(s.view.errors, Names{"Unable to write to C:\\Data\\run.txt"});
 
   machine.MakeFolder("C:\\Data");
-  s.window.SaveLogClick();
+  cleaner.SaveLogClick();
   EXPECT_EQ(machine.ReadFile("C:\\Data\\run.txt"),
             "This file was generated by Norvik Cleaner\r\nVisit " + std::string(kHomePageUrl) +
                 " for the latest version\r\n\r\nWindows - Start Run\r\nTotal: 0 items\r\n");
   EXPECT_TRUE(s.view.questions.empty());
 
-  s.view.log = {"second"};
-  s.window.SaveLogClick();
+  s.cleaner.log = {"second"};
+  cleaner.SaveLogClick();
   EXPECT_EQ(s.view.questions, Names{"C:\\Data\\run.txt has existed,overite it?"});
   EXPECT_NE(machine.ReadFile("C:\\Data\\run.txt")->find("Start Run"), std::string::npos) << "No keeps the file";
   s.view.answer_yes = true;
-  s.window.SaveLogClick();
+  cleaner.SaveLogClick();
   EXPECT_EQ(machine.ReadFile("C:\\Data\\run.txt")->find("Start Run"), std::string::npos);
 }
 
@@ -202,10 +204,10 @@ TEST_F(MainWindowTest, WindowsVersionDecidesBackupButtonAndDefragPage) {
     machine.system().SetVersion(c.version);
     Session s(machine);
     s.Start();
-    EXPECT_EQ(s.view.backup_hidden, c.backup_hidden) << c.version.minor;
-    EXPECT_EQ(s.window.AnalyzeRegistryEnabled(), c.analyze) << c.version.minor;
-    EXPECT_EQ(s.view.analyze_disabled, !c.analyze);
-    EXPECT_EQ(s.view.defrag_rows, c.analyze ? Names{} : Names{std::string(kUnsupportedSystemLine)});
+    EXPECT_EQ(s.others.backup_hidden, c.backup_hidden) << c.version.minor;
+    EXPECT_EQ(s.window.defrag().AnalyzeRegistryEnabled(), c.analyze) << c.version.minor;
+    EXPECT_EQ(s.others.analyze_disabled, !c.analyze);
+    EXPECT_EQ(s.others.defrag_rows, c.analyze ? Names{} : Names{std::string(kUnsupportedSystemLine)});
   }
 }
 
@@ -244,7 +246,7 @@ TEST_F(MainWindowTest, LogOffSavesAndClosesAndWriteFailuresAreShown) {
   EXPECT_EQ(s.view.restores, 1);
 
   ASSERT_TRUE(machine.files().SetAttributes(kIni, platform::file_attr::kReadOnly));
-  s.window.FastModeClick(false);
+  s.window.cleaner().FastModeClick(false);
   s.window.FormClose();
   EXPECT_EQ(s.view.errors, Names{"Unable to write to C:\\Norvik\\options.ini"});
 }

@@ -11,7 +11,6 @@
 #include "core/registry_access.h"
 #include "core/settings_store.h"
 #include "core/utility_routines.h"
-#include "fakes/settings_view.h"
 #include "platform/win32/unique_handles.h"
 #include "platform/win32/wide_text.h"
 
@@ -101,32 +100,22 @@ class ScratchProgram final : public platform::System {
 
 TEST_F(CoreOnWindowsTest, SettingsThroughTheProfileFunctions) {
   ScratchProgram program(p.system, folder + "\\norvik.exe");
-  FakeView view;
-  view.bounds = {12, 34, 700, 480};
   SettingsStore store(p.ini, program);
-  store.LoadSettings(view);
+  store.Load({12, 34, 700, 480});
   EXPECT_EQ(store.settings().OutputDirectory, folder + "\\Backup");
   store.settings().WipeNumber = 4;
   store.settings().IgnoreKeys = {"HKEY_CURRENT_USER\\Software\\Ünïcode"};
-  view.Check({"Windows", "Windows - Clipboard"});
-  store.SaveSettings(view);
+  store.settings().SelectedItems = {"Windows", "Windows - Clipboard"};
+  ASSERT_TRUE(store.Save());
 
   SettingsStore reloaded(p.ini, program);
-  view.Check({"Mozilla Firefox"});
-  reloaded.LoadSettings(view);
-  EXPECT_EQ(reloaded.settings().WipeNumber, 4);
-  EXPECT_EQ(reloaded.settings().IgnoreKeys, store.settings().IgnoreKeys);
-  EXPECT_EQ(reloaded.settings().WindowLeft, 12);
-  EXPECT_EQ(view.CheckedItemNames(), (std::vector<std::string>{"Windows", "Windows - Clipboard"}));
+  reloaded.Load({});
+  EXPECT_EQ(reloaded.settings(), store.settings());
 
   ScratchProgram moved(p.system, folder + "\\gone\\norvik.exe");
   SettingsStore homeless(p.ini, moved);
-  try {
-    homeless.SaveSettings(view);
-    ADD_FAILURE() << "the save went through";
-  } catch (const EIniFileException& e) {
-    EXPECT_EQ(std::string(e.what()), "Unable to write to " + folder + "\\gone\\options.ini");
-  }
+  EXPECT_FALSE(homeless.Save());
+  EXPECT_EQ(homeless.SaveErrorText(), "Unable to write to " + folder + "\\gone\\options.ini");
 }
 
 }  // namespace

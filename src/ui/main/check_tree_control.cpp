@@ -1,11 +1,14 @@
 #include "platform/win32/windows_api.h"  // first: tames the A/W macros
 
+#include <windowsx.h>
+
 #include "ui/main/check_tree_control.h"
 
 #include <string>
 #include <utility>
 
 #include "platform/win32/wide_text.h"
+#include "ui/dialogs/dialog_base.h"
 #include "ui/main/dpi.h"
 
 namespace norvik::ui {
@@ -166,6 +169,52 @@ std::optional<core::NodeId> CheckTreeControl::Selected() const {
   tv.hItem = item;
   if (!::SendMessageW(hwnd_, TVM_GETITEMW, 0, reinterpret_cast<LPARAM>(&tv))) return std::nullopt;
   return static_cast<core::NodeId>(tv.lParam);
+}
+
+void CheckTreeControl::Attach(HWND tree, ClickHandler on_click) {
+  hwnd_ = tree;
+  on_click_ = std::move(on_click);
+  ::SetWindowSubclass(tree, TreeProc, 0, reinterpret_cast<DWORD_PTR>(this));
+}
+
+LRESULT CALLBACK CheckTreeControl::TreeProc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam, UINT_PTR,
+                                            DWORD_PTR self_ptr) {
+  auto* self = reinterpret_cast<CheckTreeControl*>(self_ptr);
+  if (message == WM_NCDESTROY) ::RemoveWindowSubclass(hwnd, TreeProc, 0);
+  return ShowingErrors<LRESULT>(::GetAncestor(hwnd, GA_ROOT), 0,
+                                [&] { return self->HandleMessage(message, wparam, lparam); });
+}
+
+LRESULT CheckTreeControl::HandleMessage(UINT message, WPARAM wparam, LPARAM lparam) {
+  switch (message) {
+    case WM_LBUTTONDOWN:
+    case WM_LBUTTONDBLCLK: {
+      // What was hit is taken before the control acts (a click on a button moves the
+      // items below it). The control's own handling comes first: it tracks the mouse
+      // until the button is released, which must not happen behind a dialog the
+      // controller opens. A quick second click on a check box is a second toggle, not a
+      // double click.
+      const Hit hit = HitTest(POINT{GET_X_LPARAM(lparam), GET_Y_LPARAM(lparam)});
+      LRESULT result = 0;
+      if (message == WM_LBUTTONDOWN || hit.where != app::TreeHit::StateIcon) {
+        result = ::DefSubclassProc(hwnd_, message, wparam, lparam);
+      }
+      if (on_click_) on_click_(hit.node, hit.where);
+      return result;
+    }
+    case WM_KEYDOWN:
+      if (wparam == VK_SPACE) {
+        if (const auto node = Selected(); node && on_click_) on_click_(node, app::TreeHit::StateIcon);
+        return 0;
+      }
+      break;
+    case WM_CHAR:
+      if (wparam == L' ') return 0;  // handled as a key press; no incremental search
+      break;
+    default:
+      break;
+  }
+  return ::DefSubclassProc(hwnd_, message, wparam, lparam);
 }
 
 }  // namespace norvik::ui

@@ -7,10 +7,11 @@
 
 #include <commctrl.h>
 
+#include <functional>
 #include <optional>
 #include <vector>
 
-#include "app/main_window.h"
+#include "app/pages/page.h"
 #include "core/check_tree.h"
 #include "ui/main/gdi_owners.h"
 
@@ -23,7 +24,12 @@ class CheckTreeControl {
     app::TreeHit where = app::TreeHit::Nowhere;
   };
 
-  void Attach(HWND tree) { hwnd_ = tree; }
+  using ClickHandler = std::function<void(std::optional<core::NodeId> node, app::TreeHit hit)>;
+
+  // From here on a press on an item goes to `on_click` with what was hit (the space key
+  // counts as a press on the selected item's check box), then the control does its usual
+  // selecting.
+  void Attach(HWND tree, ClickHandler on_click);
   HWND hwnd() const { return hwnd_; }
 
   // Draws the three state images (blank, unticked, ticked) for `dpi`.
@@ -44,8 +50,12 @@ class CheckTreeControl {
 
  private:
   HTREEITEM Item(core::NodeId id) const { return id < items_.size() ? items_[id] : nullptr; }
+  static LRESULT CALLBACK TreeProc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam, UINT_PTR id,
+                                   DWORD_PTR self);
+  LRESULT HandleMessage(UINT message, WPARAM wparam, LPARAM lparam);
 
   HWND hwnd_ = nullptr;
+  ClickHandler on_click_;
   std::vector<HTREEITEM> items_;  // by node id
   unique_himagelist state_images_;
 };

@@ -10,6 +10,14 @@ inline constexpr int kPageBase = 1100;
 inline constexpr int SideButton(int tag) { return kSideButtonBase + tag; }
 inline constexpr int Page(int tag) { return kPageBase + tag; }
 
+// Each page's controls (and its timers) take ids from its own block of 100; the frame
+// routes their messages to the page by that block.
+inline constexpr int kIdsPerPage = 100;
+inline constexpr int kCleanerIds = 1200;
+inline constexpr int kRegistryIds = 1300;
+inline constexpr int kToolsIds = 1400;
+inline constexpr int kDefragIds = 1500;
+
 // Title strip.
 inline constexpr int kTitleImage = 1601;    // imgTitle
 inline constexpr int kTitleIcon = 1602;     // Image1
@@ -24,6 +32,9 @@ inline constexpr int kCleanProgress = 1203; // ProgressBar1
 inline constexpr int kTest = 1204;          // bTest
 inline constexpr int kClean = 1205;         // bClean
 inline constexpr int kFastMode = 1206;      // cbFastMode
+inline constexpr int kTimer1 = 1290;        // the bar's animation
+inline constexpr int kRunEventTimer = 1291; // takes the run's reports
+inline constexpr int kMenuSaveLog = 1292;   // the log's context menu
 
 // Registry page.
 inline constexpr int kSections = 1301;      // tvRegistry
@@ -57,11 +68,10 @@ inline constexpr int kCompactPercent = 1507;
 // The captions of the four sizes above, in the same order.
 inline constexpr int kSizeCaptionBase = 1510;
 
-// Menu commands.
+// The help menu's commands.
 inline constexpr int kMenuOnlineHelp = 1701;
 inline constexpr int kMenuHomepage = 1702;
 inline constexpr int kMenuCheckForUpdate = 1703;
 inline constexpr int kMenuAbout = 1704;
-inline constexpr int kMenuSaveLog = 1705;
 
 }  // namespace norvik::ui::ids

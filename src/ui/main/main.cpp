@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "app/main_window.h"
+#include "app/product.h"
 #include "core/settings_store.h"
 #include "platform/win32/unique_handles.h"
 #include "platform/win32/wide_text.h"
@@ -59,7 +60,7 @@ int Run(HINSTANCE instance, int show) {
     ShowFatalError("the main window could not be created.");
     return 1;
   }
-  norvik::app::MainWindow controller(platform, store, frame, CommandLineArguments());
+  norvik::app::MainWindow controller(platform, store, frame, frame.Views(), CommandLineArguments());
   frame.Attach(controller);
   controller.FormCreate();
   controller.FormShow();

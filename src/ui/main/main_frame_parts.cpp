@@ -1,0 +1,222 @@
+// The frame's own parts: the title strip, the side buttons and the pages' group boxes;
+// fonts for every control; the layout. Every size here is for 96 DPI and goes through
+// Scale().
+
+#include "platform/win32/windows_api.h"
+
+#include <commctrl.h>
+
+#include <algorithm>
+#include <string>
+
+#include "platform/win32/wide_text.h"
+#include "ui/main/control_ids.h"
+#include "ui/main/dpi.h"
+#include "ui/main/main_frame.h"
+#include "ui/main/page_view.h"
+#include "ui/main/res/resource.h"
+
+namespace norvik::ui {
+namespace {
+
+using platform::win32::Wide;
+
+// The title band runs from the first colour on the left to the second on the right.
+constexpr COLORREF kBandLeft = RGB(20, 48, 92);
+constexpr COLORREF kBandRight = RGB(62, 118, 184);
+constexpr COLORREF kBandEdge = RGB(140, 178, 224);
+// The selected side button's marker matches the band.
+constexpr COLORREF kSelectedMarker = RGB(40, 86, 150);
+
+constexpr int kTitleBandHeight = 50;
+constexpr int kSideButtonLeft = 6;
+constexpr int kSideButtonWidth = 90;
+constexpr int kSideButtonHeight = 55;
+constexpr int kSideButtonPitch = 61;
+constexpr int kPageMargin = 6;
+
+COLORREF Lerp(COLORREF a, COLORREF b, int num, int den) {
+  const auto mix = [&](int x, int y) { return x + (y - x) * num / std::max(den, 1); };
+  return RGB(mix(GetRValue(a), GetRValue(b)), mix(GetGValue(a), GetGValue(b)),
+             mix(GetBValue(a), GetBValue(b)));
+}
+
+}  // namespace
+
+void MainFrame::CreateControls() {
+  // imgTitle: the band. Its siblings lie on top of it and paint their share of the band
+  // themselves (WM_CTLCOLORSTATIC), so it must stay at the bottom and clip them out.
+  HWND band = controls_.AddLabel(hwnd_, ids::kTitleImage, L"", SS_LEFT | WS_CLIPSIBLINGS);
+  controls_.AddLabel(hwnd_, ids::kTitleIcon, L"", SS_ICON | SS_REALSIZECONTROL | SS_NOTIFY);
+  controls_.AddLabel(hwnd_, ids::kTitle, Wide(app::kProductName), SS_LEFT | SS_NOTIFY | SS_NOPREFIX);
+  controls_.AddLabel(hwnd_, ids::kTitleHint, Wide(app::kTitleHint), SS_LEFT | SS_NOPREFIX);
+  controls_.AddLabel(hwnd_, ids::kUpdateLink, Wide(app::kUpdateLinkText), SS_RIGHT | SS_NOTIFY | SS_NOPREFIX);
+  ::SetWindowPos(band, HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+
+  // The first four buttons switch pages; each page is captioned like its button.
+  static const struct {
+    int tag;
+    const wchar_t* caption;
+  } kSideButtons[] = {{app::kTagCleaner, L"Cleaner"}, {app::kTagRegistry, L"Registry"},
+                      {app::kTagTools, L"Tools"},     {app::kTagDefrag, L"Defrag"},
+                      {app::kTagOptions, L"Options"}, {app::kTagHelp, L"More"}};
+  for (const auto& button : kSideButtons) {
+    controls_.AddButton(hwnd_, ids::SideButton(button.tag), button.caption, BS_OWNERDRAW);
+    if (button.tag == app::kTagOptions || button.tag == app::kTagHelp) continue;
+    // Hidden until the shell picks a page. The page parents its controls, so it must
+    // let tab navigation in and pass their notifications on.
+    HWND box = controls_.Add(hwnd_, ids::Page(button.tag), WC_BUTTONW, button.caption,
+                             BS_GROUPBOX | WS_CLIPCHILDREN, WS_EX_CONTROLPARENT);
+    ::SetWindowSubclass(box, PageProc, 0, reinterpret_cast<DWORD_PTR>(this));
+  }
+  for (PageView* page : pages_) page->Create(PageHost{instance_, hwnd_, controls_.Get(ids::Page(page->tag())), controls_});
+}
+
+void MainFrame::ApplyDpi() {
+  LOGFONTW base = MessageFont(dpi_);
+  font_.reset(::CreateFontIndirectW(&base));
+
+  LOGFONTW bold = base;
+  bold.lfWeight = FW_BOLD;
+  bold_font_.reset(::CreateFontIndirectW(&bold));
+
+  LOGFONTW title = base;
+  title.lfWeight = FW_BOLD;
+  title.lfHeight = -Scale(20, dpi_);
+  title_font_.reset(::CreateFontIndirectW(&title));
+
+  LOGFONTW link = base;
+  link.lfUnderline = TRUE;
+  link_font_.reset(::CreateFontIndirectW(&link));
+
+  for (const auto& [id, control] : controls_.all()) {
+    HFONT font = AsFont(font_);
+    if (id == ids::kTitle) font = AsFont(title_font_);
+    if (id == ids::kUpdateLink) font = AsFont(link_font_);
+    ::SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
+  }
+
+  const int icon_size = Scale(32, dpi_);
+  title_icon_.reset(static_cast<HICON>(::LoadImageW(instance_, MAKEINTRESOURCEW(IDI_NORVIK), IMAGE_ICON,
+                                                    icon_size, icon_size, 0)));
+  ::SendMessageW(controls_.Get(ids::kTitleIcon), STM_SETICON, reinterpret_cast<WPARAM>(title_icon_.get()), 0);
+
+  for (PageView* page : pages_) page->ApplyDpi(dpi_, AsFont(font_));
+  controls_.ScaleColumns(dpi_);
+  ::InvalidateRect(hwnd_, nullptr, TRUE);
+}
+
+int MainFrame::TitleHeight() const { return Scale(kTitleBandHeight, dpi_); }
+
+void MainFrame::Layout() {
+  RECT client{};
+  ::GetClientRect(hwnd_, &client);
+  const int width = client.right;
+  const int height = client.bottom;
+  const auto s = [this](int v) { return Scale(v, dpi_); };
+  const int band = TitleHeight();
+
+  // Title strip.
+  controls_.Place(ids::kTitleImage, 0, 0, width, band);
+  controls_.Place(ids::kTitleIcon, s(10), (band - s(32)) / 2, s(32), s(32));
+  controls_.Place(ids::kTitle, s(50), s(4), std::min(s(360), width - s(60)), s(27));
+  controls_.Place(ids::kTitleHint, s(52), s(30), std::min(s(360), width - s(60)), s(17));
+  {
+    // The link is exactly as wide as its text, so only the text is clickable.
+    HWND link = controls_.Get(ids::kUpdateLink);
+    int text_width = s(140);
+    if (HDC dc = ::GetDC(link)) {
+      HGDIOBJ old = ::SelectObject(dc, link_font_.get());
+      const std::wstring text = Wide(app::kUpdateLinkText);
+      SIZE extent{};
+      if (::GetTextExtentPoint32W(dc, text.c_str(), static_cast<int>(text.size()), &extent)) {
+        text_width = extent.cx + s(2);
+      }
+      ::SelectObject(dc, old);
+      ::ReleaseDC(link, dc);
+    }
+    controls_.Place(ids::kUpdateLink, width - s(8) - text_width, s(30), text_width, s(17));
+  }
+
+  // Side buttons, stacked below the title.
+  int y = band + s(kPageMargin);
+  for (const int tag : app::kSideButtonTags) {
+    controls_.Place(ids::SideButton(tag), s(kSideButtonLeft), y, s(kSideButtonWidth), s(kSideButtonHeight));
+    y += s(kSideButtonPitch);
+  }
+
+  // Pages fill the rest.
+  const int page_x = s(kSideButtonLeft + kSideButtonWidth + kPageMargin);
+  const int page_y = band + s(kPageMargin);
+  const int page_w = std::max(width - page_x - s(kPageMargin), s(200));
+  const int page_h = std::max(height - page_y - s(kPageMargin), s(200));
+  for (const int tag : app::kPageTags) controls_.Place(ids::Page(tag), page_x, page_y, page_w, page_h);
+
+  const PageGrid grid{dpi_, page_w, page_h};
+  for (PageView* page : pages_) page->Layout(controls_, grid);
+
+  ::InvalidateRect(hwnd_, nullptr, TRUE);
+  // The gradient spans the whole width: every label on the band must repaint its share.
+  const RECT band_rect{0, 0, width, band};
+  ::RedrawWindow(hwnd_, &band_rect, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
+}
+
+void MainFrame::PaintTitleBand(HDC dc, POINT origin) const {
+  RECT client{};
+  ::GetClientRect(hwnd_, &client);
+  const int width = std::max<int>(client.right, 1);
+  const int band = TitleHeight();
+  // Vertical strips of the gradient: cheap, and needs no extra library.
+  constexpr int kStrip = 4;
+  for (int x = 0; x < width; x += kStrip) {
+    HBRUSH brush = ::CreateSolidBrush(Lerp(kBandLeft, kBandRight, x, width));
+    const RECT strip{x - origin.x, -origin.y, x + kStrip - origin.x, band - 1 - origin.y};
+    ::FillRect(dc, &strip, brush);
+    ::DeleteObject(brush);
+  }
+  HBRUSH edge = ::CreateSolidBrush(kBandEdge);
+  const RECT line{-origin.x, band - 1 - origin.y, width - origin.x, band - origin.y};
+  ::FillRect(dc, &line, edge);
+  ::DeleteObject(edge);
+}
+
+void MainFrame::DrawSideButton(const DRAWITEMSTRUCT& item) const {
+  const int tag = static_cast<int>(item.CtlID) - ids::kSideButtonBase;
+  const auto it = side_selected_.find(tag);
+  const bool selected = it != side_selected_.end() && it->second;
+  const bool pressed = (item.itemState & ODS_SELECTED) != 0;
+  HDC dc = item.hDC;
+  RECT rect = item.rcItem;
+
+  ::FillRect(dc, &rect, selected ? static_cast<HBRUSH>(::GetStockObject(WHITE_BRUSH))
+                                 : ::GetSysColorBrush(COLOR_BTNFACE));
+  if (pressed) {
+    ::DrawEdge(dc, &rect, EDGE_SUNKEN, BF_RECT);
+  } else if (selected) {
+    ::FrameRect(dc, &rect, ::GetSysColorBrush(COLOR_BTNSHADOW));
+    HBRUSH marker = ::CreateSolidBrush(kSelectedMarker);
+    const RECT bar{rect.left, rect.top, rect.left + Scale(4, dpi_), rect.bottom};
+    ::FillRect(dc, &bar, marker);
+    ::DeleteObject(marker);
+  } else {
+    ::DrawEdge(dc, &rect, EDGE_RAISED, BF_RECT);
+  }
+
+  wchar_t text[64] = {};
+  ::GetWindowTextW(item.hwndItem, text, static_cast<int>(std::size(text)));
+  HGDIOBJ old = ::SelectObject(dc, selected ? bold_font_.get() : font_.get());
+  ::SetBkMode(dc, TRANSPARENT);
+  ::SetTextColor(dc, ::GetSysColor((item.itemState & ODS_DISABLED) ? COLOR_GRAYTEXT : COLOR_BTNTEXT));
+  RECT text_rect = rect;
+  if (pressed) ::OffsetRect(&text_rect, 1, 1);
+  ::DrawTextW(dc, text, -1, &text_rect, DT_CENTER | DT_VCENTER | DT_SINGLELINE);
+  ::SelectObject(dc, old);
+
+  if ((item.itemState & ODS_FOCUS) && !(item.itemState & ODS_NOFOCUSRECT)) {
+    RECT focus = rect;
+    ::InflateRect(&focus, -Scale(4, dpi_), -Scale(4, dpi_));
+    ::DrawFocusRect(dc, &focus);
+  }
+}
+
+}  // namespace norvik::ui

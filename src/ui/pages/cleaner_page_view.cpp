@@ -1,0 +1,361 @@
+#include "platform/win32/windows_api.h"  // first: tames the A/W macros
+
+#include "ui/pages/cleaner_page_view.h"
+
+#include <algorithm>
+
+#include "app/product.h"
+#include "platform/win32/wide_text.h"
+#include "ui/dialogs/ask_delete/ask_delete_dialog.h"
+#include "ui/dialogs/custom_list/custom_list_dialog.h"
+#include "ui/dialogs/save_file.h"
+#include "ui/main/gdi_owners.h"
+
+namespace norvik::ui {
+namespace {
+
+using platform::win32::Narrow;
+using platform::win32::Wide;
+
+constexpr UINT kTimer1Interval = 500;
+// Short enough that the log follows the run closely; WM_TIMER comes only when input and
+// painting are done, so a busy run never makes the window sluggish.
+constexpr UINT kRunEventInterval = 30;
+
+}  // namespace
+
+void CleanerPageView::Create(const PageHost& host) {
+  instance_ = host.instance;
+  frame_ = host.frame;
+  Controls& controls = host.controls;
+  HWND tree = controls.Add(host.page, ids::kCleanItems, WC_TREEVIEWW, L"",
+                           WS_VISIBLE | WS_TABSTOP | TVS_HASLINES | TVS_HASBUTTONS | TVS_LINESATROOT |
+                               TVS_SHOWSELALWAYS,
+                           WS_EX_CLIENTEDGE);
+  tree_.Attach(tree, [this](std::optional<core::NodeId> node, app::TreeHit hit) {
+    if (controller_ != nullptr) controller_->TreeMouseDown(node, hit);
+  });
+  log_ = controls.Add(host.page, ids::kLog, WC_LISTBOXW, L"",
+                      WS_VISIBLE | WS_TABSTOP | WS_VSCROLL | WS_HSCROLL | LBS_NOINTEGRALHEIGHT | LBS_NOTIFY,
+                      WS_EX_CLIENTEDGE);
+  bar_ = controls.Add(host.page, ids::kCleanProgress, PROGRESS_CLASSW, L"", 0);
+  ::SendMessageW(bar_, PBM_SETRANGE32, 0, app::kBarMax);
+  // Draws the caption ("Finished!", "57%") over the bar.
+  ::SetWindowSubclass(bar_, CleanBarProc, 0, reinterpret_cast<DWORD_PTR>(this));
+  fast_mode_ = controls.AddButton(host.page, ids::kFastMode, L"Fast Mode", BS_AUTOCHECKBOX);
+  test_ = controls.AddButton(host.page, ids::kTest, L"Test");
+  controls.AddButton(host.page, ids::kClean, L"Clean");
+}
+
+void CleanerPageView::Layout(const Controls& controls, const PageGrid& g) {
+  dpi_ = g.dpi;
+  const int m = g.Margin();
+  const int top = g.Top();
+  const int bw = g.ButtonWidth();
+  const int bh = g.ButtonHeight();
+  controls.Place(ids::kCleanItems, m, top, g.LeftWidth(), g.height - top - m);
+  controls.Place(ids::kLog, g.RightX(), top, g.RightWidth(), g.ProgressY() - g.S(4) - top);
+  controls.Place(ids::kCleanProgress, g.RightX(), g.ProgressY(), g.RightWidth(), g.ProgressHeight());
+  const int clean_x = g.width - m - bw;
+  const int test_x = clean_x - g.S(20) - bw;
+  controls.Place(ids::kClean, clean_x, g.RowY(), bw, bh);
+  controls.Place(ids::kTest, test_x, g.RowY(), bw, bh);
+  controls.Place(ids::kFastMode, g.RightX(), g.RowY(), std::min(g.S(120), test_x - g.RightX() - g.Gap()), bh);
+}
+
+void CleanerPageView::ApplyDpi(UINT dpi, HFONT font) {
+  dpi_ = dpi;
+  font_ = font;
+  tree_.SetStateImages(dpi);
+}
+
+void CleanerPageView::OnCommand(int id, int code, HWND control) {
+  if (controller_ == nullptr || control == nullptr || code != BN_CLICKED) return;
+  switch (id) {
+    case ids::kFastMode:
+      controller_->FastModeClick(::SendMessageW(control, BM_GETCHECK, 0, 0) == BST_CHECKED);
+      return;
+    case ids::kTest:
+      controller_->TestClick();
+      return;
+    case ids::kClean:
+      controller_->CleanClick();
+      return;
+    default:
+      return;
+  }
+}
+
+void CleanerPageView::OnTimer(int id) {
+  if (controller_ == nullptr) return;
+  if (id == ids::kTimer1) controller_->Timer1Tick();
+  if (id == ids::kRunEventTimer) controller_->DrainRunEvents();
+}
+
+bool CleanerPageView::OnContextMenu(HWND control, POINT screen) {
+  if (control != log_ || controller_ == nullptr) return false;
+  if (screen.x == -1 && screen.y == -1) {
+    // From the keyboard: open at the list's corner.
+    RECT rect{};
+    ::GetWindowRect(log_, &rect);
+    screen = POINT{rect.left + 8, rect.top + 8};
+  }
+  unique_hmenu menu(::CreatePopupMenu());
+  if (!menu) return true;
+  const UINT enabled = controller_->CanSaveLog() ? MF_ENABLED : MF_GRAYED;
+  ::AppendMenuW(menu.get(), MF_STRING | enabled, ids::kMenuSaveLog, L"S&ave to text file");
+  ::SetForegroundWindow(frame_);
+  const BOOL chosen = ::TrackPopupMenu(menu.get(), TPM_LEFTALIGN | TPM_TOPALIGN | TPM_RIGHTBUTTON | TPM_RETURNCMD,
+                                       screen.x, screen.y, 0, frame_, nullptr);
+  ::PostMessageW(frame_, WM_NULL, 0, 0);
+  if (chosen == ids::kMenuSaveLog) controller_->SaveLogClick();
+  return true;
+}
+
+HBRUSH CleanerPageView::OnCtlColor(HDC dc, HWND control) {
+  if (control != log_) return nullptr;
+  ::SetTextColor(dc, log_text_color_);
+  ::SetBkColor(dc, ::GetSysColor(COLOR_WINDOW));
+  return ::GetSysColorBrush(COLOR_WINDOW);
+}
+
+bool CleanerPageView::OnMessage(UINT message, WPARAM wparam, LPARAM) {
+  if (controller_ == nullptr) return false;
+  switch (message) {
+    case app::kWmCleanProgress:
+      controller_->CleanProgressMessage(static_cast<std::uintptr_t>(wparam));
+      return true;
+    case app::kWmCleanDone:
+      controller_->CleanDoneMessage(static_cast<std::uintptr_t>(wparam));
+      return true;
+    case app::kWmCleanPrepared:
+      controller_->CleanPreparedMessage();
+      return true;
+    default:
+      return false;
+  }
+}
+
+void CleanerPageView::SetFastModeChecked(bool checked) {
+  ::SendMessageW(fast_mode_, BM_SETCHECK, checked ? BST_CHECKED : BST_UNCHECKED, 0);
+}
+
+std::size_t CleanerPageView::LogLineCount() {
+  const auto count = ::SendMessageW(log_, LB_GETCOUNT, 0, 0);
+  return count == LB_ERR ? 0 : static_cast<std::size_t>(count);
+}
+
+std::vector<std::string> CleanerPageView::LogLines() {
+  std::vector<std::string> lines;
+  const auto count = ::SendMessageW(log_, LB_GETCOUNT, 0, 0);
+  if (count == LB_ERR) return lines;
+  lines.reserve(static_cast<std::size_t>(count));
+  std::wstring text;
+  for (LRESULT i = 0; i < count; ++i) {
+    const auto length = ::SendMessageW(log_, LB_GETTEXTLEN, static_cast<WPARAM>(i), 0);
+    if (length == LB_ERR) continue;
+    text.assign(static_cast<std::size_t>(length) + 1, L'\0');
+    const auto copied =
+        ::SendMessageW(log_, LB_GETTEXT, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(text.data()));
+    text.resize(copied == LB_ERR ? 0 : static_cast<std::size_t>(copied));
+    lines.push_back(Narrow(text));
+  }
+  return lines;
+}
+
+void CleanerPageView::ClearLog() {
+  ::SendMessageW(log_, LB_RESETCONTENT, 0, 0);
+  // The old lines' width would leave a scroll bar over an empty list.
+  ::SendMessageW(log_, LB_SETHORIZONTALEXTENT, 0, 0);
+}
+
+void CleanerPageView::AppendLogLines(const std::vector<std::string>& lines) {
+  if (lines.empty()) return;
+  std::vector<std::wstring> wide;
+  wide.reserve(lines.size());
+  std::size_t chars = 0;
+  for (const std::string& line : lines) {
+    wide.push_back(Wide(line));
+    chars += wide.back().size() + 1;
+  }
+  // One allocation for the batch, and one repaint after it instead of one per line.
+  ::SendMessageW(log_, WM_SETREDRAW, FALSE, 0);
+  ::SendMessageW(log_, LB_INITSTORAGE, wide.size(), static_cast<LPARAM>(chars * sizeof(wchar_t)));
+  for (const std::wstring& line : wide) {
+    ::SendMessageW(log_, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(line.c_str()));
+  }
+  ::SendMessageW(log_, WM_SETREDRAW, TRUE, 0);
+  // The scroll bars changed unseen too.
+  ::RedrawWindow(log_, nullptr, nullptr, RDW_ERASE | RDW_FRAME | RDW_INVALIDATE);
+}
+
+void CleanerPageView::ScrollLogToEnd() {
+  const auto count = ::SendMessageW(log_, LB_GETCOUNT, 0, 0);
+  // The list stops at its last full page by itself.
+  if (count > 0) ::SendMessageW(log_, LB_SETTOPINDEX, static_cast<WPARAM>(count - 1), 0);
+}
+
+void CleanerPageView::SetLogDoubleBuffered(bool) {
+  // A list box has no buffered painting of its own, and WS_EX_COMPOSITED is ignored for
+  // child windows once the desktop is composited. Lines already arrive in batches with
+  // redrawing held off, which is what keeps the list from flickering.
+}
+
+void CleanerPageView::SetLogTextColor(std::uint32_t colour) {
+  if (log_text_color_ == colour) return;
+  log_text_color_ = colour;
+  ::InvalidateRect(log_, nullptr, TRUE);
+}
+
+void CleanerPageView::FitLogHorizontalExtent() {
+  const auto count = ::SendMessageW(log_, LB_GETCOUNT, 0, 0);
+  if (count == LB_ERR) return;
+  HDC dc = ::GetDC(log_);
+  if (dc == nullptr) return;
+  HGDIOBJ old_font = ::SelectObject(dc, reinterpret_cast<HGDIOBJ>(::SendMessageW(log_, WM_GETFONT, 0, 0)));
+  LONG widest = 0;
+  std::wstring text;
+  for (LRESULT i = 0; i < count; ++i) {
+    const auto length = ::SendMessageW(log_, LB_GETTEXTLEN, static_cast<WPARAM>(i), 0);
+    if (length <= 0) continue;
+    text.resize(static_cast<std::size_t>(length) + 1);
+    const auto copied =
+        ::SendMessageW(log_, LB_GETTEXT, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(text.data()));
+    SIZE extent{};
+    if (copied > 0 && ::GetTextExtentPoint32W(dc, text.c_str(), static_cast<int>(copied), &extent)) {
+      widest = std::max(widest, extent.cx);
+    }
+  }
+  ::SelectObject(dc, old_font);
+  ::ReleaseDC(log_, dc);
+  ::SendMessageW(log_, LB_SETHORIZONTALEXTENT, static_cast<WPARAM>(widest + Scale(10, dpi_)), 0);
+}
+
+void CleanerPageView::SetTestButtonCaption(std::string_view caption) {
+  ::SetWindowTextW(test_, Wide(caption).c_str());
+}
+
+int CleanerPageView::CleanBarPosition() { return static_cast<int>(::SendMessageW(bar_, PBM_GETPOS, 0, 0)); }
+
+void CleanerPageView::SetCleanBarPosition(int position) {
+  ::SendMessageW(bar_, PBM_SETPOS, static_cast<WPARAM>(position), 0);
+}
+
+void CleanerPageView::SetCleanBarCaption(std::optional<std::string> caption) {
+  if (caption) {
+    bar_caption_ = Wide(*caption);
+  } else {
+    bar_caption_.reset();
+  }
+  ::SetWindowTextW(bar_, bar_caption_ ? bar_caption_->c_str() : L"");
+  ::InvalidateRect(bar_, nullptr, TRUE);
+}
+
+void CleanerPageView::SetTimer(int id, UINT interval, bool on) const {
+  if (on) {
+    ::SetTimer(frame_, static_cast<UINT_PTR>(id), interval, nullptr);
+  } else {
+    ::KillTimer(frame_, static_cast<UINT_PTR>(id));
+  }
+}
+
+void CleanerPageView::SetTimer1(bool on) { SetTimer(ids::kTimer1, kTimer1Interval, on); }
+
+void CleanerPageView::SetRunEventTimer(bool on) { SetTimer(ids::kRunEventTimer, kRunEventInterval, on); }
+
+void CleanerPageView::PostToSelf(unsigned message, std::uintptr_t wparam) {
+  ::PostMessageW(frame_, message, static_cast<WPARAM>(wparam), 0);
+}
+
+bool CleanerPageView::ShowAskDeleteDialog() {
+  return ui::ShowAskDeleteDialog(instance_, frame_, [this](bool checked) {
+    if (controller_ != nullptr) controller_->AskDeleteCheckClick(checked);
+  });
+}
+
+std::optional<std::string> CleanerPageView::ChooseSaveFile(std::string_view title, std::string_view filter) {
+  return ui::ChooseSaveFile(frame_, title, filter);
+}
+
+void CleanerPageView::ShowCustomListEditor(app::dialogs::CustomListEditor& editor) {
+  ui::ShowCustomListEditor(instance_, frame_, editor);
+}
+
+LRESULT CALLBACK CleanerPageView::CleanBarProc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam, UINT_PTR,
+                                               DWORD_PTR self_ptr) {
+  const auto* self = reinterpret_cast<const CleanerPageView*>(self_ptr);
+  switch (message) {
+    case WM_NCDESTROY:
+      ::RemoveWindowSubclass(hwnd, CleanBarProc, 0);
+      break;
+    case WM_ERASEBKGND:
+      return 1;  // WM_PAINT covers every pixel
+    case WM_PAINT: {
+      PAINTSTRUCT paint{};
+      HDC dc = ::BeginPaint(hwnd, &paint);
+      self->PaintCleanBar(dc);
+      ::EndPaint(hwnd, &paint);
+      return 0;
+    }
+    case WM_PRINTCLIENT:
+      self->PaintCleanBar(reinterpret_cast<HDC>(wparam));
+      return 0;
+    default:
+      break;
+  }
+  return ::DefSubclassProc(hwnd, message, wparam, lparam);
+}
+
+void CleanerPageView::PaintCleanBar(HDC dc) const {
+  HWND bar = bar_;
+  RECT rect{};
+  ::GetClientRect(bar, &rect);
+  const int width = rect.right - rect.left;
+  const int height = rect.bottom - rect.top;
+  if (width <= 0 || height <= 0) return;
+  HDC memory = ::CreateCompatibleDC(dc);
+  unique_gdi bitmap(::CreateCompatibleBitmap(dc, width, height));
+  if (memory == nullptr || !bitmap) {
+    // Out of GDI resources: the bar without its caption is still worth showing.
+    if (memory != nullptr) ::DeleteDC(memory);
+    ::DefSubclassProc(bar, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(dc), PRF_CLIENT | PRF_ERASEBKGND);
+    return;
+  }
+  HGDIOBJ old_bitmap = ::SelectObject(memory, bitmap.get());
+  ::FillRect(memory, &rect, ::GetSysColorBrush(COLOR_BTNFACE));
+  ::DefSubclassProc(bar, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(memory), PRF_CLIENT | PRF_ERASEBKGND);
+  if (bar_caption_ && !bar_caption_->empty()) {
+    // The fill's colour depends on the theme: the text over it is black or white,
+    // whichever stands out, and the text over the empty part is the usual colour.
+    const auto position = ::SendMessageW(bar, PBM_GETPOS, 0, 0);
+    const auto range = std::max<LRESULT>(::SendMessageW(bar, PBM_GETRANGE, FALSE, 0), 1);
+    const int filled = static_cast<int>(std::clamp<LRESULT>(width * position / range, 0, width));
+    COLORREF on_fill = ::GetSysColor(COLOR_BTNTEXT);
+    if (filled > 0) {
+      const COLORREF fill = ::GetPixel(memory, filled / 2, height / 2);
+      const int luminance = (299 * GetRValue(fill) + 587 * GetGValue(fill) + 114 * GetBValue(fill)) / 1000;
+      on_fill = luminance < 128 ? RGB(255, 255, 255) : RGB(0, 0, 0);
+    }
+    HGDIOBJ old_font = ::SelectObject(memory, font_);
+    ::SetBkMode(memory, TRANSPARENT);
+    const struct {
+      int left, right;
+      COLORREF colour;
+    } parts[] = {{0, filled, on_fill}, {filled, width, ::GetSysColor(COLOR_BTNTEXT)}};
+    for (const auto& part : parts) {
+      if (part.left >= part.right) continue;
+      const int saved = ::SaveDC(memory);
+      ::IntersectClipRect(memory, part.left, 0, part.right, height);
+      ::SetTextColor(memory, part.colour);
+      ::DrawTextW(memory, bar_caption_->c_str(), static_cast<int>(bar_caption_->size()), &rect,
+                  DT_CENTER | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX);
+      ::RestoreDC(memory, saved);
+    }
+    ::SelectObject(memory, old_font);
+  }
+  ::BitBlt(dc, 0, 0, width, height, memory, 0, 0, SRCCOPY);
+  ::SelectObject(memory, old_bitmap);
+  ::DeleteDC(memory);
+}
+
+}  // namespace norvik::ui

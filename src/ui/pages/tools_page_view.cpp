@@ -1,0 +1,48 @@
+#include "platform/win32/windows_api.h"  // first: tames the A/W macros
+
+#include "ui/pages/tools_page_view.h"
+
+namespace norvik::ui {
+
+void ToolsPageView::Create(const PageHost& host) {
+  Controls& controls = host.controls;
+  controls.AddReportList(host.page, ids::kStartupList, LVS_EX_CHECKBOXES | LVS_EX_FULLROWSELECT);
+  controls.AddColumns(ids::kStartupList, {{L"Name", 130}, {L"Command", 200}, {L"Location", 120}}, kBaseDpi);
+  static const struct {
+    int id;
+    const wchar_t* caption;
+  } kButtons[] = {{ids::kStartup, L"Startup"},
+                  {ids::kDeleteEntry, L"&Delete Entry"},
+                  {ids::kSelectAll, L"Select &All"},
+                  {ids::kSelectNone, L"Select &None"},
+                  {ids::kViewHistory, L"Index.dat Viewer..."},
+                  {ids::kBackupFullRegistry, L"Backup Full Registry..."},
+                  {ids::kWindowsBackup, L"Windows Backup..."}};
+  for (const auto& button : kButtons) {
+    ::EnableWindow(controls.AddButton(host.page, button.id, button.caption), FALSE);
+  }
+  windows_backup_ = controls.Get(ids::kWindowsBackup);
+}
+
+void ToolsPageView::Layout(const Controls& controls, const PageGrid& g) {
+  // The startup list and a column of buttons on its right.
+  const int m = g.Margin();
+  const int top = g.Top();
+  const int bh = g.ButtonHeight();
+  const int tools_bw = g.S(150);
+  const int tools_x = g.width - m - tools_bw;
+  controls.Place(ids::kStartupList, m, top, tools_x - g.Gap() - m, g.height - top - m);
+  const int pitch = bh + g.S(6);
+  int button_y = top;
+  for (const int id : {ids::kStartup, ids::kDeleteEntry, ids::kSelectAll, ids::kSelectNone}) {
+    controls.Place(id, tools_x, button_y, tools_bw, bh);
+    button_y += pitch;
+  }
+  button_y = g.RowY();
+  for (const int id : {ids::kWindowsBackup, ids::kBackupFullRegistry, ids::kViewHistory}) {
+    controls.Place(id, tools_x, button_y, tools_bw, bh);
+    button_y -= pitch;
+  }
+}
+
+}  // namespace norvik::ui

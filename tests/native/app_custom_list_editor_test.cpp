@@ -1,0 +1,184 @@
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "app/dialogs/custom_list_editor.h"
+#include "platform/sim/sim_machine.h"
+
+namespace norvik::app::dialogs {
+namespace {
+
+using Rows = std::vector<std::string>;
+using platform::file_attr::kHidden;
+
+const std::string kFile = "C:\\Norvik\\Custom.dat";
+
+class CustomListEditorTest : public ::testing::Test {
+ protected:
+  platform::sim::SimMachine machine;
+  platform::Platform p = machine.platform();
+
+  Rows Keys() { return p.ini.GetKeys(kFile, tools::kCustomListSection); }
+};
+
+TEST_F(CustomListEditorTest, EmptiedListCannotBeSavedSoTheFileKeepsItsRows) {
+  machine.WriteFile(kFile, "[<New List>]\nDelFile1=C:\\A\nDelFile2=C:\\B\n");
+  CustomListEditor editor(p, "C:\\Norvik\\");
+  editor.Load();
+  ASSERT_TRUE(editor.CanAccept());
+  editor.Select(0);
+  editor.RemoveSelected();
+  editor.RemoveSelected();
+  EXPECT_FALSE(editor.CanRemove());
+  EXPECT_FALSE(editor.CanAccept());
+  EXPECT_FALSE(editor.Save());
+  EXPECT_EQ(Keys(), Rows({"DelFile1", "DelFile2"}));
+}
+
+TEST_F(CustomListEditorTest, RemoveSelectsTheRowNowInItsPlaceOrTheNewLast) {
+  const struct {
+    std::size_t rows, removed;
+    std::optional<std::size_t> next;
+  } cases[] = {{3, 0, 0}, {3, 1, 1}, {3, 2, 1}, {1, 0, std::nullopt}};
+  for (const auto& c : cases) {
+    CustomListEditor editor(p, "C:\\Norvik\\");
+    for (std::size_t i = 0; i < c.rows; ++i) editor.Append("C:\\" + std::to_string(i));
+    editor.Select(c.removed);
+    editor.RemoveSelected();
+    EXPECT_EQ(editor.selection(), c.next) << c.rows << " rows, removed " << c.removed;
+  }
+}
+
+TEST_F(CustomListEditorTest, OnlyRegistryRowsAreEditedAndTheirTextSurvivesTheDialog) {
+  using enum RegistryChoice;
+  const struct {
+    const char* row;
+    bool editable;
+    RegistryChoice choice;
+    const char* key;
+    const char* value;
+  } cases[] = {
+      {"HKEY_CURRENT_USER\\Software\\X", true, DeleteKey, "HKEY_CURRENT_USER\\Software\\X", ""},
+      {"HKEY_CURRENT_USER\\Software\\X,", true, DeleteValues, "HKEY_CURRENT_USER\\Software\\X", ""},
+      {"hkey_current_user\\x,Last", true, DeleteValue, "hkey_current_user\\x", "Last"},
+      {"HKEY_USERS\\A,b,c", true, DeleteValue, "HKEY_USERS\\A", "b,c"},
+      {"C:\\HKEY_X", false, DeleteKey, "", ""},
+      {" HKEY_USERS\\A", false, DeleteKey, "", ""},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.row);
+    CustomListEditor editor(p, "C:\\Norvik\\");
+    editor.Append(c.row);
+    editor.Select(0);
+    EXPECT_EQ(editor.CanEdit(), c.editable);
+    const auto dialog = editor.EditSelected();
+    ASSERT_EQ(dialog.has_value(), c.editable);
+    if (!dialog) continue;
+    EXPECT_EQ(dialog->choice(), c.choice);
+    EXPECT_EQ(dialog->key(), c.key);
+    EXPECT_EQ(dialog->value_name(), c.value);
+    EXPECT_EQ(dialog->Entry(), c.row);
+  }
+}
+
+TEST_F(CustomListEditorTest, RegistryDialogAcceptsAKeyWithWhatToDelete) {
+  using enum RegistryChoice;
+  const struct {
+    const char* key;
+    RegistryChoice choice;
+    const char* value;
+    bool ok;
+  } cases[] = {
+      {"", DeleteKey, "", false},          {"Software\\X", DeleteKey, "", false},
+      {"hkey_users\\x", DeleteKey, "", true}, {"HKEY_USERS\\x", DeleteValues, "", true},
+      {"HKEY_USERS\\x", DeleteValue, "", false}, {"HKEY_USERS\\x", DeleteValue, "v", true},
+  };
+  for (const auto& c : cases) {
+    AddRegistryDialog dialog;
+    dialog.SetKey(c.key);
+    dialog.SetChoice(c.choice);
+    dialog.SetValueName(c.value);
+    EXPECT_EQ(dialog.CanAccept(), c.ok) << c.key << " / " << static_cast<int>(c.choice) << " / " << c.value;
+  }
+}
+
+// The list splits an entry at its first ",": a folder or key holding one would name
+// another target, so the dialogs refuse it; a comma in a value or file name is fine.
+TEST_F(CustomListEditorTest, FoldersAndKeysHoldingACommaAreRefused) {
+  machine.WriteFile("C:\\Logs,2010\\a,b.txt", "a");
+  AddFolderDialog folder(machine.platform().files);
+  folder.SetChoice(FolderChoice::MultipleFiles);
+  folder.FolderBrowsed("C:\\Logs,2010");
+  EXPECT_EQ(folder.Refusal(), kCommaInFolderMessage);
+  folder.FolderBrowsed("C:\\Logs");
+  EXPECT_EQ(folder.Refusal(), "");
+  AddRegistryDialog key;
+  key.SetKey("HKEY_CURRENT_USER\\Software\\A,B");
+  EXPECT_EQ(key.Refusal(), kCommaInKeyMessage);
+  key.SetKey("HKEY_CURRENT_USER\\Software\\A");
+  key.SetChoice(RegistryChoice::DeleteValue);
+  key.SetValueName("B,C");
+  EXPECT_EQ(key.Refusal(), "");
+}
+
+TEST_F(CustomListEditorTest, FolderDialogEntriesAndWhenOkIsEnabled) {
+  machine.WriteFile("C:\\Data\\a.txt", "a");
+  using enum DeletingMode;
+  const struct {
+    const char* folder;
+    FolderChoice choice;
+    DeletingMode mode;
+    const char* pattern;
+    std::optional<std::string> entry;  // nothing: "&OK" disabled
+  } cases[] = {
+      {"C:\\Data", FolderChoice::SingleFile, WholeFolder, "*.", "C:\\Data,a.txt"},
+      {"C:\\Data", FolderChoice::MultipleFiles, WholeFolder, "*.", "C:\\Data"},
+      {"C:\\Data", FolderChoice::MultipleFiles, Wildcard, "*.", std::nullopt},
+      {"C:\\Data", FolderChoice::MultipleFiles, Wildcard, "*.log", "C:\\Data,*.log"},
+      {"C:\\Missing", FolderChoice::MultipleFiles, WholeFolder, "*.", std::nullopt},
+      {"C:\\Data\\a.txt", FolderChoice::MultipleFiles, WholeFolder, "*.", std::nullopt},
+      {"", FolderChoice::MultipleFiles, WholeFolder, "*.", std::nullopt},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.folder + std::string(" ") + c.pattern);
+    AddFolderDialog dialog(p.files);
+    dialog.FolderBrowsed(c.folder);
+    dialog.SetChoice(c.choice);
+    dialog.SetDeletingMode(c.mode);
+    dialog.SetPattern(c.pattern);
+    dialog.SelectFile(0);
+    EXPECT_EQ(dialog.CanAccept(), c.entry.has_value());
+    if (c.entry) {
+      EXPECT_EQ(dialog.Entry(), *c.entry);
+    }
+  }
+}
+
+TEST_F(CustomListEditorTest, BrowsingToAnotherFolderReplacesTheFileList) {
+  machine.WriteFile("C:\\One\\a.txt", "");
+  machine.WriteFile("C:\\One\\Sub\\deep.txt", "");
+  machine.WriteFile("C:\\One\\hidden.dat", "");
+  ASSERT_TRUE(p.files.SetAttributes("C:\\One\\hidden.dat", kHidden));
+  machine.WriteFile("C:\\Two\\b.txt", "");
+
+  AddFolderDialog dialog(p.files);
+  dialog.FolderBrowsed("C:\\One");
+  Rows names = dialog.file_names();
+  std::sort(names.begin(), names.end());
+  EXPECT_EQ(names, Rows({"a.txt", "hidden.dat"}));
+  dialog.SelectFile(1);
+
+  // Typing a folder leaves the list alone; choosing one with "..." lists it afresh.
+  dialog.SetFolder("C:\\Two");
+  EXPECT_EQ(dialog.file_names().size(), 2u);
+  dialog.FolderBrowsed("C:\\Two");
+  EXPECT_EQ(dialog.file_names(), Rows({"b.txt"}));
+  EXPECT_EQ(dialog.selected_file(), std::nullopt);
+  EXPECT_FALSE(dialog.CanAccept());
+}
+
+}  // namespace
+}  // namespace norvik::app::dialogs
