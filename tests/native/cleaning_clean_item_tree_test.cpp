@@ -26,26 +26,6 @@ Names Children(const CleanItemTree& t, const std::string& group) {
   return out;
 }
 
-TEST(CleanItemTreeTest, CatalogueGroupsInOrderWithImageIndexes) {
-  CleanItemTree t;
-  const std::vector<std::pair<std::string, int>> groups = {
-      {"Internet Explorer", 1}, {"Windows", 2}, {"Netscape", 3}, {"Opera", 4},
-      {"Mozilla Firefox", 5}, {"Google Chrome", 11}, {"Advanced", 6}, {"Microsoft Office", 7},
-      {"Instant Messengers", 8}, {"Applications", 9}, {"Custom Lists", 10}};
-  ASSERT_EQ(t.tree().TopLevel().size(), groups.size());
-  std::size_t items = 0;
-  for (std::size_t i = 0; i < groups.size(); ++i) {
-    const auto& node = t.tree().node(t.tree().TopLevel()[i]);
-    EXPECT_EQ(node.text, groups[i].first);
-    EXPECT_EQ(node.image_index, groups[i].second);
-    items += node.children.size();
-  }
-  EXPECT_EQ(items, 7u + 9 + 5 + 6 + 7 + 8 + 8 + 6 + 5 + 0 + 1);
-  EXPECT_EQ(Children(t, "Windows").back(), "Windows Log Files");
-  EXPECT_EQ(Children(t, "Custom Lists"), Names{"<New List>"});
-  EXPECT_EQ(t.CheckedNames(), Names{});
-}
-
 TEST(CleanItemTreeTest, MouseTicksFollowGroupAndItemRules) {
   CleanItemTree t;
   t.ToggleByUser(Find(t, "Opera"));

@@ -30,13 +30,6 @@ std::string ReadUtf16File(std::string_view bytes) {
   return text;
 }
 
-// Text conversions themselves are pinned by the INI and registry conformance checks.
-TEST(RegValueTest, StringsAreStoredAsUtf16WithTerminator) {
-  EXPECT_EQ(RegValue::String("Aé").data, (std::vector<std::uint8_t>{'A', 0, 0xE9, 0, 0, 0}));
-  EXPECT_EQ(RegValue::String("Aé").AsString(), "Aé");
-  EXPECT_EQ(RegValue::MultiString({"a", "bc"}).AsMultiString(), (std::vector<std::string>{"a", "bc"}));
-}
-
 std::optional<RegValue> Get(const SimRegistry& reg, RegRoot root, std::string_view path, std::string_view name) {
   auto value = reg.OpenKey(root, path).value_or({}).Query(name);
   return value ? std::optional<RegValue>(*value) : std::nullopt;
@@ -303,6 +296,7 @@ TEST(RegFileTest, WholeRegistryDumpCoversTheRealHivesOnce) {
             kErrFileNotFound);
 }
 
+// Arbitrary bytes are the fuzz target's; here the caps on line length and problem count.
 TEST(RegFileTest, HostileFilesAreReportedNeverFatal) {
   SimRegistry reg;
   const std::string header(kHeader5);
@@ -316,24 +310,6 @@ TEST(RegFileTest, HostileFilesAreReportedNeverFatal) {
   std::string garbage = header;
   for (int i = 0; i < 5000; ++i) garbage += "junk\n";
   EXPECT_EQ(LoadRegText(reg, garbage).size(), kMaxRegProblems + 1);
-
-  // Mutations of a valid export (cut, byte flips, repeats) must load or be reported.
-  const std::string seed = SaveRegText(reg, RegFormat::Regedit4) + std::string(kWineImport);
-  std::uint32_t rng = 12345;
-  const auto next = [&rng](std::size_t bound) {
-    return static_cast<std::size_t>(((rng = rng * 1103515245u + 12345u) >> 8) % bound);
-  };
-  for (int round = 0; round < 300; ++round) {
-    std::string text = seed;
-    for (int m = 0; m < 8; ++m) {
-      const std::size_t at = next(text.size()), kind = next(3);
-      if (kind == 0) text[at] = static_cast<char>(next(256));
-      if (kind == 1) text.resize(std::max<std::size_t>(at, 10));
-      if (kind == 2) text.insert(at, text.substr(next(text.size()), next(200)));
-    }
-    SimRegistry target;
-    (void)LoadRegText(target, text);
-  }
 }
 
 }  // namespace
