@@ -224,7 +224,11 @@ TEST_F(FilesConformance, ShellDeleteRemovesWholeTrees) {
   for (const std::string& root : {"C:\\."s, "c:\\windows\\.."s, In("tree\\..\\..\\..")}) {
     EXPECT_EQ(files().ShellDelete(root).code(), kErrAccessDenied) << root;
   }
+  for (const char* root : {"C:", "C:\\", "\\", "\\\\server\\share\\"}) EXPECT_FALSE(files().ShellDelete(root)) << root;
   EXPECT_EQ(files().ShellDelete("").code(), kErrPathNotFound);
+  // Cut short at the NUL, these would name the tree and the file.
+  EXPECT_EQ(files().ShellDelete(In("tree") + std::string("\0x", 2)).code(), kErrInvalidName);
+  EXPECT_EQ(files().DeleteFile(In("single.txt") + std::string("\0.bak", 5)).code(), kErrInvalidName);
   EXPECT_TRUE(files().GetAttributes(In("tree\\a.txt")));
   EXPECT_TRUE(files().ShellDelete(In("tree")));
   EXPECT_TRUE(files().ShellDelete(In("SINGLE.TXT")));

@@ -176,13 +176,16 @@ TEST_F(RegistryConformance, PathFormsAsTheRegistryParsesThem) {
 }
 
 TEST_F(RegistryConformance, OverlongNamesAreRefused) {
-  // Windows documents 255 characters for key names; Wine still takes 256.
+  // Windows documents 255 characters for key names; Wine still takes 256. Listing
+  // buffers that start small must grow to the longest names.
   EXPECT_TRUE(scratch_.Create(std::string(255, 'k')).ok());
+  EXPECT_EQ(Listed(scratch_.SubKeyNames()), Names{std::string(255, 'k')});
   EXPECT_EQ(scratch_.Create(std::string(257, 'k')).code(), kErrInvalidParameter);
   EXPECT_EQ(scratch_.Open(std::string(257, 'k')).code(), kErrInvalidParameter);
   EXPECT_EQ(scratch_.Create("ok\\" + std::string(300, 'k')).code(), kErrInvalidParameter);
   RegKey key = Create("Values");
   EXPECT_TRUE(key.Set(std::string(16383, 'v'), RegValue::Dword(1)));
+  EXPECT_EQ(Listed(key.ValueNames()), Names{std::string(16383, 'v')});
   EXPECT_EQ(key.Set(std::string(16384, 'v'), RegValue::Dword(1)).code(), kErrInvalidParameter);
 }
 
