@@ -108,11 +108,9 @@ TEST_F(RegistryAccessTest, DeleteKeyTakesTheWholeSubtreeAndNothingElse) {
 }
 
 TEST(RegistryPathTest, RootNamesAndSplitting) {
-  for (const auto& [name, root] :
-       {std::pair{"HKEY_CLASSES_ROOT", RegRoot::ClassesRoot}, {"HKEY_CURRENT_USER", RegRoot::CurrentUser},
-        {"HKEY_LOCAL_MACHINE", RegRoot::LocalMachine}, {"HKEY_USERS", RegRoot::Users},
-        {"HKEY_CURRENT_CONFIG", RegRoot::CurrentConfig}}) {
-    EXPECT_EQ(RootFromName(name), root) << name;
+  for (const RegRoot root : {RegRoot::ClassesRoot, RegRoot::CurrentUser, RegRoot::LocalMachine, RegRoot::Users,
+                             RegRoot::CurrentConfig}) {
+    EXPECT_EQ(RootFromName(platform::RootName(root)), root) << platform::RootName(root);
   }
   for (const char* other : {"hkey_users", "HKLM", "HKEY_DYN_DATA", "HKEY_USERS ", ""}) {
     EXPECT_EQ(RootFromName(other), std::nullopt) << other;
