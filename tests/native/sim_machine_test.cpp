@@ -146,18 +146,6 @@ TEST_F(SimMachineTest, IniFilesSurviveHostileBytes) {
   EXPECT_EQ(machine.ReadFile("C:\\bom.ini"), "\xEF\xBB\xBF[S]\r\nk=\xC3\xA9\r\nj=\xE2\x98\x83\r\n");
 }
 
-// RegSaveKey writes a new file and never replaces one; the file holds the subtree as text.
-TEST_F(SimMachineTest, HiveSavesWriteNewFilesOnly) {
-  RegKey key = machine.platform().registry.Root(RegRoot::LocalMachine).Create("Software\\Hive").value();
-  ASSERT_TRUE(key.Create("Sub")->Set("v", RegValue::Dword(7)));
-  ASSERT_TRUE(key.SaveToFile("C:\\hive.fdc"));
-  // 5.00 text (UTF-16LE) with the subtree below a fixed section name.
-  EXPECT_NE(machine.ReadFile("C:\\hive.fdc").value_or("").find(
-                std::string("[\0S\0A\0V\0E\0D\0_\0H\0I\0V\0E\0\\\0S\0u\0b\0]", 31)),
-            std::string::npos);
-  EXPECT_EQ(key.SaveToFile("C:\\hive.fdc").code(), kErrAlreadyExists);
-}
-
 TEST(SimMachineLoadTest, ScenarioFromFolder) {
   const auto machine =
       SimMachine::LoadFromFolder(fs::path(NORVIK_TEST_DATA) / "sim_machine");
