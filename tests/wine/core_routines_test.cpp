@@ -86,6 +86,7 @@ class ScratchProgram final : public platform::System {
   platform::Result<bool> IsWow64Process() override { return real_.IsWow64Process(); }
   platform::Result<bool> IsAdministrator() override { return real_.IsAdministrator(); }
   platform::Status EnablePrivilege(std::string_view name) override { return real_.EnablePrivilege(name); }
+  platform::Result<std::string> CurrentUserSid() override { return real_.CurrentUserSid(); }
   std::string ExpandEnvironment(std::string_view text) override { return real_.ExpandEnvironment(text); }
   std::optional<std::string> GetEnvironment(std::string_view name) override { return real_.GetEnvironment(name); }
   std::string ModuleFileName() override { return program_; }
