@@ -1,7 +1,9 @@
 #include "cleaners/windows_cleaners.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <initializer_list>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -29,9 +31,14 @@ constexpr std::string_view kUserAssistKeys[] = {
 constexpr std::string_view kTrayNotifyKey = "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\TrayNotify";
 constexpr std::string_view kTrayNotifyValues[] = {"IconStreams", "PastIconsStream"};
 
-// The recycle bin: each fixed drive's bin folder, walked only when it holds both marker
-// files, which the walk itself never deletes.
-constexpr std::string_view kRecycleBinFolder = ":\\Recycled";
+// The recycle bin. The 95 family keeps one shared "Recycled" folder per drive, walked
+// only when it holds both of its own files. NT keeps one folder per user, named by the
+// user's SID, under "RECYCLER" (up to XP) or "$Recycle.Bin" (Vista on); only the current
+// user's is walked. Neither the bin's own index (INFO2) nor its desktop.ini is ever
+// counted or deleted: the shell's emptying keeps them too.
+constexpr std::string_view kSharedBinFolder = "Recycled";
+constexpr std::string_view kUserBinsUpToXp = "RECYCLER";
+constexpr std::string_view kUserBinsFromVista = "$Recycle.Bin";
 constexpr std::string_view kRecycleBinIndex = "INFO2";
 constexpr std::string_view kRecycleBinDesktopIni = "desktop.ini";
 // The line a Clean writes first when the bin's files are not listed one by one.
@@ -60,17 +67,61 @@ void TrayNotifications(RunContext& worker) {
   }
 }
 
-// The marker files in any letter case.
-bool IsBinMarker(std::string_view name) {
-  const std::string upper = platform::UpperCase(name);
-  return upper == platform::UpperCase(kRecycleBinIndex) || upper == platform::UpperCase(kRecycleBinDesktopIni);
+// Where this system keeps the bin a Clean empties, below each drive's root.
+struct BinPlace {
+  std::string folder;      // below the root: "Recycled", "$Recycle.Bin\S-1-5-21-..."
+  bool index_kept = true;  // INFO2 is the bin's own (95 family and 2000/XP)
+  bool needs_markers = false;
+};
+
+// A SID's text is "S-" and digits and dashes; anything else must not become a path.
+bool IsSidText(std::string_view sid) {
+  return sid.size() > 2 && sid.starts_with("S-") && sid.find_first_not_of("0123456789-", 2) == std::string_view::npos;
+}
+
+std::optional<BinPlace> UsersBin(RunContext& worker) {
+  platform::System& system = worker.platform().system;
+  const platform::OsVersion version = system.GetVersion();
+  if (version.platform_id == 1) return BinPlace{std::string(kSharedBinFolder), true, true};
+  // Without the user's SID no folder is surely the user's own.
+  auto sid = system.CurrentUserSid();
+  if (!sid || !IsSidText(*sid)) return std::nullopt;
+  const bool vista_on = version.major >= 6;
+  return BinPlace{std::string(vista_on ? kUserBinsFromVista : kUserBinsUpToXp) + "\\" + *sid, !vista_on, false};
+}
+
+bool IsKeptInBin(std::string_view name, const BinPlace& place) {
+  return platform::EqualsIgnoreCase(name, kRecycleBinDesktopIni) ||
+         (place.index_kept && platform::EqualsIgnoreCase(name, kRecycleBinIndex));
+}
+
+// True when every folder from the drive's root down to the bin is a plain folder: a link
+// on the way would lead the walk into another place.
+bool IsPlainFolderPath(platform::Files& files, const std::string& root, std::string_view below) {
+  std::string path = root;
+  for (std::size_t start = 0; start <= below.size();) {
+    const std::size_t end = std::min(below.find('\\', start), below.size());
+    path += below.substr(start, end - start);
+    const auto attributes = files.GetAttributes(path);
+    if (!attributes || (*attributes & platform::file_attr::kDirectory) == 0 ||
+        (*attributes & platform::file_attr::kReparsePoint) != 0) {
+      return false;
+    }
+    path += '\\';
+    start = end + 1;
+  }
+  return true;
 }
 
 // One drive's bin: its files one by one, its folders through the folder primitive.
-void WalkRecycleBin(RunContext& worker, const std::string& bin) {
+void WalkRecycleBin(RunContext& worker, const std::string& root, const BinPlace& place) {
   platform::Files& files = worker.platform().files;
-  for (const std::string_view marker : {kRecycleBinIndex, kRecycleBinDesktopIni}) {
-    if (!files.GetAttributes(bin + "\\" + std::string(marker)).ok()) return;
+  if (!IsPlainFolderPath(files, root, place.folder)) return;
+  const std::string bin = root + place.folder;
+  if (place.needs_markers) {
+    for (const std::string_view marker : {kRecycleBinIndex, kRecycleBinDesktopIni}) {
+      if (!files.GetAttributes(bin + "\\" + std::string(marker)).ok()) return;
+    }
   }
   auto found = files.FindFirst(bin + "\\*.*");
   if (!found) return;
@@ -84,7 +135,7 @@ void WalkRecycleBin(RunContext& worker, const std::string& bin) {
     const std::string path = bin + "\\" + entry->name;
     if (entry->is_directory()) {
       bytes += cleaning::DeleteFolderContents(worker, path, true, log, "", worker.ItemCount);
-    } else if (!IsBinMarker(entry->name) && cleaning::DeleteOneFile(worker, path, log)) {
+    } else if (!IsKeptInBin(entry->name, place) && cleaning::DeleteOneFile(worker, path, log)) {
       ++worker.ItemCount;
       bytes += static_cast<std::int64_t>(entry->size);
       worker.ReportWalkProgress(worker.ItemCount);
@@ -97,12 +148,14 @@ void RecycleBin(RunContext& worker) {
   if (!worker.IsTest() && !worker.options().ShowLogRecycleBin) {
     worker.AppendLine(std::string(kRecycleBinWaitLine));
   }
-  for (char letter = 'c'; letter <= 'z' && !worker.Stopped(); ++letter) {
-    const std::string drive(1, letter);
-    if (worker.platform().files.GetDriveType(drive + ":\\") != platform::DriveType::Fixed) continue;
-    WalkRecycleBin(worker, drive + std::string(kRecycleBinFolder));
+  if (const std::optional<BinPlace> place = UsersBin(worker)) {
+    for (char letter = 'c'; letter <= 'z' && !worker.Stopped(); ++letter) {
+      const std::string root = std::string(1, letter) + ":\\";
+      if (worker.platform().files.GetDriveType(root) != platform::DriveType::Fixed) continue;
+      WalkRecycleBin(worker, root, *place);
+    }
   }
-  // The shell empties every bin, including those the walk does not know.
+  // The shell empties the user's bins, including those the walk does not know.
   if (!worker.IsTest()) (void)worker.platform().shell.EmptyRecycleBins();
 }
 

@@ -1,5 +1,6 @@
 #include "cleaning/list_cleaner.h"
 
+#include <algorithm>
 #include <cctype>
 #include <cstdint>
 #include <optional>
@@ -19,6 +20,7 @@ namespace {
 using platform::RegRoot;
 
 constexpr std::string_view kShellFoldersKey = "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders";
+constexpr std::string_view kCurrentVersionKey = "\\Software\\Microsoft\\Windows\\CurrentVersion";
 // GetPrivateProfileString cuts what does not fit; a long path entry must arrive whole.
 constexpr std::size_t kValueBufferChars = 32768;
 
@@ -86,8 +88,6 @@ class ListRun {
 
   void FileEntry(std::string_view value) {
     const cleaning::FileEntry entry = ParseFileEntry(value);
-    const std::optional<std::string> base = folders_.BaseFolder(entry.token);
-    if (!base) return;
     const std::optional<std::string> sub = ContainedPath(entry.path);
     if (!sub) return;
     // An empty mask matches no file name.
@@ -95,13 +95,15 @@ class ListRun {
     const bool whole_folder = !entry.mask || *entry.mask == kWholeFolderMask;
     // The primitives refuse protected places and ask about drive and share roots,
     // whatever the spelling.
-    const std::string folder = *base + *sub;
-    if (!entry.mask) {
-      bytes_ += DeleteFolderContents(worker_, folder, true, true, "", worker_.ItemCount);
-    } else if (whole_folder) {
-      bytes_ += DeleteFolderContents(worker_, folder, false, true, "", worker_.ItemCount);
-    } else {
-      bytes_ += DeleteFilesByMask(worker_, folder, *entry.mask, worker_.ItemCount, false);
+    for (const std::string& base : folders_.BaseFolders(entry.token)) {
+      const std::string folder = base + *sub;
+      if (!entry.mask) {
+        bytes_ += DeleteFolderContents(worker_, folder, true, true, "", worker_.ItemCount);
+      } else if (whole_folder) {
+        bytes_ += DeleteFolderContents(worker_, folder, false, true, "", worker_.ItemCount);
+      } else {
+        bytes_ += DeleteFilesByMask(worker_, folder, *entry.mask, worker_.ItemCount, false);
+      }
     }
   }
 
@@ -172,7 +174,17 @@ FileEntry ParseFileEntry(std::string_view value) {
 
 TokenFolders TokenFolders::Read(platform::Platform platform) {
   TokenFolders folders;
-  folders.program_files = ProgramFilesFolder(platform);
+  // A 64-bit system has two program folders, and the list's entries were written for
+  // 32-bit programs, which land in the second. The registry names both in either view
+  // (the 32-bit view's ProgramFilesDir is the second, its ProgramW6432Dir the first);
+  // a 32-bit system names one.
+  for (const std::string_view name : {"ProgramFilesDir", "ProgramFilesDir (x86)", "ProgramW6432Dir"}) {
+    std::string folder = core::ReadRegString(platform.registry, RegRoot::LocalMachine, kCurrentVersionKey, name);
+    while (folder.size() > 3 && folder.back() == '\\') folder.pop_back();
+    const bool known = std::any_of(folders.program_files.begin(), folders.program_files.end(),
+                                   [&](const std::string& seen) { return platform::EqualsIgnoreCase(seen, folder); });
+    if (!folder.empty() && !known) folders.program_files.push_back(std::move(folder));
+  }
   folders.windows = platform.files.WindowsFolder();
   folders.local_app_data = core::ReadRegString(platform.registry, RegRoot::CurrentUser, kShellFoldersKey, "Local AppData");
   folders.current_app_data = core::ReadRegString(platform.registry, RegRoot::CurrentUser, kShellFoldersKey, "AppData");
@@ -181,30 +193,32 @@ TokenFolders TokenFolders::Read(platform::Platform platform) {
   return folders;
 }
 
-std::optional<std::string> TokenFolders::BaseFolder(std::string_view token) const {
-  std::string folder;
+std::vector<std::string> TokenFolders::BaseFolders(std::string_view token) const {
+  std::vector<std::string> found;
   if (token == "%ProgramFiles%") {
-    folder = program_files;
+    found = program_files;
   } else if (token == "%windir%") {
-    folder = windows;
+    found = {windows};
   } else if (token == "{Local AppData}") {
-    folder = local_app_data;
+    found = {local_app_data};
   } else if (token == "{Current AppData}") {
-    folder = current_app_data;
+    found = {current_app_data};
   } else if (token == "{Common AppData}") {
-    folder = common_app_data;
+    found = {common_app_data};
   } else if (token == "{C: Drive}") {
-    folder = "C:\\";
+    found = {"C:\\"};
   } else if (IsDriveToken(token)) {
-    folder = std::string(token) + "\\";
+    found = {std::string(token) + "\\"};
   } else if (IsShareToken(token)) {
-    folder = std::string(token);
-  } else {
-    return std::nullopt;
+    found = {std::string(token)};
   }
-  if (!IsAbsoluteFolder(folder)) return std::nullopt;
-  if (folder.back() != '\\') folder += '\\';
-  return folder;
+  std::vector<std::string> bases;
+  for (std::string& folder : found) {
+    if (!IsAbsoluteFolder(folder)) continue;
+    if (folder.back() != '\\') folder += '\\';
+    bases.push_back(std::move(folder));
+  }
+  return bases;
 }
 
 void RunListItem(RunContext& worker, std::string_view data_file_name, std::string_view run_name) {

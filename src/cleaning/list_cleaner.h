@@ -12,6 +12,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "cleaning/run_context.h"
 #include "platform/platform.h"
@@ -49,18 +50,18 @@ FileEntry ParseFileEntry(std::string_view value);
 
 // The folders the tokens stand for, read once per item.
 struct TokenFolders {
-  std::string program_files;
+  std::vector<std::string> program_files;  // both program folders on a 64-bit system
   std::string windows;
   std::string local_app_data;
   std::string current_app_data;
   std::string common_app_data;
 
   static TokenFolders Read(platform::Platform platform);
-  // The base folder for a token with its trailing backslash; a drive token ("D:") stands
-  // for that drive's root, a share token ("\\server\share") for that share. Nothing for any other token, or when a token resolves to an
-  // empty or relative folder: the entry is then skipped rather than taken from the
-  // current drive or folder.
-  std::optional<std::string> BaseFolder(std::string_view token) const;
+  // The base folders for a token, each with its trailing backslash; a drive token ("D:")
+  // stands for that drive's root, a share token ("\\server\share") for that share. None
+  // for any other token, or when a token resolves to an empty or relative folder: the
+  // entry is then skipped rather than taken from the current drive or folder.
+  std::vector<std::string> BaseFolders(std::string_view token) const;
 };
 
 // Runs the section of `run_name` from `data_file_name` (in the program's folder):

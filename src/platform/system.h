@@ -99,6 +99,9 @@ class System {
   // Enables a privilege ("SeBackupPrivilege") in the process token.
   // kErrNoSuchPrivilege when the name is unknown, kErrNotAllAssigned when not held.
   virtual Status EnablePrivilege(std::string_view name) = 0;
+  // The SID of the user the process runs as, in its text form ("S-1-5-21-..."): the
+  // name of that user's own folder in each drive's recycle bin on NT.
+  virtual Result<std::string> CurrentUserSid() = 0;
 
   // %NAME% expansion as ExpandEnvironmentStrings does it; unknown names stay as written.
   virtual std::string ExpandEnvironment(std::string_view text) = 0;

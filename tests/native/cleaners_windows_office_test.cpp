@@ -4,6 +4,7 @@
 #include <filesystem>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -129,6 +130,35 @@ TEST(WindowsOfficeCleanersTest, TestListsAndCleanRemovesExactlyTheItemsTraces) {
     m.MapDrive('E', platform::DriveType::Removable);
     m.MapDrive('F', platform::DriveType::Fixed);
   };
+  const MachineSetup windows98 = [&](SimMachine& m) {
+    more_drives(m);
+    m.system().SetVersion({.major = 4, .minor = 10, .build = 2222, .platform_id = 1, .service_pack = ""});
+  };
+  const MachineSetup windows_xp = [](SimMachine& m) {
+    m.system().SetVersion({.major = 5, .minor = 1, .build = 2600, .platform_id = 2, .service_pack = ""});
+  };
+  // The user's own bin on each fixed drive holds a link that stays unfollowed; on F: the
+  // user's bin folder itself is a link.
+  const std::string sid = "S-1-5-21-0-0-0-1000", bin = "$Recycle.Bin\\" + sid + "\\", xp_bin = "RECYCLER\\" + sid + "\\";
+  const MachineSetup bins_with_links = [&](SimMachine& m) {
+    more_drives(m);
+    for (const char* outside : {"C:\\Outside\\kept.txt", "F:\\Outside\\kept.txt"}) m.WriteFile(outside, "o");
+    m.MakeFolder("C:\\" + bin);
+    m.CreateLink("C:\\" + bin + "$RLINK", "C:\\Outside");
+    m.MakeFolder("F:\\$Recycle.Bin");
+    m.CreateLink("F:\\" + bin, "F:\\Outside");
+  };
+  const Content user_bin_stays{"",
+                               {{"C:\\" + bin + "desktop.ini", 5}, {"D:\\" + bin + "DESKTOP.INI", 5},
+                                {"C:\\$Recycle.Bin\\S-1-5-21-9-9-9-1001\\$RB.txt", 7}, {"E:\\" + bin + "$RE.txt", 7}}};
+  const Content user_bin_goes{"",
+                              {{"c:\\" + bin + "$IA1.txt", 544}, {"c:\\" + bin + "$RA1.txt", 100},
+                               {"c:\\" + bin + "$RA2\\inner.txt", 50}, {"c:\\" + bin + "$RA2\\desktop.ini", 10},
+                               {"d:\\" + bin + "INFO2", 30}}};
+  const Content xp_bin_stays{"",
+                             {{"C:\\" + xp_bin + "INFO2", 20}, {"C:\\" + xp_bin + "Desktop.ini", 5},
+                              {"C:\\RECYCLER\\S-1-5-21-9-9-9-1001\\Dc1.txt", 7}, {"C:\\" + bin + "$RA1.txt", 7}}};
+  const Content xp_bin_goes{"", {{"c:\\" + xp_bin + "Dc1.txt", 100}, {"c:\\" + xp_bin + "Dc2\\a", 5}}};
   const Content bin_stays{"",
                           {{"C:\\Recycled\\INFO2", 20}, {"C:\\Recycled\\desktop.ini", 5}, {"D:\\Recycled\\info2", 20},
                            {"D:\\Recycled\\DESKTOP.INI", 5}, {"E:\\Recycled\\INFO2", 1}, {"E:\\Recycled\\desktop.ini", 1},
@@ -201,11 +231,20 @@ TEST(WindowsOfficeCleanersTest, TestListsAndCleanRemovesExactlyTheItemsTraces) {
        {"", {{"C:\\windows\\system32\\FILE0000.CHK", 5}, {"C:\\windows\\system32\\file0001.chk", 6}}},
        2,
        {}},
-      // Bins on fixed drives holding both marker files only; the markers stay.
-      {"Windows - Empty Recycle Bin", bin_stays, bin_goes, 3, {}, false, more_drives, kLogged,
+      // The 95 family: bins on fixed drives holding both marker files only; the markers stay.
+      {"Windows - Empty Recycle Bin", bin_stays, bin_goes, 3, {}, false, windows98, kLogged,
        {"Clearing, please wait..."}},
-      {"Windows - Empty Recycle Bin", bin_stays, bin_goes, 3, {}, true, more_drives,
+      {"Windows - Empty Recycle Bin", bin_stays, bin_goes, 3, {}, true, windows98,
        {.FastScan = false, .ShowLogRecycleBin = true}},
+      // Vista on: the current user's bin on each fixed drive, all but its desktop.ini.
+      {"Windows - Empty Recycle Bin", user_bin_stays, user_bin_goes, 5, {}, true, bins_with_links,
+       {.FastScan = false, .ShowLogRecycleBin = true}},
+      // Without the user's SID no bin is known to be theirs.
+      {"Windows - Empty Recycle Bin", {"", {{"C:\\" + bin + "$RA1.txt", 7}}}, {}, 0, {}, false,
+       [](SimMachine& m) { m.system().SetUserSid(std::nullopt); }, kLogged, {"Clearing, please wait..."}},
+      // 2000 and XP: the user's RECYCLER folder; its index stays like its desktop.ini.
+      {"Windows - Empty Recycle Bin", xp_bin_stays, xp_bin_goes, 2, {}, false, windows_xp, kLogged,
+       {"Clearing, please wait..."}},
       {"Microsoft Office - Access",
        {Section(Office(11, "Access\\Options")) + Section(Office(12, "Access"), "") + Section(Office(13, "Access\\Settings")),
         {{std::string(kOfficeRecent) + "x.xls", 1}}},

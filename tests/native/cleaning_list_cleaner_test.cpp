@@ -21,6 +21,7 @@ using platform::RegValue;
 using Paths = std::vector<std::string>;
 
 constexpr char kShellFolders[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders";
+constexpr char kCurrentVersion[] = "Software\\Microsoft\\Windows\\CurrentVersion";
 constexpr char kCustomItem[] = "Custom Lists - <New List>";
 constexpr char kLocalAppData[] = "C:\\users\\user\\AppData\\Local";
 
@@ -36,6 +37,10 @@ class ListCleanerTest : public ::testing::Test {
     machine.WriteFile(std::string(kLocalAppData) + "\\App\\Cache\\f.bin", "f");
     // What an unresolved token would reach if it fell back to the drive root.
     machine.WriteFile("C:\\App\\Cache\\f.bin", "f");
+    // A 64-bit system: the token stands for both program folders.
+    machine.WriteFile("C:\\Program Files\\App\\Cache\\a.tmp", std::string(10, 'a'));
+    machine.WriteFile("C:\\Program Files (x86)\\App\\Cache\\b.tmp", std::string(20, 'b'));
+    SetValue(RegRoot::LocalMachine, kCurrentVersion, "ProgramFilesDir (x86)", "C:\\Program Files (x86)");
     SetValue(RegRoot::CurrentUser, kShellFolders, "Local AppData", kLocalAppData);
     SetValue(RegRoot::CurrentUser, "Software\\X", "Last", "1");
     SetValue(RegRoot::CurrentUser, "Software\\X", "First", "2");
@@ -92,29 +97,29 @@ TEST(ListCleanerNames, SectionIsTheTextAfterTheFirstDashLessOneCharacter) {
 }
 
 TEST(ListCleanerNames, BaseFolderOnlyForKnownTokensThatResolveToAFullPath) {
-  TokenFolders folders{.program_files = "C:\\Program Files",
+  TokenFolders folders{.program_files = {"C:\\Program Files"},
                        .windows = "C:\\windows",
                        .local_app_data = "",
                        .current_app_data = "AppData\\Roaming",
                        .common_app_data = "\\\\server\\share\\data\\"};
-  const std::pair<const char*, std::optional<std::string>> cases[] = {
-      {"%ProgramFiles%", "C:\\Program Files\\"},
-      {"%windir%", "C:\\windows\\"},
-      {"{C: Drive}", "C:\\"},
-      {"d:", "d:\\"},
-      {"{Common AppData}", "\\\\server\\share\\data\\"},
-      {"\\\\server\\share", "\\\\server\\share\\"},
-      {"\\\\server", std::nullopt},
-      {"%WINDIR%", std::nullopt},           // tokens are compared exactly
-      {"{Local AppData}", std::nullopt},    // unset Shell Folders value
-      {"{Current AppData}", std::nullopt},  // relative: would hang off the current folder
-      {"Temp", std::nullopt},
-      {"", std::nullopt},
-      {"CD:", std::nullopt},
+  const std::pair<const char*, Paths> cases[] = {
+      {"%ProgramFiles%", {"C:\\Program Files\\"}},
+      {"%windir%", {"C:\\windows\\"}},
+      {"{C: Drive}", {"C:\\"}},
+      {"d:", {"d:\\"}},
+      {"{Common AppData}", {"\\\\server\\share\\data\\"}},
+      {"\\\\server\\share", {"\\\\server\\share\\"}},
+      {"\\\\server", {}},
+      {"%WINDIR%", {}},           // tokens are compared exactly
+      {"{Local AppData}", {}},    // unset Shell Folders value
+      {"{Current AppData}", {}},  // relative: would hang off the current folder
+      {"Temp", {}},
+      {"", {}},
+      {"CD:", {}},
   };
-  for (const auto& [token, base] : cases) EXPECT_EQ(folders.BaseFolder(token), base) << token;
+  for (const auto& [token, bases] : cases) EXPECT_EQ(folders.BaseFolders(token), bases) << token;
   folders.windows.clear();
-  EXPECT_FALSE(folders.BaseFolder("%windir%"));
+  EXPECT_TRUE(folders.BaseFolders("%windir%").empty());
 }
 
 // Each case runs as a Test (counts, changes nothing) and then as a Clean (same counts,
@@ -135,6 +140,8 @@ TEST_F(ListCleanerTest, EntryGrammarTestCountsWhatCleanRemoves) {
        {std::string(kLocalAppData) + "\\App\\Cache\\f.bin"}, {std::string(kLocalAppData) + "\\App\\Cache"}},
       {"MyDelFileList={C: Drive}\\Old", 2, 2050, {"C:\\Old"}, {}},
       {"DelFile1=%WINDIR%\\Temp,*.tmp", 0, 0, {}, {"C:\\windows\\Temp\\a.tmp"}},
+      {"DelFile1=%ProgramFiles%\\App\\Cache", 2, 30,
+       {"C:\\Program Files\\App\\Cache", "C:\\Program Files (x86)\\App\\Cache"}, {"C:\\Program Files (x86)\\App"}},
       {"DelRegValue1=HKEY_CURRENT_USER\\Software\\X", 3, 0, {"HKCU\\Software\\X"}, {}},
       {"DelRegValue2=hkey_current_user\\Software\\X,Last", 1, 0, {"HKCU\\Software\\X|Last"},
        {"HKCU\\Software\\X|First", "HKCU\\Software\\X\\Sub"}},
@@ -154,7 +161,7 @@ TEST_F(ListCleanerTest, EntryGrammarTestCountsWhatCleanRemoves) {
        "DelRegValue5=HKEY_NOWHERE\\Software\\X\r\nOther=HKEY_CURRENT_USER\\Software\\X\r\n"
        "delfile10={C: Drive}\\Old\r\nno equals sign\r\n"
        // Tokens whose folder is not set on this machine.
-       "DelFile11={Common AppData}\\App\\Cache\r\nDelFile12=%ProgramFiles%\\App\\Cache",
+       "DelFile11={Common AppData}\\App\\Cache",
        0, 0, {}, {"C:\\Old\\x.txt", "C:\\App\\Cache\\f.bin", "C:\\windows\\Temp\\a.tmp", "HKCU\\Software\\X|Last"}},
       {"DelFile1=" + std::string(40000, 'a') + "\\x", 0, 0, {}, {"C:\\Old"}},
       // Long entries arrive whole: the mask at the end still applies.
@@ -304,6 +311,26 @@ TEST_F(ListCleanerTest, HostileListDeletesOnlyTheAllowedNamedTargets) {
     }
   }
   EXPECT_TRUE(Exists("HKCU\\Software\\Precious|p")) << "never reached through the link";
+}
+
+// The program folders the registry names, each once: both on a 64-bit system (seen from
+// either registry view), one on a 32-bit system.
+TEST_F(ListCleanerTest, ProgramFilesTokenStandsForEveryProgramFolder) {
+  const std::string first = "C:\\Program Files", second = "C:\\Program Files (x86)";
+  const char* names[] = {"ProgramFilesDir", "ProgramFilesDir (x86)", "ProgramW6432Dir"};
+  const std::pair<std::vector<std::string>, Paths> cases[] = {
+      {{first, second, ""}, {first, second}},
+      {{second, second, first}, {second, first}},
+      {{first, "", ""}, {first}},
+      {{first + "\\", "", "c:\\program files"}, {first}},
+  };
+  auto key = machine.registry().Root(RegRoot::LocalMachine).Open(kCurrentVersion);
+  for (const auto& [values, folders] : cases) {
+    for (int i = 0; i < 3; ++i) {
+      (void)(values[i].empty() ? key->DeleteValue(names[i]) : key->Set(names[i], RegValue::String(values[i])));
+    }
+    EXPECT_EQ(TokenFolders::Read(machine.platform()).program_files, folders) << values[0];
+  }
 }
 
 TEST_F(ListCleanerTest, MissingFileOrSectionReportsNothing) {

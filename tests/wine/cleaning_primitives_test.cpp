@@ -1,5 +1,6 @@
-// What only the real file system shows the deletion primitives: hard links and folder
-// links, in a scratch folder on C: that the conformance environment removes afterwards.
+// What only the real system shows the deletion primitives and the cleaners on them: hard
+// links and folder links, in a scratch folder on C: that the conformance environment
+// removes afterwards; the user's own recycle bin and the program folders.
 
 #include "platform/win32/windows_api.h"  // first: before any other Windows header
 
@@ -7,10 +8,15 @@
 
 #include <memory>
 #include <string>
+#include <vector>
 
+#include "cleaners/windows_cleaners.h"
 #include "cleaning/deletion_primitives.h"
+#include "cleaning/list_cleaner.h"
 #include "conformance/conformance_env.h"
+#include "core/utility_routines.h"
 #include "fakes/run_reporter.h"
+#include "platform/text_encoding.h"
 #include "platform/win32/wide_text.h"
 
 namespace norvik::cleaning {
@@ -21,9 +27,9 @@ using platform::win32::Wide;
 class WinePrimitivesTest : public ::testing::Test {
  protected:
   std::string In(const std::string& name) const { return dir_ + "\\" + name; }
-  void Make(const std::string& name, const std::string& contents) {
-    const std::string path = In(name);
-    for (std::size_t cut = path.find('\\', dir_.size() + 1); cut != std::string::npos; cut = path.find('\\', cut + 1)) {
+  void Make(const std::string& name, const std::string& contents) { MakeAt(In(name), contents); }
+  void MakeAt(const std::string& path, const std::string& contents) {
+    for (std::size_t cut = path.find('\\', 3); cut != std::string::npos; cut = path.find('\\', cut + 1)) {
       ::CreateDirectoryW(Wide(path.substr(0, cut)).c_str(), nullptr);
     }
     auto file = files().Open(path, platform::FileAccess::Write, 0, platform::FileDisposition::CreateAlways);
@@ -37,9 +43,8 @@ class WinePrimitivesTest : public ::testing::Test {
   bool Exists(const std::string& name) {
     return ::GetFileAttributesW(Wide(In(name)).c_str()) != INVALID_FILE_ATTRIBUTES;
   }
-  RunContext& Clean(RunOptions options = {}) {
-    worker_ = std::make_unique<RunContext>(env_->platform(), reporter_,
-                                           RunSetup{.run_kind = RunKind::AutomaticClean, .options = options});
+  RunContext& Clean(RunOptions options = {}, RunKind kind = RunKind::AutomaticClean) {
+    worker_ = std::make_unique<RunContext>(env_->platform(), reporter_, RunSetup{.run_kind = kind, .options = options});
     return *worker_;
   }
   platform::Files& files() { return env_->platform().files; }
@@ -127,6 +132,36 @@ TEST_F(WinePrimitivesTest, WindowClassesAreFoundWhileAWindowIsOpen) {
   ::DestroyWindow(window);
   EXPECT_FALSE(system.WindowClassExists("NorvikPrimitivesTestWindow"));
   ::UnregisterClassW(window_class.lpszClassName, window_class.hInstance);
+}
+
+// The bin folder the recycle bin item walks is named by the SID of the process token, the
+// one Wine files this user's profile under; only that user's deleted files are counted
+// and removed. The program folder token covers both program folders of this system.
+TEST_F(WinePrimitivesTest, UsersRecycleBinAndProgramFolders) {
+  platform::Platform p = env_->platform();
+  const std::string sid = p.system.CurrentUserSid().value_or("none");
+  EXPECT_TRUE(sid.starts_with("S-1-5-21-")) << sid;
+  const std::string profile = core::ReadRegString(
+      p.registry, platform::RegRoot::LocalMachine,
+      "Software\\Microsoft\\Windows NT\\CurrentVersion\\ProfileList\\" + sid, "ProfileImagePath");
+  EXPECT_TRUE(platform::EqualsIgnoreCase(profile, p.system.GetEnvironment("USERPROFILE").value_or("?"))) << profile;
+
+  const std::string bins = "C:\\$Recycle.Bin\\", mine = bins + sid + "\\";
+  for (const std::string& file : {mine + "$RA1.txt", mine + "desktop.ini", bins + "S-1-5-21-9-9-9-1001\\$RB.txt"}) {
+    MakeAt(file, "12345");
+  }
+  CleanerTable table;
+  cleaners::RegisterWindowsCleaners(table);
+  for (const RunKind kind : {RunKind::Test, RunKind::AutomaticClean}) {
+    (*table.Find("Windows - Empty Recycle Bin"))(Clean({}, kind));
+    EXPECT_EQ(worker_->ItemCount, 1u);
+  }
+  EXPECT_FALSE(files().GetAttributes(mine + "$RA1.txt").ok());
+  EXPECT_TRUE(files().GetAttributes(mine + "desktop.ini").ok());
+  EXPECT_TRUE(files().GetAttributes(bins + "S-1-5-21-9-9-9-1001\\$RB.txt").ok());
+  EXPECT_TRUE(files().ShellDelete(bins).ok());
+
+  EXPECT_EQ(TokenFolders::Read(p).program_files, (std::vector<std::string>{"C:\\Program Files", "C:\\Program Files (x86)"}));
 }
 
 }  // namespace

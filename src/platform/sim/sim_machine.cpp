@@ -282,6 +282,7 @@ std::unique_ptr<SimMachine> SimMachine::LoadFromFolder(const std::filesystem::pa
   }
   if (auto v = ValueOf(facts, "System", "Admin")) system.SetAdministrator(ToFlag(*v, "Admin"));
   if (auto v = ValueOf(facts, "System", "Module")) system.SetModuleFileName(*v);
+  if (auto v = ValueOf(facts, "System", "Sid")) system.SetUserSid(*v);
   if (auto v = ValueOf(facts, "System", "Privileges")) {
     for (const char* name : {"SeBackupPrivilege", "SeRestorePrivilege", "SeShutdownPrivilege"}) {
       system.SetPrivilegeHeld(name, false);

@@ -20,7 +20,7 @@
 //                      ServicePack=Service Pack 1
 //     [System]         User=user (read first: it names the profile folders)
 //                      Wow64=0|1|none (none: IsWow64Process is missing)  Admin=0|1
-//                      Module=C:\Norvik\norvik.exe
+//                      Module=C:\Norvik\norvik.exe  Sid=S-1-5-21-0-0-0-1000 (the user's)
 //                      Privileges=SeBackupPrivilege,SeRestorePrivilege (the held set)
 //     [Folders]        Temp=C:\...\ (with its backslash)  Windows=C:\windows  System=...
 //     [Environment]    NAME=value, one line per variable (an empty value removes it)

@@ -112,6 +112,11 @@ void SimSystem::SetAdministrator(bool admin) {
   admin_ = admin;
 }
 
+void SimSystem::SetUserSid(std::optional<std::string> sid) {
+  std::lock_guard lock(mutex_);
+  user_sid_ = std::move(sid);
+}
+
 void SimSystem::SetPrivilegeHeld(std::string_view name, bool held) {
   std::lock_guard lock(mutex_);
   if (held) {
@@ -154,6 +159,12 @@ Result<bool> SimSystem::IsWow64Process() {
 Result<bool> SimSystem::IsAdministrator() {
   std::lock_guard lock(mutex_);
   return admin_;
+}
+
+Result<std::string> SimSystem::CurrentUserSid() {
+  std::lock_guard lock(mutex_);
+  if (!user_sid_) return Status(kErrAccessDenied);
+  return *user_sid_;
 }
 
 Status SimSystem::EnablePrivilege(std::string_view name) {

@@ -23,6 +23,9 @@ class SimSystem final : public System {
   // nullopt: kernel32 has no IsWow64Process (Windows 2000 and the 95 family).
   void SetWow64(std::optional<bool> wow64);
   void SetAdministrator(bool admin);
+  // The user's SID text (Wine's "S-1-5-21-0-0-0-1000" by default); nullopt: the token
+  // cannot be read (kErrAccessDenied).
+  void SetUserSid(std::optional<std::string> sid);
   void SetPrivilegeHeld(std::string_view name, bool held);
   // Privileges enabled so far, in call order (a failed call records nothing).
   std::vector<std::string> EnabledPrivileges() const;
@@ -44,6 +47,7 @@ class SimSystem final : public System {
   Result<bool> IsWow64Process() override;
   Result<bool> IsAdministrator() override;
   Status EnablePrivilege(std::string_view name) override;
+  Result<std::string> CurrentUserSid() override;
   // Wine's rules: a name between two '%' is replaced when the variable exists and is
   // otherwise copied with both '%'; a '%' without a partner is copied as it is.
   std::string ExpandEnvironment(std::string_view text) override;
@@ -58,6 +62,7 @@ class SimSystem final : public System {
   OsVersion version_;
   std::optional<bool> wow64_ = false;
   bool admin_ = true;
+  std::optional<std::string> user_sid_ = "S-1-5-21-0-0-0-1000";
   std::set<std::string> held_;  // upper-case names
   std::vector<std::string> enabled_;
   std::map<std::string, std::pair<std::string, std::string>>

@@ -84,6 +84,7 @@ class Win32System final : public System {
   Result<bool> IsWow64Process() override;
   Result<bool> IsAdministrator() override;
   Status EnablePrivilege(std::string_view name) override;
+  Result<std::string> CurrentUserSid() override;
   std::string ExpandEnvironment(std::string_view text) override;
   std::optional<std::string> GetEnvironment(std::string_view name) override;
   std::string ModuleFileName() override;

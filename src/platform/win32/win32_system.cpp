@@ -1,4 +1,5 @@
 #include "platform/win32/windows_api.h"
+#include <sddl.h>
 #include <wininet.h>
 
 #include <mutex>
@@ -28,6 +29,19 @@ Result<unique_handle> OpenCurrentToken(DWORD access) {
   if (error != kErrNoToken) return Status(error);
   if (!::OpenProcessToken(::GetCurrentProcess(), access, token.put())) return Status(LastError());
   return token;
+}
+
+// One kind of information about a token. Held as pointers so the structure inside is
+// suitably aligned.
+Result<std::vector<void*>> TokenInformation(HANDLE token, TOKEN_INFORMATION_CLASS kind) {
+  DWORD size = 0;
+  ::GetTokenInformation(token, kind, nullptr, 0, &size);
+  if (size == 0) return Status(LastError());
+  std::vector<void*> buffer(size / sizeof(void*) + 1);
+  if (!::GetTokenInformation(token, kind, buffer.data(), static_cast<DWORD>(buffer.size() * sizeof(void*)), &size)) {
+    return Status(LastError());
+  }
+  return buffer;
 }
 
 }  // namespace
@@ -65,16 +79,8 @@ Result<bool> Win32System::IsWow64Process() {
 Result<bool> Win32System::IsAdministrator() {
   auto token = OpenCurrentToken(TOKEN_QUERY);
   if (!token) return token.status();
-
-  DWORD size = 0;
-  ::GetTokenInformation(token->get(), TokenGroups, nullptr, 0, &size);
-  if (size == 0) return Status(LastError());
-  // Held as pointers so the TOKEN_GROUPS inside is suitably aligned.
-  std::vector<void*> buffer(size / sizeof(void*) + 1);
-  if (!::GetTokenInformation(token->get(), TokenGroups, buffer.data(),
-                             static_cast<DWORD>(buffer.size() * sizeof(void*)), &size)) {
-    return Status(LastError());
-  }
+  auto buffer = TokenInformation(token->get(), TokenGroups);
+  if (!buffer) return buffer.status();
 
   SID_IDENTIFIER_AUTHORITY nt_authority = SECURITY_NT_AUTHORITY;
   unique_sid administrators;
@@ -83,11 +89,23 @@ Result<bool> Win32System::IsAdministrator() {
                                   administrators.put())) {
     return Status(LastError());
   }
-  const auto* groups = reinterpret_cast<const TOKEN_GROUPS*>(buffer.data());
+  const auto* groups = reinterpret_cast<const TOKEN_GROUPS*>(buffer->data());
   for (DWORD i = 0; i < groups->GroupCount; ++i) {
     if (::EqualSid(groups->Groups[i].Sid, administrators.get())) return true;
   }
   return false;
+}
+
+Result<std::string> Win32System::CurrentUserSid() {
+  unique_handle token;
+  if (!::OpenProcessToken(::GetCurrentProcess(), TOKEN_QUERY, token.put())) return Status(LastError());
+  auto buffer = TokenInformation(token.get(), TokenUser);
+  if (!buffer) return buffer.status();
+  const auto* user = reinterpret_cast<const TOKEN_USER*>(buffer->data());
+  LPWSTR text = nullptr;
+  if (!::ConvertSidToStringSidW(user->User.Sid, &text)) return Status(LastError());
+  const unique_hlocal owned(text);
+  return Narrow(text);
 }
 
 Status Win32System::EnablePrivilege(std::string_view name) {
