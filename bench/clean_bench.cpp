@@ -21,6 +21,7 @@
 #include <string>
 #include <vector>
 
+#include "bench/bench_runs.h"
 #include "cleaning/deletion_primitives.h"
 #include "platform/sim/sim_machine.h"
 
@@ -30,23 +31,12 @@ namespace norvik::cleaning {
 namespace {
 
 namespace fs = std::filesystem;
-using Clock = std::chrono::steady_clock;
 
 constexpr int kFolders = 1000;
 constexpr int kFilesPerFolder = 100;
 constexpr std::uint32_t kFiles = kFolders * kFilesPerFolder;
 constexpr char kCleanTree[] = "C:\\BenchClean";
 constexpr char kTestTree[] = "C:\\BenchTest";
-
-class NullReporter final : public RunReporter {
- public:
-  void AppendLine(std::string) override {}
-  void ScrollLogToEnd() override {}
-  void Progress(std::uint32_t) override {}
-  void Done(std::uint32_t) override {}
-  bool AskYesNo(std::string_view) override { return false; }
-  void ShowMessage(std::string_view) override {}
-};
 
 // 1,000 folders of 100 files of 1 to 100 bytes, written with plain host calls.
 void BuildTree(const fs::path& root) {
@@ -85,9 +75,9 @@ void RunHost(std::vector<std::string> args) {
 
 struct Bench {
   platform::sim::SimMachine machine;
-  NullReporter reporter;
+  bench::NullReporter reporter;
   bool test_tree_built = false;
-  std::map<std::string, std::vector<double>> seconds;  // per side, one entry per run
+  bench::SideTimes times;
 
   std::uint32_t Walk(RunKind kind, const char* folder, std::int64_t& bytes) {
     RunContext worker(machine.platform(), reporter, {.run_kind = kind});
@@ -104,11 +94,7 @@ Bench& Shared() {
 
 template <typename Body>
 void Timed(benchmark::State& state, const std::string& side, Body body) {
-  const auto start = Clock::now();
-  body();
-  const double elapsed = std::chrono::duration<double>(Clock::now() - start).count();
-  state.SetIterationTime(elapsed);
-  Shared().seconds[side].push_back(elapsed);
+  Shared().times.Timed(state, side, body);
 }
 
 void BM_CleanPrimitives(benchmark::State& state) {
@@ -159,16 +145,10 @@ BENCHMARK(BM_CleanRmRf)->UseManualTime()->Iterations(1)->Repetitions(5)->Unit(be
 BENCHMARK(BM_TestPrimitives)->UseManualTime()->Iterations(1)->Repetitions(5)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_TestFind)->UseManualTime()->Iterations(1)->Repetitions(5)->Unit(benchmark::kMillisecond);
 
-double Median(std::vector<double> v) {
-  if (v.empty()) return 0;
-  std::sort(v.begin(), v.end());
-  return v.size() % 2 ? v[v.size() / 2] : (v[v.size() / 2 - 1] + v[v.size() / 2]) / 2;
-}
-
 void PrintRatios() {
-  auto& s = Shared().seconds;
+  const bench::SideTimes& s = Shared().times;
   const auto ratio = [&](const char* ours, const char* theirs, double limit) {
-    const double a = Median(s[ours]), b = Median(s[theirs]);
+    const double a = s.Median(ours), b = s.Median(theirs);
     if (a == 0 || b == 0) return;
     std::printf("%-6s median %8.1f ms   %-7s median %8.1f ms   ratio %.2fx (aim: at most %.1fx)\n", ours, a * 1e3,
                 theirs, b * 1e3, a / b, limit);

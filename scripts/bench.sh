@@ -1,8 +1,11 @@
 #!/usr/bin/env bash
-# Builds and runs the benchmarks of the deletion primitives (never part of the tests):
+# Builds and runs the benchmarks (never part of the tests):
 #   1. native, optimised, against the simulated Windows: a Clean against `rm -rf` and a
 #      Test against `find` over 100,000 files in 1,000 folders;
-#   2. the Windows build under Wine, in a throw-away prefix without Z:: a Clean and a Test
+#   2. native: the Firefox history item on a 100 MB places.sqlite against the sqlite3
+#      command-line tool running the same statements on a copy (the database is made
+#      once and kept as bench-native/places-100MB.sqlite);
+#   3. the Windows build under Wine, in a throw-away prefix without Z:: a Clean and a Test
 #      through the real API against plain DeleteFileW / FindFirstFileW loops.
 #
 # NORVIK_BUILD_DIR        build root (default: <repo>/build); uses bench-native and bench-win64
@@ -18,7 +21,8 @@ BUILD_ROOT=${NORVIK_BUILD_DIR:-$ROOT/build}
 JOBS=$(nproc)
 read -r -a WINE_SIZE <<<"${NORVIK_WINE_BENCH_SIZE:-100 100}"
 # GCC 12 warns about its own string code at -O2 (a false -Wrestrict in char_traits.h).
-RELEASE_FLAGS=(-DCMAKE_BUILD_TYPE=Release -DNORVIK_BENCHMARKS=ON -DCMAKE_CXX_FLAGS=-Wno-restrict)
+RELEASE_FLAGS=(-DCMAKE_BUILD_TYPE=Release -DNORVIK_BENCHMARKS=ON -DCMAKE_CXX_FLAGS=-Wno-restrict
+  -DNORVIK_SQLITE_DIR="$BUILD_ROOT/sqlite")
 WINE_ROOT=""
 
 cleanup() {
@@ -37,7 +41,15 @@ cmake -S "$ROOT" -B "$BUILD_ROOT/bench-native" "${RELEASE_FLAGS[@]}" </dev/null 
 cmake --build "$BUILD_ROOT/bench-native" -j "$JOBS" --target norvik_clean_bench </dev/null
 "$BUILD_ROOT/bench-native/bench/norvik_clean_bench" </dev/null
 
+section "Firefox history item against the sqlite3 tool"
+cmake --build "$BUILD_ROOT/bench-native" -j "$JOBS" --target norvik_places_bench </dev/null
+# On disk beside the build, as a browser profile would be, not in memory.
+mkdir -p "$BUILD_ROOT/bench-native/sim"
+NORVIK_SIM_TMPDIR="$BUILD_ROOT/bench-native/sim" NORVIK_PLACES_BENCH_DB="$BUILD_ROOT/bench-native/places-100MB.sqlite" \
+  "$BUILD_ROOT/bench-native/bench/norvik_places_bench" </dev/null
+
 section "Windows benchmark (Wine)"
+bash "$ROOT/scripts/sqlite-amalgamation.sh" "$BUILD_ROOT/sqlite"
 cmake -S "$ROOT" -B "$BUILD_ROOT/bench-win64" --toolchain "$ROOT/cmake/mingw-w64-x86_64.cmake" \
   "${RELEASE_FLAGS[@]}" </dev/null >/dev/null
 cmake --build "$BUILD_ROOT/bench-win64" -j "$JOBS" --target norvik_wine_delete_bench </dev/null

@@ -11,7 +11,11 @@ packages=(
   libgtest-dev
   googletest
   libsqlite3-dev
+  dpkg-dev   # apt-get source: the SQLite amalgamation for the Windows build
+  tcl        # its `make sqlite3.c`
+  xz-utils
   libbenchmark-dev  # bench/ (native)
+  sqlite3    # bench/: the command-line tool the Firefox history item is measured against
   g++-mingw-w64-x86-64-posix
   gcc-mingw-w64-x86-64-posix
   mingw-w64-tools
@@ -38,11 +42,8 @@ if ((${#missing[@]} == 0)); then
   exit 0
 fi
 
-if [[ $(id -u) -eq 0 ]]; then
-  as_root=()
-elif command -v sudo >/dev/null 2>&1; then
-  as_root=(sudo)
-else
+source "$(dirname "${BASH_SOURCE[0]}")/lib/as-root.sh"
+if ! norvik_as_root; then
   echo "install-deps: missing packages (${missing[*]}) and neither root nor sudo available" >&2
   exit 1
 fi

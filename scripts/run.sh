@@ -30,7 +30,8 @@ trap cleanup EXIT
 bash "$ROOT/scripts/install-deps.sh"
 
 echo "building $TARGET (win64)"
-cmake --preset win64 -B "$BUILD_ROOT/win64" </dev/null >/dev/null
+bash "$ROOT/scripts/sqlite-amalgamation.sh" "$BUILD_ROOT/sqlite"
+cmake --preset win64 -B "$BUILD_ROOT/win64" -DNORVIK_SQLITE_DIR="$BUILD_ROOT/sqlite" </dev/null >/dev/null
 cmake --build "$BUILD_ROOT/win64" --target "$TARGET" -j "$(nproc)" </dev/null
 EXE="$BUILD_ROOT/win64/src/ui/$TARGET.exe"
 [[ -f "$EXE" ]] || { echo "run: $EXE was not built" >&2; exit 1; }

@@ -49,7 +49,8 @@ section() { printf '\n==== %s ====\n' "$*"; }
 build_preset() {
   local preset=$1 dir="$BUILD_ROOT/$1"
   section "build $preset"
-  cmake --preset "$preset" -B "$dir" </dev/null && cmake --build "$dir" -j "$JOBS" </dev/null
+  cmake --preset "$preset" -B "$dir" -DNORVIK_SQLITE_DIR="$SQLITE_DIR" </dev/null &&
+    cmake --build "$dir" -j "$JOBS" </dev/null
 }
 
 # count_results LOG EXIT_CODE: prints "passed failed" from a googletest log.
@@ -173,6 +174,9 @@ run_gui_suite() {
 section "dependencies"
 bash "$ROOT/scripts/install-deps.sh"
 echo "all build and test packages present"
+# The Windows build's SQLite, made once from Debian's source package and cached.
+SQLITE_DIR="$BUILD_ROOT/sqlite"
+bash "$ROOT/scripts/sqlite-amalgamation.sh" "$SQLITE_DIR"
 
 # --- native: g++ against the simulated Windows ---
 if build_preset native; then

@@ -59,7 +59,7 @@ void TClearTaskThread::Execute() {
     try {
       RunItem(item, names[i]);
     } catch (const std::exception& e) {
-      reporter_.AppendLine(std::string("Error: ") + e.what());
+      AppendErrorLines(e.what());
     } catch (...) {
       reporter_.AppendLine("Error: unknown error");
     }
@@ -70,6 +70,19 @@ void TClearTaskThread::Execute() {
   reporter_.AppendLine(TotalLine(test, total_count_, total_size_));
   reporter_.AppendLine(SeparatorLine());
   reporter_.Done(total_count_);
+}
+
+void TClearTaskThread::AppendErrorLines(std::string_view message) {
+  // A database error comes as several lines separated by carriage returns.
+  std::string_view rest = message;
+  std::string_view prefix = "Error: ";
+  for (;;) {
+    const std::size_t end = rest.find('\r');
+    reporter_.AppendLine(std::string(prefix) + std::string(rest.substr(0, end)));
+    if (end == std::string_view::npos) break;
+    rest.remove_prefix(end + 1);
+    prefix = "";
+  }
 }
 
 void TClearTaskThread::RunItem(RunContext& item, const std::string& run_name) {

@@ -52,7 +52,8 @@ class TClearTaskThread {
 
   // The whole run: each item's header, cleaner and result line, then the totals and
   // Done. A stop request ends it before the next item without totals or Done. An error
-  // a cleaner lets escape is written as "Error: <message>" and the run goes on.
+  // a cleaner lets escape is written as "Error: <message>" (a message of several lines
+  // as several log lines) and the run goes on.
   void Execute();
 
   // What the run counted so far (all of it once Execute returns).
@@ -63,6 +64,8 @@ class TClearTaskThread {
   // Runs the work the catalogue names for one item.
   void RunItem(RunContext& item, const std::string& run_name);
   void FinishItem(const RunContext& item);
+  // "Error: " and the message, one log line per line of it.
+  void AppendErrorLines(std::string_view message);
 
   platform::Platform platform_;
   RunReporter& reporter_;

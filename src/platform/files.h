@@ -194,6 +194,9 @@ class Files {
   virtual Result<std::string> GetFullPathName(std::string_view path) = 0;
   // GetLongPathName: 8.3 names of an existing path replaced by the long ones.
   virtual Result<std::string> GetLongPathName(std::string_view path) = 0;
+  // The name a library that opens files on its own (the SQLite engine) is given for
+  // this path: the path itself on Windows, the file behind it in the simulation.
+  virtual std::string LibraryPath(std::string_view path) = 0;
 
   // GetTempPath (with its trailing backslash), GetWindowsDirectory, GetSystemDirectory.
   virtual std::string TempFolder() = 0;

@@ -199,7 +199,9 @@ bool WriteBytes(const std::wstring& file, const std::string& bytes) {
 }
 
 std::string ReadBytes(const std::wstring& file) {
-  HANDLE h = ::CreateFileW(file.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+  // Read beside whoever holds it open (a database its browser keeps open, say).
+  HANDLE h = ::CreateFileW(file.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                           OPEN_EXISTING, 0, nullptr);
   if (h == INVALID_HANDLE_VALUE) return "<unreadable>";
   std::string bytes;
   char buffer[4096];

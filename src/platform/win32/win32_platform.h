@@ -44,6 +44,7 @@ class Win32Files final : public Files {
   Result<std::string> GetShortPathName(std::string_view path) override;
   Result<std::string> GetFullPathName(std::string_view path) override;
   Result<std::string> GetLongPathName(std::string_view path) override;
+  std::string LibraryPath(std::string_view path) override { return std::string(path); }
   std::string TempFolder() override;
   std::string WindowsFolder() override;
   std::string SystemFolder() override;

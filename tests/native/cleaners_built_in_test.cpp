@@ -42,9 +42,15 @@ struct Content {
 
 using MachineSetup = std::function<void(SimMachine&)>;
 
+// Explorer records the local application-data folder, which the browsers' items read.
+constexpr char kShellFolders[] =
+    "[HKEY_CURRENT_USER\\Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders]\r\n"
+    "\"Local AppData\"=\"C:\\\\users\\\\user\\\\AppData\\\\Local\"\r\n\r\n";
+
 std::unique_ptr<SimMachine> Build(const Content& stays, const Content* goes, const MachineSetup& setup) {
   auto machine = std::make_unique<SimMachine>();
   if (setup) setup(*machine);
+  EXPECT_TRUE(platform::LoadRegText(machine->registry(), std::string("REGEDIT4\r\n\r\n") + kShellFolders).empty());
   for (const Content* content : {&stays, goes}) {
     if (content == nullptr) continue;
     EXPECT_TRUE(platform::LoadRegText(machine->registry(), "REGEDIT4\r\n\r\n" + content->reg).empty());
@@ -116,7 +122,7 @@ struct Case {
 // Each item on a machine with its traces and their neighbours. The Test lists and counts
 // the traces and changes nothing; the Clean lists and counts the same and leaves exactly
 // the machine that has only the neighbours.
-TEST(WindowsOfficeCleanersTest, TestListsAndCleanRemovesExactlyTheItemsTraces) {
+TEST(BuiltInCleanersTest, TestListsAndCleanRemovesExactlyTheItemsTraces) {
   const std::string run_mru = std::string(kExplorer) + "\\RunMRU", recent_docs = std::string(kExplorer) + "\\RecentDocs",
                     tray = std::string(kExplorer) + "\\TrayNotify",
                     front_page = "Software\\Microsoft\\FrontPage\\Explorer\\FrontPage Explorer\\",
@@ -167,6 +173,14 @@ TEST(WindowsOfficeCleanersTest, TestListsAndCleanRemovesExactlyTheItemsTraces) {
     // The walk names the drives in lower case.
   const Content bin_goes{"", {{"c:\\Recycled\\Dc1.txt", 100}, {"c:\\Recycled\\Dc2\\inner.txt", 50}, {"d:\\Recycled\\Dd1", 30}}, {}};
   const std::string msn = "Software\\Microsoft\\MSNMessenger\\PerPassportSettings\\";
+  const std::string ff = "C:\\users\\user\\AppData\\Roaming\\Mozilla\\Firefox\\Profiles\\",
+                    ff_local = "C:\\users\\user\\AppData\\Local\\Mozilla\\Firefox\\Profiles\\",
+                    ns = "C:\\users\\user\\AppData\\Roaming\\Netscape\\NSB\\Profiles\\",
+                    opera = "C:\\users\\user\\AppData\\Roaming\\Opera\\",
+                    opera_local = "C:\\users\\user\\AppData\\Local\\Opera\\",
+                    chrome_data = "C:\\users\\user\\AppData\\Local\\Google\\Chrome\\User Data\\",
+                    chrome = chrome_data + "Default\\";
+  const RunOptions cache_logged{.FastScan = false, .ShowLogTempInternetFiles = true};
 
   const Case cases[] = {
       {"Windows - Recent Documents",
@@ -323,6 +337,89 @@ TEST(WindowsOfficeCleanersTest, TestListsAndCleanRemovesExactlyTheItemsTraces) {
        {"", {{skype + "bob\\chat.dbb", 10}, {skype + "x.DBB", 10}}},
        2,
        {}},
+      // A database deleted whole takes the files SQLite keeps beside it.
+      {"Mozilla Firefox - Cookies",
+       {"", {{ff + "a.default\\cookies.sqlite.bak", 1}, {ff + "a.default\\cookies.txt.old", 1}}, {ff + "b\\deep"}},
+       {"", {{ff + "a.default\\cookies.sqlite", 100}, {ff + "a.default\\cookies.sqlite-wal", 10},
+             {ff + "a.default\\cookies.sqlite-shm", 5}, {ff + "b\\deep\\Cookies-2.TXT", 7}}},
+       4,
+       {}},
+      {"Mozilla Firefox - Visited URL History", {"", {{ff + "a.default\\history.dat.bak", 1}}, {ff + "b"}},
+       {"", {{ff + "a.default\\history.dat", 10}, {ff + "b\\history.dat", 10}}}, 2, {}},
+      {"Mozilla Firefox - Download Manager", {"", {{ff + "a.default\\downloads.json", 1}}, {ff + "b"}},
+       {"", {{ff + "a.default\\downloads.sqlite", 10}, {ff + "a.default\\downloads.sqlite-journal", 1},
+             {ff + "b\\downloads.rdf", 10}}},
+       3,
+       {}},
+      {"Mozilla Firefox - Autocomplete History", {"", {{ff + "a.default\\signons.sqlite", 1}}, {ff + "b"}},
+       {"", {{ff + "a.default\\signons.txt", 10}, {ff + "b\\signons3.txt", 10}}}, 2, {}},
+      {"Mozilla Firefox - Preferences", {"", {{ff + "a.default\\user.js", 1}}, {ff + "b"}},
+       {"", {{ff + "a.default\\prefs.js", 10}, {ff + "b\\prefs.js", 10}}}, 2, {}},
+      {"Mozilla Firefox - Saved Form Information", {"", {{ff + "a.default\\formhistory.json", 1}}, {ff + "b"}},
+       {"", {{ff + "a.default\\formhistory.sqlite", 10}, {ff + "b\\formhistory.dat", 10}}}, 2, {}},
+      // Each profile's Cache folder, roaming and local; the folders stay.
+      {"Mozilla Firefox - Temporary Internet Files",
+       {"", {{ff + "a.default\\cache2\\x", 1}}, {ff + "a.default\\Cache", ff + "b\\Cache", ff_local + "a.default\\Cache"}},
+       {"", {{ff + "a.default\\Cache\\1", 100}, {ff + "b\\Cache\\sub\\2", 100}, {ff_local + "a.default\\Cache\\3", 100}}},
+       3,
+       {},
+       false,
+       {},
+       kLogged,
+       {"Clearing, please wait..."}},
+      {"Mozilla Firefox - Temporary Internet Files", {"", {}, {ff + "a.default\\Cache"}},
+       {"", {{ff + "a.default\\Cache\\1", 100}}}, 1, {}, true, {}, cache_logged},
+      // The fixed profile name first; its subfolders are not searched.
+      {"Netscape - Cookies",
+       {"", {{ns + "abc.default\\cookies.txt", 1}, {ns + "pbzik8cu.default\\sub\\cookies.txt", 1}}},
+       {"", {{ns + "pbzik8cu.default\\cookies.txt", 10}, {ns + "pbzik8cu.default\\Cookies-1.TXT", 10}}},
+       2,
+       {}},
+      // Otherwise the first profile marked ".default".
+      {"Netscape - Visited URL History", {"", {{ns + "plain\\history.dat", 1}, {ns + "x.default\\sub\\history.dat", 1}}},
+       {"", {{ns + "x.default\\history.dat", 10}}}, 1, {}},
+      {"Netscape - Preferences", {"", {{ns + "plain\\prefs.js", 1}}, {ns + "x.default"}}, {"", {{ns + "x.default\\prefs.js", 10}}}, 1, {}},
+      {"Netscape - Saved Form Information", {"", {{ns + "plain\\formhistory.dat", 1}}, {ns + "x.default"}},
+       {"", {{ns + "x.default\\formhistory.dat", 10}}}, 1, {}},
+      {"Netscape - Temporary Internet Files", {"", {}, {ns + "x.default\\Cache"}},
+       {"", {{ns + "x.default\\Cache\\a", 10}, {ns + "x.default\\Cache\\b\\c", 10}}}, 2, {}, true, {}, cache_logged},
+      {"Opera - Temporary Internet Files",
+       {"", {{opera + "p\\profile\\cache\\x", 1}}, {opera + "p\\profile\\cache4", opera_local + "q\\profile\\cache4"}},
+       {"", {{opera + "p\\profile\\cache4\\a", 10}, {opera_local + "q\\profile\\cache4\\b", 10}}},
+       2,
+       {}},
+      // Without the roaming folder the local one is not looked at.
+      {"Opera - Temporary Internet Files", {"", {{opera_local + "q\\profile\\cache4\\b", 10}}}, {}, 0, {}},
+      {"Opera - Cookies", {"", {{opera + "cookies4.dat.old", 1}}, {opera + "p"}}, {"", {{opera + "p\\cookies4.dat", 10}}}, 1, {}},
+      {"Opera - Visited URL History", {"", {{opera + "global.dat.old", 1}}, {opera + "p"}},
+       {"", {{opera + "global.dat", 10}, {opera + "p\\vlink4.dat", 10}, {opera + "autosave.win", 10}}}, 3, {}},
+      {"Opera - Recently Typed URLs", {"", {}, {opera + "p"}}, {"", {{opera + "opera.dir", 10}, {opera + "p\\typed_history.xml", 10}}}, 2, {}},
+      {"Opera - Autocomplete History", {"", {}, {opera + "p"}}, {"", {{opera + "p\\wand.dat", 10}}}, 1, {}},
+      {"Opera - Transfers", {"", {}, {opera + "p"}}, {"", {{opera + "p\\download.dat", 10}}}, 1, {}},
+      // Only the Default profile; Cache first, then Media Cache.
+      {"Google Chrome - Temporary Internet Files", {"", {{chrome_data + "Profile 1\\Cache\\x", 1}}, {chrome + "Cache", chrome + "Media Cache"}},
+       {"", {{chrome + "Cache\\a", 10}, {chrome + "Cache\\sub\\b", 10}, {chrome + "Media Cache\\c", 10}}}, 3, {}},
+      {"Google Chrome - Temporary Internet Files", {"", {{chrome + "Media Cache\\c", 10}}}, {}, 0, {}},
+      {"Google Chrome - Cookies", {"", {{chrome_data + "Profile 1\\Cookies", 1}, {chrome + "Cookies.bak", 1}}, {chrome}},
+       {"", {{chrome + "Cookies", 10}, {chrome + "Cookies-journal", 10}}}, 2, {}},
+      // Whole names only ("History.old" stays); a month's index goes with its journal, and
+      // a journal left without its database goes too.
+      {"Google Chrome - Visited URL History",
+       {"", {{chrome + "History.old", 1}, {chrome + "Bookmarks", 1}}, {chrome + "sub"}},
+       {"", {{chrome + "Archived History", 1}, {chrome + "History", 1}, {chrome + "History-journal", 1},
+             {chrome + "Thumbnails", 1}, {chrome + "Visited Links", 1}, {chrome + "Current Tabs", 1},
+             {chrome + "Last Tabs", 1}, {chrome + "Top Sites", 1}, {chrome + "History Provider Cache", 1},
+             {chrome + "Network Action Predictor", 1}, {chrome + "History Index 2010-05", 1},
+             {chrome + "History Index 2010-05-journal", 1}, {chrome + "History Index 2010-06-wal", 1},
+             {chrome + "sub\\History", 1}}},
+       14,
+       {}},
+      {"Google Chrome - Session", {"", {{chrome + "Session Storage\\x", 1}}},
+       {"", {{chrome + "Current Session", 10}, {chrome + "Last Session", 10}}}, 2, {}},
+      {"Google Chrome - Stored passwords in Forms", {"", {}, {chrome}},
+       {"", {{chrome + "Login Data", 10}, {chrome + "Login Data-journal", 10}}}, 2, {}},
+      {"Google Chrome - Local Storage", {"", {}, {chrome + "Local Storage"}},
+       {"", {{chrome + "Local Storage\\a", 10}, {chrome + "Local Storage\\sub\\b", 10}}}, 2, {}},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.item);
@@ -351,9 +448,9 @@ TEST(WindowsOfficeCleanersTest, TestListsAndCleanRemovesExactlyTheItemsTraces) {
   }
 }
 
-// The four groups' items with a cleaner of their own all have one; on a machine
-// without traces each reports nothing and changes nothing.
-TEST(WindowsOfficeCleanersTest, EveryItemIsRegisteredAndFindsNothingOnACleanMachine) {
+// Every item with a cleaner of its own (Internet Explorer's still to come) has one; on a
+// machine without traces each reports nothing and changes nothing.
+TEST(BuiltInCleanersTest, EveryItemIsRegisteredAndFindsNothingOnACleanMachine) {
   cleaning::CleanerTable table;
   RegisterBuiltInCleaners(table);
   const cleaning::CleanItemTree catalogue;
@@ -363,27 +460,25 @@ TEST(WindowsOfficeCleanersTest, EveryItemIsRegisteredAndFindsNothingOnACleanMach
   for (const core::NodeId id : catalogue.tree().WalkOrder()) {
     const std::string name = catalogue.Name(id);
     if (cleaning::SourceOfItem(name) != cleaning::ItemSource::OwnCleaner) continue;
-    const bool ours = name.starts_with("Windows - ") || name.starts_with("Advanced - ") ||
-                      name.starts_with("Microsoft Office - ") || name.starts_with("Instant Messengers - ");
-    if (!ours) continue;
+    if (name.starts_with("Internet Explorer - ")) continue;
     ++items;
     EXPECT_NE(table.Find(name), nullptr) << name;
     for (const RunKind kind : {RunKind::Test, RunKind::AutomaticClean}) {
       const Outcome outcome = RunItem(machine, name, kind, kLogged);
       EXPECT_EQ(outcome.count, 0u) << name;
-      EXPECT_EQ(outcome.details, (kind == RunKind::Test || name != "Windows - Empty Recycle Bin")
-                                     ? Lines{}
-                                     : Lines{"Clearing, please wait..."})
+      const bool waits = name == "Windows - Empty Recycle Bin" || name == "Mozilla Firefox - Temporary Internet Files" ||
+                         name == "Netscape - Temporary Internet Files";
+      EXPECT_EQ(outcome.details, kind != RunKind::Test && waits ? Lines{"Clearing, please wait..."} : Lines{})
           << name;
     }
   }
-  EXPECT_EQ(items, 22);
+  EXPECT_EQ(items, 48);
   EXPECT_EQ(Snapshot(machine), before);
 }
 
 // The shell's own emptying and the clipboard are touched in a Clean only, and a
 // failure of either passes silently.
-TEST(WindowsOfficeCleanersTest, ShellEmptiesBinsAndClipboardIsClearedInACleanOnly) {
+TEST(BuiltInCleanersTest, ShellEmptiesBinsAndClipboardIsClearedInACleanOnly) {
   SimMachine machine;
   machine.system().SetClipboardText("secret");
   RunItem(machine, "Windows - Clipboard", RunKind::Test, {});
