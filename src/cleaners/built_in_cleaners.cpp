@@ -1,5 +1,6 @@
 #include "cleaners/built_in_cleaners.h"
 
+#include "cleaners/ie_cleaners.h"
 #include "cleaners/office_messenger_cleaners.h"
 #include "cleaners/windows_cleaners.h"
 
@@ -7,6 +8,7 @@ namespace norvik::cleaners {
 
 void RegisterBuiltInCleaners(cleaning::CleanerTable& table) {
   RegisterWindowsCleaners(table);
+  RegisterIeCleaners(table);
   RegisterOfficeMessengerCleaners(table);
 }
 

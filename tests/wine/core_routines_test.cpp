@@ -92,6 +92,20 @@ class ScratchProgram final : public platform::System {
   bool WindowClassExists(std::string_view class_name) override { return real_.WindowClassExists(class_name); }
   platform::Status EndBrowserSession() override { return real_.EndBrowserSession(); }
   platform::Status EmptyClipboard() override { return real_.EmptyClipboard(); }
+  platform::CalendarTime LocalNow() override { return real_.LocalNow(); }
+  platform::Result<platform::CalendarTime> FileTimeToLocal(platform::FileTime t) override {
+    return real_.FileTimeToLocal(t);
+  }
+  std::string FormatDateTime(const platform::CalendarTime& t, bool with_time) override {
+    return real_.FormatDateTime(t, with_time);
+  }
+  platform::Result<std::unique_ptr<platform::UrlCacheWalk>> WalkUrlCache() override { return real_.WalkUrlCache(); }
+  platform::Status DeleteUrlCacheEntry(std::string_view url) override { return real_.DeleteUrlCacheEntry(url); }
+  platform::Result<std::unique_ptr<platform::UrlHistory>> OpenUrlHistory() override { return real_.OpenUrlHistory(); }
+  bool ProtectedStorageAvailable() override { return real_.ProtectedStorageAvailable(); }
+  platform::Result<std::unique_ptr<platform::ProtectedStore>> ConnectProtectedStorage() override {
+    return real_.ConnectProtectedStorage();
+  }
 
  private:
   platform::System& real_;
