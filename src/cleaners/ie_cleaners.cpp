@@ -122,7 +122,7 @@ void HistoryCacheEntries(TClearTaskThread& worker) {
     if (url->starts_with(kHttp)) {
       ++worker.ItemCount;
       if (!worker.options().FastScan) LogDeleting(worker, *url);
-      if (!worker.IsTest()) (void)system.DeleteUrlCacheEntry(*url);
+      if (!worker.IsTest()) (void)system.DeleteCacheEntry(*url);
     }
     cleaning::ReportWalkProgress(worker, worker.ItemCount);
   }

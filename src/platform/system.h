@@ -135,7 +135,7 @@ class System {
   // A walk of the WinInet cache; kErrNoMoreItems when it is empty.
   virtual Result<std::unique_ptr<UrlCacheWalk>> WalkUrlCache() = 0;
   // DeleteUrlCacheEntry.
-  virtual Status DeleteUrlCacheEntry(std::string_view url) = 0;
+  virtual Status DeleteCacheEntry(std::string_view url) = 0;
   // The URL history object with an enumeration started; a failure when it cannot be
   // created or enumerated.
   virtual Result<std::unique_ptr<UrlHistory>> OpenUrlHistory() = 0;

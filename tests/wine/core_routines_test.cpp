@@ -100,7 +100,7 @@ class ScratchProgram final : public platform::System {
     return real_.FormatDateTime(t, with_time);
   }
   platform::Result<std::unique_ptr<platform::UrlCacheWalk>> WalkUrlCache() override { return real_.WalkUrlCache(); }
-  platform::Status DeleteUrlCacheEntry(std::string_view url) override { return real_.DeleteUrlCacheEntry(url); }
+  platform::Status DeleteCacheEntry(std::string_view url) override { return real_.DeleteCacheEntry(url); }
   platform::Result<std::unique_ptr<platform::UrlHistory>> OpenUrlHistory() override { return real_.OpenUrlHistory(); }
   bool ProtectedStorageAvailable() override { return real_.ProtectedStorageAvailable(); }
   platform::Result<std::unique_ptr<platform::ProtectedStore>> ConnectProtectedStorage() override {

@@ -272,7 +272,7 @@ Result<std::unique_ptr<UrlCacheWalk>> SimInternet::WalkUrlCache() {
   return std::unique_ptr<UrlCacheWalk>(std::make_unique<ListWalk>(cache_, cache_end_code_));
 }
 
-Status SimInternet::DeleteUrlCacheEntry(std::string_view url) {
+Status SimInternet::DeleteCacheEntry(std::string_view url) {
   std::lock_guard lock(mutex_);
   auto it = std::find(cache_.begin(), cache_.end(), url);
   if (it == cache_.end()) return Status(kErrFileNotFound);

@@ -50,7 +50,7 @@ class SimInternet {
   // "yyyy-mm-dd" and " hh:mm:ss" with the time.
   std::string FormatDateTime(const CalendarTime& time, bool with_time);
   Result<std::unique_ptr<UrlCacheWalk>> WalkUrlCache();
-  Status DeleteUrlCacheEntry(std::string_view url);
+  Status DeleteCacheEntry(std::string_view url);
   Result<std::unique_ptr<UrlHistory>> OpenUrlHistory();
   bool ProtectedStorageAvailable();
   Result<std::unique_ptr<ProtectedStore>> ConnectProtectedStorage();

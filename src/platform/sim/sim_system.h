@@ -62,7 +62,7 @@ class SimSystem final : public System {
     return internet_.FormatDateTime(time, with_time);
   }
   Result<std::unique_ptr<UrlCacheWalk>> WalkUrlCache() override { return internet_.WalkUrlCache(); }
-  Status DeleteUrlCacheEntry(std::string_view url) override { return internet_.DeleteUrlCacheEntry(url); }
+  Status DeleteCacheEntry(std::string_view url) override { return internet_.DeleteCacheEntry(url); }
   Result<std::unique_ptr<UrlHistory>> OpenUrlHistory() override { return internet_.OpenUrlHistory(); }
   bool ProtectedStorageAvailable() override { return internet_.ProtectedStorageAvailable(); }
   Result<std::unique_ptr<ProtectedStore>> ConnectProtectedStorage() override {

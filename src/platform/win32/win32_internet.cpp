@@ -245,7 +245,7 @@ Result<std::unique_ptr<UrlCacheWalk>> Win32System::WalkUrlCache() {
   return std::unique_ptr<UrlCacheWalk>(std::make_unique<Win32UrlCacheWalk>(find, std::move(*first)));
 }
 
-Status Win32System::DeleteUrlCacheEntry(std::string_view url) {
+Status Win32System::DeleteCacheEntry(std::string_view url) {
   const auto wide = WideArg(url);
   if (!wide) return Status(kErrInvalidName);
   if (!::DeleteUrlCacheEntryW(wide->c_str())) return Status(LastError());

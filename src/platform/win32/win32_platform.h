@@ -94,7 +94,7 @@ class Win32System final : public System {
   Result<CalendarTime> FileTimeToLocal(FileTime time) override;
   std::string FormatDateTime(const CalendarTime& time, bool with_time) override;
   Result<std::unique_ptr<UrlCacheWalk>> WalkUrlCache() override;
-  Status DeleteUrlCacheEntry(std::string_view url) override;
+  Status DeleteCacheEntry(std::string_view url) override;
   Result<std::unique_ptr<UrlHistory>> OpenUrlHistory() override;
   bool ProtectedStorageAvailable() override;
   Result<std::unique_ptr<ProtectedStore>> ConnectProtectedStorage() override;
