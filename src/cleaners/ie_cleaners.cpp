@@ -13,7 +13,7 @@
 namespace norvik::cleaners {
 namespace {
 
-using cleaning::TClearTaskThread;
+using cleaning::RunContext;
 
 constexpr std::string_view kCookiesIni = "Cookies.ini";
 constexpr std::string_view kKeepSection = "Cookies to Keep";
@@ -31,12 +31,8 @@ constexpr std::string_view kCacheWaitLine = "Clearing, please wait...";
 constexpr std::string_view kHttp = "http://";
 constexpr int kHistoryScrollInterval = 50;
 
-void Overwrite(TClearTaskThread& worker, const std::string& path) {
+void Overwrite(RunContext& worker, const std::string& path) {
   formats::OverwriteIndexDat(worker.platform().files, path, worker.options().IsWipeFile, worker.options().WipeNumber);
-}
-
-void LogDeleting(TClearTaskThread& worker, std::string_view target) {
-  worker.reporter().AppendLine(worker.LogPrefix + std::string(cleaning::kDeletingWord) + " " + std::string(target));
 }
 
 // Plain entries of a folder (no links), files or folders as asked.
@@ -51,9 +47,9 @@ void ForEachEntry(platform::Files& files, const std::string& folder, bool folder
   }
 }
 
-void TemporaryInternetFiles(TClearTaskThread& worker) {
+void TemporaryInternetFiles(RunContext& worker) {
   const bool log = worker.options().ShowLogTempInternetFiles;
-  if (!worker.IsTest() && !log) worker.reporter().AppendLine(std::string(kCacheWaitLine));
+  if (!worker.IsTest() && !log) worker.AppendLine(std::string(kCacheWaitLine));
   const std::string cache = cleaning::InternetCacheFolder(worker.platform());
   if (!cleaning::IsAbsoluteFolder(cache) || !cleaning::FolderExists(worker.platform().files, cache)) return;
   // A Test leaves the index files out: they are in use while the browser runs.
@@ -64,7 +60,7 @@ void TemporaryInternetFiles(TClearTaskThread& worker) {
 
 // The cookie folder: the shell's, else the old fixed one; its Low subfolder when only
 // that holds cookies. Empty when there is none.
-std::string CookieFolder(TClearTaskThread& worker) {
+std::string CookieFolder(RunContext& worker) {
   platform::Files& files = worker.platform().files;
   std::string folder = cleaning::SessionFolder(worker.platform(), platform::csidl::kCookies);
   if (!cleaning::IsAbsoluteFolder(folder) || !cleaning::FolderExists(files, folder)) {
@@ -77,7 +73,7 @@ std::string CookieFolder(TClearTaskThread& worker) {
   return folder;
 }
 
-void Cookies(TClearTaskThread& worker) {
+void Cookies(RunContext& worker) {
   const std::string folder = CookieFolder(worker);
   if (folder.empty()) return;
   const std::vector<std::string> keep = ReadCookieKeepList(worker.platform().ini, worker.ProgramFolder());
@@ -89,7 +85,7 @@ void Cookies(TClearTaskThread& worker) {
     if (cleaning::DeleteOneFile(worker, cleaning::WithBackslash(folder) + entry.name, true)) {
       ++worker.ItemCount;
       bytes += static_cast<std::int64_t>(entry.size);
-      cleaning::ReportWalkProgress(worker, worker.ItemCount);
+      worker.ReportWalkProgress(worker.ItemCount);
     }
     return true;
   });
@@ -99,32 +95,32 @@ void Cookies(TClearTaskThread& worker) {
 }
 
 // The URL history object's addresses; a failing delete ends the step.
-void HistoryObject(TClearTaskThread& worker) {
+void HistoryObject(RunContext& worker) {
   auto history = worker.platform().system.OpenUrlHistory();
   if (!history) return;
   for (auto url = (*history)->Next(); url && !worker.Stopped(); url = (*history)->Next()) {
     ++worker.ItemCount;
     if (!worker.options().FastScan) {
-      LogDeleting(worker, *url);
-      cleaning::ScrollLog(worker, kHistoryScrollInterval);
+      worker.AppendDetail(cleaning::kDeletingWord, *url);
+      worker.ScrollLog(kHistoryScrollInterval);
     }
-    cleaning::ReportWalkProgress(worker, worker.ItemCount);
+    worker.ReportWalkProgress(worker.ItemCount);
     if (!worker.IsTest() && !(*history)->Delete(*url).ok()) return;
   }
 }
 
 // The WinInet cache entries of web pages.
-void HistoryCacheEntries(TClearTaskThread& worker) {
+void HistoryCacheEntries(RunContext& worker) {
   platform::System& system = worker.platform().system;
   auto walk = system.WalkUrlCache();
   if (!walk) return;
   for (auto url = (*walk)->Next(); url && !worker.Stopped(); url = (*walk)->Next()) {
     if (url->starts_with(kHttp)) {
       ++worker.ItemCount;
-      if (!worker.options().FastScan) LogDeleting(worker, *url);
+      if (!worker.options().FastScan) worker.AppendDetail(cleaning::kDeletingWord, *url);
       if (!worker.IsTest()) (void)system.DeleteCacheEntry(*url);
     }
-    cleaning::ReportWalkProgress(worker, worker.ItemCount);
+    worker.ReportWalkProgress(worker.ItemCount);
   }
 }
 
@@ -136,7 +132,7 @@ std::string DayContainerPrefix(platform::System& system) {
 }
 
 // Vista and 7: every container of the protected-mode store but today's.
-std::int64_t EmptyOldContainers(TClearTaskThread& worker, const std::string& store) {
+std::int64_t EmptyOldContainers(RunContext& worker, const std::string& store) {
   const std::string today = platform::UpperCase(DayContainerPrefix(worker.platform().system));
   std::vector<std::string> old;
   ForEachEntry(worker.platform().files, store, true, [&](const platform::FindData& entry) {
@@ -152,7 +148,7 @@ std::int64_t EmptyOldContainers(TClearTaskThread& worker, const std::string& sto
 }
 
 // Every index.dat below `folder`'s subfolders, at any depth.
-void OverwriteNestedIndexes(TClearTaskThread& worker, const std::string& folder, int depth) {
+void OverwriteNestedIndexes(RunContext& worker, const std::string& folder, int depth) {
   if (depth >= platform::kMaxDeleteTreeDepth || worker.Stopped()) return;
   platform::Files& files = worker.platform().files;
   ForEachEntry(files, folder, true, [&](const platform::FindData& sub) {
@@ -166,7 +162,7 @@ void OverwriteNestedIndexes(TClearTaskThread& worker, const std::string& folder,
   });
 }
 
-void VisitedHistory(TClearTaskThread& worker) {
+void VisitedHistory(RunContext& worker) {
   platform::Files& files = worker.platform().files;
   const std::string history = cleaning::SessionFolder(worker.platform(), platform::csidl::kHistory);
   HistoryObject(worker);
@@ -175,12 +171,10 @@ void VisitedHistory(TClearTaskThread& worker) {
   std::string store;
   if (worker.OsCode() == 11 || worker.OsCode() == 12) {
     const std::string low = cleaning::WithBackslash(history) + std::string(kLowHistoryStore);
-    worker.ItemWorkText = low;
     if (cleaning::FolderExists(files, low)) worker.SetItemSize(EmptyOldContainers(worker, low));
     store = history;
   } else {
     store = cleaning::WithBackslash(history) + std::string(kHistoryStore);
-    worker.ItemWorkText = store;
     worker.SetItemSize(cleaning::DeleteFolderContents(worker, store, false, true, kIndexName, worker.ItemCount));
   }
   if (!worker.IsTest()) OverwriteNestedIndexes(worker, store, 0);

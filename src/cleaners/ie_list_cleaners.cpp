@@ -14,7 +14,7 @@
 namespace norvik::cleaners {
 namespace {
 
-using cleaning::TClearTaskThread;
+using cleaning::RunContext;
 
 constexpr std::string_view kIeKey = "Software\\Microsoft\\Internet Explorer";
 constexpr std::string_view kTypedUrlsKey = "Software\\Microsoft\\Internet Explorer\\TypedURLs";
@@ -31,7 +31,7 @@ constexpr std::string_view kWininit = "Wininit.ini";
 constexpr std::string_view kRenameHeader = "[rename]";
 constexpr std::uint64_t kMaxWininitBytes = 1 << 20;
 
-void TypedUrls(TClearTaskThread& worker) {
+void TypedUrls(RunContext& worker) {
   if (!worker.options().FastScan) {
     core::RegistryAccess reg(worker.platform().registry);
     reg.SetRootKey(platform::RegRoot::CurrentUser);
@@ -41,9 +41,9 @@ void TypedUrls(TClearTaskThread& worker) {
       for (const std::string& name : names) {
         const std::string url =
             core::ReadRegString(worker.platform().registry, platform::RegRoot::CurrentUser, kTypedUrlsKey, name);
-        worker.reporter().AppendLine(worker.LogPrefix + std::string(cleaning::kDeletingWord) + " " + url);
+        worker.AppendDetail(cleaning::kDeletingWord, url);
       }
-      cleaning::ScrollLog(worker, 0);
+      worker.ScrollLog(0);
     }
   }
   worker.ItemCount = cleaning::DeleteUserRegKey(worker, kTypedUrlsKey);
@@ -93,8 +93,8 @@ void AddToWininit(platform::Files& files, const std::vector<std::string>& entrie
   if (file) (void)file->WriteAll(text);
 }
 
-void IndexDatFiles(TClearTaskThread& worker) {
-  worker.reporter().AppendLine(std::string(kRebootWarning));
+void IndexDatFiles(RunContext& worker) {
+  worker.AppendLine(std::string(kRebootWarning));
   platform::Platform platform = worker.platform();
   const std::string paths[] = {
       cleaning::SessionFolder(platform, platform::csidl::kCookies) + "\\index.dat",
@@ -104,7 +104,7 @@ void IndexDatFiles(TClearTaskThread& worker) {
   std::int64_t bytes = 0;
   for (const std::string& path : paths) bytes += static_cast<std::int64_t>(core::FileSizeOf(platform.files, path));
   worker.SetItemSize(bytes);
-  worker.ItemCount = worker.ItemSizeText != "0" ? 3 : 0;
+  worker.ItemCount = bytes > 0 ? 3 : 0;
   if (worker.IsTest()) return;
   for (const std::string& path : paths) {
     // A folder the shell cannot name leaves a relative path: never touched.
@@ -124,11 +124,11 @@ void IndexDatFiles(TClearTaskThread& worker) {
   }
 }
 
-void DownloadLocation(TClearTaskThread& worker) {
+void DownloadLocation(RunContext& worker) {
   worker.ItemCount += cleaning::DeleteUserRegValue(worker, kIeKey, kDownloadValue);
 }
 
-void Autocomplete(TClearTaskThread& worker) {
+void Autocomplete(RunContext& worker) {
   stores::TPStorage store(worker.platform().system);
   if (!store.Available() || !store.Connect()) return;
   for (const stores::StoreGuid& type : store.Types()) {
@@ -139,7 +139,7 @@ void Autocomplete(TClearTaskThread& worker) {
       worker.ItemCount += items.size() == 1 ? 1 : static_cast<std::uint32_t>(items.size() / 2);
       for (const std::string& item : items) {
         if (item.starts_with("http://") && item.find("StringData") != std::string::npos) {
-          cleaning::ReportWalkProgress(worker, worker.ItemCount);
+          worker.ReportWalkProgress(worker.ItemCount);
         }
         if (!worker.IsTest()) (void)store.DeleteItem(type, subtype, item);
       }

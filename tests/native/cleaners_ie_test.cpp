@@ -10,8 +10,9 @@
 #include "fakes/index_dat_builder.h"
 #include "fakes/run_reporter.h"
 #include "formats/index_dat.h"
-#include "platform/sim/reg_file.h"
+#include "platform/reg_text.h"
 #include "platform/sim/sim_machine.h"
+#include "platform/sim/sim_registry.h"
 #include "platform/sim/sim_system.h"
 
 namespace norvik::cleaners {
@@ -39,14 +40,14 @@ ItemRun RunItem(SimMachine& machine, const std::string& item, bool test, std::ui
   RegisterBuiltInCleaners(table);
   cleaning::RunSetup setup;
   setup.item_names = {item};
-  setup.run_kind = test ? cleaning::kRunTest : cleaning::kRunCleanRequest;
+  setup.run_kind = test ? cleaning::RunKind::Test : cleaning::RunKind::CleanRequest;
   setup.options.FastScan = false;
   setup.program_folder = "C:\\Norvik\\";
   setup.os_code = os_code;
   cleaning::TClearTaskThread worker(machine.platform(), reporter, table, std::move(setup));
   worker.Execute();
   const Names lines = reporter.lines();
-  ItemRun run{worker.TotalCount, worker.TotalSize, {}};
+  ItemRun run{worker.TotalCount(), worker.TotalSize(), {}};
   if (lines.size() >= 7) run.lines.assign(lines.begin() + 1, lines.end() - 6);
   return run;
 }
@@ -254,7 +255,7 @@ TEST(IeCleanersTest, IndexDatFilesAreOverwrittenAndRemovedAtTheNextStart) {
 TEST(IeCleanersTest, TypedUrlsAndDownloadLocationRemoveTheirKeysAndValue) {
   for (const bool test : {true, false}) {
     SimMachine machine;
-    ASSERT_TRUE(platform::sim::LoadRegText(machine.registry(),
+    ASSERT_TRUE(platform::LoadRegText(machine.registry(),
                                            "REGEDIT4\r\n\r\n[HKEY_CURRENT_USER\\Software\\Microsoft\\Internet Explorer]\r\n"
                                            "\"Download Directory\"=\"C:\\\\Downloads\"\r\n\"Keep\"=\"1\"\r\n\r\n"
                                            "[HKEY_CURRENT_USER\\Software\\Microsoft\\Internet Explorer\\TypedURLs]\r\n"
@@ -266,7 +267,7 @@ TEST(IeCleanersTest, TypedUrlsAndDownloadLocationRemoveTheirKeysAndValue) {
     EXPECT_EQ(Names(typed.lines.begin(), typed.lines.begin() + 2),
               (Names{prefix + "deleting http://typed.example/", prefix + "deleting http://two.example/"}));
     EXPECT_EQ(RunItem(machine, "Internet Explorer - Last Download Location", test).count, 1u);
-    const std::string left = platform::sim::SaveRegText(machine.registry(), platform::sim::RegFormat::Regedit4);
+    const std::string left = platform::sim::SaveRegText(machine.registry(), platform::RegFormat::Regedit4);
     EXPECT_EQ(left.find("TypedURLs") != std::string::npos, test);
     EXPECT_EQ(left.find("Download Directory") != std::string::npos, test);
     EXPECT_NE(left.find("\"Keep\"=\"1\""), std::string::npos);
@@ -287,13 +288,13 @@ TEST(IeCleanersTest, AutocompleteEmptiesTheBrowsersStoreTypeWhereTheServiceExist
       SimMachine machine;
       machine.system().internet().SetProtectedStorage(available);
       machine.system().internet().SetStoreTypes(store);
-      ASSERT_TRUE(platform::sim::LoadRegText(machine.registry(), forms).empty());
+      ASSERT_TRUE(platform::LoadRegText(machine.registry(), forms).empty());
       EXPECT_EQ(RunItem(machine, "Internet Explorer - Autocomplete History", test).count, available ? 1u + 1u + 1u : 0u);
       const auto left = machine.system().internet().StoreTypes();
       EXPECT_EQ(left[0].subtypes[0].items.empty(), available && !test);
       EXPECT_EQ(left[1].subtypes[0].items.size(), 2u);
       const bool forms_left =
-          platform::sim::SaveRegText(machine.registry(), platform::sim::RegFormat::Regedit4).find("Storage2") != std::string::npos;
+          platform::sim::SaveRegText(machine.registry(), platform::RegFormat::Regedit4).find("Storage2") != std::string::npos;
       EXPECT_EQ(forms_left, test || !available);
     }
   }
