@@ -408,10 +408,7 @@ std::string ProgramFilesFolder(platform::Platform platform) {
                              "\\Software\\Microsoft\\Windows\\CurrentVersion", "ProgramFilesDir");
 }
 
-namespace {
-
 // The browser session is ended first so that the files it holds there are let go.
-// Without a trailing backslash; empty when the shell cannot tell.
 std::string SessionFolder(platform::Platform platform, int csidl) {
   (void)platform.system.EndBrowserSession();
   auto folder = platform.shell.SpecialFolder(csidl);
@@ -420,8 +417,6 @@ std::string SessionFolder(platform::Platform platform, int csidl) {
   while (path.size() > 3 && path.back() == '\\') path.pop_back();
   return path;
 }
-
-}  // namespace
 
 std::string AppDataFolder(platform::Platform platform) {
   std::string folder = SessionFolder(platform, platform::csidl::kAppData);

@@ -98,6 +98,9 @@ std::string MyDocumentsFolder(platform::Platform platform);
 std::string ProgramFilesFolder(platform::Platform platform);
 std::string AppDataFolder(platform::Platform platform);
 std::string InternetCacheFolder(platform::Platform platform);
+// Any special folder looked up that way, without a trailing backslash (empty when the
+// shell cannot tell).
+std::string SessionFolder(platform::Platform platform, int csidl);
 // The Recent folder without a trailing backslash (empty when the shell cannot tell),
 // looked up after ending the browser session like AppData.
 std::string RecentFolder(platform::Platform platform);

@@ -7,6 +7,8 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/files.h"
+#include "platform/internet.h"
 #include "platform/status.h"
 
 namespace norvik::platform {
@@ -78,6 +80,12 @@ class Shell {
   virtual Status EmptyRecycleBins() = 0;
 };
 
+// SYSTEMTIME's fields.
+struct CalendarTime {
+  std::uint16_t year = 0, month = 0, day_of_week = 0, day = 0;
+  std::uint16_t hour = 0, minute = 0, second = 0, milliseconds = 0;
+};
+
 struct OsVersion {
   std::uint32_t major = 0;
   std::uint32_t minor = 0;
@@ -119,6 +127,25 @@ class System {
   // Opens the clipboard, empties it and closes it. The program's one door to the
   // clipboard, so its users never hold it open at the same time.
   virtual Status EmptyClipboard() = 0;
+
+  // GetLocalTime.
+  virtual CalendarTime LocalNow() = 0;
+  // FileTimeToLocalFileTime, then FileTimeToSystemTime.
+  virtual Result<CalendarTime> FileTimeToLocal(FileTime time) = 0;
+  // The user's locale's short date, and with `with_time` a blank and its long time.
+  virtual std::string FormatDateTime(const CalendarTime& time, bool with_time) = 0;
+
+  // A walk of the WinInet cache; kErrNoMoreItems when it is empty.
+  virtual Result<std::unique_ptr<UrlCacheWalk>> WalkUrlCache() = 0;
+  // DeleteUrlCacheEntry.
+  virtual Status DeleteCacheEntry(std::string_view url) = 0;
+  // The URL history object with an enumeration started; a failure when it cannot be
+  // created or enumerated.
+  virtual Result<std::unique_ptr<UrlHistory>> OpenUrlHistory() = 0;
+  // "pstorec.dll" is there and exports PStoreCreateInstance (looked up once).
+  virtual bool ProtectedStorageAvailable() = 0;
+  // PStoreCreateInstance for the default provider; kErrProcNotFound without the service.
+  virtual Result<std::unique_ptr<ProtectedStore>> ConnectProtectedStorage() = 0;
 };
 
 }  // namespace norvik::platform

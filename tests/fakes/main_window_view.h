@@ -130,6 +130,7 @@ class FakeOtherPageViews : public RegistryPageView, public ToolsPageView, public
   void ExpandNode(core::NodeId id) override { expanded.insert(id); }
   void SetStatusText(std::string_view text) override { status = text; }
   void HideWindowsBackupButton() override { backup_hidden = true; }
+  void ShowIndexDatViewer(platform::Platform, bool, int) override {}
   void DisableAnalyzeRegistry() override { analyze_disabled = true; }
   void ClearSizeLabels() override {}
   void AddRow(std::string_view text) override { defrag_rows.emplace_back(text); }

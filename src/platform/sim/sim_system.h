@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/sim/sim_internet.h"
 #include "platform/system.h"
 
 namespace norvik::platform::sim {
@@ -57,7 +58,23 @@ class SimSystem final : public System {
   Status EndBrowserSession() override;
   Status EmptyClipboard() override;
 
+  // The browser stores and the clock (see sim_internet.h).
+  SimInternet& internet() { return internet_; }
+  CalendarTime LocalNow() override { return internet_.LocalNow(); }
+  Result<CalendarTime> FileTimeToLocal(FileTime time) override { return internet_.FileTimeToLocal(time); }
+  std::string FormatDateTime(const CalendarTime& time, bool with_time) override {
+    return internet_.FormatDateTime(time, with_time);
+  }
+  Result<std::unique_ptr<UrlCacheWalk>> WalkUrlCache() override { return internet_.WalkUrlCache(); }
+  Status DeleteCacheEntry(std::string_view url) override { return internet_.DeleteCacheEntry(url); }
+  Result<std::unique_ptr<UrlHistory>> OpenUrlHistory() override { return internet_.OpenUrlHistory(); }
+  bool ProtectedStorageAvailable() override { return internet_.ProtectedStorageAvailable(); }
+  Result<std::unique_ptr<ProtectedStore>> ConnectProtectedStorage() override {
+    return internet_.ConnectProtectedStorage();
+  }
+
  private:
+  SimInternet internet_;
   mutable std::mutex mutex_;
   OsVersion version_;
   std::optional<bool> wow64_ = false;

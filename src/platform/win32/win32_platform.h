@@ -92,6 +92,14 @@ class Win32System final : public System {
   bool WindowClassExists(std::string_view class_name) override;
   Status EndBrowserSession() override;
   Status EmptyClipboard() override;
+  CalendarTime LocalNow() override;
+  Result<CalendarTime> FileTimeToLocal(FileTime time) override;
+  std::string FormatDateTime(const CalendarTime& time, bool with_time) override;
+  Result<std::unique_ptr<UrlCacheWalk>> WalkUrlCache() override;
+  Status DeleteCacheEntry(std::string_view url) override;
+  Result<std::unique_ptr<UrlHistory>> OpenUrlHistory() override;
+  bool ProtectedStorageAvailable() override;
+  Result<std::unique_ptr<ProtectedStore>> ConnectProtectedStorage() override;
 };
 
 // Owns one of each; the Platform it hands out refers to them and lives no longer.

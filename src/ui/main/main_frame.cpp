@@ -89,6 +89,7 @@ void MainFrame::Attach(app::MainWindow& controller) {
   controller_ = &controller;
   cleaner_.Attach(controller.cleaner());
   registry_.Attach(controller.registry());
+  tools_.Attach(controller.tools());
 }
 
 // ---------------------------------------------------------------------------------------

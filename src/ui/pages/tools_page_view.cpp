@@ -2,9 +2,13 @@
 
 #include "ui/pages/tools_page_view.h"
 
+#include "ui/dialogs/index_dat_viewer/index_dat_viewer_dialog.h"
+
 namespace norvik::ui {
 
 void ToolsPageView::Create(const PageHost& host) {
+  instance_ = host.instance;
+  frame_ = host.frame;
   Controls& controls = host.controls;
   controls.AddReportList(host.page, ids::kStartupList, LVS_EX_CHECKBOXES | LVS_EX_FULLROWSELECT);
   controls.AddColumns(ids::kStartupList, {{L"Name", 130}, {L"Command", 200}, {L"Location", 120}}, kBaseDpi);
@@ -19,7 +23,8 @@ void ToolsPageView::Create(const PageHost& host) {
                   {ids::kBackupFullRegistry, L"Backup Full Registry..."},
                   {ids::kWindowsBackup, L"Windows Backup..."}};
   for (const auto& button : kButtons) {
-    ::EnableWindow(controls.AddButton(host.page, button.id, button.caption), FALSE);
+    // The viewer works; the other tools arrive with their issues.
+    ::EnableWindow(controls.AddButton(host.page, button.id, button.caption), button.id == ids::kViewHistory);
   }
   windows_backup_ = controls.Get(ids::kWindowsBackup);
 }
@@ -43,6 +48,16 @@ void ToolsPageView::Layout(const Controls& controls, const PageGrid& g) {
     controls.Place(id, tools_x, button_y, tools_bw, bh);
     button_y -= pitch;
   }
+}
+
+void ToolsPageView::OnCommand(int id, int code, HWND control) {
+  if (controller_ != nullptr && control != nullptr && code == BN_CLICKED && id == ids::kViewHistory) {
+    controller_->ViewHistoryClick();
+  }
+}
+
+void ToolsPageView::ShowIndexDatViewer(platform::Platform platform, bool is_wipe_file, int wipe_number) {
+  ui::ShowIndexDatViewer(instance_, frame_, platform, is_wipe_file, wipe_number);
 }
 
 }  // namespace norvik::ui

@@ -12,12 +12,21 @@ class ToolsPageView final : public PageView, public app::ToolsPageView {
  public:
   ToolsPageView() : PageView(app::kTagTools, ids::kToolsIds) {}
 
+  void Attach(app::ToolsPage& controller) { controller_ = &controller; }
+
+  // PageView
   void Create(const PageHost& host) override;
   void Layout(const Controls& controls, const PageGrid& grid) override;
+  void OnCommand(int id, int code, HWND control) override;
 
+  // app::ToolsPageView
   void HideWindowsBackupButton() override { ::ShowWindow(windows_backup_, SW_HIDE); }
+  void ShowIndexDatViewer(platform::Platform platform, bool is_wipe_file, int wipe_number) override;
 
  private:
+  app::ToolsPage* controller_ = nullptr;
+  HINSTANCE instance_ = nullptr;
+  HWND frame_ = nullptr;
   HWND windows_backup_ = nullptr;
 };
 
