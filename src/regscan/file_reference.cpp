@@ -33,18 +33,22 @@ std::string_view Trim(std::string_view s) {
 class Probe {
  public:
   Probe(const FileCheck& check, bool folder_counts)
-      : check_(check), folder_counts_(folder_counts), upper_drives_(UpperCase(check.scan_drives)) {}
+      : check_(check), folder_counts_(folder_counts), upper_drives_(UpperCase(check.scan_drives)) {
+    if (!check_.listings) check_.listings = std::make_unique<FolderListings>(check_.files);
+  }
 
   // An existing entry that is not a folder, found the way FindFirstFile finds it, so a
   // name holding '*' is matched as a pattern. A partial path shorter than a drive root
   // would be looked up in the current folder, which says nothing about the reference.
   bool FileExists(const std::string& path) const {
     if (path.size() < 3) return false;
+    if (const auto listed = check_.listings->Exists(path, false)) return *listed;
     auto found = check_.files.FindFirst(path);
     return found.ok() && !found->first.is_directory();
   }
   bool FolderExists(const std::string& path) const {
     if (path.size() < 3) return false;
+    if (const auto listed = check_.listings->Exists(path, true)) return *listed;
     auto attributes = check_.files.GetAttributes(path);
     return attributes.ok() && (*attributes & platform::file_attr::kDirectory) != 0;
   }

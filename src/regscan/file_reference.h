@@ -4,11 +4,13 @@
 // its extension) into a path and looks for it on disk. Cheap textual rejections come
 // before any disk access, and empty floppy drives are never touched.
 
+#include <memory>
 #include <string>
 #include <string_view>
 
 #include "platform/files.h"
 #include "platform/system.h"
+#include "regscan/folder_listings.h"
 
 namespace norvik::regscan {
 
@@ -20,6 +22,8 @@ struct FileCheck {
   bool include_remove_media = true;
   bool floppy_a_ready = false;
   bool floppy_b_ready = false;
+  // Folder listings kept for the life of the check (made at the first question).
+  mutable std::unique_ptr<FolderListings> listings = {};
 };
 
 // True when `text` names something missing (report it); false when present or not

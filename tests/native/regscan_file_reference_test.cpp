@@ -28,7 +28,8 @@ class FileReferenceTest : public ::testing::Test {
   void SetUp() override {
     for (const char* file : {"C:\\Tools\\a b.exe", "C:\\Tools\\app.exe", "C:\\Tools\\tool.com", "C:\\Tools\\run.bat",
                              "C:\\Tools\\caf\xc3\xa9.exe", "C:\\Tools\\note.txt", "C:\\windows\\notepad.exe",
-                             "C:\\windows\\system32\\present.dll", "D:\\setup.exe"}) {
+                             "C:\\windows\\system32\\present.dll", "D:\\setup.exe",
+                             "C:\\Program Files\\App\\app.exe"}) {
       machine_.WriteFile(file, "x");
     }
     machine_.MakeFolder("C:\\Dir");
@@ -77,6 +78,8 @@ TEST_F(FileReferenceTest, JudgesRegistryTextsAsPathsOnScannedDrives) {
       {"C:\\Tools\\gone.exe;;", true},
       {"C:\\Tools\\caf\xc3\xa9.exe", false},
       {"c:\\TOOLS\\APP.EXE", false},
+      {"C:\\PROGRA~1\\App\\app.exe", false},
+      {"C:\\PROGRA~1\\App\\gone.exe", true},
       // A folder with a trailing backslash, and folders as arguments.
       {"C:\\Dir\\", false},
       {"C:\\NoDir\\", true},
