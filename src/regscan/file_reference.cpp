@@ -143,7 +143,8 @@ bool IsMissing(const FileCheck& check, std::string_view text, std::string_view r
     if (rest.empty()) return false;
     const auto close = rest.find('%');
     if (close == std::string::npos) return false;  // "%" with no partner stays unexpanded
-    const std::string expanded = ExpandIfFolder(check.files, check.system, "%" + rest.substr(0, close + 1));
+    const std::string variable = w.substr(0, close + 2);  // "%NAME%"
+    const std::string expanded = ExpandIfFolder(check.files, check.system, variable);
     if (expanded.starts_with('%')) return false;
     w = expanded + rest.substr(close + 1);
   }

@@ -42,7 +42,12 @@ std::optional<platform::RegKey> OpenKey(platform::Registry& registry, std::strin
 }  // namespace
 
 std::string ProblemCountsText(std::size_t rows, std::size_t ticked) {
-  return " " + std::to_string(rows) + " Errors Found, " + " " + std::to_string(ticked) + " Errors Selected.";
+  std::string text = " ";
+  text += std::to_string(rows);
+  text += " Errors Found,  ";
+  text += std::to_string(ticked);
+  text += " Errors Selected.";
+  return text;
 }
 
 std::size_t TickedCount(const ProblemRows& rows) {
