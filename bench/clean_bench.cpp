@@ -21,6 +21,7 @@
 #include <string>
 #include <vector>
 
+#include "bench_timing.h"
 #include "cleaning/deletion_primitives.h"
 #include "platform/sim/sim_machine.h"
 
@@ -28,6 +29,8 @@ extern char** environ;
 
 namespace norvik::cleaning {
 namespace {
+
+using bench::Median;
 
 namespace fs = std::filesystem;
 using Clock = std::chrono::steady_clock;
@@ -158,12 +161,6 @@ BENCHMARK(BM_CleanPrimitives)->UseManualTime()->Iterations(1)->Repetitions(5)->U
 BENCHMARK(BM_CleanRmRf)->UseManualTime()->Iterations(1)->Repetitions(5)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_TestPrimitives)->UseManualTime()->Iterations(1)->Repetitions(5)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_TestFind)->UseManualTime()->Iterations(1)->Repetitions(5)->Unit(benchmark::kMillisecond);
-
-double Median(std::vector<double> v) {
-  if (v.empty()) return 0;
-  std::sort(v.begin(), v.end());
-  return v.size() % 2 ? v[v.size() / 2] : (v[v.size() / 2 - 1] + v[v.size() / 2]) / 2;
-}
 
 void PrintRatios() {
   auto& s = Shared().seconds;

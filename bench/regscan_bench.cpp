@@ -17,6 +17,7 @@
 #include <string>
 #include <vector>
 
+#include "bench_timing.h"
 #include "platform/platform.h"
 #include "regscan/hive_scan.h"
 #include "regscan/scan_task.h"
@@ -29,6 +30,9 @@
 
 namespace norvik::regscan {
 namespace {
+
+using bench::Median;
+using bench::Seconds;
 
 constexpr int kRuns = 5;
 constexpr int kFolders = 100;
@@ -112,17 +116,6 @@ std::size_t Scan(platform::Platform& p) {
   worker.SetTitle("Scanning: HKEY_CURRENT_USER");
   ScanKeyTreeValues(worker, "HKEY_CURRENT_USER", kBenchKey, kMissingFileProblem, "");
   return sink.rows;
-}
-
-double Seconds(const std::function<void()>& body) {
-  const auto start = std::chrono::steady_clock::now();
-  body();
-  return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-}
-
-double Median(std::vector<double> v) {
-  std::sort(v.begin(), v.end());
-  return v.size() % 2 ? v[v.size() / 2] : (v[v.size() / 2 - 1] + v[v.size() / 2]) / 2;
 }
 
 int Run(platform::Platform p, int groups, int keys) {
