@@ -7,7 +7,7 @@
 
 #include "app/main_window.h"
 #include "fakes/main_window_view.h"
-#include "platform/sim/reg_file.h"
+#include "platform/reg_text.h"
 #include "platform/sim/sim_machine.h"
 #include "platform/sim/sim_registry.h"
 
@@ -70,7 +70,7 @@ class RegistryScanTest : public ::testing::Test {
  protected:
   void SetUp() override {
     machine_.WriteFile("C:\\Tools\\app.exe", "x");
-    ASSERT_TRUE(platform::sim::LoadRegText(machine_.registry(), kPlanted).empty());
+    ASSERT_TRUE(platform::LoadRegText(machine_.registry(), kPlanted).empty());
   }
   SimMachine machine_;
 };
