@@ -95,6 +95,8 @@ void RegistryPage::StartScan() {
   rows_.clear();
   view_.SetRowCount(0);
   Filter();
+  scan_ignore_keys_ = settings_.IgnoreKeys;
+  scan_ignore_values_ = settings_.IgnoreValues;
   scan_caption_ = kCancelScanCaption;
   view_.SetScanButtonCaption(scan_caption_);
   view_.SetKeyText("");
@@ -128,11 +130,7 @@ void RegistryPage::CancelScan() {
   if (worker_) {
     worker_->thread.request_stop();
     // Every row found before the stop arrives whole; nothing said after it does.
-    auto last = worker_->channel->Cut();
-    last.done = false;
-    last.sections_done = 0;
-    rows_.insert(rows_.end(), std::make_move_iterator(last.rows.begin()), std::make_move_iterator(last.rows.end()));
-    view_.SetRowCount(rows_.size());
+    AppendFiltered(worker_->channel->Cut().rows);
     worker_.reset();
   }
   view_.ShowRestoreButton(true);
@@ -148,10 +146,7 @@ void RegistryPage::DrainScanEvents() {
   auto batch = worker_->channel->Take();
   if (batch.title) view_.SetScanTitle(*batch.title);
   if (batch.key) view_.SetKeyText(*batch.key);
-  if (!batch.rows.empty()) {
-    rows_.insert(rows_.end(), std::make_move_iterator(batch.rows.begin()), std::make_move_iterator(batch.rows.end()));
-    view_.SetRowCount(rows_.size());
-  }
+  AppendFiltered(std::move(batch.rows));
   for (int i = 0; i < batch.sections_done; ++i) view_.PostToSelf(kWmScanSectionDone);
   if (batch.done) {
     view_.SetScanEventTimer(false);
@@ -176,7 +171,12 @@ void RegistryPage::ScanDoneMessage() {
   view_.SetScanBarPosition(bar_position_);
   view_.SetScanBarCaption(std::string(kScanFinishedCaption));
   for (auto& row : rows_) row.ticked = true;
-  if (!rows_.empty()) Filter();
+  // Rows were filtered as they came; only lists changed meanwhile need another pass.
+  if (settings_.IgnoreKeys != scan_ignore_keys_ || settings_.IgnoreValues != scan_ignore_values_) {
+    Filter();
+  } else {
+    view_.FitColumns(rows_.empty());
+  }
   view_.RedrawRows();
   view_.ShowRestoreButton(true);
   ShowProblemCounts();
@@ -193,6 +193,15 @@ void RegistryPage::Filter() {
   regscan::FilterProblemRows(rows_, settings_.IgnoreKeys, settings_.IgnoreValues);
   view_.SetRowCount(rows_.size());
   view_.FitColumns(rows_.empty());
+}
+
+// A scan's rows pass the exclusions and ignore lists as they arrive, so that its end does
+// not hold the window up with 100,000 of them at once.
+void RegistryPage::AppendFiltered(regscan::ProblemRows rows) {
+  if (rows.empty()) return;
+  regscan::FilterProblemRows(rows, scan_ignore_keys_, scan_ignore_values_);
+  rows_.insert(rows_.end(), std::make_move_iterator(rows.begin()), std::make_move_iterator(rows.end()));
+  view_.SetRowCount(rows_.size());
 }
 
 void RegistryPage::ShowProblemCounts() {

@@ -127,6 +127,7 @@ class RegistryPage final : public Page {
   struct Worker;
   void StartScan();
   void CancelScan();
+  void AppendFiltered(regscan::ProblemRows rows);
   void ShowProblemCounts();
   void Filter();
   void SetTicked(const std::vector<std::size_t>& rows, bool ticked);
@@ -149,6 +150,8 @@ class RegistryPage final : public Page {
   int bar_position_ = 0;
   int bar_step_ = 10;
   regscan::ProblemRows rows_;
+  std::vector<std::string> scan_ignore_keys_;  // the lists the running scan filters with
+  std::vector<std::string> scan_ignore_values_;
   std::unique_ptr<Worker> worker_;  // the running scan's; cancelled ones are waited for
 };
 

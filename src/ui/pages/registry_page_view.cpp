@@ -2,6 +2,7 @@
 
 #include "ui/pages/registry_page_view.h"
 
+#include <algorithm>
 #include <iterator>
 
 #include "app/product.h"
@@ -24,6 +25,9 @@ constexpr UINT kScanEventInterval = 30;
 constexpr int kColumnCount = 3;
 // An empty list's columns share its width 100 : 190 : 140 (of 450).
 constexpr int kEmptyColumnShares[kColumnCount] = {100, 190, 140};
+constexpr std::size_t kMeasuredRows = 2000;
+constexpr int kColumnPadding = 12;
+constexpr int kFirstColumnPadding = 12 + 20;  // and the check box
 
 }  // namespace
 
@@ -237,8 +241,20 @@ void RegistryPageView::RedrawRows() { ::InvalidateRect(list_, nullptr, FALSE); }
 void RegistryPageView::FitColumns(bool empty) {
   RECT rect{};
   ::GetClientRect(list_, &rect);
+  const std::size_t rows = controller_ != nullptr ? controller_->Rows().size() : 0;
   for (int column = 0; column < kColumnCount; ++column) {
-    const int width = empty ? (rect.right - rect.left) * kEmptyColumnShares[column] / 450 : LVSCW_AUTOSIZE;
+    int width = empty ? (rect.right - rect.left) * kEmptyColumnShares[column] / 450 : LVSCW_AUTOSIZE;
+    if (!empty && rows > kMeasuredRows) {
+      // The control would ask for every row's text; the first rows tell the widths well enough.
+      width = 0;
+      for (std::size_t i = 0; i < kMeasuredRows; ++i) {
+        const auto& row = controller_->Row(i);
+        const std::wstring text = Wide(column == 0 ? row.problem : column == 1 ? row.data : row.registry_key);
+        width = std::max(width, static_cast<int>(::SendMessageW(list_, LVM_GETSTRINGWIDTHW, 0,
+                                                                reinterpret_cast<LPARAM>(text.c_str()))));
+      }
+      width += column == 0 ? kFirstColumnPadding : kColumnPadding;
+    }
     ::SendMessageW(list_, LVM_SETCOLUMNWIDTH, static_cast<WPARAM>(column), width);
   }
 }
