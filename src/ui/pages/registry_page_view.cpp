@@ -25,7 +25,7 @@ constexpr UINT kScanEventInterval = 30;
 constexpr int kColumnCount = 3;
 // An empty list's columns share its width 100 : 190 : 140 (of 450).
 constexpr int kEmptyColumnShares[kColumnCount] = {100, 190, 140};
-constexpr std::size_t kMeasuredRows = 2000;
+constexpr std::size_t kMeasuredRows = 200;
 constexpr int kColumnPadding = 12;
 constexpr int kFirstColumnPadding = 12 + 20;  // and the check box
 
