@@ -16,12 +16,16 @@
 #include <string>
 #include <vector>
 
+#include "bench_timing.h"
 #include "cleaning/deletion_primitives.h"
 #include "platform/win32/wide_text.h"
 #include "platform/win32/win32_platform.h"
 
 namespace norvik::cleaning {
 namespace {
+
+using bench::Median;
+using bench::Seconds;
 
 constexpr int kRuns = 5;
 
@@ -74,17 +78,6 @@ std::uint64_t PlainWalk(const std::wstring& folder, bool remove, std::uint32_t& 
   } while (::FindNextFileW(find, &fd));
   ::FindClose(find);
   return bytes;
-}
-
-double Seconds(const std::function<void()>& body) {
-  const auto start = std::chrono::steady_clock::now();
-  body();
-  return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-}
-
-double Median(std::vector<double> v) {
-  std::sort(v.begin(), v.end());
-  return v.size() % 2 ? v[v.size() / 2] : (v[v.size() / 2 - 1] + v[v.size() / 2]) / 2;
 }
 
 int Run(int folders, int files) {

@@ -2,16 +2,20 @@
 # Builds and runs the benchmarks (never part of the tests):
 #   1. native, optimised, against the simulated Windows: a Clean against `rm -rf` and a
 #      Test against `find` over 100,000 files in 1,000 folders; listing a 50 MB index.dat
-#      against one sequential read of it (the ratio is printed);
+#      against one sequential read of it (the ratio is printed); the registry scan of a
+#      generated subtree of 50,000 keys and 100,000 values against a raw walk;
 #   2. native: the Firefox history item on a 100 MB places.sqlite against the sqlite3
 #      command-line tool running the same statements on a copy (the database is made
 #      once and kept as bench-native/places-100MB.sqlite);
 #   3. the Windows build under Wine, in a throw-away prefix without Z:: a Clean and a Test
-#      through the real API against plain DeleteFileW / FindFirstFileW loops.
+#      through the real API against plain DeleteFileW / FindFirstFileW loops; the registry
+#      scan of a generated subtree against a raw walk through the same API.
 #
 # NORVIK_BUILD_DIR        build root (default: <repo>/build); uses bench-native and bench-win64
 # NORVIK_WINE_BENCH_SIZE  "folders files-per-folder" for the Wine run (default "100 100":
 #                         Wine deletes about 3,000 files a second, so 100,000 would take minutes)
+# NORVIK_WINE_SCAN_SIZE   "groups keys-per-group" of the Wine registry subtree (default "50 100":
+#                         5,000 keys and 10,000 values)
 set -euo pipefail
 
 ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
@@ -21,6 +25,7 @@ source "$ROOT/scripts/lib/wine-prefix.sh"
 BUILD_ROOT=${NORVIK_BUILD_DIR:-$ROOT/build}
 JOBS=$(nproc)
 read -r -a WINE_SIZE <<<"${NORVIK_WINE_BENCH_SIZE:-100 100}"
+read -r -a WINE_SCAN_SIZE <<<"${NORVIK_WINE_SCAN_SIZE:-50 100}"
 # GCC 12 warns about its own string code at -O2 (a false -Wrestrict in char_traits.h).
 RELEASE_FLAGS=(-DCMAKE_BUILD_TYPE=Release -DNORVIK_BENCHMARKS=ON -DCMAKE_CXX_FLAGS=-Wno-restrict
   -DNORVIK_SQLITE_DIR="$BUILD_ROOT/sqlite")
@@ -39,8 +44,10 @@ section() { printf '\n==== %s ====\n' "$*"; }
 
 section "native benchmark (simulated Windows)"
 cmake -S "$ROOT" -B "$BUILD_ROOT/bench-native" "${RELEASE_FLAGS[@]}" </dev/null >/dev/null
-cmake --build "$BUILD_ROOT/bench-native" -j "$JOBS" --target norvik_clean_bench norvik_index_dat_bench </dev/null
+cmake --build "$BUILD_ROOT/bench-native" -j "$JOBS" --target norvik_clean_bench norvik_index_dat_bench norvik_regscan_bench </dev/null
 "$BUILD_ROOT/bench-native/bench/norvik_clean_bench" </dev/null
+section "native registry scan benchmark (simulated Windows)"
+"$BUILD_ROOT/bench-native/bench/norvik_regscan_bench" </dev/null
 
 section "index.dat listing (50 MB) against one sequential read"
 "$BUILD_ROOT/bench-native/bench/norvik_index_dat_bench" </dev/null
@@ -56,10 +63,13 @@ section "Windows benchmark (Wine)"
 bash "$ROOT/scripts/sqlite-amalgamation.sh" "$BUILD_ROOT/sqlite"
 cmake -S "$ROOT" -B "$BUILD_ROOT/bench-win64" --toolchain "$ROOT/cmake/mingw-w64-x86_64.cmake" \
   "${RELEASE_FLAGS[@]}" </dev/null >/dev/null
-cmake --build "$BUILD_ROOT/bench-win64" -j "$JOBS" --target norvik_wine_delete_bench </dev/null
+cmake --build "$BUILD_ROOT/bench-win64" -j "$JOBS" --target norvik_wine_delete_bench norvik_regscan_bench </dev/null
 WINE_ROOT=$(mktemp -d /tmp/norvik-bench-XXXXXX)
 norvik_wine_env "$WINE_ROOT/prefix" "$WINE_ROOT/home"
 norvik_xvfb_start
 norvik_wine_init
 dest=$(norvik_wine_install "$BUILD_ROOT/bench-win64/bench/norvik_wine_delete_bench.exe")
 (cd "$dest" && wine norvik_wine_delete_bench.exe "${WINE_SIZE[@]}" </dev/null)
+section "Windows registry scan benchmark (Wine)"
+dest=$(norvik_wine_install "$BUILD_ROOT/bench-win64/bench/norvik_regscan_bench.exe")
+(cd "$dest" && wine norvik_regscan_bench.exe "${WINE_SCAN_SIZE[@]}" </dev/null)

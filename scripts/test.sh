@@ -14,7 +14,7 @@
 #
 # NORVIK_BUILD_DIR    build root (default: <repo>/build; the presets' folders live under it)
 # NORVIK_WINE_TIMEOUT seconds the Windows tests may take (default 900)
-# NORVIK_GUI_TIMEOUT  seconds the GUI tests may take (default 300)
+# NORVIK_GUI_TIMEOUT  seconds the GUI tests may take (default 1200)
 # NORVIK_FUZZ_SECONDS seconds each fuzz target runs (default 20)
 set -euo pipefail
 
@@ -25,7 +25,7 @@ source "$ROOT/scripts/lib/wine-prefix.sh"
 BUILD_ROOT=${NORVIK_BUILD_DIR:-$ROOT/build}
 JOBS=$(nproc)
 WINE_TIMEOUT=${NORVIK_WINE_TIMEOUT:-900}
-GUI_TIMEOUT=${NORVIK_GUI_TIMEOUT:-300}
+GUI_TIMEOUT=${NORVIK_GUI_TIMEOUT:-1200}
 FUZZ_SECONDS=${NORVIK_FUZZ_SECONDS:-20}
 SUITES=(native sanitize fuzz wine gui)
 START=$SECONDS

@@ -22,7 +22,7 @@ MainWindow::MainWindow(platform::Platform platform, core::SettingsStore& store, 
       view_(view),
       args_(std::move(args)),
       cleaner_(platform, store.settings(), store.ProgramFolder(), pages.cleaner, view),
-      registry_(store.settings(), pages.registry),
+      registry_(platform, store.settings(), pages.registry, view),
       tools_(platform, store.settings(), pages.tools),
       defrag_(platform, pages.defrag),
       pages_{&cleaner_, &registry_, &tools_, &defrag_} {}
@@ -80,6 +80,7 @@ void MainWindow::FormActivate() {
   if (platform::EqualsIgnoreCase(first, kClearSwitch)) {
     clear_switch_ = true;
     cleaner_.SetClearSwitch(true);
+    registry_.SetClearSwitch(true);
     view_.PostToSelf(kWmAutoClean);
   } else {
     ArmScheduleTimer();

@@ -65,6 +65,14 @@ void SectionTree::ToggleByUser(NodeId id) {
 
 void SectionTree::SetChecked(NodeId id, bool checked) { tree_.SetState(id, StateOf(checked)); }
 
+std::vector<int> SectionTree::TickedCodes() const {
+  std::vector<int> codes;
+  for (NodeId id : tree_.WalkOrder()) {
+    if (tree_.node(id).state == core::kTicked) codes.push_back(Code(id));
+  }
+  return codes;
+}
+
 void SectionTree::RecomputeParent(NodeId id) {
   for (auto parent = tree_.node(id).parent; parent; parent = tree_.node(*parent).parent) {
     tree_.SetState(*parent, StateOf(tree_.AnyChildTicked(*parent)));

@@ -2,6 +2,8 @@
 // The registry scan sections as the Registry page's tree shows them. Each node's image
 // index is its section code (1..25); codes 1 and 2 are groups without a scanner.
 
+#include <vector>
+
 #include "core/check_tree.h"
 
 namespace norvik::regscan {
@@ -25,6 +27,8 @@ class SectionTree {
   // node to its children; afterwards each parent above is ticked when any child is.
   void ToggleByUser(NodeId id);
   void SetChecked(NodeId id, bool checked);
+  // Codes of the ticked nodes in walk order, groups included (the scan passes over them).
+  std::vector<int> TickedCodes() const;
 
  private:
   void RecomputeParent(NodeId id);

@@ -117,18 +117,51 @@ class FakeCleanerPageView : public CleanerPageView {
 };
 
 // The other pages: what they were told, in one place.
-class FakeOtherPageViews : public RegistryPageView, public ToolsPageView, public DefragPageView {
+// The Registry page as the user sees it: the list's rows come from the controller.
+class FakeRegistryPageView : public RegistryPageView {
  public:
   std::set<core::NodeId> expanded;
   std::string status = "<unset>";
-  bool backup_hidden = false;
-  bool analyze_disabled = false;
-  std::vector<std::string> defrag_rows;
+  std::string title, key_text, button = "Scan";
+  std::optional<std::string> bar_caption;
+  int bar = 0;
+  bool key_display = false, restore_shown = true, timer1 = false, event_timer = false;
+  std::size_t row_count = 0;
+  std::vector<unsigned> posted;
+  std::vector<std::size_t> selected;
+  std::optional<std::string> save_as;
+  std::vector<std::string> editor_opened;  // "root|key|value"
 
   void RebuildTree(const core::CheckTree&) override {}
   void RefreshTreeChecks(const core::CheckTree&) override {}
   void ExpandNode(core::NodeId id) override { expanded.insert(id); }
   void SetStatusText(std::string_view text) override { status = text; }
+  void SetScanTitle(std::string_view text) override { title = text; }
+  void SetKeyText(std::string_view text) override { key_text = text; }
+  void ShowKeyDisplay(bool shown) override { key_display = shown; }
+  void ShowRestoreButton(bool shown) override { restore_shown = shown; }
+  void SetScanButtonCaption(std::string_view caption) override { button = caption; }
+  void SetScanBarPosition(int position) override { bar = position; }
+  void SetScanBarCaption(std::optional<std::string> caption) override { bar_caption = std::move(caption); }
+  void SetTimer1(bool on) override { timer1 = on; }
+  void SetScanEventTimer(bool on) override { event_timer = on; }
+  void PostToSelf(unsigned message) override { posted.push_back(message); }
+  void SetRowCount(std::size_t count) override { row_count = count; }
+  void RedrawRows() override {}
+  void FitColumns(bool) override {}
+  std::vector<std::size_t> SelectedRows() override { return selected; }
+  std::optional<std::string> ChooseSaveFile(std::string_view, std::string_view) override { return save_as; }
+  void OpenRegistryEditor(std::string_view root, std::string_view key, std::string_view value) override {
+    editor_opened.push_back(std::string(root) + "|" + std::string(key) + "|" + std::string(value));
+  }
+};
+
+class FakeOtherPageViews : public ToolsPageView, public DefragPageView {
+ public:
+  bool backup_hidden = false;
+  bool analyze_disabled = false;
+  std::vector<std::string> defrag_rows;
+
   void HideWindowsBackupButton() override { backup_hidden = true; }
   void ShowIndexDatViewer(platform::Platform, bool, int) override {}
   void DisableAnalyzeRegistry() override { analyze_disabled = true; }
@@ -139,7 +172,7 @@ class FakeOtherPageViews : public RegistryPageView, public ToolsPageView, public
 // One program start on a machine: the store, the fake window and the shell.
 struct FakeSession {
   FakeSession(platform::Platform p, std::vector<std::string> args = {})
-      : store(p.ini, p.system), window(p, store, view, {cleaner, others, others, others}, std::move(args)) {}
+      : store(p.ini, p.system), window(p, store, view, {cleaner, registry, others, others}, std::move(args)) {}
   void Start() {
     window.FormCreate();
     window.FormShow();
@@ -148,6 +181,7 @@ struct FakeSession {
   core::SettingsStore store;
   FakeMainWindowView view;
   FakeCleanerPageView cleaner;
+  FakeRegistryPageView registry;
   FakeOtherPageViews others;
   MainWindow window;
 };

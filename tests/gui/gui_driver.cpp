@@ -248,6 +248,21 @@ bool PlantUserValues(const std::wstring& key, const std::vector<std::wstring>& n
   return ok;
 }
 
+bool PlantUserStrings(const std::wstring& key, const std::vector<std::pair<std::wstring, std::wstring>>& values) {
+  HKEY created = nullptr;
+  if (::RegCreateKeyExW(HKEY_CURRENT_USER, key.c_str(), 0, nullptr, 0, KEY_WRITE, nullptr, &created, nullptr) !=
+      ERROR_SUCCESS) {
+    return false;
+  }
+  bool ok = true;
+  for (const auto& [name, text] : values) {
+    ok = ok && ::RegSetValueExW(created, name.c_str(), 0, REG_SZ, reinterpret_cast<const BYTE*>(text.c_str()),
+                                static_cast<DWORD>((text.size() + 1) * sizeof(wchar_t))) == ERROR_SUCCESS;
+  }
+  ::RegCloseKey(created);
+  return ok;
+}
+
 std::wstring ControlText(HWND control) {
   wchar_t text[256]{};
   ::GetWindowTextW(control, text, 256);
@@ -514,6 +529,25 @@ void ProgramFolderTest::SetUp() {
 
 void ProgramFolderTest::TearDown() {
   if (!HasFailure()) RemoveFolderTree(folder_);
+}
+
+int RemoteListView::Count() const { return static_cast<int>(::SendMessageW(list_, LVM_GETITEMCOUNT, 0, 0)); }
+
+std::wstring RemoteListView::Text(int item, int column) const {
+  constexpr int kChars = 1024;
+  RemoteMemory memory(process_, sizeof(LVITEMW) + kChars * sizeof(wchar_t));
+  LVITEMW lv{};
+  lv.iSubItem = column;
+  lv.pszText = reinterpret_cast<wchar_t*>(memory.at(sizeof(LVITEMW)));
+  lv.cchTextMax = kChars;
+  wchar_t text[kChars]{};
+  if (!memory || !memory.Write(lv) ||
+      ::SendMessageW(list_, LVM_GETITEMTEXTW, static_cast<WPARAM>(item), memory.lparam()) < 0 ||
+      !memory.ReadFrom(memory.at(sizeof(LVITEMW)), text, sizeof text)) {
+    return L"<unreadable>";
+  }
+  text[kChars - 1] = L'\0';
+  return text;
 }
 
 }  // namespace norvik::gui

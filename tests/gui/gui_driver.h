@@ -10,6 +10,7 @@
 #include <functional>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 namespace norvik::gui {
@@ -48,6 +49,8 @@ bool UserKeyExists(const std::wstring& key);
 bool UserValueExists(const std::wstring& key, const wchar_t* name);
 // Creates the key and sets string values named `names`; false when any call fails.
 bool PlantUserValues(const std::wstring& key, const std::vector<std::wstring>& names);
+// Creates the key and sets each (name, text) as a string value; false when any call fails.
+bool PlantUserStrings(const std::wstring& key, const std::vector<std::pair<std::wstring, std::wstring>>& values);
 
 // Controls of another process.
 std::wstring ControlText(HWND control);
@@ -132,6 +135,18 @@ class RemoteTree {
 
  private:
   HWND tree_;
+  HANDLE process_;
+};
+
+// A report list view of another process (owner data too: the texts are asked for).
+class RemoteListView {
+ public:
+  RemoteListView(HWND list, HANDLE process) : list_(list), process_(process) {}
+  int Count() const;
+  std::wstring Text(int item, int column) const;
+
+ private:
+  HWND list_;
   HANDLE process_;
 };
 

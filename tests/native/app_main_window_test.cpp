@@ -59,13 +59,13 @@ TEST_F(MainWindowTest, FreshStartShowsTheCleanerPageCentredWithDefaults) {
   s.Start();
   EXPECT_EQ(s.VisiblePages(), std::vector<int>{kTagCleaner});
   EXPECT_EQ(s.SelectedButtons(), std::vector<int>{kTagCleaner});
-  EXPECT_EQ(s.others.status, "");
+  EXPECT_EQ(s.registry.status, "");
   EXPECT_EQ(s.cleaner.fast_mode, true);
   EXPECT_TRUE(s.window.cleaner().CleanItems().CheckedNames().empty());
   for (NodeId id : s.TreeOf(Tree::CleanItems).TopLevel()) {
     EXPECT_TRUE(s.cleaner.IsNodeExpanded(id)) << "every group expanded";
   }
-  EXPECT_TRUE(s.others.expanded.count(s.Node(Tree::RegistrySections, "Files and Folders")));
+  EXPECT_TRUE(s.registry.expanded.count(s.Node(Tree::RegistrySections, "Files and Folders")));
   for (NodeId id = 0; id < s.TreeOf(Tree::RegistrySections).size(); ++id) {
     EXPECT_EQ(s.TreeOf(Tree::RegistrySections).node(id).state, core::kTicked);
   }

@@ -13,6 +13,7 @@
 
 #include "app/pages/page.h"
 #include "app/prompts.h"
+#include "app/save_text.h"
 #include "cleaning/clean_item_tree.h"
 #include "cleaning/clear_task.h"
 #include "core/settings.h"
@@ -38,9 +39,6 @@ inline constexpr int kBarMax = 1000;
 // Saving the cleaning log.
 inline constexpr std::string_view kSaveLogTitle = "Save as Text";
 inline constexpr std::string_view kSaveLogFilter = "Text files (*.txt)|*.txt";
-inline constexpr std::string_view kOverwriteQuestionTail = " has existed,overite it?";
-// The chosen name with ".txt" appended unless its extension is exactly ".txt".
-std::string LogFileNameFor(std::string_view chosen);
 // The file's text: two header lines, an empty line, then the log lines; CRLF endings.
 std::string LogFileText(const std::vector<std::string>& log_lines);
 

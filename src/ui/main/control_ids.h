@@ -46,6 +46,9 @@ inline constexpr int kFixErrors = 1306;     // bFixErrors
 inline constexpr int kRestoreRegistry = 1307;  // bRestoreRegistry
 inline constexpr int kKeyDisplay = 1308;    // Memo1
 inline constexpr int kScanProgress = 1309;  // the scan's progress bar
+inline constexpr int kMenuResultBase = 1380;  // PopupMenu1's commands, in menu order
+inline constexpr int kScanTimer1 = 1390;    // the scan bar's animation
+inline constexpr int kScanEventTimer = 1391;  // takes the scan's reports
 
 // Tools page.
 inline constexpr int kStartupList = 1401;

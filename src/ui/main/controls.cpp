@@ -28,8 +28,8 @@ HWND Controls::AddLabel(HWND parent, int id, std::wstring_view text, DWORD style
   return Add(parent, id, WC_STATICW, text, WS_VISIBLE | style);
 }
 
-HWND Controls::AddReportList(HWND parent, int id, DWORD ex_list_style) {
-  HWND list = Add(parent, id, WC_LISTVIEWW, L"", WS_VISIBLE | WS_TABSTOP | LVS_REPORT | LVS_SHOWSELALWAYS,
+HWND Controls::AddReportList(HWND parent, int id, DWORD ex_list_style, DWORD list_style) {
+  HWND list = Add(parent, id, WC_LISTVIEWW, L"", WS_VISIBLE | WS_TABSTOP | LVS_REPORT | LVS_SHOWSELALWAYS | list_style,
                   WS_EX_CLIENTEDGE);
   ::SendMessageW(list, LVM_SETEXTENDEDLISTVIEWSTYLE, ex_list_style, ex_list_style);
   return list;

@@ -19,7 +19,7 @@ class Controls {
            DWORD ex_style = 0);
   HWND AddButton(HWND parent, int id, std::wstring_view text, DWORD style = BS_PUSHBUTTON);
   HWND AddLabel(HWND parent, int id, std::wstring_view text, DWORD style = SS_LEFT);
-  HWND AddReportList(HWND parent, int id, DWORD ex_list_style);
+  HWND AddReportList(HWND parent, int id, DWORD ex_list_style, DWORD list_style = 0);
   struct Column {
     const wchar_t* title;
     int width;  // at 96 DPI

@@ -9,7 +9,6 @@
 #include "ui/dialogs/ask_delete/ask_delete_dialog.h"
 #include "ui/dialogs/custom_list/custom_list_dialog.h"
 #include "ui/dialogs/save_file.h"
-#include "ui/main/gdi_owners.h"
 
 namespace norvik::ui {
 namespace {
@@ -41,7 +40,7 @@ void CleanerPageView::Create(const PageHost& host) {
   bar_ = controls.Add(host.page, ids::kCleanProgress, PROGRESS_CLASSW, L"", 0);
   ::SendMessageW(bar_, PBM_SETRANGE32, 0, app::kBarMax);
   // Draws the caption ("Finished!", "57%") over the bar.
-  ::SetWindowSubclass(bar_, CleanBarProc, 0, reinterpret_cast<DWORD_PTR>(this));
+  bar_caption_.Attach(bar_);
   fast_mode_ = controls.AddButton(host.page, ids::kFastMode, L"Fast Mode", BS_AUTOCHECKBOX);
   test_ = controls.AddButton(host.page, ids::kTest, L"Test");
   controls.AddButton(host.page, ids::kClean, L"Clean");
@@ -66,6 +65,7 @@ void CleanerPageView::Layout(const Controls& controls, const PageGrid& g) {
 void CleanerPageView::ApplyDpi(UINT dpi, HFONT font) {
   dpi_ = dpi;
   font_ = font;
+  bar_caption_.SetFont(font);
   tree_.SetStateImages(dpi);
 }
 
@@ -242,13 +242,7 @@ void CleanerPageView::SetCleanBarPosition(int position) {
 }
 
 void CleanerPageView::SetCleanBarCaption(std::optional<std::string> caption) {
-  if (caption) {
-    bar_caption_ = Wide(*caption);
-  } else {
-    bar_caption_.reset();
-  }
-  ::SetWindowTextW(bar_, bar_caption_ ? bar_caption_->c_str() : L"");
-  ::InvalidateRect(bar_, nullptr, TRUE);
+  bar_caption_.SetCaption(std::move(caption));
 }
 
 void CleanerPageView::SetTimer(int id, UINT interval, bool on) const {
@@ -279,83 +273,6 @@ std::optional<std::string> CleanerPageView::ChooseSaveFile(std::string_view titl
 
 void CleanerPageView::ShowCustomListEditor(app::dialogs::CustomListEditor& editor) {
   ui::ShowCustomListEditor(instance_, frame_, editor);
-}
-
-LRESULT CALLBACK CleanerPageView::CleanBarProc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam, UINT_PTR,
-                                               DWORD_PTR self_ptr) {
-  const auto* self = reinterpret_cast<const CleanerPageView*>(self_ptr);
-  switch (message) {
-    case WM_NCDESTROY:
-      ::RemoveWindowSubclass(hwnd, CleanBarProc, 0);
-      break;
-    case WM_ERASEBKGND:
-      return 1;  // WM_PAINT covers every pixel
-    case WM_PAINT: {
-      PAINTSTRUCT paint{};
-      HDC dc = ::BeginPaint(hwnd, &paint);
-      self->PaintCleanBar(dc);
-      ::EndPaint(hwnd, &paint);
-      return 0;
-    }
-    case WM_PRINTCLIENT:
-      self->PaintCleanBar(reinterpret_cast<HDC>(wparam));
-      return 0;
-    default:
-      break;
-  }
-  return ::DefSubclassProc(hwnd, message, wparam, lparam);
-}
-
-void CleanerPageView::PaintCleanBar(HDC dc) const {
-  HWND bar = bar_;
-  RECT rect{};
-  ::GetClientRect(bar, &rect);
-  const int width = rect.right - rect.left;
-  const int height = rect.bottom - rect.top;
-  if (width <= 0 || height <= 0) return;
-  HDC memory = ::CreateCompatibleDC(dc);
-  unique_gdi bitmap(::CreateCompatibleBitmap(dc, width, height));
-  if (memory == nullptr || !bitmap) {
-    // Out of GDI resources: the bar without its caption is still worth showing.
-    if (memory != nullptr) ::DeleteDC(memory);
-    ::DefSubclassProc(bar, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(dc), PRF_CLIENT | PRF_ERASEBKGND);
-    return;
-  }
-  HGDIOBJ old_bitmap = ::SelectObject(memory, bitmap.get());
-  ::FillRect(memory, &rect, ::GetSysColorBrush(COLOR_BTNFACE));
-  ::DefSubclassProc(bar, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(memory), PRF_CLIENT | PRF_ERASEBKGND);
-  if (bar_caption_ && !bar_caption_->empty()) {
-    // The fill's colour depends on the theme: the text over it is black or white,
-    // whichever stands out, and the text over the empty part is the usual colour.
-    const auto position = ::SendMessageW(bar, PBM_GETPOS, 0, 0);
-    const auto range = std::max<LRESULT>(::SendMessageW(bar, PBM_GETRANGE, FALSE, 0), 1);
-    const int filled = static_cast<int>(std::clamp<LRESULT>(width * position / range, 0, width));
-    COLORREF on_fill = ::GetSysColor(COLOR_BTNTEXT);
-    if (filled > 0) {
-      const COLORREF fill = ::GetPixel(memory, filled / 2, height / 2);
-      const int luminance = (299 * GetRValue(fill) + 587 * GetGValue(fill) + 114 * GetBValue(fill)) / 1000;
-      on_fill = luminance < 128 ? RGB(255, 255, 255) : RGB(0, 0, 0);
-    }
-    HGDIOBJ old_font = ::SelectObject(memory, font_);
-    ::SetBkMode(memory, TRANSPARENT);
-    const struct {
-      int left, right;
-      COLORREF colour;
-    } parts[] = {{0, filled, on_fill}, {filled, width, ::GetSysColor(COLOR_BTNTEXT)}};
-    for (const auto& part : parts) {
-      if (part.left >= part.right) continue;
-      const int saved = ::SaveDC(memory);
-      ::IntersectClipRect(memory, part.left, 0, part.right, height);
-      ::SetTextColor(memory, part.colour);
-      ::DrawTextW(memory, bar_caption_->c_str(), static_cast<int>(bar_caption_->size()), &rect,
-                  DT_CENTER | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX);
-      ::RestoreDC(memory, saved);
-    }
-    ::SelectObject(memory, old_font);
-  }
-  ::BitBlt(dc, 0, 0, width, height, memory, 0, 0, SRCCOPY);
-  ::SelectObject(memory, old_bitmap);
-  ::DeleteDC(memory);
 }
 
 }  // namespace norvik::ui

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "app/pages/cleaner_page.h"
+#include "ui/main/captioned_bar.h"
 #include "ui/main/check_tree_control.h"
 #include "ui/main/page_view.h"
 
@@ -60,10 +61,6 @@ class CleanerPageView final : public PageView, public app::CleanerPageView {
   void ShowCustomListEditor(app::dialogs::CustomListEditor& editor) override;
 
  private:
-  static LRESULT CALLBACK CleanBarProc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam, UINT_PTR id,
-                                       DWORD_PTR self);
-  // The bar with its caption on top, drawn off screen so the text never flickers.
-  void PaintCleanBar(HDC dc) const;
   void SetTimer(int id, UINT interval, bool on) const;
 
   app::CleanerPage* controller_ = nullptr;
@@ -78,9 +75,7 @@ class CleanerPageView final : public PageView, public app::CleanerPageView {
   CheckTreeControl tree_;
   // The log's text colour; its background is always the window colour.
   COLORREF log_text_color_ = ::GetSysColor(COLOR_WINDOWTEXT);
-  // Drawn centred on the bar; nothing while hidden. The bar's window text holds the
-  // same, for whoever reads the control.
-  std::optional<std::wstring> bar_caption_;
+  CaptionedBar bar_caption_;
 };
 
 }  // namespace norvik::ui

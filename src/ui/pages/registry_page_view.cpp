@@ -2,13 +2,32 @@
 
 #include "ui/pages/registry_page_view.h"
 
+#include <algorithm>
+#include <iterator>
+
+#include "app/product.h"
 #include "platform/win32/wide_text.h"
+#include "ui/dialogs/save_file.h"
+#include "ui/main/gdi_owners.h"
+#include "ui/pages/regedit_navigator.h"
 
 namespace norvik::ui {
 namespace {
 
+using platform::win32::Wide;
+
 // Posted to the main window: lParam is a section tree item to expand again.
 constexpr UINT kWmReopenSection = WM_APP + 1;
+constexpr UINT kTimer1Interval = 500;
+// WM_TIMER comes only when input and painting are done, so a busy scan never makes the
+// window sluggish; rows arrive in batches of whatever was found in between.
+constexpr UINT kScanEventInterval = 30;
+constexpr int kColumnCount = 3;
+// An empty list's columns share its width 100 : 190 : 140 (of 450).
+constexpr int kEmptyColumnShares[kColumnCount] = {100, 190, 140};
+constexpr std::size_t kMeasuredRows = 200;
+constexpr int kColumnPadding = 12;
+constexpr int kFirstColumnPadding = 12 + 20;  // and the check box
 
 }  // namespace
 
@@ -16,7 +35,7 @@ void RegistryPageView::Create(const PageHost& host) {
   frame_ = host.frame;
   Controls& controls = host.controls;
   HWND page = host.page;
-  controls.AddLabel(page, ids::kScanTitle, L"Select the sections to scan", SS_LEFT | SS_NOPREFIX);
+  title_ = controls.AddLabel(page, ids::kScanTitle, L"Select the sections to scan", SS_LEFT | SS_NOPREFIX);
   HWND tree = controls.Add(page, ids::kSections, WC_TREEVIEWW, L"",
                            WS_VISIBLE | WS_TABSTOP | TVS_HASLINES | TVS_HASBUTTONS | TVS_LINESATROOT |
                                TVS_SHOWSELALWAYS,
@@ -24,16 +43,18 @@ void RegistryPageView::Create(const PageHost& host) {
   tree_.Attach(tree, [this](std::optional<core::NodeId> node, app::TreeHit hit) {
     if (controller_ != nullptr) controller_->TreeMouseDown(node, hit);
   });
-  controls.AddReportList(page, ids::kRegistryData, LVS_EX_CHECKBOXES | LVS_EX_FULLROWSELECT);
+  list_ = controls.AddReportList(page, ids::kRegistryData, LVS_EX_CHECKBOXES | LVS_EX_FULLROWSELECT, LVS_OWNERDATA);
   controls.AddColumns(ids::kRegistryData, {{L"Problem", 150}, {L"Data", 170}, {L"Registry key", 260}}, kBaseDpi);
-  controls.Add(page, ids::kKeyDisplay, WC_EDITW, L"", WS_VSCROLL | ES_MULTILINE | ES_READONLY | ES_AUTOVSCROLL,
-               WS_EX_CLIENTEDGE);
-  HWND progress = controls.Add(page, ids::kScanProgress, PROGRESS_CLASSW, L"", 0);
-  ::SendMessageW(progress, PBM_SETRANGE32, 0, 1000);
+  keys_ = controls.Add(page, ids::kKeyDisplay, WC_EDITW, L"", ES_MULTILINE | ES_READONLY | ES_AUTOVSCROLL,
+                       WS_EX_CLIENTEDGE);
+  bar_ = controls.Add(page, ids::kScanProgress, PROGRESS_CLASSW, L"", 0);
+  ::SendMessageW(bar_, PBM_SETRANGE32, 0, 1000);
+  bar_caption_.Attach(bar_);
   status_ = controls.AddLabel(page, ids::kStatusBar, L"", SS_LEFT | SS_CENTERIMAGE | SS_ENDELLIPSIS | SS_NOPREFIX);
-  controls.AddButton(page, ids::kScan, L"Scan");
+  scan_ = controls.AddButton(page, ids::kScan, L"Scan");
   ::EnableWindow(controls.AddButton(page, ids::kFixErrors, L"Fix Errors"), FALSE);
-  ::EnableWindow(controls.AddButton(page, ids::kRestoreRegistry, L"Restore"), FALSE);
+  restore_ = controls.AddButton(page, ids::kRestoreRegistry, L"Restore");
+  ::EnableWindow(restore_, FALSE);
 }
 
 void RegistryPageView::Layout(const Controls& controls, const PageGrid& g) {
@@ -44,8 +65,8 @@ void RegistryPageView::Layout(const Controls& controls, const PageGrid& g) {
   const int bh = g.ButtonHeight();
   controls.Place(ids::kScanTitle, m, top, g.LeftWidth(), label_h);
   controls.Place(ids::kSections, m, top + label_h + g.S(2), g.LeftWidth(), g.height - top - label_h - g.S(2) - m);
-  controls.Place(ids::kRegistryData, g.RightX(), top, g.RightWidth(), g.ProgressY() - g.S(4) - top);
-  controls.Place(ids::kKeyDisplay, g.RightX(), g.ProgressY() - g.S(4) - g.S(60), g.RightWidth(), g.S(60));
+  controls.Place(ids::kRegistryData, g.RightX(), top, g.RightWidth(), g.ProgressY() - g.S(4) - top - g.S(40));
+  controls.Place(ids::kKeyDisplay, g.RightX(), g.ProgressY() - g.S(4) - g.S(36), g.RightWidth(), g.S(36));
   controls.Place(ids::kScanProgress, g.RightX(), g.ProgressY(), g.RightWidth(), g.ProgressHeight());
   const int restore_x = g.width - m - bw;
   const int fix_x = restore_x - g.Gap() - bw;
@@ -56,7 +77,10 @@ void RegistryPageView::Layout(const Controls& controls, const PageGrid& g) {
   controls.Place(ids::kStatusBar, g.RightX(), g.RowY(), scan_x - g.RightX() - g.Gap(), bh);
 }
 
-void RegistryPageView::ApplyDpi(UINT dpi, HFONT) { tree_.SetStateImages(dpi); }
+void RegistryPageView::ApplyDpi(UINT dpi, HFONT font) {
+  tree_.SetStateImages(dpi);
+  bar_caption_.SetFont(font);
+}
 
 void RegistryPageView::OnCommand(int id, int code, HWND control) {
   if (controller_ != nullptr && control != nullptr && code == BN_CLICKED && id == ids::kScan) {
@@ -64,8 +88,56 @@ void RegistryPageView::OnCommand(int id, int code, HWND control) {
   }
 }
 
+void RegistryPageView::FillItem(NMLVDISPINFOW& info) {
+  LVITEMW& item = info.item;
+  if (controller_ == nullptr || item.iItem < 0 || static_cast<std::size_t>(item.iItem) >= controller_->Rows().size()) {
+    return;
+  }
+  const auto& row = controller_->Row(static_cast<std::size_t>(item.iItem));
+  if ((item.mask & LVIF_TEXT) != 0 && item.cchTextMax > 0) {
+    const std::string& text = item.iSubItem == 0 ? row.problem : item.iSubItem == 1 ? row.data : row.registry_key;
+    cell_ = Wide(text);
+    lstrcpynW(item.pszText, cell_.c_str(), item.cchTextMax);
+  }
+  if ((item.mask & LVIF_STATE) != 0) {
+    item.state = INDEXTOSTATEIMAGEMASK(row.ticked ? 2 : 1);
+    item.stateMask = LVIS_STATEIMAGEMASK;
+  }
+}
+
 LRESULT RegistryPageView::OnNotify(const NMHDR& header) {
-  if (static_cast<int>(header.idFrom) != ids::kSections) return 0;
+  const int from = static_cast<int>(header.idFrom);
+  if (from == ids::kRegistryData && controller_ != nullptr) {
+    switch (header.code) {
+      case LVN_GETDISPINFOW:
+        FillItem(const_cast<NMLVDISPINFOW&>(reinterpret_cast<const NMLVDISPINFOW&>(header)));
+        return 0;
+      case NM_CLICK: {
+        LVHITTESTINFO hit{};
+        ::GetCursorPos(&hit.pt);
+        ::ScreenToClient(list_, &hit.pt);
+        const auto index = ::SendMessageW(list_, LVM_HITTEST, 0, reinterpret_cast<LPARAM>(&hit));
+        if (index >= 0 && (hit.flags & LVHT_ONITEMSTATEICON) != 0) {
+          controller_->ToggleRow(static_cast<std::size_t>(index));
+        } else {
+          controller_->ResultsClick();
+        }
+        return 0;
+      }
+      case LVN_KEYDOWN: {
+        const auto& key = reinterpret_cast<const NMLVKEYDOWN&>(header);
+        if (key.wVKey == VK_SPACE) {
+          if (const auto row = FirstSelected()) controller_->ToggleRow(*row);
+        } else if (key.wVKey == 'R' && ::GetKeyState(VK_CONTROL) < 0) {
+          controller_->RunAction(app::ResultAction::OpenRegedit);
+        }
+        return 0;
+      }
+      default:
+        return 0;
+    }
+  }
+  if (from != ids::kSections) return 0;
   // The A and W forms share the fields read here.
   const auto& change = reinterpret_cast<const NMTREEVIEWW&>(header);
   const bool collapsing = (change.action & TVE_COLLAPSE) != 0;
@@ -81,14 +153,133 @@ LRESULT RegistryPageView::OnNotify(const NMHDR& header) {
   return 0;
 }
 
-bool RegistryPageView::OnMessage(UINT message, WPARAM, LPARAM lparam) {
-  if (message != kWmReopenSection) return false;
-  ::SendMessageW(tree_.hwnd(), TVM_EXPAND, TVE_EXPAND, lparam);
+void RegistryPageView::OnTimer(int id) {
+  if (controller_ == nullptr) return;
+  if (id == ids::kScanTimer1) controller_->Timer1Tick();
+  if (id == ids::kScanEventTimer) controller_->DrainScanEvents();
+}
+
+bool RegistryPageView::OnContextMenu(HWND control, POINT screen) {
+  if (control != list_ || controller_ == nullptr) return false;
+  if (screen.x == -1 && screen.y == -1) {
+    // From the keyboard: open at the list's corner.
+    RECT rect{};
+    ::GetWindowRect(list_, &rect);
+    screen = POINT{rect.left + 8, rect.top + 8};
+  }
+  unique_hmenu menu(::CreatePopupMenu());
+  if (!menu) return true;
+  const bool selected = FirstSelected().has_value();
+  int id = ids::kMenuResultBase;
+  for (const auto& item : app::kResultMenu) {
+    if (item.separator_before) ::AppendMenuW(menu.get(), MF_SEPARATOR, 0, nullptr);
+    const UINT enabled = controller_->ActionEnabled(item.action, selected) ? MF_ENABLED : MF_GRAYED;
+    ::AppendMenuW(menu.get(), MF_STRING | enabled, static_cast<UINT_PTR>(id++), Wide(item.caption).c_str());
+  }
+  ::SetForegroundWindow(frame_);
+  const BOOL chosen = ::TrackPopupMenu(menu.get(), TPM_LEFTALIGN | TPM_TOPALIGN | TPM_RIGHTBUTTON | TPM_RETURNCMD,
+                                       screen.x, screen.y, 0, frame_, nullptr);
+  ::PostMessageW(frame_, WM_NULL, 0, 0);
+  const int index = chosen - ids::kMenuResultBase;
+  if (chosen != 0 && index >= 0 && index < static_cast<int>(std::size(app::kResultMenu))) {
+    controller_->RunAction(app::kResultMenu[index].action);
+  }
   return true;
 }
 
-void RegistryPageView::SetStatusText(std::string_view text) {
-  ::SetWindowTextW(status_, platform::win32::Wide(text).c_str());
+bool RegistryPageView::OnMessage(UINT message, WPARAM, LPARAM lparam) {
+  switch (message) {
+    case kWmReopenSection:
+      ::SendMessageW(tree_.hwnd(), TVM_EXPAND, TVE_EXPAND, lparam);
+      return true;
+    case app::kWmScanSectionDone:
+      if (controller_ != nullptr) controller_->ScanSectionDoneMessage();
+      return true;
+    case app::kWmScanDone:
+      if (controller_ != nullptr) controller_->ScanDoneMessage();
+      return true;
+    default:
+      return false;
+  }
+}
+
+void RegistryPageView::SetStatusText(std::string_view text) { ::SetWindowTextW(status_, Wide(text).c_str()); }
+void RegistryPageView::SetScanTitle(std::string_view text) { ::SetWindowTextW(title_, Wide(text).c_str()); }
+void RegistryPageView::SetKeyText(std::string_view text) { ::SetWindowTextW(keys_, Wide(text).c_str()); }
+void RegistryPageView::ShowKeyDisplay(bool shown) { ::ShowWindow(keys_, shown ? SW_SHOW : SW_HIDE); }
+void RegistryPageView::ShowRestoreButton(bool shown) { ::ShowWindow(restore_, shown ? SW_SHOW : SW_HIDE); }
+void RegistryPageView::SetScanButtonCaption(std::string_view caption) {
+  ::SetWindowTextW(scan_, Wide(caption).c_str());
+}
+void RegistryPageView::SetScanBarPosition(int position) {
+  ::SendMessageW(bar_, PBM_SETPOS, static_cast<WPARAM>(position), 0);
+}
+void RegistryPageView::SetScanBarCaption(std::optional<std::string> caption) {
+  bar_caption_.SetCaption(std::move(caption));
+}
+
+void RegistryPageView::SetTimer(int id, UINT interval, bool on) const {
+  if (on) {
+    ::SetTimer(frame_, static_cast<UINT_PTR>(id), interval, nullptr);
+  } else {
+    ::KillTimer(frame_, static_cast<UINT_PTR>(id));
+  }
+}
+
+void RegistryPageView::SetTimer1(bool on) { SetTimer(ids::kScanTimer1, kTimer1Interval, on); }
+void RegistryPageView::SetScanEventTimer(bool on) { SetTimer(ids::kScanEventTimer, kScanEventInterval, on); }
+void RegistryPageView::PostToSelf(unsigned message) { ::PostMessageW(frame_, message, 0, 0); }
+
+void RegistryPageView::SetRowCount(std::size_t count) {
+  // Keeps the scroll position, so a list that grows during a scan does not jump.
+  ::SendMessageW(list_, LVM_SETITEMCOUNT, static_cast<WPARAM>(count), LVSICF_NOINVALIDATEALL | LVSICF_NOSCROLL);
+  ::InvalidateRect(list_, nullptr, FALSE);
+}
+
+void RegistryPageView::RedrawRows() { ::InvalidateRect(list_, nullptr, FALSE); }
+
+void RegistryPageView::FitColumns(bool empty) {
+  RECT rect{};
+  ::GetClientRect(list_, &rect);
+  const std::size_t rows = controller_ != nullptr ? controller_->Rows().size() : 0;
+  for (int column = 0; column < kColumnCount; ++column) {
+    int width = empty ? (rect.right - rect.left) * kEmptyColumnShares[column] / 450 : LVSCW_AUTOSIZE;
+    if (!empty && rows > kMeasuredRows) {
+      // The control would ask for every row's text; the first rows tell the widths well enough.
+      width = 0;
+      for (std::size_t i = 0; i < kMeasuredRows; ++i) {
+        const auto& row = controller_->Row(i);
+        const std::wstring text = Wide(column == 0 ? row.problem : column == 1 ? row.data : row.registry_key);
+        width = std::max(width, static_cast<int>(::SendMessageW(list_, LVM_GETSTRINGWIDTHW, 0,
+                                                                reinterpret_cast<LPARAM>(text.c_str()))));
+      }
+      width += column == 0 ? kFirstColumnPadding : kColumnPadding;
+    }
+    ::SendMessageW(list_, LVM_SETCOLUMNWIDTH, static_cast<WPARAM>(column), width);
+  }
+}
+
+std::optional<std::size_t> RegistryPageView::FirstSelected() const {
+  const auto index = ::SendMessageW(list_, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_SELECTED);
+  if (index < 0) return std::nullopt;
+  return static_cast<std::size_t>(index);
+}
+
+std::vector<std::size_t> RegistryPageView::SelectedRows() {
+  std::vector<std::size_t> rows;
+  for (auto index = ::SendMessageW(list_, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_SELECTED); index >= 0;
+       index = ::SendMessageW(list_, LVM_GETNEXTITEM, static_cast<WPARAM>(index), LVNI_SELECTED)) {
+    rows.push_back(static_cast<std::size_t>(index));
+  }
+  return rows;
+}
+
+std::optional<std::string> RegistryPageView::ChooseSaveFile(std::string_view title, std::string_view filter) {
+  return ui::ChooseSaveFile(frame_, title, filter);
+}
+
+void RegistryPageView::OpenRegistryEditor(std::string_view root, std::string_view key, std::string_view value) {
+  OpenRegistryEditorAt(root, key, value);
 }
 
 }  // namespace norvik::ui

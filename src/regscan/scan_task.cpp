@@ -1,0 +1,61 @@
+#include "regscan/scan_task.h"
+
+#include <exception>
+#include <utility>
+
+#include "core/utility_routines.h"
+#include "regscan/sections.h"
+
+namespace norvik::regscan {
+
+TScanTaskThread::TScanTaskThread(platform::Platform platform, ScanSink& sink, ScanSetup setup, std::stop_token stop)
+    : SectionCodes(std::move(setup.section_codes)),
+      ScanDrives(BuildScanDrives(platform.files, setup.include_remove_media)),
+      FloppyAReady(setup.floppies.a),
+      FloppyBReady(setup.floppies.b),
+      Wow64(core::IsWow64(platform.system)),
+      IsWindows7(setup.os_code == 12),
+      IsVersion11(setup.os_code == 11),
+      platform_(platform),
+      sink_(sink),
+      check_{platform.files, platform.system, ScanDrives, setup.include_remove_media, FloppyAReady, FloppyBReady},
+      stop_(std::move(stop)) {}
+
+void TScanTaskThread::Execute() {
+  SetTitle("");
+  ShowKey("");
+  try {
+    for (const int code : SectionCodes) {
+      if (Stopped()) return;
+      if (const ScanSection* section = FindScanSection(code)) {
+        if (!section->title.empty()) SetTitle(section->title);
+        if (section->scan != nullptr) section->scan(*this);
+      }
+      if (!Stopped()) sink_.SectionDone();
+    }
+  } catch (const std::exception&) {
+    if (Stopped()) return;
+  }
+  SetTitle(kEndingTitle);
+  ShowKey(kEndingKeyText);
+  sink_.Done();
+}
+
+void TScanTaskThread::SetTitle(std::string_view title) {
+  title_ = title;
+  sink_.SetTitle(title_);
+}
+
+void TScanTaskThread::ShowKey(std::string_view text) { sink_.ShowKey(std::string(text)); }
+
+void TScanTaskThread::AddProblemRow(std::string problem, std::string data, std::string registry_key, int fix_kind) {
+  if (Stopped()) return;
+  sink_.AddRow(ProblemRow{false, std::move(problem), std::move(data), std::move(registry_key), fix_kind});
+}
+
+bool TScanTaskThread::IsMissingFileReference(std::string_view text, std::string_view required_ext,
+                                             bool folder_counts, bool redirected_view) const {
+  return regscan::IsMissingFileReference(check_, text, required_ext, folder_counts, Wow64 || redirected_view);
+}
+
+}  // namespace norvik::regscan

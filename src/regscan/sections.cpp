@@ -1,0 +1,57 @@
+#include "regscan/sections.h"
+
+#include <algorithm>
+#include <array>
+
+#include "regscan/hive_scan.h"
+
+namespace norvik::regscan {
+namespace {
+
+// Sections whose check is still nullptr set their title and report nothing.
+constexpr ScanSection kSections[] = {
+    {3, "Scanning: HKEY_CLASSES_ROOT", &ScanClassesRootFiles},
+    {4, "Scanning: HKEY_CURRENT_USER", &ScanCurrentUserFiles},
+    {5, "Scanning: HKEY_LOCAL_MACHINE", &ScanLocalMachineFiles},
+    {6, "Scanning: HKEY_USERS", &ScanUsersFiles},
+    {7, "Scanning: Shared DLLs", nullptr},
+    {8, "Scanning: Software Locations", nullptr},
+    {9, "Scanning: Start Menu", nullptr},
+    {10, "Scanning: Software Locations", nullptr},
+    {11, "Scanning: File Extensions", nullptr},
+    {12, "Scanning: Fonts Sections", nullptr},
+    {13, "Scanning: Invalid Help Files", nullptr},
+    {14, "Scanning: Startup Programs", nullptr},
+    {15, "Scanning: Add/Remove Programs", nullptr},
+    {16, "Scanning: Custom Controls", nullptr},
+    {17, "Scanning: Windows Services", nullptr},
+    {18, "Scanning: Shortcuts", nullptr},
+    {19, "Scanning: Sound and Appevents", nullptr},
+    {20, "Scanning: Invalid ActiveX", nullptr},
+    {21, "Scanning: Installer", nullptr},
+    {22, "", nullptr},
+    {23, "Scanning: Empty Uninstaller Entry", nullptr},
+    {24, "Scanning: MRU and History Lists", nullptr},
+    {25, "Scanning: Empty Registry Keys", nullptr},
+};
+
+constexpr int kHeavyCodes[] = {3, 4, 5, 6, 25};
+constexpr std::array<int, 6> kStepByHeavyCount = {10, 5, 4, 3, 2, 1};
+
+}  // namespace
+
+std::span<const ScanSection> ScanSections() { return kSections; }
+
+const ScanSection* FindScanSection(int code) {
+  const auto* it = std::find_if(std::begin(kSections), std::end(kSections), [code](const auto& s) { return s.code == code; });
+  return it == std::end(kSections) ? nullptr : it;
+}
+
+bool IsHeavySection(int code) { return std::ranges::find(kHeavyCodes, code) != std::end(kHeavyCodes); }
+
+int ProgressStep(const std::vector<int>& codes) {
+  const auto heavy = static_cast<std::size_t>(std::ranges::count_if(codes, IsHeavySection));
+  return kStepByHeavyCount[std::min(heavy, kStepByHeavyCount.size() - 1)];
+}
+
+}  // namespace norvik::regscan

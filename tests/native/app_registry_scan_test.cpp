@@ -1,0 +1,170 @@
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "app/main_window.h"
+#include "fakes/main_window_view.h"
+#include "platform/reg_text.h"
+#include "platform/sim/sim_machine.h"
+#include "platform/sim/sim_registry.h"
+
+namespace norvik::app {
+namespace {
+
+using platform::sim::SimMachine;
+using Lines = std::vector<std::string>;
+
+constexpr char kPlanted[] = R"(REGEDIT4
+
+[HKEY_CURRENT_USER\Software\Acme]
+"Present"="C:\\Tools\\app.exe /min"
+"Gone"="C:\\Tools\\gone.exe"
+"Quoted"="\"C:\\Program Files\\Acme\\gone app.exe\" -x"
+"Setting"="C:\\Tools\\old.exe"
+
+[HKEY_CURRENT_USER\Software\JavaSoft\Prefs]
+"Home"="C:\\Java\\gone.exe"
+
+[HKEY_CURRENT_USER\Software\Other]
+"Path"="C:\\Tools\\other.dll"
+)";
+
+// One program start with HKEY_CURRENT_USER as the only section ticked, and a message
+// loop the test turns by hand.
+struct Session : FakeSession {
+  explicit Session(SimMachine& m) : FakeSession(m.platform()), page(window.registry()) {
+    Start();
+    window.FlatButtonClick(kTagRegistry);
+    page.TreeMouseDown(page.Sections().Root(), TreeHit::StateIcon);
+    for (core::NodeId id = 0; id < page.Sections().tree().size(); ++id) {
+      if (page.Sections().Code(id) == 4) page.TreeMouseDown(id, TreeHit::StateIcon);
+    }
+  }
+  void PumpUntilIdle() {
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+    while (page.Scanning()) {
+      ASSERT_LT(std::chrono::steady_clock::now(), deadline) << "the scan did not finish";
+      if (registry.event_timer) page.DrainScanEvents();
+      while (delivered < registry.posted.size()) {
+        const unsigned message = registry.posted[delivered++];
+        if (message == kWmScanSectionDone) page.ScanSectionDoneMessage();
+        if (message == kWmScanDone) page.ScanDoneMessage();
+      }
+      std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+  }
+  Lines Keys() const {
+    Lines keys;
+    for (const auto& row : page.Rows()) keys.push_back((row.ticked ? "x " : "  ") + row.registry_key);
+    return keys;
+  }
+
+  RegistryPage& page;
+  std::size_t delivered = 0;
+};
+
+class RegistryScanTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    machine_.WriteFile("C:\\Tools\\app.exe", "x");
+    ASSERT_TRUE(platform::LoadRegText(machine_.registry(), kPlanted).empty());
+  }
+  SimMachine machine_;
+};
+
+TEST_F(RegistryScanTest, ScanListsTheMissingReferencesAndTheActionsWorkOnThem) {
+  Session s(machine_);
+  s.store.settings().IgnoreValues = {"HKEY_CURRENT_USER\\Software\\Other\\Path"};
+  s.page.ScanClick();
+  EXPECT_EQ(s.registry.button, "Cancel");
+  EXPECT_TRUE(s.registry.timer1);
+  EXPECT_FALSE(s.registry.restore_shown);
+  s.PumpUntilIdle();
+
+  // JavaSoft is a built-in exclusion and Other's value is on the user's list.
+  const Lines found = {"x HKEY_CURRENT_USER\\Software\\Acme\\Gone", "x HKEY_CURRENT_USER\\Software\\Acme\\Quoted",
+                       "x HKEY_CURRENT_USER\\Software\\Acme\\Setting"};
+  EXPECT_EQ(s.Keys(), found);
+  EXPECT_EQ(s.registry.row_count, 3u);
+  EXPECT_EQ(s.registry.status, " 3 Errors Found,  3 Errors Selected.");
+  EXPECT_EQ(s.registry.button, "Scan");
+  EXPECT_EQ(s.registry.title, "Select the sections to scan");
+  EXPECT_EQ(s.registry.bar_caption, "Finished!");
+  EXPECT_FALSE(s.registry.timer1);
+  EXPECT_TRUE(s.registry.restore_shown);
+  EXPECT_FALSE(s.registry.key_display);
+
+  s.registry.selected = {1};
+  s.page.RunAction(ResultAction::DeselectItem);
+  EXPECT_EQ(s.registry.status, " 3 Errors Found,  3 Errors Selected.") << "ticking one row leaves the counts";
+  s.page.RunAction(ResultAction::DeselectAllType);
+  EXPECT_EQ(s.registry.status, " 3 Errors Found,  0 Errors Selected.");
+  s.page.ToggleRow(0);
+  EXPECT_EQ(s.registry.status, " 3 Errors Found,  1 Errors Selected.");
+  s.page.RunAction(ResultAction::SelectAll);
+  EXPECT_EQ(s.registry.status, " 3 Errors Found,  3 Errors Selected.");
+
+  s.registry.selected = {2};
+  s.page.RunAction(ResultAction::IgnoreListAdd);
+  EXPECT_EQ(s.store.settings().IgnoreValues.back(), "HKEY_CURRENT_USER\\Software\\Acme\\Setting");
+  EXPECT_EQ(s.registry.row_count, 2u);
+
+  s.registry.selected = {0};
+  s.page.RunAction(ResultAction::OpenRegedit);
+  EXPECT_EQ(s.registry.editor_opened, Lines{"HKEY_CURRENT_USER|Software\\Acme|"});
+
+  s.registry.save_as = "C:\\out\\list.TXT";
+  machine_.MakeFolder("C:\\out");
+  s.page.RunAction(ResultAction::SaveText);
+  EXPECT_EQ(machine_.ReadFile("C:\\out\\list.TXT.txt"),
+            "Non-existent File or Folder  ^^^  C:\\Tools\\gone.exe  ^^^  HKEY_CURRENT_USER\\Software\\Acme\\Gone\r\n"
+            "Non-existent File or Folder  ^^^  \"C:\\Program Files\\Acme\\gone app.exe\" -x  ^^^  "
+            "HKEY_CURRENT_USER\\Software\\Acme\\Quoted\r\n");
+
+  // A second scan filters with the grown list; the lists are kept in options.ini.
+  s.page.ScanClick();
+  s.PumpUntilIdle();
+  EXPECT_EQ(s.Keys(), (Lines{found[0], found[1]}));
+  EXPECT_FALSE(s.page.ActionEnabled(ResultAction::SelectItem, false));
+  EXPECT_TRUE(s.page.ActionEnabled(ResultAction::SaveText, false));
+}
+
+TEST_F(RegistryScanTest, CancelKeepsWholeRowsAndNothingTickedIsRefused) {
+  // Enough keys that the scan is still running when Cancel comes.
+  auto bench = machine_.registry().Root(platform::RegRoot::CurrentUser).Create("Software\\Many");
+  for (int i = 0; i < 3000; ++i) {
+    auto key = bench->Create("k" + std::to_string(i));
+    ASSERT_TRUE(key->Set("Path", platform::RegValue::String("C:\\Gone\\f" + std::to_string(i) + ".exe")));
+  }
+  Session s(machine_);
+  s.page.ScanClick();
+  while (s.registry.row_count < 10) {
+    s.page.DrainScanEvents();
+    std::this_thread::sleep_for(std::chrono::milliseconds(1));
+  }
+  s.page.ScanClick();
+  EXPECT_FALSE(s.page.Scanning());
+  EXPECT_EQ(s.registry.button, "Scan");
+  EXPECT_EQ(s.registry.title, "Select the sections to scan");
+  const std::size_t kept = s.page.Rows().size();
+  EXPECT_GE(kept, 10u);
+  for (const auto& row : s.page.Rows()) {
+    EXPECT_TRUE(row.ticked && !row.problem.empty() && !row.data.empty() && !row.registry_key.empty());
+  }
+  EXPECT_EQ(s.registry.status, " " + std::to_string(kept) + " Errors Found,  " + std::to_string(kept) +
+                                   " Errors Selected.");
+  std::this_thread::sleep_for(std::chrono::milliseconds(20));
+  s.page.DrainScanEvents();
+  EXPECT_EQ(s.page.Rows().size(), kept) << "nothing arrives after Cancel";
+
+  s.page.TreeMouseDown(s.page.Sections().Root(), TreeHit::StateIcon);  // every section off
+  s.page.ScanClick();
+  EXPECT_EQ(s.view.infos, Lines{"Please select the sections which you want to scan from the left list."});
+  EXPECT_FALSE(s.page.Scanning());
+}
+
+}  // namespace
+}  // namespace norvik::app

@@ -1,0 +1,170 @@
+#include <gtest/gtest.h>
+
+#include <stop_token>
+#include <string>
+#include <vector>
+
+#include "platform/reg_text.h"
+#include "platform/sim/sim_machine.h"
+#include "platform/sim/sim_registry.h"
+#include "regscan/hive_scan.h"
+#include "regscan/scan_task.h"
+#include "regscan/sections.h"
+
+namespace norvik::regscan {
+namespace {
+
+using platform::sim::SimMachine;
+using Events = std::vector<std::string>;
+
+// What the window would be told, as "title:", "row:" and "section"/"done" entries.
+class RecordingSink : public ScanSink {
+ public:
+  void SetTitle(std::string title) override { events.push_back("title:" + title); }
+  void ShowKey(std::string) override { ++keys_shown; }
+  void AddRow(ProblemRow row) override {
+    events.push_back("row:" + std::to_string(row.fix_kind) + " " + row.registry_key + " = " + row.data);
+    if (stop_after_rows && --stop_after_rows == 0) stop.request_stop();
+  }
+  void SectionDone() override { events.push_back("section"); }
+  void Done() override { events.push_back("done"); }
+
+  Events events;
+  int keys_shown = 0;
+  int stop_after_rows = 0;
+  std::stop_source stop;
+};
+
+constexpr char kMachineRegistry[] = R"(REGEDIT4
+
+[HKEY_CURRENT_USER\Software\Acme]
+"Present"="C:\\Tools\\app.exe /min"
+"Gone"="C:\\Tools\\gone.exe"
+"Count"=dword:00000001
+"C:\\Tools\\named.exe"="C:\\Tools\\named.exe"
+
+[HKEY_CURRENT_USER\Software\Microsoft\Windows\CurrentVersion\Run]
+"Startup"="C:\\gone\\run.exe"
+
+[HKEY_LOCAL_MACHINE\Software\Acme]
+"Sys"="C:\\Windows\\System32\\gone64.dll"
+
+[HKEY_LOCAL_MACHINE\Software\Microsoft\Windows\CurrentVersion\Run]
+"Startup"="C:\\gone\\run.exe"
+
+[HKEY_LOCAL_MACHINE\Software\Microsoft\Speech\Voices\Tokens\Voice]
+"Path"="C:\\gone\\voice.dll"
+
+[HKEY_LOCAL_MACHINE\Software\Wow6432Node\Acme]
+"Sys"="C:\\Windows\\System32\\gone32.dll"
+"Gone"="C:\\gone\\wow.exe"
+
+[HKEY_LOCAL_MACHINE\Software\Wow6432Node\Microsoft\Windows\CurrentVersion\Run]
+"Startup"="C:\\gone\\run32.exe"
+
+[HKEY_LOCAL_MACHINE\Software\Wow6432Node\Wow6432Node\Loop]
+"Gone"="C:\\gone\\loop.exe"
+
+[HKEY_LOCAL_MACHINE\System\Acme]
+"Gone"="C:\\gone\\system.exe"
+
+[HKEY_LOCAL_MACHINE\Software\Classes\.acme]
+@="C:\\gone\\class.exe"
+
+[HKEY_USERS\S-1-5-21-1\Software\Acme]
+"Gone"="D:\\on\\cdrom.exe"
+"Also"="C:\\gone\\users.exe"
+)";
+
+class ScanTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    machine_.WriteFile("C:\\Tools\\app.exe", "x");
+    machine_.MapDrive('D', platform::DriveType::CdRom);
+    ASSERT_TRUE(platform::LoadRegText(machine_.registry(), kMachineRegistry).empty());
+    auto acme = machine_.registry().Root(platform::RegRoot::CurrentUser).Open("Software\\Acme");
+    ASSERT_TRUE(acme);
+    ASSERT_TRUE(acme->Set("Expand", platform::RegValue::ExpandString("%SystemRoot%\\gone.exe")));
+  }
+
+  Events Scan(std::vector<int> codes, std::uint8_t os_code = 12) {
+    TScanTaskThread worker(machine_.platform(), sink_, ScanSetup{std::move(codes), true, {}, os_code},
+                           sink_.stop.get_token());
+    worker.Execute();
+    return sink_.events;
+  }
+
+  SimMachine machine_;
+  RecordingSink sink_;
+};
+
+TEST_F(ScanTest, HiveSectionsReportExactlyTheMissingReferences) {
+  const Events expected = {
+      "title:",
+      "section",
+      "section",
+      "title:Scanning: HKEY_CLASSES_ROOT",
+      "row:1 HKEY_CLASSES_ROOT\\.acme\\ = C:\\gone\\class.exe",
+      "section",
+      "title:Scanning: HKEY_CURRENT_USER",
+      "row:2 HKEY_CURRENT_USER\\Software\\Acme = C:\\Tools\\named.exe",
+      "row:1 HKEY_CURRENT_USER\\Software\\Acme\\Expand = %SystemRoot%\\gone.exe",
+      "row:1 HKEY_CURRENT_USER\\Software\\Acme\\Gone = C:\\Tools\\gone.exe",
+      "section",
+      "title:Scanning: HKEY_LOCAL_MACHINE",
+      "row:1 HKEY_LOCAL_MACHINE\\Software\\Acme\\Sys = C:\\Windows\\System32\\gone64.dll",
+      "row:1 HKEY_LOCAL_MACHINE\\Software\\Classes\\.acme\\ = C:\\gone\\class.exe",
+      "row:1 HKEY_LOCAL_MACHINE\\Software\\Microsoft\\Speech\\Voices\\Tokens\\Voice\\Path = C:\\gone\\voice.dll",
+      "row:1 HKEY_LOCAL_MACHINE\\Software\\Wow6432Node\\Acme\\Gone = C:\\gone\\wow.exe",
+      "section",
+      "title:Scanning: HKEY_USERS",  // the user's own hive again, with no keys left out
+      "row:2 HKEY_USERS\\S-1-5-21-0-0-0-1000\\Software\\Acme = C:\\Tools\\named.exe",
+      "row:1 HKEY_USERS\\S-1-5-21-0-0-0-1000\\Software\\Acme\\Expand = %SystemRoot%\\gone.exe",
+      "row:1 HKEY_USERS\\S-1-5-21-0-0-0-1000\\Software\\Acme\\Gone = C:\\Tools\\gone.exe",
+      "row:1 HKEY_USERS\\S-1-5-21-0-0-0-1000\\Software\\Microsoft\\Windows\\CurrentVersion\\Run\\Startup = "
+      "C:\\gone\\run.exe",
+      "row:1 HKEY_USERS\\S-1-5-21-1\\Software\\Acme\\Also = C:\\gone\\users.exe",
+      "section",
+      "title:Scanning: Shared DLLs",
+      "section",
+      "section",  // Applications: no title of its own
+      "title:Optimizing...Do not close the dialog.",
+      "done",
+  };
+  EXPECT_EQ(Scan({1, 2, 3, 4, 5, 6, 7, 22}), expected);
+  EXPECT_GT(sink_.keys_shown, 10);
+}
+
+TEST_F(ScanTest, VistaSkipsItsOwnKeysAndAStopEndsTheScanAtOnce) {
+  const Events vista = Scan({5}, 11);
+  EXPECT_EQ(std::count_if(vista.begin(), vista.end(), [](const std::string& e) { return e.starts_with("row:"); }), 3);
+  EXPECT_EQ(std::find(vista.begin(), vista.end(),
+                      "row:1 HKEY_LOCAL_MACHINE\\Software\\Microsoft\\Speech\\Voices\\Tokens\\Voice\\Path = "
+                      "C:\\gone\\voice.dll"),
+            vista.end());
+
+  sink_.events.clear();
+  sink_.stop_after_rows = 2;
+  const Events stopped = Scan({3, 4, 5, 6});
+  const Events expected = {"title:", "title:Scanning: HKEY_CLASSES_ROOT",
+                           "row:1 HKEY_CLASSES_ROOT\\.acme\\ = C:\\gone\\class.exe", "section",
+                           "title:Scanning: HKEY_CURRENT_USER",
+                           "row:2 HKEY_CURRENT_USER\\Software\\Acme = C:\\Tools\\named.exe"};
+  EXPECT_EQ(stopped, expected) << "no row, section or end report after the stop";
+}
+
+TEST(ScanSectionsTest, EveryCodeHasItsTitleAndHeavySectionsSlowTheBar) {
+  EXPECT_EQ(ScanSections().size(), 23u);
+  EXPECT_EQ(FindScanSection(1), nullptr);
+  EXPECT_EQ(FindScanSection(10)->title, FindScanSection(8)->title);
+  EXPECT_TRUE(FindScanSection(22)->title.empty());
+  const struct {
+    std::vector<int> codes;
+    int step;
+  } steps[] = {{{}, 10}, {{7, 8}, 10}, {{1, 2, 3}, 5}, {{3, 25}, 4}, {{3, 4, 5}, 3}, {{1, 2, 3, 4, 5, 6}, 2},
+               {{3, 4, 5, 6, 25}, 1}};
+  for (const auto& s : steps) EXPECT_EQ(ProgressStep(s.codes), s.step) << s.codes.size();
+}
+
+}  // namespace
+}  // namespace norvik::regscan
