@@ -4,8 +4,11 @@
 #include <functional>
 #include <iterator>
 #include <string>
+#include <unordered_set>
+#include <vector>
 
 #include "core/registry_access.h"
+#include "platform/text_encoding.h"
 
 namespace norvik::core {
 
@@ -100,31 +103,30 @@ int WindowBounds::* const kBoundsFields[] = {&WindowBounds::left, &WindowBounds:
                                              &WindowBounds::height};
 
 // One pass over the table in either direction. `get` reads a key (`fallback` when it is
-// absent); `put` writes one and says whether that worked.
+// absent), `keys` names a section's keys; `put` collects one to write.
 class Mapper {
  public:
   using Get = std::function<std::string(std::string_view section, std::string_view key, std::string_view fallback)>;
-  using Put = std::function<bool(std::string_view section, std::string_view key, std::string_view value)>;
+  using Keys = std::function<std::vector<std::string>(std::string_view section)>;
+  using Put = std::function<void(std::string_view section, std::string_view key, std::string_view value)>;
 
   Mapper(Settings& s, std::string_view program_folder) : s_(s), program_folder_(program_folder) {}
 
-  void Read(const Get& get, WindowBounds window) {
+  void Read(const Get& get, const Keys& keys, WindowBounds window) {
     for (const SettingsField& row : kTable) {
       row_ = &row;
       get_ = &get;
+      keys_ = &keys;
       std::visit([&](const auto& kind) { ReadField(kind, window); }, row.field);
     }
   }
 
-  bool Write(const Put& put) {
+  void Write(const Put& put) {
     for (const SettingsField& row : kTable) {
       row_ = &row;
       put_ = &put;
-      bool done = true;
-      std::visit([&](const auto& kind) { done = WriteField(kind); }, row.field);
-      if (!done) return false;
+      std::visit([&](const auto& kind) { WriteField(kind); }, row.field);
     }
-    return true;
   }
 
  private:
@@ -136,8 +138,8 @@ class Mapper {
     return text.empty() ? fallback : ParseIniInteger(text, fallback);
   }
   int Default() const { return ParseIniInteger(row_->fallback, 0); }
-  bool Out(std::string_view key, std::string_view value) const { return (*put_)(row_->section, key, value); }
-  bool Out(std::string_view key, int value) const { return Out(key, std::to_string(value)); }
+  void Out(std::string_view key, std::string_view value) const { (*put_)(row_->section, key, value); }
+  void Out(std::string_view key, int value) const { Out(key, std::to_string(value)); }
 
   void ReadField(const Flag& f, WindowBounds) { s_.*f.member = Integer(row_->key, Default()) != 0; }
   void ReadField(const Number& f, WindowBounds) {
@@ -155,11 +157,20 @@ class Mapper {
     const auto slots = f.slots(s_);
     for (std::size_t i = 1; i < slots.size(); ++i) slots[i] = Integer(std::to_string(i), Default()) != 0;
   }
+  // Up to the count, but only while the keys are there: a damaged count costs nothing,
+  // and no stored entry is left behind to be lost at the next save.
   void ReadField(const List& f, WindowBounds) {
     auto& items = s_.*f.member;
     items.clear();
-    const int count = std::min(Integer(row_->key, Default()), SettingsStore::kMaxListEntries);
-    for (int i = 1; i <= count; ++i) items.push_back(String(std::string(f.item_prefix) + std::to_string(i), ""));
+    const int count = Integer(row_->key, Default());
+    if (count <= 0) return;
+    std::unordered_set<std::string> present;
+    for (const std::string& key : (*keys_)(row_->section)) present.insert(platform::UpperCase(key));
+    for (int i = 1; i <= count; ++i) {
+      const std::string key = std::string(f.item_prefix) + std::to_string(i);
+      if (!present.contains(platform::UpperCase(key))) break;
+      items.push_back(String(key, ""));
+    }
   }
   void ReadField(const Placement&, WindowBounds window) {
     s_.WindowState = Integer(row_->key, Default());
@@ -169,38 +180,31 @@ class Mapper {
     }
   }
 
-  bool WriteField(const Flag& f) { return Out(row_->key, s_.*f.member ? "1" : "0"); }
-  bool WriteField(const Number& f) { return Out(row_->key, s_.*f.member); }
-  bool WriteField(const Word& f) { return Out(row_->key, s_.*f.member); }
-  bool WriteField(const Text& f) { return Out(row_->key, s_.*f.member); }
-  bool WriteField(const Slots& f) {
+  void WriteField(const Flag& f) { Out(row_->key, s_.*f.member ? "1" : "0"); }
+  void WriteField(const Number& f) { Out(row_->key, s_.*f.member); }
+  void WriteField(const Word& f) { Out(row_->key, s_.*f.member); }
+  void WriteField(const Text& f) { Out(row_->key, s_.*f.member); }
+  void WriteField(const Slots& f) {
     const auto slots = f.slots(s_);
-    for (std::size_t i = 1; i < slots.size(); ++i) {
-      if (!Out(std::to_string(i), slots[i] ? "1" : "0")) return false;
-    }
-    return true;
+    for (std::size_t i = 1; i < slots.size(); ++i) Out(std::to_string(i), slots[i] ? "1" : "0");
   }
-  bool WriteField(const List& f) {
+  void WriteField(const List& f) {
     const auto& items = s_.*f.member;
     const int count = static_cast<int>(items.size());
-    if (f.count_first && !Out(row_->key, count)) return false;
-    for (std::size_t i = 0; i < items.size(); ++i) {
-      if (!Out(std::string(f.item_prefix) + std::to_string(i + 1), items[i])) return false;
-    }
-    return f.count_first || Out(row_->key, count);
+    if (f.count_first) Out(row_->key, count);
+    for (std::size_t i = 0; i < items.size(); ++i) Out(std::string(f.item_prefix) + std::to_string(i + 1), items[i]);
+    if (!f.count_first) Out(row_->key, count);
   }
-  bool WriteField(const Placement&) {
-    if (s_.WindowState && !Out(row_->key, *s_.WindowState)) return false;
-    for (std::size_t i = 0; i < std::size(kBoundsKeys); ++i) {
-      if (!Out(kBoundsKeys[i], s_.Window.*kBoundsFields[i])) return false;
-    }
-    return true;
+  void WriteField(const Placement&) {
+    if (s_.WindowState) Out(row_->key, *s_.WindowState);
+    for (std::size_t i = 0; i < std::size(kBoundsKeys); ++i) Out(kBoundsKeys[i], s_.Window.*kBoundsFields[i]);
   }
 
   Settings& s_;
   std::string_view program_folder_;
   const SettingsField* row_ = nullptr;
   const Get* get_ = nullptr;
+  const Keys* keys_ = nullptr;
   const Put* put_ = nullptr;
 };
 
@@ -212,7 +216,7 @@ Settings Settings::Defaults(std::string_view program_folder, WindowBounds window
   Settings s;
   Mapper(s, program_folder)
       .Read([](std::string_view, std::string_view, std::string_view fallback) { return std::string(fallback); },
-            window);
+            [](std::string_view) { return std::vector<std::string>(); }, window);
   return s;
 }
 
@@ -223,18 +227,22 @@ SettingsStore::SettingsStore(platform::IniFiles& ini, platform::System& system)
       settings_(Settings::Defaults(program_folder_)) {}
 
 void SettingsStore::Load(WindowBounds window) {
+  // Read once: a damaged or very long file costs one pass, not one per key.
+  const platform::IniReader file = ini_.ReadWhole(file_name_);
   Mapper(settings_, program_folder_)
       .Read(
           [&](std::string_view section, std::string_view key, std::string_view fallback) {
-            return ini_.GetString(file_name_, section, key, fallback, kIniBufferChars);
+            return file.GetString(section, key, fallback, kIniBufferChars);
           },
-          window);
+          [&](std::string_view section) { return file.GetKeys(section); }, window);
 }
 
 bool SettingsStore::Save() {
-  return Mapper(settings_, program_folder_).Write([&](std::string_view section, std::string_view key, std::string_view value) {
-    return ini_.WriteString(file_name_, section, key, value).ok();
+  std::vector<platform::IniEntry> entries;
+  Mapper(settings_, program_folder_).Write([&](std::string_view section, std::string_view key, std::string_view value) {
+    entries.push_back({std::string(section), std::string(key), std::string(value)});
   });
+  return ini_.WriteStrings(file_name_, entries).ok();
 }
 
 bool SetAutostart(platform::Platform platform, bool enable) {

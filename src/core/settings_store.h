@@ -31,14 +31,11 @@ class SettingsStore {
 
   // Reads every key; missing ones take their defaults, the window's bounds `window`.
   void Load(WindowBounds window);
-  // Writes the record. Stops at the first write that fails and returns false; earlier
-  // keys stay written.
+  // Writes the record in one pass, keeping what else the file holds; false when the file
+  // could not be replaced, which leaves it as it was.
   bool Save();
   // "Unable to write to <file>", for a failed Save.
   std::string SaveErrorText() const { return "Unable to write to " + file_name_; }
-
-  // A count in the file is trusted only this far, so a damaged file cannot stall loading.
-  static constexpr int kMaxListEntries = 4096;
 
  private:
   platform::IniFiles& ini_;

@@ -178,6 +178,10 @@ class Files {
   virtual Status RemoveDirectory(std::string_view path) = 0;  // empty folders only
   virtual Status CreateDirectory(std::string_view path) = 0;  // one level
   virtual Status MoveFile(std::string_view from, std::string_view to) = 0;
+  // Moves a file over another in one step (MoveFileEx with MOVEFILE_REPLACE_EXISTING and
+  // MOVEFILE_WRITE_THROUGH): `to` then holds either its old content or `from`'s. A
+  // read-only `to` is refused with kErrAccessDenied, one in use with kErrSharingViolation.
+  virtual Status ReplaceFile(std::string_view from, std::string_view to) = 0;
   // MoveFileEx(path, NULL, MOVEFILE_DELAY_UNTIL_REBOOT).
   virtual Status DeleteOnReboot(std::string_view path) = 0;
 

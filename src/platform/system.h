@@ -3,11 +3,13 @@
 
 #include <cstdint>
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "platform/files.h"
+#include "platform/ini_text.h"
 #include "platform/internet.h"
 #include "platform/status.h"
 
@@ -34,6 +36,14 @@ class IniFiles {
   virtual Status DeleteKey(const std::string& file, std::string_view section,
                            std::string_view key) = 0;
   virtual Status DeleteSection(const std::string& file, std::string_view section) = 0;
+  // Writes every entry as WriteString would, one after another, but reads and writes
+  // the file once: the new text goes to a temporary file beside it, which is flushed and
+  // then moved over the old one. A crash leaves the old file or the new one, never half
+  // of one; sections and keys not named stay as they were.
+  virtual Status WriteStrings(const std::string& file, std::span<const IniEntry> entries) = 0;
+  // The whole file read once, for many questions answered as GetString and GetKeys would
+  // (an unreadable file answers as a missing one).
+  virtual IniReader ReadWhole(const std::string& file) = 0;
 };
 
 // CSIDL numbers the program uses.

@@ -125,6 +125,32 @@ TEST_F(IniConformance, WritesKeepLinesButNotLayout) {
   EXPECT_EQ(Bytes(), "; top comment\r\ntop=1\r\n[B]\r\ny=2\r\n[C]\r\nw=4\r\n");
 }
 
+// One pass gives the bytes the profile functions give key by key, for a file they wrote
+// and for one with odd lines and another encoding; a held file stays as it was.
+TEST_F(IniConformance, WritingManyKeysAtOnceGivesTheSameFileAsOneByOne) {
+  const std::vector<platform::IniEntry> entries = {
+      {"A", "z", " 3 "}, {"a", "X", "9"}, {"New", "k", "v"}, {"", "top", "1"}, {"A", "z", "4"}, {"B", "y", "2"},
+      {"new", "K", "é☃"}, {"C", "noeq", "5"}};
+  for (const std::string& start :
+       {""s, "; top comment\r\n[A]\r\nx = 1\r\n; c\r\n\r\nnoeq\r\n\r\n[B]\n\ty=2\n[C]\r\nnoeq\r\n[a]\r\nz=0\r\n"s,
+        "\xFF\xFE[\0A\0]\0\r\0\n\0x\0=\0\xE9\0\r\0\n\0"s}) {
+    SCOPED_TRACE(start.substr(0, 14));
+    Put(start);
+    for (const auto& e : entries) ASSERT_TRUE(ini().WriteString(file_, e.section, e.key, e.value));
+    const std::string one_by_one = Bytes();
+    Put(start);
+    ASSERT_TRUE(ini().WriteStrings(file_, entries));
+    EXPECT_EQ(Bytes(), one_by_one);
+    EXPECT_FALSE(files().GetAttributes(file_ + ".tmp"));
+  }
+  auto held = files().Open(file_, FileAccess::Read, share::kRead | share::kWrite, FileDisposition::OpenExisting);
+  ASSERT_TRUE(held);
+  const std::string before = Bytes();
+  EXPECT_FALSE(ini().WriteStrings(file_, std::vector<platform::IniEntry>{{"A", "x", "changed"}}));
+  EXPECT_EQ(Bytes(), before);
+  EXPECT_FALSE(files().GetAttributes(file_ + ".tmp"));
+}
+
 TEST_F(IniConformance, Encodings) {
   Put("[A]\r\nx=caf\xE9 \x80\r\n");
   EXPECT_EQ(Get("A", "x"), "café €");

@@ -8,12 +8,12 @@
 #include <string>
 #include <string_view>
 
-#include "platform/sim/ini_text.h"
+#include "platform/ini_text.h"
 #include "platform/sim/sim_machine.h"
 
 namespace {
 
-using norvik::platform::sim::IniDocument;
+using norvik::platform::IniDocument;
 using norvik::platform::sim::SimMachine;
 
 constexpr char kFile[] = "C:\\fuzz\\options.ini";

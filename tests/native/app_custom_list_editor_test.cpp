@@ -157,7 +157,7 @@ TEST_F(CustomListEditorTest, FolderDialogEntriesAndWhenOkIsEnabled) {
   }
 }
 
-TEST_F(CustomListEditorTest, BrowsingToAnotherFolderReplacesTheFileList) {
+TEST_F(CustomListEditorTest, ANewFolderTypedOrBrowsedReplacesTheFileListAndSelection) {
   machine.WriteFile("C:\\One\\a.txt", "");
   machine.WriteFile("C:\\One\\Sub\\deep.txt", "");
   machine.WriteFile("C:\\One\\hidden.dat", "");
@@ -171,13 +171,22 @@ TEST_F(CustomListEditorTest, BrowsingToAnotherFolderReplacesTheFileList) {
   EXPECT_EQ(names, Rows({"a.txt", "hidden.dat"}));
   dialog.SelectFile(1);
 
-  // Typing a folder leaves the list alone; choosing one with "..." lists it afresh.
-  dialog.SetFolder("C:\\Two");
-  EXPECT_EQ(dialog.file_names().size(), 2u);
-  dialog.FolderBrowsed("C:\\Two");
-  EXPECT_EQ(dialog.file_names(), Rows({"b.txt"}));
-  EXPECT_EQ(dialog.selected_file(), std::nullopt);
-  EXPECT_FALSE(dialog.CanAccept());
+  // Typed letter by letter or chosen with "...": never "C:\Two" with One's file.
+  for (const bool typed : {true, false}) {
+    SCOPED_TRACE(typed ? "typed" : "browsed");
+    dialog.FolderBrowsed("C:\\One");
+    dialog.SelectFile(1);
+    if (typed) {
+      dialog.SetFolder("C:\\Tw");
+      EXPECT_EQ(dialog.file_names(), Rows());
+      dialog.SetFolder("C:\\Two");
+    } else {
+      dialog.FolderBrowsed("C:\\Two");
+    }
+    EXPECT_EQ(dialog.file_names(), Rows({"b.txt"}));
+    EXPECT_EQ(dialog.selected_file(), std::nullopt);
+    EXPECT_FALSE(dialog.CanAccept());
+  }
 }
 
 }  // namespace

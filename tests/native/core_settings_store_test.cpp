@@ -98,16 +98,16 @@ TEST_F(SettingsStoreTest, NumbersThatAreOutOfRangeOrNotNumbersAndDamagedCounts) 
   Put("Options", "IsWipeFile", "5");  // any non-zero number is true
   Put("SChedule", "CleanInterval", "1.5");
   Put("Hotkey", "CharAscII", "65601");  // kept in 16 bits
-  Put("IgnoreKey", "Count", "2000000000");  // damaged counts are bounded
+  Put("IgnoreKey", "Count", "2000000000");  // a damaged count: read up to the first gap
   Put("IgnoreKey", "Key1", "HKEY_USERS\\x");
+  Put("IgnoreKey", "Key3", "HKEY_USERS\\y");
   Put("IgnoreValue", "Count", "-5");
   const Settings s = Reload();
   EXPECT_TRUE(s.FastScan && s.IsWipeFile);
   EXPECT_EQ(s.CleanInterval, 0);
   EXPECT_EQ(s.CharAscII, 65);
   EXPECT_TRUE(s.IgnoreValues.empty());
-  ASSERT_EQ(s.IgnoreKeys.size(), static_cast<std::size_t>(SettingsStore::kMaxListEntries));
-  EXPECT_EQ(s.IgnoreKeys[0], "HKEY_USERS\\x");
+  EXPECT_EQ(s.IgnoreKeys, Names{"HKEY_USERS\\x"});
 
   for (auto [text, n] : {std::pair{"+42", 42}, {"  -42", -42}, {"x1f", 31}, {"0X10", 16}, {"-$10", -16},
                          {"$FFFFFFFF", -1}, {"-2147483648", INT32_MIN}, {"007", 7}}) {
@@ -152,11 +152,32 @@ TEST_F(SettingsStoreTest, ShorterSelectionLeavesStaleKeysThatAreNeverRead) {
   EXPECT_EQ(Reload().SelectedItems, Names({"Windows", "Windows - Recent Documents", "Windows - Clipboard"}));
 }
 
-TEST_F(SettingsStoreTest, AFailedWriteEndsTheSaveWithTheFileName) {
-  machine.WriteFile(kIni, "");
+// Long lists come back whole, and what the program does not know stays in the file.
+TEST_F(SettingsStoreTest, ASaveKeepsEveryStoredEntryAndEveryUnknownLine) {
+  constexpr int kMany = 4100;
+  std::string text = "; kept\r\n[Options]\r\nFuture=1\r\n[IgnoreValue]\r\nCount=" + std::to_string(kMany) + "\r\n";
+  for (int i = 1; i <= kMany; ++i) text += "Value" + std::to_string(i) + "=v" + std::to_string(i) + "\r\n";
+  machine.WriteFile(kIni, text + "[Other]\r\nx=1\r\n");
+  store.Load(kCentred);
+  ASSERT_EQ(store.settings().IgnoreValues.size(), static_cast<std::size_t>(kMany));
+  store.settings().IgnoreValues.push_back("new");
+  ASSERT_TRUE(store.Save());
+  const Settings s = Reload();
+  ASSERT_EQ(s.IgnoreValues.size(), static_cast<std::size_t>(kMany + 1));
+  EXPECT_EQ(s.IgnoreValues[kMany - 1], "v" + std::to_string(kMany));
+  EXPECT_TRUE(machine.ReadFile(kIni)->starts_with("; kept\r\n[Options]\r\nFuture=1\r\n"));
+  EXPECT_EQ(Stored("Other", "x"), "1");
+  EXPECT_FALSE(machine.ReadFile("C:\\Norvik\\options.ini.tmp"));
+}
+
+// The file is replaced whole or not at all.
+TEST_F(SettingsStoreTest, AFailedSaveLeavesTheFileAsItWasAndNamesIt) {
+  machine.WriteFile(kIni, "[Options]\r\nWipeNumber=4\r\n");
   ASSERT_TRUE(p.files.SetAttributes(kIni, platform::file_attr::kReadOnly));
   EXPECT_FALSE(store.Save());
   EXPECT_EQ(store.SaveErrorText(), "Unable to write to C:\\Norvik\\options.ini");
+  EXPECT_EQ(machine.ReadFile(kIni), "[Options]\r\nWipeNumber=4\r\n");
+  EXPECT_FALSE(machine.ReadFile("C:\\Norvik\\options.ini.tmp"));
 }
 
 TEST_F(SettingsStoreTest, AutostartValueIsProgramPathAndSwitch) {

@@ -58,20 +58,24 @@ std::vector<std::string> FileNamesIn(platform::Files& files, std::string_view fo
   return names;
 }
 
+void AddFolderDialog::SetFolder(std::string folder) {
+  if (folder != folder_) FolderBrowsed(std::move(folder));
+}
+
 void AddFolderDialog::FolderBrowsed(std::string folder) {
   folder_ = std::move(folder);
-  SetChoice(choice_);
+  FillFileList();
 }
 
 void AddFolderDialog::SetChoice(FolderChoice choice) {
   choice_ = choice;
-  if (choice_ == FolderChoice::SingleFile) FillFileList();
+  FillFileList();
 }
 
 void AddFolderDialog::FillFileList() {
   file_names_.clear();
   selected_file_.reset();
-  if (FolderExists()) file_names_ = FileNamesIn(files_, folder_);
+  if (choice_ == FolderChoice::SingleFile && FolderExists()) file_names_ = FileNamesIn(files_, folder_);
 }
 
 void AddFolderDialog::SelectFile(std::optional<std::size_t> index) {

@@ -68,9 +68,10 @@ class AddFolderDialog {
   static constexpr std::string_view kInitialPattern = "*.";
   static constexpr std::size_t kMinPatternLength = 3;
 
-  // Typed into eFolder: only decides "&OK"; the file list stays as it is.
-  void SetFolder(std::string folder) { folder_ = std::move(folder); }
-  // Chosen with "...": the folder, then the current choice applied again.
+  // Typed into eFolder or chosen with "...": a new folder lists its own files (or none),
+  // so "&OK" never pairs it with a file picked in another folder.
+  void SetFolder(std::string folder);
+  // "..." applies the current choice again even to the same folder: it lists it afresh.
   void FolderBrowsed(std::string folder);
   // Choosing "Delete single file" empties the file list and fills it again.
   void SetChoice(FolderChoice choice);

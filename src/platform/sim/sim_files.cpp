@@ -793,6 +793,30 @@ Status SimFiles::MoveFile(std::string_view from, std::string_view to) {
   return Status::Ok();
 }
 
+Status SimFiles::ReplaceFile(std::string_view from, std::string_view to) {
+  auto to_parsed = ParseWinPath(to);
+  if (!to_parsed) return to_parsed.status();
+  std::lock_guard lock(state_->mutex);
+  auto source = state_->ResolveExisting(from);
+  if (!source) return source.status();
+  if (IsLink(source->host) || IsFolder(source->host)) return Status(kErrAccessDenied);
+  if (state_->DeleteBlocked(source->host)) return Status(kErrSharingViolation);
+  auto target = state_->Resolve(*to_parsed);
+  if (!target) return target.status();
+  if (target->exists) {
+    if (IsLink(target->host) || IsFolder(target->host)) return Status(kErrAccessDenied);
+    if (state_->AttributesOf(target->host) & kReadOnly) return Status(kErrAccessDenied);
+    if (state_->DeleteBlocked(target->host)) return Status(kErrSharingViolation);
+  }
+  // rename(2) replaces the target in one step, as the real call does.
+  std::error_code ec;
+  fs::rename(source->host, target->host, ec);
+  if (ec) return Status(kErrAccessDenied);
+  state_->ForgetBits(target->host);
+  state_->MoveBits(source->host, target->host);
+  return Status::Ok();
+}
+
 Status SimFiles::DeleteOnReboot(std::string_view path) {
   // Windows only records the request; nothing is checked until the restart.
   std::lock_guard lock(state_->mutex);

@@ -29,6 +29,8 @@ class SimIniFiles final : public IniFiles {
   Status DeleteKey(const std::string& file, std::string_view section,
                    std::string_view key) override;
   Status DeleteSection(const std::string& file, std::string_view section) override;
+  Status WriteStrings(const std::string& file, std::span<const IniEntry> entries) override;
+  IniReader ReadWhole(const std::string& file) override;
 
  private:
   Files& files_;

@@ -8,7 +8,7 @@
 #include <sstream>
 #include <stdexcept>
 
-#include "platform/sim/ini_text.h"
+#include "platform/ini_text.h"
 #include "platform/sim/sim_registry.h"
 #include "platform/sim/sim_files.h"
 #include "platform/sim/sim_ini_files.h"

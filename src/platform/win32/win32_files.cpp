@@ -345,6 +345,14 @@ Status Win32Files::MoveFile(std::string_view from, std::string_view to) {
   return BoolResult(::MoveFileW(wide_from->c_str(), wide_to->c_str()));
 }
 
+Status Win32Files::ReplaceFile(std::string_view from, std::string_view to) {
+  const auto wide_from = WideArg(from);
+  const auto wide_to = WideArg(to);
+  if (!wide_from || !wide_to) return Status(kErrInvalidName);
+  return BoolResult(
+      ::MoveFileExW(wide_from->c_str(), wide_to->c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH));
+}
+
 Status Win32Files::DeleteOnReboot(std::string_view path) {
   const auto wide = WideArg(path);
   if (!wide) return Status(kErrInvalidName);

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "platform/ini_file.h"
 #include "platform/win32/wide_text.h"
 #include "platform/win32/win32_platform.h"
 
@@ -104,6 +105,17 @@ Status Win32IniFiles::DeleteSection(const std::string& file, std::string_view se
   const auto wide_section = WideArg(section);
   if (!wide_section) return Status(kErrInvalidParameter);
   return WriteProfile(file, &*wide_section, nullptr, nullptr);
+}
+
+Status Win32IniFiles::WriteStrings(const std::string& file, std::span<const IniEntry> entries) {
+  // Our own text in the form the profile functions write (kept equal by the conformance
+  // tests): one read and one write instead of rewriting the whole file once per key.
+  return WriteIniEntries(files_, file, entries);
+}
+
+IniReader Win32IniFiles::ReadWhole(const std::string& file) {
+  auto doc = ReadIniFile(files_, file);
+  return IniReader(doc ? std::move(doc).value() : IniDocument{});
 }
 
 }  // namespace norvik::platform::win32

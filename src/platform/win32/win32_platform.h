@@ -36,6 +36,7 @@ class Win32Files final : public Files {
   Status RemoveDirectory(std::string_view path) override;
   Status CreateDirectory(std::string_view path) override;
   Status MoveFile(std::string_view from, std::string_view to) override;
+  Status ReplaceFile(std::string_view from, std::string_view to) override;
   Status DeleteOnReboot(std::string_view path) override;
   std::uint32_t LogicalDrives() override;
   DriveType GetDriveType(std::string_view root) override;
@@ -60,6 +61,8 @@ class Win32Files final : public Files {
 
 class Win32IniFiles final : public IniFiles {
  public:
+  // The one-pass rewrite goes through `files`.
+  explicit Win32IniFiles(Files& files) : files_(files) {}
   std::string GetString(const std::string& file, std::string_view section, std::string_view key,
                         std::string_view default_value, std::size_t buffer_chars) override;
   std::vector<std::string> GetKeys(const std::string& file, std::string_view section) override;
@@ -69,6 +72,11 @@ class Win32IniFiles final : public IniFiles {
   Status DeleteKey(const std::string& file, std::string_view section,
                    std::string_view key) override;
   Status DeleteSection(const std::string& file, std::string_view section) override;
+  Status WriteStrings(const std::string& file, std::span<const IniEntry> entries) override;
+  IniReader ReadWhole(const std::string& file) override;
+
+ private:
+  Files& files_;
 };
 
 class Win32Shell final : public Shell {
@@ -114,7 +122,7 @@ class Win32Platform {
  private:
   Win32Registry registry_;
   Win32Files files_;
-  Win32IniFiles ini_;
+  Win32IniFiles ini_{files_};
   Win32Shell shell_;
   Win32System system_;
 };
