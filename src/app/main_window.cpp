@@ -60,7 +60,8 @@ void MainWindow::FormShow() {
       view_.PostToSelf(kWmUnattendedRegistryReport);
     }
   }
-  if (store_.settings().IsMaximised()) view_.MaximiseWindow();
+  // Posted, so that it comes after the program's first ShowWindow, which would undo it.
+  if (store_.settings().IsMaximised()) view_.PostToSelf(kWmSysCommand, kScMaximize);
 }
 
 void MainWindow::FormActivate() {
@@ -88,6 +89,9 @@ void MainWindow::FormActivate() {
 }
 
 void MainWindow::FormClose() {
+  // A log-off has done all this already; the window's own close then only ends.
+  if (closed_) return;
+  closed_ = true;
   for (Page* page : pages_) page->Close();
   SaveSettings();
   if (store_.settings().EnableHotkey) {
@@ -97,8 +101,16 @@ void MainWindow::FormClose() {
 }
 
 bool MainWindow::QueryEndSession() {
-  if (store_.settings().ShutdownClean) cleaner_.AutomaticClean();
-  SaveSettings();
+  // Windows may end the process as soon as we answer: everything is done before.
+  if (store_.settings().ShutdownClean && !closed_) {
+    // Nobody is there to answer the question before a clean, and waiting for one would
+    // hold up the log-off: ticking the shut-down clean was the consent.
+    cleaner_.SetClearSwitch(true);
+    cleaner_.AutomaticClean();
+    // A run already going (a Test) keeps its kind and is cancelled by the close.
+    if (cleaner_.RunMode() == cleaning::RunKind::AutomaticClean) cleaner_.FinishRunWithin(kEndSessionBudget);
+  }
+  FormClose();
   view_.CloseWindow();
   return true;
 }

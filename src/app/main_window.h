@@ -4,6 +4,7 @@
 // (app/pages/); the shell registers them and takes them through these steps. The Win32
 // window (ui/) implements MainWindowView and the pages' views; the tests fake them.
 
+#include <chrono>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -75,8 +76,11 @@ class MainWindow final {
   // closes) must not move the window back to the bounds loaded at start.
   void FormActivate();
   void FormClose();
-  // WM_QUERYENDSESSION: true lets Windows end the session.
+  // WM_QUERYENDSESSION: runs the shut-down clean (as far as the time Windows gives
+  // allows) and every close step before answering; true lets Windows end the session.
   bool QueryEndSession();
+  // Windows waits about five seconds for an answer before it offers to end the program.
+  static constexpr std::chrono::milliseconds kEndSessionBudget{4000};
   // WM_SHOWMAIN from another program.
   void ShowMainWindow();
 
@@ -136,6 +140,7 @@ class MainWindow final {
   bool clear_switch_ = false;
   bool auto_mode_ = false;
   bool activated_ = false;
+  bool closed_ = false;
 };
 
 }  // namespace norvik::app

@@ -1,6 +1,7 @@
 #pragma once
 // The product's names, links and the main window's sizes and own messages.
 
+#include <cstdint>
 #include <string_view>
 
 namespace norvik::app {
@@ -34,5 +35,8 @@ inline constexpr unsigned kWmScanSectionDone = 25619;
 inline constexpr unsigned kWmScanDone = 25620;
 inline constexpr unsigned kWmUnattendedDefrag = 25638;
 inline constexpr unsigned kWmUnattendedRegistryReport = 25639;
+// Windows' own: WM_SYSCOMMAND with SC_MAXIMIZE, handled by the default window procedure.
+inline constexpr unsigned kWmSysCommand = 274;
+inline constexpr std::uintptr_t kScMaximize = 61488;
 
 }  // namespace norvik::app

@@ -1,5 +1,6 @@
 #include "app/run_channel.h"
 
+#include <algorithm>
 #include <utility>
 
 namespace norvik::app {
@@ -34,10 +35,11 @@ void RunChannel::ShowMessage(std::string_view text) {
   WaitForAnswer({Event::Kind::Message, std::string(text), 0, nullptr});
 }
 
-std::vector<RunChannel::Event> RunChannel::Take() {
+std::vector<RunChannel::Event> RunChannel::Take(std::size_t max) {
   std::lock_guard lock(mutex_);
-  std::vector<Event> taken(std::make_move_iterator(events_.begin()), std::make_move_iterator(events_.end()));
-  events_.clear();
+  const auto end = events_.begin() + static_cast<std::ptrdiff_t>(std::min(max, events_.size()));
+  std::vector<Event> taken(std::make_move_iterator(events_.begin()), std::make_move_iterator(end));
+  events_.erase(events_.begin(), end);
   return taken;
 }
 

@@ -5,6 +5,7 @@
 // questions are answered No, so a later run's log never mixes with it.
 
 #include <atomic>
+#include <cstddef>
 #include <chrono>
 #include <condition_variable>
 #include <cstdint>
@@ -37,8 +38,8 @@ class RunChannel final : public cleaning::RunReporter {
   bool AskYesNo(std::string_view question) override;
   void ShowMessage(std::string_view text) override;
 
-  // The window's side: everything queued so far, in order.
-  std::vector<Event> Take();
+  // The window's side: what is queued so far, in order, at most `max` events.
+  std::vector<Event> Take(std::size_t max = SIZE_MAX);
   // Waits until something is queued or the worker has ended (for test pumps).
   void WaitForEvents(std::chrono::milliseconds timeout);
   // Drops everything queued and later; waiting questions get No.

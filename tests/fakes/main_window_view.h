@@ -2,11 +2,13 @@
 // The main window and its pages as the controllers see them, recording what they were
 // told to show.
 
+#include <chrono>
 #include <cstdint>
 #include <map>
 #include <optional>
 #include <set>
 #include <string>
+#include <thread>
 #include <utility>
 #include <vector>
 
@@ -84,7 +86,11 @@ class FakeCleanerPageView : public CleanerPageView {
   std::size_t LogLineCount() override { return log.size(); }
   std::vector<std::string> LogLines() override { return log; }
   void ClearLog() override { log.clear(); }
-  void AppendLogLines(const std::vector<std::string>& lines) override { log.insert(log.end(), lines.begin(), lines.end()); }
+  std::chrono::milliseconds append_time{0};  // how long a slow list box takes per batch
+  void AppendLogLines(const std::vector<std::string>& lines) override {
+    std::this_thread::sleep_for(append_time);
+    log.insert(log.end(), lines.begin(), lines.end());
+  }
   void ScrollLogToEnd() override {}
   void SetLogDoubleBuffered(bool on) override { double_buffered = on; }
   std::uint32_t LogTextColor() override { return log_color; }

@@ -139,6 +139,47 @@ TEST_F(CleaningRunTest, CleanCountsInvisiblyFirstThenCleansWithAPercentageBar) {
   EXPECT_EQ(r.cleaner.ask_delete_shown, 1) << "the prepared clean does not ask again";
 }
 
+// What the user confirmed is what is cleaned: an item ticked during the counting pass waits.
+TEST_F(CleaningRunTest, TheCleanRunsTheItemsItsCountingPassCounted) {
+  Session r(machine);
+  std::atomic<bool> release{false};
+  Counter counter, late;
+  r.page.Cleaners().Register("Windows - Start Run", [&](RunContext& w) {
+    while (!release) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    counter(w);
+  });
+  r.page.Cleaners().Register("Windows - Clipboard", std::ref(late));
+  r.Tick("Windows - Start Run");
+  r.page.CleanClick();
+  r.Tick("Windows - Clipboard");
+  release = true;
+  r.PumpUntilIdle();
+  EXPECT_EQ(counter.cleans, 1);
+  EXPECT_EQ(late.tests + late.cleans, 0);
+  EXPECT_EQ(r.cleaner.bar_captions, (Lines{"Prepare to clean...", "0%", "100%", "Finished!"}));
+}
+
+// A flood of log lines reaches the list a slice per timer tick, never all in one go.
+TEST_F(CleaningRunTest, EachDrainOfTheRunsReportsIsBoundedInTime) {
+  Session r(machine);
+  std::atomic<bool> written{false};
+  r.page.Cleaners().Register("Windows - Start Run", [&](RunContext& w) {
+    for (int i = 0; i < 5000; ++i) w.AppendLine("line " + std::to_string(i));
+    written = true;
+  });
+  r.Tick("Windows - Start Run");
+  r.page.TestClick();
+  while (!written) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+  r.cleaner.append_time = CleanerPage::kDrainBudget + std::chrono::milliseconds(5);
+  r.page.DrainRunEvents();
+  EXPECT_GT(r.cleaner.log.size(), 0u);
+  EXPECT_LT(r.cleaner.log.size(), 1000u);
+  r.cleaner.append_time = {};
+  r.PumpUntilIdle();
+  ASSERT_EQ(r.cleaner.log.size(), 5007u);
+  EXPECT_EQ(r.cleaner.log[5000], "line 4999");
+}
+
 TEST_F(CleaningRunTest, RefusedConfirmationAndMissingTicksStartNothing) {
   Session r(machine);
   r.page.TestClick();

@@ -234,21 +234,33 @@ TEST_F(MainWindowTest, CommandLineSwitchesPostTheirMessagesOnce) {
   EXPECT_EQ(s.view.posted, std::vector<unsigned>{kWmAutoClean});
 }
 
-TEST_F(MainWindowTest, LogOffSavesAndClosesAndWriteFailuresAreShown) {
+// Windows may end the process the moment it has its answer: the shut-down clean has
+// run to its end and every close step is done before.
+TEST_F(MainWindowTest, LogOffCleansAndClosesBeforeAnsweringAndWriteFailuresAreShown) {
+  ASSERT_TRUE(machine.ini().WriteString(kIni, "SChedule", "ShutdownClean", "1"));
+  ASSERT_TRUE(machine.ini().WriteString(kIni, "Options", "IsAskBeforeClear", "1"));
+  machine.WriteFile("C:\\Windows\\MEMORY.DMP", "dump");
   Session s(machine);
   s.Start();
-  s.ClickState(Tree::CleanItems, "Windows - Clipboard");
+  s.ClickState(Tree::CleanItems, "Windows - Memory Dumps");
+  s.cleaner.expanded.erase(s.Node(Tree::CleanItems, "Opera"));
   EXPECT_TRUE(s.window.QueryEndSession());
+  EXPECT_FALSE(machine.ReadFile("C:\\Windows\\MEMORY.DMP")) << "the clean did not run to its end";
+  EXPECT_EQ(s.cleaner.ask_delete_shown, 0);
+  EXPECT_EQ(Stored("NodeSelected", "2"), "Windows - Memory Dumps");
+  EXPECT_EQ(Stored("FirstNodeExpand", "4"), "0");
   EXPECT_EQ(s.view.closes, 1);
-  EXPECT_EQ(Stored("NodeSelected", "2"), "Windows - Clipboard");
-
   s.window.ShowMainWindow();
   EXPECT_EQ(s.view.restores, 1);
 
+  Session again(machine);
+  again.Start();
   ASSERT_TRUE(machine.files().SetAttributes(kIni, platform::file_attr::kReadOnly));
-  s.window.cleaner().FastModeClick(false);
-  s.window.FormClose();
-  EXPECT_EQ(s.view.errors, Names{"Unable to write to C:\\Norvik\\options.ini"});
+  again.window.cleaner().FastModeClick(false);
+  again.window.FormClose();
+  EXPECT_EQ(again.view.errors, Names{"Unable to write to C:\\Norvik\\options.ini"});
+  again.window.FormClose();  // the window's own close after a log-off's: nothing twice
+  EXPECT_EQ(again.view.errors.size(), 1u);
 }
 
 }  // namespace

@@ -101,14 +101,21 @@ void CleanerPage::TestClick() {
 void CleanerPage::CleanClick() { StartCleanRun(cleaning::RunKind::CleanRequest); }
 
 void CleanerPage::StartCleanRun(cleaning::RunKind run_kind) {
-  selected_items_.clear();
-  clean_items_.CollectSelectedItems(selected_items_);
-  if (selected_items_.empty()) {
+  // The real clean runs exactly what its counting pass counted and the user confirmed,
+  // whatever was ticked meanwhile.
+  std::vector<std::string> items;
+  if (run_kind == cleaning::RunKind::PreparedClean) {
+    items = counted_items_;
+  } else {
+    clean_items_.CollectSelectedItems(items);
+  }
+  if (items.empty()) {
     if (run_kind != cleaning::RunKind::AutomaticClean) prompts_.ShowInformation(kNothingSelectedMessage);
     return;
   }
   // A run in progress keeps its kind: a Clean or a schedule tick during a Test changes nothing.
   if (run_busy_) return;
+  selected_items_ = std::move(items);
   run_mode_ = run_kind;
   if (run_kind != cleaning::RunKind::PreparedClean) {
     if (run_kind != cleaning::RunKind::Test) {
@@ -144,6 +151,7 @@ void CleanerPage::StartCleanRun(cleaning::RunKind run_kind) {
     SetBarCaption(std::string(kPrepareCaption));
     run_mode_ = cleaning::RunKind::Test;
     preparing_ = true;
+    counted_items_ = selected_items_;
   } else {
     SetBarPosition(0);
     SetBarCaption(std::nullopt);
@@ -223,7 +231,7 @@ void CleanerPage::DrainRunEvents() {
   }
   draining_ = true;
   const auto channel = channel_;
-  auto events = channel->Take();
+  const auto deadline = std::chrono::steady_clock::now() + kDrainBudget;
   std::vector<std::string> lines;
   bool scroll = false;
   const auto flush = [&] {
@@ -232,42 +240,61 @@ void CleanerPage::DrainRunEvents() {
     if (scroll) view_.ScrollLogToEnd();
     scroll = false;
   };
-  for (auto& event : events) {
-    // Cancelled while a question was open: the rest belongs to a run that is gone.
-    if (channel_ != channel) {
-      if (event.answer) event.answer->set_value(false);
-      continue;
+  // In slices, so that the clock is looked at often enough.
+  constexpr std::size_t kSlice = 512;
+  for (auto events = channel->Take(kSlice); !events.empty(); events = channel->Take(kSlice)) {
+    for (auto& event : events) {
+      // Cancelled while a question was open: the rest belongs to a run that is gone.
+      if (channel_ != channel) {
+        if (event.answer) event.answer->set_value(false);
+        continue;
+      }
+      using Kind = RunChannel::Event::Kind;
+      switch (event.kind) {
+        case Kind::Line:
+          lines.push_back(std::move(event.text));
+          break;
+        case Kind::Scroll:
+          scroll = true;
+          break;
+        case Kind::Progress:
+          flush();
+          view_.PostToSelf(kWmCleanProgress, event.number);
+          break;
+        case Kind::Done:
+          flush();
+          done_expected_ = true;
+          view_.PostToSelf(kWmCleanDone, event.number);
+          break;
+        case Kind::Question:
+          flush();
+          event.answer->set_value(prompts_.AskYesNo(event.text));
+          break;
+        case Kind::Message:
+          flush();
+          prompts_.ShowPlainMessage(event.text);
+          event.answer->set_value(true);
+          break;
+      }
     }
-    using Kind = RunChannel::Event::Kind;
-    switch (event.kind) {
-      case Kind::Line:
-        lines.push_back(std::move(event.text));
-        break;
-      case Kind::Scroll:
-        scroll = true;
-        break;
-      case Kind::Progress:
-        flush();
-        view_.PostToSelf(kWmCleanProgress, event.number);
-        break;
-      case Kind::Done:
-        flush();
-        done_expected_ = true;
-        view_.PostToSelf(kWmCleanDone, event.number);
-        break;
-      case Kind::Question:
-        flush();
-        event.answer->set_value(prompts_.AskYesNo(event.text));
-        break;
-      case Kind::Message:
-        flush();
-        prompts_.ShowPlainMessage(event.text);
-        event.answer->set_value(true);
-        break;
+    // The log's own work counts too: each slice goes to the view at once.
+    if (channel_ != channel) break;
+    flush();
+    if (std::chrono::steady_clock::now() >= deadline) break;
+  }
+  draining_ = false;
+}
+
+void CleanerPage::FinishRunWithin(std::chrono::milliseconds budget) {
+  const auto deadline = std::chrono::steady_clock::now() + budget;
+  while (channel_ && !channel_->Finished()) {
+    const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
+    if (left.count() <= 0) return;
+    channel_->WaitForEvents(std::min(left, std::chrono::milliseconds(50)));
+    for (auto& event : channel_->Take()) {
+      if (event.answer) event.answer->set_value(event.kind == RunChannel::Event::Kind::Message);
     }
   }
-  if (channel_ == channel) flush();
-  draining_ = false;
 }
 
 void CleanerPage::CleanProgressMessage(std::uintptr_t processed) {

@@ -3,6 +3,7 @@
 // buttons, and the cleaning run they start. The Win32 page (ui/) implements
 // CleanerPageView; the tests drive the same controller through a fake.
 
+#include <chrono>
 #include <cstddef>
 #include <cstdint>
 #include <memory>
@@ -116,12 +117,17 @@ class CleanerPage final : public Page {
   void CleanClick();
   // A clean nobody asked about: at log-off and from the schedule.
   void AutomaticClean() { StartCleanRun(cleaning::RunKind::AutomaticClean); }
+  // Waits for the running worker to end, at most `budget`, answering its questions No
+  // (nobody is there to see them); its log is not shown. For a log-off.
+  void FinishRunWithin(std::chrono::milliseconds budget);
   bool RunBusy() const { return run_busy_; }
   cleaning::RunKind RunMode() const { return run_mode_; }
   // The cleaners of the built-in items; the program registers them at start.
   cleaning::CleanerTable& Cleaners() { return cleaners_; }
 
-  // The run's messages and timers.
+  // The run's messages and timers. A drain does at most kDrainBudget of work and leaves
+  // the rest for the next tick, so input and painting never wait long.
+  static constexpr std::chrono::milliseconds kDrainBudget{25};
   void DrainRunEvents();
   void CleanProgressMessage(std::uintptr_t processed);
   void CleanDoneMessage(std::uintptr_t total);
@@ -153,6 +159,7 @@ class CleanerPage final : public Page {
   cleaning::CleanItemTree clean_items_;
   cleaning::CleanerTable cleaners_;
   std::vector<std::string> selected_items_;
+  std::vector<std::string> counted_items_;  // what a Clean's counting pass counted
   std::uint8_t os_code_ = 0;
   bool shown_ = false;
   bool clear_switch_ = false;
