@@ -10,6 +10,8 @@
 #   3. the Windows build under Wine, in a throw-away prefix without Z:: a Clean and a Test
 #      through the real API against plain DeleteFileW / FindFirstFileW loops; the registry
 #      scan of a generated subtree against a raw walk through the same API.
+#   4. under Wine too: saving settings over a 10 MB damaged options.ini in one pass against
+#      one WritePrivateProfileString call per key.
 #
 # NORVIK_BUILD_DIR        build root (default: <repo>/build); uses bench-native and bench-win64
 # NORVIK_WINE_BENCH_SIZE  "folders files-per-folder" for the Wine run (default "100 100":
@@ -63,7 +65,8 @@ section "Windows benchmark (Wine)"
 bash "$ROOT/scripts/sqlite-amalgamation.sh" "$BUILD_ROOT/sqlite"
 cmake -S "$ROOT" -B "$BUILD_ROOT/bench-win64" --toolchain "$ROOT/cmake/mingw-w64-x86_64.cmake" \
   "${RELEASE_FLAGS[@]}" </dev/null >/dev/null
-cmake --build "$BUILD_ROOT/bench-win64" -j "$JOBS" --target norvik_wine_delete_bench norvik_regscan_bench </dev/null
+cmake --build "$BUILD_ROOT/bench-win64" -j "$JOBS" --target norvik_wine_delete_bench norvik_regscan_bench \
+  norvik_wine_settings_save_bench </dev/null
 WINE_ROOT=$(mktemp -d /tmp/norvik-bench-XXXXXX)
 norvik_wine_env "$WINE_ROOT/prefix" "$WINE_ROOT/home"
 norvik_xvfb_start
@@ -73,3 +76,7 @@ dest=$(norvik_wine_install "$BUILD_ROOT/bench-win64/bench/norvik_wine_delete_ben
 section "Windows registry scan benchmark (Wine)"
 dest=$(norvik_wine_install "$BUILD_ROOT/bench-win64/bench/norvik_regscan_bench.exe")
 (cd "$dest" && wine norvik_regscan_bench.exe "${WINE_SCAN_SIZE[@]}" </dev/null)
+
+section "Saving a damaged options.ini (Wine)"
+dest=$(norvik_wine_install "$BUILD_ROOT/bench-win64/bench/norvik_wine_settings_save_bench.exe")
+(cd "$dest" && wine norvik_wine_settings_save_bench.exe </dev/null)

@@ -187,6 +187,28 @@ TEST_F(MainWindowTest, SecondStartRestoresTicksExpansionAndPlace) {
   EXPECT_TRUE(app.Close());
 }
 
+// Settings are on disk before a log-off is answered, and a window saved maximised shows
+// maximised at the next start and stays so once the first ShowWindow is done.
+TEST_F(MainWindowTest, AMaximisedWindowSurvivesALogOffAndComesBackMaximised) {
+  {
+    App app;
+    ASSERT_TRUE(app.Start(exe_));
+    ::ShowWindow(app.window(), SW_MAXIMIZE);
+    ASSERT_TRUE(Eventually([&] { return ::IsZoomed(app.window()) != 0; })) << "the window would not maximise";
+    DWORD_PTR answer = 0;
+    ASSERT_TRUE(::SendMessageTimeoutW(app.window(), WM_QUERYENDSESSION, 0, 0, SMTO_NORMAL, 10000, &answer));
+    EXPECT_EQ(answer, static_cast<DWORD_PTR>(TRUE));
+    EXPECT_EQ(Ini(L"Window", L"State"), L"3") << "not saved before the answer";
+    EXPECT_TRUE(app.Close());
+  }
+  App app;
+  ASSERT_TRUE(app.Start(exe_));
+  EXPECT_TRUE(Eventually([&] { return ::IsZoomed(app.window()) != 0; })) << "the window came back restored";
+  ::Sleep(500);
+  EXPECT_TRUE(::IsZoomed(app.window())) << "maximised, then restored again";
+  EXPECT_TRUE(app.Close());
+}
+
 TEST_F(MainWindowTest, ShowMainMessageRestoresAMinimisedWindow) {
   App app;
   ASSERT_TRUE(app.Start(exe_));
