@@ -179,9 +179,10 @@ class Files {
   virtual Status CreateDirectory(std::string_view path) = 0;  // one level
   virtual Status MoveFile(std::string_view from, std::string_view to) = 0;
   // Moves a file over another in one step (MoveFileEx with MOVEFILE_REPLACE_EXISTING and
-  // MOVEFILE_WRITE_THROUGH): `to` then holds either its old content or `from`'s. A
-  // read-only `to` is refused with kErrAccessDenied, one in use with kErrSharingViolation.
-  virtual Status ReplaceFile(std::string_view from, std::string_view to) = 0;
+  // MOVEFILE_WRITE_THROUGH): `to` then holds either its old content or `from`'s. One in
+  // use is refused with kErrSharingViolation; a read-only one Windows refuses too, but
+  // Wine replaces it, so callers that care look first.
+  virtual Status MoveFileOver(std::string_view from, std::string_view to) = 0;
   // MoveFileEx(path, NULL, MOVEFILE_DELAY_UNTIL_REBOOT).
   virtual Status DeleteOnReboot(std::string_view path) = 0;
 

@@ -25,6 +25,11 @@ Status WriteIniEntries(Files& files, const std::string& path, std::span<const In
   auto doc = ReadIniFile(files, path);
   if (!doc) return doc.status();
   if (!doc->Write(entries)) return Status::Ok();
+  // A read-only file stays as it is, as with the profile functions; Wine's MoveFileEx
+  // would replace it where Windows refuses.
+  if (auto attributes = files.GetAttributes(path); attributes && (*attributes & file_attr::kReadOnly)) {
+    return Status(kErrAccessDenied);
+  }
 
   const std::string temporary = path + ".tmp";
   Status written = [&] {
@@ -33,7 +38,7 @@ Status WriteIniEntries(Files& files, const std::string& path, std::span<const In
     if (Status s = file->WriteAll(doc->Serialize()); !s) return s;
     return file->Flush();
   }();
-  if (written) written = files.ReplaceFile(temporary, path);
+  if (written) written = files.MoveFileOver(temporary, path);
   if (!written) (void)files.DeleteFile(temporary);
   return written;
 }

@@ -143,12 +143,18 @@ TEST_F(IniConformance, WritingManyKeysAtOnceGivesTheSameFileAsOneByOne) {
     EXPECT_EQ(Bytes(), one_by_one);
     EXPECT_FALSE(files().GetAttributes(file_ + ".tmp"));
   }
-  auto held = files().Open(file_, FileAccess::Read, share::kRead | share::kWrite, FileDisposition::OpenExisting);
-  ASSERT_TRUE(held);
   const std::string before = Bytes();
-  EXPECT_FALSE(ini().WriteStrings(file_, std::vector<platform::IniEntry>{{"A", "x", "changed"}}));
+  const std::vector<platform::IniEntry> change = {{"A", "x", "changed"}};
+  {
+    auto held = files().Open(file_, FileAccess::Read, share::kRead | share::kWrite, FileDisposition::OpenExisting);
+    ASSERT_TRUE(held);
+    EXPECT_FALSE(ini().WriteStrings(file_, change));
+  }
+  ASSERT_TRUE(files().SetAttributes(file_, platform::file_attr::kReadOnly));
+  EXPECT_FALSE(ini().WriteStrings(file_, change));
   EXPECT_EQ(Bytes(), before);
   EXPECT_FALSE(files().GetAttributes(file_ + ".tmp"));
+  ASSERT_TRUE(files().SetAttributes(file_, platform::file_attr::kNormal));
 }
 
 TEST_F(IniConformance, Encodings) {

@@ -198,10 +198,12 @@ TEST_F(CleaningRunTest, ClosingDuringASlowWipeEndsTheProgramPromptlyAndKeepsTheF
   EXPECT_EQ(data.nFileSizeLow, kSize);
 }
 
-// 100,000 detail lines: the window answers within a second all through the run, and the
-// run ends with every line in the log.
+// 100,000 detail lines: the window answers within 300 ms all through the run (about 100 ms
+// at worst on a busy machine; the margin is for slower ones), and the run ends with every
+// line in the log.
 TEST_F(CleaningRunTest, WindowStaysResponsiveWhileATestLogs100000Lines) {
   constexpr int kValues = 100000;
+  constexpr UINT kAnswerLimitMs = 300;
   std::vector<std::wstring> names;
   names.reserve(kValues);
   for (int i = 0; i < kValues; ++i) {
@@ -227,7 +229,7 @@ TEST_F(CleaningRunTest, WindowStaysResponsiveWhileATestLogs100000Lines) {
   while (ControlText(bar) != L"Finished!" && ::GetTickCount64() - start < kRunTimeoutMs) {
     const ULONGLONG asked = ::GetTickCount64();
     DWORD_PTR ignored = 0;
-    if (::SendMessageTimeoutW(app.window(), WM_NULL, 0, 0, SMTO_NORMAL, 1000, &ignored)) {
+    if (::SendMessageTimeoutW(app.window(), WM_NULL, 0, 0, SMTO_NORMAL, kAnswerLimitMs, &ignored)) {
       ++answers;
     } else {
       ++missed;
@@ -236,7 +238,8 @@ TEST_F(CleaningRunTest, WindowStaysResponsiveWhileATestLogs100000Lines) {
     ::Sleep(100);
   }
   const ULONGLONG took = ::GetTickCount64() - start;
-  EXPECT_EQ(missed, 0) << "the window did not answer within 1 s " << missed << " times; slowest " << slowest << " ms";
+  EXPECT_EQ(missed, 0) << "the window did not answer within " << kAnswerLimitMs << " ms " << missed
+                       << " times; slowest " << slowest << " ms";
   ASSERT_TRUE(WaitForFinish(app, L"Test: ", 0));
   std::printf("run: %llu ms, %d answers, slowest %llu ms\n", took, answers, slowest);
 

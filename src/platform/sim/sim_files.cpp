@@ -793,18 +793,18 @@ Status SimFiles::MoveFile(std::string_view from, std::string_view to) {
   return Status::Ok();
 }
 
-Status SimFiles::ReplaceFile(std::string_view from, std::string_view to) {
+Status SimFiles::MoveFileOver(std::string_view from, std::string_view to) {
   auto to_parsed = ParseWinPath(to);
   if (!to_parsed) return to_parsed.status();
   std::lock_guard lock(state_->mutex);
   auto source = state_->ResolveExisting(from);
   if (!source) return source.status();
-  if (IsLink(source->host) || IsFolder(source->host)) return Status(kErrAccessDenied);
+  if (IsHostLink(source->host) || IsFolder(source->host)) return Status(kErrAccessDenied);
   if (state_->DeleteBlocked(source->host)) return Status(kErrSharingViolation);
   auto target = state_->Resolve(*to_parsed);
   if (!target) return target.status();
   if (target->exists) {
-    if (IsLink(target->host) || IsFolder(target->host)) return Status(kErrAccessDenied);
+    if (IsHostLink(target->host) || IsFolder(target->host)) return Status(kErrAccessDenied);
     if (state_->AttributesOf(target->host) & kReadOnly) return Status(kErrAccessDenied);
     if (state_->DeleteBlocked(target->host)) return Status(kErrSharingViolation);
   }

@@ -345,7 +345,7 @@ Status Win32Files::MoveFile(std::string_view from, std::string_view to) {
   return BoolResult(::MoveFileW(wide_from->c_str(), wide_to->c_str()));
 }
 
-Status Win32Files::ReplaceFile(std::string_view from, std::string_view to) {
+Status Win32Files::MoveFileOver(std::string_view from, std::string_view to) {
   const auto wide_from = WideArg(from);
   const auto wide_to = WideArg(to);
   if (!wide_from || !wide_to) return Status(kErrInvalidName);

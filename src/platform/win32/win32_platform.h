@@ -36,7 +36,7 @@ class Win32Files final : public Files {
   Status RemoveDirectory(std::string_view path) override;
   Status CreateDirectory(std::string_view path) override;
   Status MoveFile(std::string_view from, std::string_view to) override;
-  Status ReplaceFile(std::string_view from, std::string_view to) override;
+  Status MoveFileOver(std::string_view from, std::string_view to) override;
   Status DeleteOnReboot(std::string_view path) override;
   std::uint32_t LogicalDrives() override;
   DriveType GetDriveType(std::string_view root) override;

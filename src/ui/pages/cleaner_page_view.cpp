@@ -167,6 +167,8 @@ void CleanerPageView::ClearLog() {
   ::SendMessageW(log_, LB_RESETCONTENT, 0, 0);
   // The old lines' width would leave a scroll bar over an empty list.
   ::SendMessageW(log_, LB_SETHORIZONTALEXTENT, 0, 0);
+  widest_line_ = 0;
+  widest_font_ = reinterpret_cast<HGDIOBJ>(::SendMessageW(log_, WM_GETFONT, 0, 0));
 }
 
 void CleanerPageView::AppendLogLines(const std::vector<std::string>& lines) {
@@ -185,6 +187,17 @@ void CleanerPageView::AppendLogLines(const std::vector<std::string>& lines) {
     ::SendMessageW(log_, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(line.c_str()));
   }
   ::SendMessageW(log_, WM_SETREDRAW, TRUE, 0);
+  if (HDC dc = ::GetDC(log_)) {
+    HGDIOBJ old_font = ::SelectObject(dc, widest_font_);
+    for (const std::wstring& line : wide) {
+      SIZE extent{};
+      if (::GetTextExtentPoint32W(dc, line.c_str(), static_cast<int>(line.size()), &extent)) {
+        widest_line_ = std::max(widest_line_, extent.cx);
+      }
+    }
+    ::SelectObject(dc, old_font);
+    ::ReleaseDC(log_, dc);
+  }
   // The scroll bars changed unseen too.
   ::RedrawWindow(log_, nullptr, nullptr, RDW_ERASE | RDW_FRAME | RDW_INVALIDATE);
 }
@@ -208,11 +221,17 @@ void CleanerPageView::SetLogTextColor(std::uint32_t colour) {
 }
 
 void CleanerPageView::FitLogHorizontalExtent() {
+  const auto font = reinterpret_cast<HGDIOBJ>(::SendMessageW(log_, WM_GETFONT, 0, 0));
+  if (font == widest_font_) {
+    ::SendMessageW(log_, LB_SETHORIZONTALEXTENT, static_cast<WPARAM>(widest_line_ + Scale(10, dpi_)), 0);
+    return;
+  }
+  // The font changed under the run (a new DPI): measure every line again.
   const auto count = ::SendMessageW(log_, LB_GETCOUNT, 0, 0);
   if (count == LB_ERR) return;
   HDC dc = ::GetDC(log_);
   if (dc == nullptr) return;
-  HGDIOBJ old_font = ::SelectObject(dc, reinterpret_cast<HGDIOBJ>(::SendMessageW(log_, WM_GETFONT, 0, 0)));
+  HGDIOBJ old_font = ::SelectObject(dc, font);
   LONG widest = 0;
   std::wstring text;
   for (LRESULT i = 0; i < count; ++i) {
@@ -228,6 +247,8 @@ void CleanerPageView::FitLogHorizontalExtent() {
   }
   ::SelectObject(dc, old_font);
   ::ReleaseDC(log_, dc);
+  widest_line_ = widest;
+  widest_font_ = font;
   ::SendMessageW(log_, LB_SETHORIZONTALEXTENT, static_cast<WPARAM>(widest + Scale(10, dpi_)), 0);
 }
 

@@ -76,6 +76,10 @@ class CleanerPageView final : public PageView, public app::CleanerPageView {
   // The log's text colour; its background is always the window colour.
   COLORREF log_text_color_ = ::GetSysColor(COLOR_WINDOWTEXT);
   CaptionedBar bar_caption_;
+  // The widest log line so far, measured as lines arrive (in the font named), so that the
+  // end of a long run does not measure 100,000 lines at once.
+  LONG widest_line_ = 0;
+  HGDIOBJ widest_font_ = nullptr;
 };
 
 }  // namespace norvik::ui
