@@ -7,6 +7,7 @@
 #include <cstdlib>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "platform/ini_text.h"
 #include "platform/sim/sim_machine.h"
@@ -34,7 +35,7 @@ void CheckParser(std::string_view bytes) {
     // Every parsed name must be found again by its own text.
     if (doc.FindSection(section.name) == nullptr) std::abort();
     for (const auto& line : section.lines) {
-      if (norvik::platform::sim::FindLine(section, line.name) == nullptr) std::abort();
+      if (norvik::platform::FindLine(section, line.name) == nullptr) std::abort();
     }
   }
   const std::string text = doc.Serialize();
@@ -63,6 +64,9 @@ void CheckProfileCalls(std::string_view bytes) {
   // A write and a delete go through load, edit and save of the whole file.
   (void)ini.WriteString(kFile, sections.front(), "Fuzz", "value");
   (void)ini.DeleteKey(kFile, sections.front(), "Fuzz");
+  // The one-pass save over whatever the file holds reads back what it wrote.
+  const std::vector<norvik::platform::IniEntry> entries = {{sections.front(), "Fuzz", "value"}, {"Norvik", "k", "v"}};
+  if (ini.WriteStrings(kFile, entries) && ini.GetString(kFile, "Norvik", "k", "") != "v") std::abort();
 }
 
 }  // namespace
