@@ -9,7 +9,7 @@
 #      once and kept as bench-native/places-100MB.sqlite);
 #   3. the Windows build under Wine, in a throw-away prefix without Z:: a Clean and a Test
 #      through the real API against plain DeleteFileW / FindFirstFileW loops; the registry
-#      scan of a generated subtree against a raw walk through the same API.
+#      scan of a generated subtree against a raw walk through the same API;
 #   4. under Wine too: saving settings over a 10 MB damaged options.ini in one pass against
 #      one WritePrivateProfileString call per key.
 #
