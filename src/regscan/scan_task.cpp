@@ -58,4 +58,10 @@ bool TScanTaskThread::IsMissingFileReference(std::string_view text, std::string_
   return regscan::IsMissingFileReference(check_, text, required_ext, folder_counts, Wow64 || redirected_view);
 }
 
+bool TScanTaskThread::OnEmptyFloppy(std::string_view path) const {
+  if (check_.include_remove_media || path.size() < 3 || path.substr(1, 2) != ":\\") return false;
+  const char drive = path[0];
+  return ((drive == 'a' || drive == 'A') && !FloppyAReady) || ((drive == 'b' || drive == 'B') && !FloppyBReady);
+}
+
 }  // namespace norvik::regscan

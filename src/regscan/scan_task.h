@@ -74,6 +74,9 @@ class TScanTaskThread {
   // the text was read in the 32-bit view of a 64-bit registry (below Wow6432Node).
   bool IsMissingFileReference(std::string_view text, std::string_view required_ext, bool folder_counts,
                               bool redirected_view = false) const;
+  // With removable media included in the scan, a path on a floppy drive that held no
+  // medium when the scan began is missing; the drive is not touched.
+  bool OnEmptyFloppy(std::string_view path) const;
   platform::Platform& platform() { return platform_; }
 
  private:

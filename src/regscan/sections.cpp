@@ -4,6 +4,10 @@
 #include <array>
 
 #include "regscan/hive_scan.h"
+#include "regscan/installer_checks.h"
+#include "regscan/shell_checks.h"
+#include "regscan/software_checks.h"
+#include "regscan/startup_checks.h"
 
 namespace norvik::regscan {
 namespace {
@@ -14,21 +18,21 @@ constexpr ScanSection kSections[] = {
     {4, "Scanning: HKEY_CURRENT_USER", &ScanCurrentUserFiles},
     {5, "Scanning: HKEY_LOCAL_MACHINE", &ScanLocalMachineFiles},
     {6, "Scanning: HKEY_USERS", &ScanUsersFiles},
-    {7, "Scanning: Shared DLLs", nullptr},
-    {8, "Scanning: Software Locations", nullptr},
-    {9, "Scanning: Start Menu", nullptr},
+    {7, "Scanning: Shared DLLs", &ScanSharedDlls},
+    {8, "Scanning: Software Locations", &ScanSoftwareLocations},
+    {9, "Scanning: Start Menu", &ScanStartMenu},
     {10, "Scanning: Software Locations", nullptr},
     {11, "Scanning: File Extensions", nullptr},
-    {12, "Scanning: Fonts Sections", nullptr},
-    {13, "Scanning: Invalid Help Files", nullptr},
-    {14, "Scanning: Startup Programs", nullptr},
-    {15, "Scanning: Add/Remove Programs", nullptr},
+    {12, "Scanning: Fonts Sections", &ScanFonts},
+    {13, "Scanning: Invalid Help Files", &ScanHelpFiles},
+    {14, "Scanning: Startup Programs", &ScanStartupPrograms},
+    {15, "Scanning: Add/Remove Programs", &ScanAddRemovePrograms},
     {16, "Scanning: Custom Controls", nullptr},
-    {17, "Scanning: Windows Services", nullptr},
-    {18, "Scanning: Shortcuts", nullptr},
-    {19, "Scanning: Sound and Appevents", nullptr},
+    {17, "Scanning: Windows Services", &ScanServices},
+    {18, "Scanning: Shortcuts", &ScanShortcuts},
+    {19, "Scanning: Sound and Appevents", &ScanSounds},
     {20, "Scanning: Invalid ActiveX", nullptr},
-    {21, "Scanning: Installer", nullptr},
+    {21, "Scanning: Installer", &ScanInstaller},
     {22, "", nullptr},
     {23, "Scanning: Empty Uninstaller Entry", nullptr},
     {24, "Scanning: MRU and History Lists", nullptr},
