@@ -1,0 +1,89 @@
+// The list sections of the registry scan over Wine's real registry, folders and shell
+// links: the scan of a fresh prefix ends, prints every row it finds (for a person to
+// judge), and finds a broken startup entry and a broken desktop shortcut planted here.
+
+#include "platform/win32/windows_api.h"  // first: before any other Windows header
+#include <shobjidl.h>
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "conformance/conformance_env.h"
+#include "platform/text_encoding.h"
+#include "platform/win32/unique_handles.h"
+#include "platform/win32/wide_text.h"
+#include "regscan/scan_task.h"
+
+namespace norvik::regscan {
+namespace {
+
+using platform::win32::Wide;
+
+class PrintingSink : public ScanSink {
+ public:
+  void SetTitle(std::string) override {}
+  void ShowKey(std::string) override {}
+  void AddRow(ProblemRow row) override {
+    std::printf("scan row: %s | %s | %s | %d\n", row.problem.c_str(), row.data.c_str(), row.registry_key.c_str(),
+                row.fix_kind);
+    rows.push_back(row.registry_key + " = " + row.data);
+  }
+  void SectionDone() override { ++sections; }
+  void Done() override { done = true; }
+  std::vector<std::string> rows;
+  int sections = 0;
+  bool done = false;
+};
+
+bool SaveShortcut(const std::string& lnk, const std::string& target) {
+  platform::win32::scoped_com_init com;
+  platform::win32::unique_com<IShellLinkW> link;
+  platform::win32::unique_com<IPersistFile> file;
+  return SUCCEEDED(::CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkW,
+                                      link.put_void())) &&
+         SUCCEEDED(link->SetPath(Wide(target).c_str())) &&
+         SUCCEEDED(link->QueryInterface(IID_IPersistFile, file.put_void())) &&
+         SUCCEEDED(file->Save(Wide(lnk).c_str(), TRUE));
+}
+
+TEST(RegistrySectionsOnWineTest, ListSectionsFinishAndFindWhatWasPlanted) {
+  const auto env = conformance::MakeConformanceEnv();
+  platform::Platform p = env->platform();
+  const std::string gone = env->ScratchFolder() + "\\gone.exe";
+  const auto desktop = p.shell.SpecialFolder(platform::csidl::kDesktopDirectory);
+  ASSERT_TRUE(desktop);
+  const std::string lnk = *desktop + "\\Norvik planted.lnk";
+  std::ofstream(Wide(gone).c_str()) << "x";  // the shell link wants its target to exist when made
+  ASSERT_TRUE(SaveShortcut(lnk, gone));
+  ASSERT_TRUE(::DeleteFileW(Wide(gone).c_str()));
+  constexpr wchar_t kRun[] = L"Software\\Microsoft\\Windows\\CurrentVersion\\Run";
+  const std::wstring command = Wide(gone + " /min");
+  ASSERT_EQ(::RegSetKeyValueW(HKEY_CURRENT_USER, kRun, L"NorvikPlanted", REG_SZ, command.c_str(),
+                              static_cast<DWORD>((command.size() + 1) * sizeof(wchar_t))),
+            ERROR_SUCCESS);
+
+  PrintingSink sink;
+  TScanTaskThread worker(p, sink, ScanSetup{{7, 8, 9, 12, 13, 14, 15, 17, 18, 19, 21}, true, {}, 12});
+  worker.Execute();
+  ::RegDeleteKeyValueW(HKEY_CURRENT_USER, kRun, L"NorvikPlanted");
+  ::DeleteFileW(Wide(lnk).c_str());
+
+  EXPECT_TRUE(sink.done);
+  EXPECT_EQ(sink.sections, 11);
+  const auto found = [&](const std::string& row) { return std::ranges::find(sink.rows, row) != sink.rows.end(); };
+  EXPECT_TRUE(found("HKEY_CURRENT_USER\\Software\\Microsoft\\Windows\\CurrentVersion\\Run\\NorvikPlanted = " + gone +
+                    " /min"));
+  const bool shortcut_found = std::ranges::any_of(sink.rows, [&](const std::string& row) {
+    return platform::EqualsIgnoreCase(row, lnk + " = " + gone);
+  });
+  EXPECT_TRUE(shortcut_found);
+  std::printf("scan rows: %zu\n", sink.rows.size());
+}
+
+}  // namespace
+}  // namespace norvik::regscan
