@@ -41,6 +41,18 @@ void ForEachStringValue(const TScanTaskThread& scan, const platform::RegKey& key
   }
 }
 
+bool ForEachFolderEntry(TScanTaskThread& scan, const std::string& folder,
+                        const std::function<void(const platform::FindData&)>& visit) {
+  auto found = scan.platform().files.FindFirst(folder + "\\*");
+  if (!found) return found.code() == platform::kErrFileNotFound || found.code() == platform::kErrPathNotFound;
+  for (auto entry = platform::Result<platform::FindData>(std::move(found->first)); entry.ok();
+       entry = found->rest.Next()) {
+    if (scan.Stopped()) break;
+    if (!entry->is_dot()) visit(*entry);
+  }
+  return true;
+}
+
 void AddValueRow(TScanTaskThread& scan, std::string_view problem, const std::string& key_text,
                  const std::string& value_name, const std::string& data) {
   if (value_name.find('\\') != std::string::npos) {

@@ -7,6 +7,7 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/files.h"
 #include "platform/registry.h"
 
 namespace norvik::regscan {
@@ -37,6 +38,11 @@ platform::RegKey OpenForScan(TScanTaskThread& scan, platform::RegRoot root, std:
 // Each REG_SZ / REG_EXPAND_SZ value of `key` as (name, text), until the scan stops.
 void ForEachStringValue(const TScanTaskThread& scan, const platform::RegKey& key,
                         const std::function<void(const std::string&, const std::string&)>& visit);
+
+// Each entry of `folder` but "." and "..", until the scan stops. False when the folder
+// cannot be read; one that is not there holds nothing and reads fine.
+bool ForEachFolderEntry(TScanTaskThread& scan, const std::string& folder,
+                        const std::function<void(const platform::FindData&)>& visit);
 
 // A row for a value: a name holding a backslash cannot be the last part of a path, so
 // such a row names the key and carries the value name; any other names the value itself

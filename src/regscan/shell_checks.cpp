@@ -37,13 +37,9 @@ constexpr int kMaxFolderDepth = 64;
 bool AddSubfolderNames(TScanTaskThread& scan, int csidl, std::unordered_set<std::string>& names) {
   const auto folder = scan.platform().shell.SpecialFolder(csidl);
   if (!folder) return false;
-  auto found = scan.platform().files.FindFirst(*folder + "\\*");
-  if (!found) return found.code() == platform::kErrFileNotFound || found.code() == platform::kErrPathNotFound;
-  for (auto entry = platform::Result<platform::FindData>(std::move(found->first)); entry.ok();
-       entry = found->rest.Next()) {
-    if (entry->is_directory() && !entry->is_dot()) names.insert(UpperCase(entry->name));
-  }
-  return true;
+  return ForEachFolderEntry(scan, *folder, [&](const platform::FindData& entry) {
+    if (entry.is_directory()) names.insert(UpperCase(entry.name));
+  });
 }
 
 bool IsFolder(TScanTaskThread& scan, const std::string& path) {
@@ -117,20 +113,15 @@ void ScanShortcuts(TScanTaskThread& scan) {
 
 void ScanShortcutFolder(TScanTaskThread& scan, const std::string& folder, int depth) {
   if (depth > kMaxFolderDepth) return;
-  auto found = scan.platform().files.FindFirst(folder + "\\*");
-  if (!found) return;
-  for (auto entry = platform::Result<platform::FindData>(std::move(found->first)); entry.ok();
-       entry = found->rest.Next()) {
-    if (scan.Stopped()) return;
-    if (entry->is_dot()) continue;
-    const std::string path = folder + "\\" + entry->name;
-    if (entry->is_directory()) {
+  ForEachFolderEntry(scan, folder, [&](const platform::FindData& entry) {
+    const std::string path = folder + "\\" + entry.name;
+    if (entry.is_directory()) {
       // A junction (Vista's "Application Data" points back at its own parent) is not ours to walk.
-      if (!entry->is_reparse_point()) ScanShortcutFolder(scan, path, depth + 1);
-    } else if (IsShortcutName(entry->name)) {
+      if (!entry.is_reparse_point()) ScanShortcutFolder(scan, path, depth + 1);
+    } else if (IsShortcutName(entry.name)) {
       JudgeShortcut(scan, path);
     }
-  }
+  });
 }
 
 void ScanSounds(TScanTaskThread& scan) {

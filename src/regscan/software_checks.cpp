@@ -26,12 +26,9 @@ std::unordered_set<std::string> FontFileNames(TScanTaskThread& scan) {
   std::unordered_set<std::string> names;
   const auto folder = scan.platform().shell.SpecialFolder(platform::csidl::kFonts);
   if (!folder) return names;
-  auto found = scan.platform().files.FindFirst(*folder + "\\*");
-  if (!found) return names;
-  for (auto entry = platform::Result<platform::FindData>(std::move(found->first)); entry.ok();
-       entry = found->rest.Next()) {
-    if (!entry->is_directory()) names.insert(UpperCase(entry->name));
-  }
+  ForEachFolderEntry(scan, *folder, [&](const platform::FindData& entry) {
+    if (!entry.is_directory()) names.insert(UpperCase(entry.name));
+  });
   return names;
 }
 

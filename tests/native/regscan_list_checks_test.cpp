@@ -39,83 +39,75 @@ class ListChecksTest : public ::testing::Test {
     std::ranges::sort(sink.rows);
     return sink.rows;
   }
-  static Rows Sorted(Rows rows) {
-    std::ranges::sort(rows);
-    return rows;
-  }
 
   std::unique_ptr<SimMachine> machine_ =
       SimMachine::LoadFromFolder(std::filesystem::path(NORVIK_TEST_DATA) / "registry_sections");
 };
 
-const std::string kLm = "HKEY_LOCAL_MACHINE\\";
-const std::string kCu = "HKEY_CURRENT_USER\\";
-const std::string kCv = "Software\\Microsoft\\Windows\\CurrentVersion\\";
-const std::string kWowCv = "Software\\Wow6432Node\\Microsoft\\Windows\\CurrentVersion\\";
+// Rows written short: "LM\" and "CU\" stand for the roots, "CV\" for the Windows key of
+// Software, "WOW\" for the same key of the 32-bit view.
+std::string Expand(std::string row) {
+  const std::pair<std::string, std::string> shorthands[] = {
+      {"LM\\", "HKEY_LOCAL_MACHINE\\"}, {"CU\\", "HKEY_CURRENT_USER\\"},
+      {"WOW\\", "Software\\Wow6432Node\\Microsoft\\Windows\\CurrentVersion\\"},
+      {"CV\\", "Software\\Microsoft\\Windows\\CurrentVersion\\"}};
+  for (const auto& [shorthand, text] : shorthands) {
+    if (const auto at = row.find(shorthand); at != std::string::npos) row.replace(at, shorthand.size(), text);
+  }
+  return row;
+}
 
 TEST_F(ListChecksTest, EverySectionReportsItsPlantedProblemsAndNoLookAlike) {
   const struct {
     int code;
+    std::string problem;
     Rows rows;
   } sections[] = {
-      {8,  // the 32-bit view's Program Files texts are not judged
-       {"Software Locations Issue: 1 " + kLm + kCv + "App Paths\\gone.exe\\ = C:\\Apps\\gone.exe",
-        "Software Locations Issue: 1 " + kLm + kWowCv + "App Paths\\old32.exe\\ = C:\\Apps\\old32.exe"}},
-      {7,  // a 32-bit program's System32 is another folder than ours
-       {"Non-existent Shared Dlls: 2 " + kLm + kCv + "SharedDlls = C:\\Apps\\gone.dll",
-        "Non-existent Shared Dlls: 2 " + kLm + kCv + "SharedDlls = C:\\Apps\\tool.exe",
-        "Non-existent Shared Dlls: 2 " + kLm + kCv + "SharedDlls = C:\\windows\\system32\\gone64.dll",
-        "Non-existent Shared Dlls: 2 " + kLm + kCv + "SharedDlls = D:\\cd\\x.dll",
-        "Non-existent Shared Dlls: 2 " + kLm + kWowCv + "SharedDlls = C:\\Apps\\gone32.dll"}},
-      {12,
-       {"Invalid Windows Fonts: 1 " + kLm +
-            "Software\\Microsoft\\Windows NT\\CurrentVersion\\Fonts\\Gone = C:\\Fonts2\\gone.ttf",
-        "Invalid Windows Fonts: 2 " + kLm +
-            "Software\\Microsoft\\Windows NT\\CurrentVersion\\Fonts = C:\\Fonts2\\named.ttf"}},
-      {13,
-       {"Invalid Help Files Item: 1 " + kLm + "Software\\Microsoft\\Windows\\Help\\gone.hlp = C:\\Help\\gone.hlp",
-        "Invalid Help Files Item: 1 " + kLm +
-            "Software\\Microsoft\\Windows\\Html Help\\gone.chm = C:\\Help\\gone.chm"}},
-      {14,
-       {"Non-existent Startup Programs: 0 " + kLm +
-            "Software\\Microsoft\\Shared Tools\\MSConfig\\startupreg\\Gone = C:\\Apps\\gone.exe",
-        "Non-existent Startup Programs: 1 " + kCu + kCv + "Run\\Empty = ",
-        "Non-existent Startup Programs: 1 " + kCu + kCv + "Run\\Gone = C:\\Apps\\gone.exe -x",
-        "Non-existent Startup Programs: 1 " + kCu + kCv + "Run\\Quotes = \"\"",
-        "Non-existent Startup Programs: 1 " + kCu + kCv + "RunOnce\\Once = C:\\Apps\\once.exe",
-        "Non-existent Startup Programs: 1 " + kLm + kCv + "Run\\Machine = C:\\Apps\\machine.exe",
-        "Non-existent Startup Programs: 1 " + kLm + kWowCv + "Run\\Gone32 = C:\\Apps\\gone32.exe"}},
-      {17,
-       {"Windows Service Issue: 1 " + kLm +
-        "SYSTEM\\CurrentControlSet\\Services\\GoneSvc\\ImagePath = C:\\Apps\\gonesvc.exe -k x"}},
-      {21,  // the cache serves both uninstall lists
-       {"Installer Refrence Issue: 1 " + kLm +
-            "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Tool\\DisplayIcon = C:\\Apps\\gone.exe,0",
-        "Installer Refrence Issue: 1 " + kLm + "SOFTWARE" + kWowCv.substr(8) + "Uninstall\\App32\\UninstallString = C:\\Apps\\gone32.exe",
-        "Installer Refrence Issue: 2 " + kLm +
-            "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Installer\\Folders = C:\\GoneFolder\\",
-        "Installer Refrence Issue: 3 " + kLm +
-            "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\App Management\\ARPCache = Removed"}},
-      {15,  // a lower-case "uninstallstring" still lists its program
-       {"Invalid Add/Remove Programs: 3 " + kLm + kCv + "Uninstall = MyApp",
-        "Invalid Add/Remove Programs: 3 " + kLm + kWowCv + "Uninstall = Old32"}},
-      {9,
-       {"Old Start Menu Key: 3 " + kCu + kCv + "Explorer\\MenuOrder\\Start Menu2\\Programs = Removed App",
-        "Old Start Menu Key: 3 " + kCu + kCv + "Explorer\\MenuOrder\\Start Menu\\&Programs = Old"}},
-      {18,  // Recent lies inside the application data folder and is walked once
-       {"Missing ShortCut reference: 4 C:\\users\\Public\\Desktop\\Sub\\deep.LNK = C:\\Apps\\deeper.exe",
-        "Missing ShortCut reference: 4 C:\\users\\user\\AppData\\Roaming\\Microsoft\\Windows\\Recent\\report.lnk = "
-        "C:\\Docs\\report.doc",
-        "Missing ShortCut reference: 4 C:\\users\\user\\Desktop\\gone.lnk = C:\\Apps\\gone.exe"}},
-      {19,
-       {"Non-existent Sound File: 5 " + kCu +
-            "AppEvents\\Schemes\\Apps\\.Default\\SystemAsterisk\\.Current = C:\\Media\\gone.wav",
-        "Non-existent Sound File: 5 " + kCu +
-            "AppEvents\\Schemes\\Apps\\.Default\\SystemHand\\.current = %SystemRoot%\\media\\gone.wav",
-        "Non-existent Sound File: 5 " + kCu +
-            "AppEvents\\Schemes\\Apps\\Explorer\\Navigating\\Utopia0 = C:\\Media\\utopia.wav"}},
+      {8, "Software Locations Issue",  // the 32-bit view's Program Files texts are not judged
+       {"1 LM\\CV\\App Paths\\gone.exe\\ = C:\\Apps\\gone.exe", "1 LM\\WOW\\App Paths\\old32.exe\\ = C:\\Apps\\old32.exe"}},
+      {7, "Non-existent Shared Dlls",  // a 32-bit program's System32 is another folder than ours
+       {"2 LM\\CV\\SharedDlls = C:\\Apps\\gone.dll", "2 LM\\CV\\SharedDlls = C:\\Apps\\tool.exe",
+        "2 LM\\CV\\SharedDlls = C:\\windows\\system32\\gone64.dll", "2 LM\\CV\\SharedDlls = D:\\cd\\x.dll",
+        "2 LM\\WOW\\SharedDlls = C:\\Apps\\gone32.dll"}},
+      {12, "Invalid Windows Fonts",
+       {"1 LM\\Software\\Microsoft\\Windows NT\\CurrentVersion\\Fonts\\Gone = C:\\Fonts2\\gone.ttf",
+        "2 LM\\Software\\Microsoft\\Windows NT\\CurrentVersion\\Fonts = C:\\Fonts2\\named.ttf"}},
+      {13, "Invalid Help Files Item",
+       {"1 LM\\Software\\Microsoft\\Windows\\Help\\gone.hlp = C:\\Help\\gone.hlp",
+        "1 LM\\Software\\Microsoft\\Windows\\Html Help\\gone.chm = C:\\Help\\gone.chm"}},
+      {14, "Non-existent Startup Programs",
+       {"0 LM\\Software\\Microsoft\\Shared Tools\\MSConfig\\startupreg\\Gone = C:\\Apps\\gone.exe",
+        "1 CU\\CV\\Run\\Empty = ", "1 CU\\CV\\Run\\Gone = C:\\Apps\\gone.exe -x", "1 CU\\CV\\Run\\Quotes = \"\"",
+        "1 CU\\CV\\RunOnce\\Once = C:\\Apps\\once.exe", "1 LM\\CV\\Run\\Machine = C:\\Apps\\machine.exe",
+        "1 LM\\WOW\\Run\\Gone32 = C:\\Apps\\gone32.exe"}},
+      {17, "Windows Service Issue",
+       {"1 LM\\SYSTEM\\CurrentControlSet\\Services\\GoneSvc\\ImagePath = C:\\Apps\\gonesvc.exe -k x"}},
+      {21, "Installer Refrence Issue",  // the cache serves both uninstall lists
+       {"1 LM\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Tool\\DisplayIcon = C:\\Apps\\gone.exe,0",
+        "1 LM\\SOFTWARE\\Wow6432Node\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\App32\\UninstallString = "
+        "C:\\Apps\\gone32.exe",
+        "2 LM\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Installer\\Folders = C:\\GoneFolder\\",
+        "3 LM\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\App Management\\ARPCache = Removed"}},
+      {15, "Invalid Add/Remove Programs",  // a lower-case "uninstallstring" still lists its program
+       {"3 LM\\CV\\Uninstall = MyApp", "3 LM\\WOW\\Uninstall = Old32"}},
+      {9, "Old Start Menu Key",
+       {"3 CU\\CV\\Explorer\\MenuOrder\\Start Menu2\\Programs = Removed App",
+        "3 CU\\CV\\Explorer\\MenuOrder\\Start Menu\\&Programs = Old"}},
+      {18, "Missing ShortCut reference",  // Recent lies inside the application data folder: walked once
+       {"4 C:\\users\\Public\\Desktop\\Sub\\deep.LNK = C:\\Apps\\deeper.exe",
+        "4 C:\\users\\user\\AppData\\Roaming\\Microsoft\\Windows\\Recent\\report.lnk = C:\\Docs\\report.doc",
+        "4 C:\\users\\user\\Desktop\\gone.lnk = C:\\Apps\\gone.exe"}},
+      {19, "Non-existent Sound File",
+       {"5 CU\\AppEvents\\Schemes\\Apps\\.Default\\SystemAsterisk\\.Current = C:\\Media\\gone.wav",
+        "5 CU\\AppEvents\\Schemes\\Apps\\.Default\\SystemHand\\.current = %SystemRoot%\\media\\gone.wav",
+        "5 CU\\AppEvents\\Schemes\\Apps\\Explorer\\Navigating\\Utopia0 = C:\\Media\\utopia.wav"}},
   };
-  for (const auto& section : sections) EXPECT_EQ(Scan(section.code), Sorted(section.rows)) << "section " << section.code;
+  for (const auto& section : sections) {
+    Rows expected;
+    for (const std::string& row : section.rows) expected.push_back(section.problem + ": " + Expand(row));
+    std::ranges::sort(expected);
+    EXPECT_EQ(Scan(section.code), expected) << "section " << section.code;
+  }
 }
 
 TEST_F(ListChecksTest, FontsOfAnyNtVersionAndAnEmptyFloppy) {
