@@ -1,10 +1,9 @@
 #include "regscan/shell_checks.h"
 
 #include <algorithm>
-#include <optional>
-#include <vector>
 #include <string>
 #include <unordered_set>
+#include <vector>
 
 #include "core/utility_routines.h"
 #include "platform/text_encoding.h"
