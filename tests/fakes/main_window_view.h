@@ -131,12 +131,15 @@ class FakeRegistryPageView : public RegistryPageView {
   std::string title, key_text, button = "Scan";
   std::optional<std::string> bar_caption;
   int bar = 0;
-  bool key_display = false, restore_shown = true, timer1 = false, event_timer = false;
+  bool key_display = false, restore_shown = true, timer1 = false, event_timer = false, bar_shown = false;
   std::size_t row_count = 0;
   std::vector<unsigned> posted;
   std::vector<std::size_t> selected;
   std::optional<std::string> save_as;
   std::vector<std::string> editor_opened;  // "root|key|value"
+  // "Add to Ignore List": the texts it opened with; the answer (empty: OK as opened; nothing: Cancel).
+  std::vector<std::string> ignore_dialog_texts;
+  std::optional<std::string> ignore_answer = "";
 
   void RebuildTree(const core::CheckTree&) override {}
   void RefreshTreeChecks(const core::CheckTree&) override {}
@@ -147,6 +150,7 @@ class FakeRegistryPageView : public RegistryPageView {
   void ShowKeyDisplay(bool shown) override { key_display = shown; }
   void ShowRestoreButton(bool shown) override { restore_shown = shown; }
   void SetScanButtonCaption(std::string_view caption) override { button = caption; }
+  void ShowScanBar() override { bar_shown = true; }
   void SetScanBarPosition(int position) override { bar = position; }
   void SetScanBarCaption(std::optional<std::string> caption) override { bar_caption = std::move(caption); }
   void SetTimer1(bool on) override { timer1 = on; }
@@ -157,6 +161,11 @@ class FakeRegistryPageView : public RegistryPageView {
   void FitColumns(bool) override {}
   std::vector<std::size_t> SelectedRows() override { return selected; }
   std::optional<std::string> ChooseSaveFile(std::string_view, std::string_view) override { return save_as; }
+  std::optional<std::string> AskIgnoreEntry(dialogs::IgnoreEntryDialog dialog) override {
+    ignore_dialog_texts.push_back(dialog.text());
+    return ignore_answer ? std::optional<std::string>(ignore_answer->empty() ? dialog.text() : *ignore_answer)
+                         : std::nullopt;
+  }
   void OpenRegistryEditor(std::string_view root, std::string_view key, std::string_view value) override {
     editor_opened.push_back(std::string(root) + "|" + std::string(key) + "|" + std::string(value));
   }

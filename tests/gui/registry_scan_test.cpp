@@ -1,6 +1,7 @@
 // The registry scan through norvik.exe against Wine's registry and drive_c: planted broken
-// references are listed exactly, Cancel leaves whole rows, and the window keeps answering
-// while 100,000 rows arrive.
+// references are listed exactly in columns that fit the list, a row opens in Wine's
+// registry editor and goes to the ignore lists, Cancel leaves whole rows, and the window
+// keeps answering while 100,000 rows arrive.
 
 #include "gui/gui_driver.h"
 
@@ -11,6 +12,7 @@
 #include <vector>
 
 #include "app/pages/page.h"
+#include "ui/dialogs/ignore_entry/ignore_entry_ids.h"
 #include "ui/main/control_ids.h"
 
 namespace norvik::gui {
@@ -51,6 +53,31 @@ class RegistryScanTest : public ProgramFolderTest {
     return Eventually([&] { return ControlText(app.Control(ids::kScanProgress)) == L"Finished!"; }, timeout_ms);
   }
 
+  // The columns end exactly at the list's right edge: none runs past it, none leaves a gap.
+  static void ExpectColumnsFitTheList(const App& app, const char* when) {
+    app.Settle();
+    HWND list = app.Control(ids::kRegistryData);
+    RECT client{};
+    ::GetClientRect(list, &client);
+    int total = 0;
+    for (int column = 0; column < 3; ++column) {
+      const auto width = static_cast<int>(::SendMessageW(list, LVM_GETCOLUMNWIDTH, static_cast<WPARAM>(column), 0));
+      EXPECT_GT(width, 0) << when << ", column " << column;
+      total += width;
+    }
+    EXPECT_EQ(total, client.right) << when;
+  }
+
+  // The index of the one row whose registry key ends with `tail`, or -1.
+  static int RowEndingWith(const App& app, const std::wstring& tail) {
+    const RemoteListView list(app.Control(ids::kRegistryData), app.process());
+    for (int i = 0; i < list.Count(); ++i) {
+      const std::wstring key = list.Text(i, 2);
+      if (key.size() >= tail.size() && key.compare(key.size() - tail.size(), tail.size(), tail) == 0) return i;
+    }
+    return -1;
+  }
+
   // Every row's three columns, joined by " | ".
   static Rows ListRows(const App& app) {
     const RemoteListView list(app.Control(ids::kRegistryData), app.process());
@@ -74,7 +101,21 @@ TEST_F(RegistryScanTest, PlantedBrokenReferencesAreListedExactly) {
   StartWithOnlyHive(app, 4);
   ClickScan(app);
   ASSERT_TRUE(WaitForScanEnd(app));
+  ::SetWindowPos(app.window(), nullptr, 0, 0, 800, 600, SWP_NOZORDER | SWP_NOACTIVATE);
+  ExpectColumnsFitTheList(app, "at 800x600");
   ShotIfAsked(app, app.window(), L"registry_scan.bmp");
+  ::ShowWindow(app.window(), SW_MAXIMIZE);
+  ASSERT_TRUE(Eventually([&] { return ::IsZoomed(app.window()) != 0; }));
+  ExpectColumnsFitTheList(app, "maximised");
+  // Wine's copy of the screen shows a maximised window black: the photograph is of a
+  // window as large as the screen's work area.
+  ::ShowWindow(app.window(), SW_RESTORE);
+  RECT work{};
+  ::SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
+  ::SetWindowPos(app.window(), nullptr, work.left, work.top, work.right - work.left, work.bottom - work.top,
+                 SWP_NOZORDER | SWP_NOACTIVATE);
+  ExpectColumnsFitTheList(app, "as large as the screen");
+  ShotIfAsked(app, app.window(), L"registry_scan_large.bmp");
 
   Rows ours;
   for (const auto& row : ListRows(app)) {
@@ -91,6 +132,99 @@ TEST_F(RegistryScanTest, PlantedBrokenReferencesAreListedExactly) {
   const std::wstring count = std::to_wstring(ListRows(app).size());
   EXPECT_EQ(ControlText(app.Control(ids::kStatusBar)), L" " + count + L" Errors Found,  " + count + L" Errors Selected.");
   EXPECT_TRUE(app.Close());
+}
+
+// The registry editor's selected key as a path from its root item, and its selected value.
+struct EditorSelection {
+  std::wstring key, value;
+};
+HWND DescendantOfClass(HWND parent, const wchar_t* window_class) {
+  std::pair<const wchar_t*, HWND> search{window_class, nullptr};
+  ::EnumChildWindows(
+      parent,
+      [](HWND child, LPARAM lparam) -> BOOL {
+        auto& [wanted, found] = *reinterpret_cast<std::pair<const wchar_t*, HWND>*>(lparam);
+        wchar_t name[64]{};
+        ::GetClassNameW(child, name, 64);
+        if (::lstrcmpiW(name, wanted) != 0) return TRUE;
+        found = child;
+        return FALSE;
+      },
+      reinterpret_cast<LPARAM>(&search));
+  return search.second;
+}
+
+EditorSelection SelectionOf(HWND editor) {
+  DWORD id = 0;
+  ::GetWindowThreadProcessId(editor, &id);
+  HANDLE process = ::OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE | PROCESS_QUERY_INFORMATION,
+                                 FALSE, id);
+  EditorSelection selection;
+  if (process == nullptr) return selection;
+  HWND tree = DescendantOfClass(editor, WC_TREEVIEWW);
+  const RemoteTree remote(tree, process);
+  for (auto item = reinterpret_cast<HTREEITEM>(::SendMessageW(tree, TVM_GETNEXTITEM, TVGN_CARET, 0)); item != nullptr;
+       item = reinterpret_cast<HTREEITEM>(::SendMessageW(tree, TVM_GETNEXTITEM, TVGN_PARENT, reinterpret_cast<LPARAM>(item)))) {
+    selection.key = remote.Text(item) + (selection.key.empty() ? L"" : L"\\" + selection.key);
+  }
+  HWND values = DescendantOfClass(editor, WC_LISTVIEWW);
+  const auto row = ::SendMessageW(values, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_SELECTED);
+  if (row >= 0) selection.value = RemoteListView(values, process).Text(static_cast<int>(row), 0);
+  ::CloseHandle(process);
+  return selection;
+}
+
+TEST_F(RegistryScanTest, ARowOpensInTheRegistryEditorAndGoesToTheIgnoreLists) {
+  ASSERT_TRUE(PlantUserStrings(kKey, {{L"Missing", L"C:\\NorvikScan\\gone.exe"}, {L"Other", L"C:\\NorvikScan\\other.exe"}}));
+  ASSERT_EQ(::FindWindowW(L"RegEdit_RegEdit", nullptr), nullptr) << "a registry editor is open already";
+  App app;
+  StartWithOnlyHive(app, 4);
+  ClickScan(app);
+  ASSERT_TRUE(WaitForScanEnd(app));
+  HWND list = app.Control(ids::kRegistryData);
+  const RemoteListView rows(list, app.process());
+  const int missing = RowEndingWith(app, L"\\NorvikScanTest\\Missing");
+  ASSERT_GE(missing, 0);
+
+  ASSERT_TRUE(rows.Select(missing));
+  ASSERT_TRUE(ChoosePopupItem(app, list, L'r'));  // "&RegEdit..."
+  HWND editor = nullptr;
+  ASSERT_TRUE(Eventually([&] { return (editor = ::FindWindowW(L"RegEdit_RegEdit", nullptr)) != nullptr; }, 20000));
+  // A value's row opens the key that holds it.
+  const std::wstring key = L"HKEY_CURRENT_USER\\Software\\NorvikScanTest";
+  EditorSelection shown;
+  EXPECT_TRUE(Eventually([&] { return (shown = SelectionOf(editor)).key.ends_with(key); }, 10000)) << shown.key;
+  EXPECT_TRUE(shown.value.empty()) << shown.value;
+  ::PostMessageW(editor, WM_CLOSE, 0, 0);
+  EXPECT_TRUE(Eventually([] { return ::FindWindowW(L"RegEdit_RegEdit", nullptr) == nullptr; }, 10000));
+
+  // Widened to the key, the entry covers the other row under it as well.
+  const std::size_t before = ListRows(app).size();
+  ASSERT_TRUE(rows.Select(missing));
+  ASSERT_TRUE(ChoosePopupItem(app, list, L'i'));  // "Add to &Ignore Lists"
+  HWND dialog = nullptr;
+  ASSERT_TRUE(Eventually([&] { return (dialog = FindProcessWindow(app.process(), L"Add to Ignore List")) != nullptr; }));
+  HWND edit = ::GetDlgItem(dialog, IDC_IE_KEY);
+  // An edit control of another process answers with its text only when asked.
+  wchar_t text[256]{};
+  ::SendMessageW(edit, WM_GETTEXT, 256, reinterpret_cast<LPARAM>(text));
+  EXPECT_STREQ(text, L"HKEY_CURRENT_USER\\Software\\NorvikScanTest\\Missing");
+  ShotIfAsked(app, dialog, L"ignore_entry.bmp");
+  ::SendMessageW(edit, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(L"HKCU\\Software\\NorvikScanTest"));
+  EXPECT_FALSE(::IsWindowEnabled(::GetDlgItem(dialog, IDOK))) << "a text without a root name was offered";
+  ::SendMessageW(edit, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(key.c_str()));
+  ASSERT_TRUE(::IsWindowEnabled(::GetDlgItem(dialog, IDOK)));
+  ::SendMessageW(::GetDlgItem(dialog, IDOK), BM_CLICK, 0, 0);
+  ASSERT_TRUE(Eventually([&] { return !::IsWindow(dialog); }));
+  app.Settle();
+
+  const Rows left = ListRows(app);
+  EXPECT_EQ(left.size(), before - 2);
+  for (const auto& row : left) EXPECT_EQ(row.find(L"NorvikScanTest"), std::wstring::npos) << row;
+  const std::wstring count = std::to_wstring(left.size());
+  EXPECT_EQ(ControlText(app.Control(ids::kStatusBar)), L" " + count + L" Errors Found,  " + count + L" Errors Selected.");
+  ASSERT_TRUE(app.Close());
+  EXPECT_EQ(IniValue(folder_ + L"\\options.ini", L"IgnoreKey", L"Key1"), key);
 }
 
 TEST_F(RegistryScanTest, CancelDuringAMachineScanLeavesWholeRows) {

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <optional>
 #include <string>
 #include <thread>
 #include <vector>
@@ -82,6 +83,7 @@ TEST_F(RegistryScanTest, ScanListsTheMissingReferencesAndTheActionsWorkOnThem) {
   EXPECT_EQ(s.registry.button, "Cancel");
   EXPECT_TRUE(s.registry.timer1);
   EXPECT_FALSE(s.registry.restore_shown);
+  EXPECT_TRUE(s.registry.bar_shown);
   s.PumpUntilIdle();
 
   // JavaSoft is a built-in exclusion and Other's value is on the user's list.
@@ -109,6 +111,7 @@ TEST_F(RegistryScanTest, ScanListsTheMissingReferencesAndTheActionsWorkOnThem) {
 
   s.registry.selected = {2};
   s.page.RunAction(ResultAction::IgnoreListAdd);
+  EXPECT_EQ(s.registry.ignore_dialog_texts, Lines{"HKEY_CURRENT_USER\\Software\\Acme\\Setting"});
   EXPECT_EQ(s.store.settings().IgnoreValues.back(), "HKEY_CURRENT_USER\\Software\\Acme\\Setting");
   EXPECT_EQ(s.registry.row_count, 2u);
 
@@ -130,6 +133,60 @@ TEST_F(RegistryScanTest, ScanListsTheMissingReferencesAndTheActionsWorkOnThem) {
   EXPECT_EQ(s.Keys(), (Lines{found[0], found[1]}));
   EXPECT_FALSE(s.page.ActionEnabled(ResultAction::SelectItem, false));
   EXPECT_TRUE(s.page.ActionEnabled(ResultAction::SaveText, false));
+}
+
+// "Add to Ignore Lists" on one row asks with its entry; the accepted text goes to a list
+// and the results are filtered again. Several rows go in without asking.
+TEST_F(RegistryScanTest, IgnoreDialogAddsTheAcceptedTextToItsListAndFiltersAgain) {
+  const std::string acme = "HKEY_CURRENT_USER\\Software\\Acme";
+  const std::string other = "HKEY_CURRENT_USER\\Software\\Other\\Path";
+  const struct {
+    const char* what;
+    std::vector<std::size_t> selected;
+    std::optional<std::string> answer;  // empty: OK as opened
+    Lines keys, values, rows_left;      // rows by their last key part
+  } cases[] = {
+      {"accepted as opened", {2}, "", {}, {other, acme + "\\Setting"}, {"Gone", "Quoted"}},
+      {"cancelled", {2}, std::nullopt, {}, {other}, {"Gone", "Quoted", "Setting"}},
+      {"widened to the key, in any case", {2}, "hkey_current_user\\software\\ACME", {"hkey_current_user\\software\\ACME"},
+       {other}, {}},
+      {"changed to another value", {2}, acme + "\\Gone", {}, {other, acme + "\\Gone"}, {"Quoted", "Setting"}},
+      {"changed to an entry the list holds", {2}, "hkey_current_user\\software\\other\\PATH", {}, {other},
+       {"Gone", "Quoted", "Setting"}},
+      {"several rows", {0, 2}, std::nullopt, {}, {other, acme + "\\Setting", acme + "\\Gone"}, {"Quoted"}},
+  };
+  for (const auto& c : cases) {
+    Session s(machine_);
+    s.store.settings().IgnoreValues = {other};
+    s.page.ScanClick();
+    s.PumpUntilIdle();
+    ASSERT_EQ(s.page.Rows().size(), 3u);
+    s.registry.selected = c.selected;
+    s.registry.ignore_answer = c.answer;
+    s.page.RunAction(ResultAction::IgnoreListAdd);
+    EXPECT_EQ(s.registry.ignore_dialog_texts.size(), c.selected.size() == 1 ? 1u : 0u) << c.what;
+    EXPECT_EQ(s.store.settings().IgnoreKeys, c.keys) << c.what;
+    EXPECT_EQ(s.store.settings().IgnoreValues, c.values) << c.what;
+    Lines left;
+    for (const auto& row : s.page.Rows()) left.push_back(row.registry_key.substr(row.registry_key.rfind('\\') + 1));
+    EXPECT_EQ(left, c.rows_left) << c.what;
+    EXPECT_EQ(s.registry.row_count, left.size()) << c.what;
+    const auto n = std::to_string(left.size());
+    EXPECT_EQ(s.registry.status, " " + n + " Errors Found,  " + n + " Errors Selected.") << c.what;
+  }
+}
+
+// The "Add to Ignore List" window takes only a text naming a root.
+TEST(IgnoreEntryDialogTest, OkTakesOnlyATextNamingARoot) {
+  SimMachine machine;
+  const struct {
+    const char* text;
+    bool accepted;
+  } cases[] = {{"HKEY_CURRENT_USER\\Software\\Acme", true}, {"hkey_users", true}, {"  x HKEY_", true},
+               {"HKCU\\Software\\Acme", false},           {"", false},          {"HKEY-LOCAL_MACHINE", false}};
+  for (const auto& c : cases) {
+    EXPECT_EQ(dialogs::IgnoreEntryDialog(machine.platform().shell, c.text).CanAccept(), c.accepted) << c.text;
+  }
 }
 
 TEST_F(RegistryScanTest, CancelKeepsWholeRowsAndNothingTickedIsRefused) {

@@ -11,6 +11,7 @@
 #include <string_view>
 #include <vector>
 
+#include "app/dialogs/ignore_entry_dialog.h"
 #include "app/pages/page.h"
 #include "app/prompts.h"
 #include "platform/platform.h"
@@ -60,7 +61,9 @@ class RegistryPageView {
   virtual void ShowKeyDisplay(bool shown) = 0;
   virtual void ShowRestoreButton(bool shown) = 0;
   virtual void SetScanButtonCaption(std::string_view caption) = 0;
-  // ProgressBar2, range 0..1000, and its caption (nothing hides it).
+  // ProgressBar2, range 0..1000, hidden until the first scan, and its caption (nothing
+  // hides it).
+  virtual void ShowScanBar() = 0;
   virtual void SetScanBarPosition(int position) = 0;
   virtual void SetScanBarCaption(std::optional<std::string> caption) = 0;
   // Timer1 (500 ms): calls RegistryPage::Timer1Tick.
@@ -78,6 +81,8 @@ class RegistryPageView {
   virtual void FitColumns(bool empty) = 0;
   virtual std::vector<std::size_t> SelectedRows() = 0;
   virtual std::optional<std::string> ChooseSaveFile(std::string_view title, std::string_view filter) = 0;
+  // "Add to Ignore List" opened with `dialog`: the text it was accepted with, or nothing.
+  virtual std::optional<std::string> AskIgnoreEntry(dialogs::IgnoreEntryDialog dialog) = 0;
   // The system's registry editor, opened at root\key with `value` selected (when set).
   virtual void OpenRegistryEditor(std::string_view root, std::string_view key, std::string_view value) = 0;
 };
@@ -132,6 +137,7 @@ class RegistryPage final : public Page {
   void Filter();
   void SetTicked(const std::vector<std::size_t>& rows, bool ticked);
   void SetTickedOfType(bool ticked);
+  void AddToIgnoreLists();
   void SaveText();
   void OpenRegedit();
 

@@ -40,6 +40,7 @@ class RegistryPageView final : public PageView, public app::RegistryPageView {
   void ShowKeyDisplay(bool shown) override;
   void ShowRestoreButton(bool shown) override;
   void SetScanButtonCaption(std::string_view caption) override;
+  void ShowScanBar() override { ::ShowWindow(bar_, SW_SHOW); }
   void SetScanBarPosition(int position) override;
   void SetScanBarCaption(std::optional<std::string> caption) override;
   void SetTimer1(bool on) override;
@@ -50,6 +51,7 @@ class RegistryPageView final : public PageView, public app::RegistryPageView {
   void FitColumns(bool empty) override;
   std::vector<std::size_t> SelectedRows() override;
   std::optional<std::string> ChooseSaveFile(std::string_view title, std::string_view filter) override;
+  std::optional<std::string> AskIgnoreEntry(app::dialogs::IgnoreEntryDialog dialog) override;
   void OpenRegistryEditor(std::string_view root, std::string_view key, std::string_view value) override;
 
  private:
@@ -58,6 +60,7 @@ class RegistryPageView final : public PageView, public app::RegistryPageView {
   std::optional<std::size_t> FirstSelected() const;
 
   app::RegistryPage* controller_ = nullptr;
+  HINSTANCE instance_ = nullptr;
   HWND frame_ = nullptr;
   HWND status_ = nullptr;
   HWND title_ = nullptr;
