@@ -25,10 +25,7 @@ class IgnoreEntryWindow final : public DialogBase {
     return TRUE;
   }
 
-  INT_PTR OnMessage(UINT message, WPARAM wparam, LPARAM) override {
-    if (message != WM_COMMAND) return FALSE;
-    const int id = LOWORD(wparam);
-    const int code = HIWORD(wparam);
+  INT_PTR OnCommand(int id, int code) override {
     switch (id) {
       case IDC_IE_KEY:
         if (code != EN_CHANGE) return FALSE;
