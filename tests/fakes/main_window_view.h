@@ -137,9 +137,6 @@ class FakeRegistryPageView : public RegistryPageView {
   std::vector<std::size_t> selected;
   std::optional<std::string> save_as;
   std::vector<std::string> editor_opened;  // "root|key|value"
-  // "Add to Ignore List": the texts it opened with; the answer (empty: OK as opened; nothing: Cancel).
-  std::vector<std::string> ignore_dialog_texts;
-  std::optional<std::string> ignore_answer = "";
 
   void RebuildTree(const core::CheckTree&) override {}
   void RefreshTreeChecks(const core::CheckTree&) override {}
@@ -161,11 +158,6 @@ class FakeRegistryPageView : public RegistryPageView {
   void FitColumns(bool) override {}
   std::vector<std::size_t> SelectedRows() override { return selected; }
   std::optional<std::string> ChooseSaveFile(std::string_view, std::string_view) override { return save_as; }
-  std::optional<std::string> AskIgnoreEntry(dialogs::IgnoreEntryDialog dialog) override {
-    ignore_dialog_texts.push_back(dialog.text());
-    return ignore_answer ? std::optional<std::string>(ignore_answer->empty() ? dialog.text() : *ignore_answer)
-                         : std::nullopt;
-  }
   void OpenRegistryEditor(std::string_view root, std::string_view key, std::string_view value) override {
     editor_opened.push_back(std::string(root) + "|" + std::string(key) + "|" + std::string(value));
   }

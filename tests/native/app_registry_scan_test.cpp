@@ -4,8 +4,10 @@
 #include <optional>
 #include <string>
 #include <thread>
+#include <utility>
 #include <vector>
 
+#include "app/dialogs/ignore_entry_dialog.h"
 #include "app/main_window.h"
 #include "fakes/main_window_view.h"
 #include "platform/reg_text.h"
@@ -111,7 +113,6 @@ TEST_F(RegistryScanTest, ScanListsTheMissingReferencesAndTheActionsWorkOnThem) {
 
   s.registry.selected = {2};
   s.page.RunAction(ResultAction::IgnoreListAdd);
-  EXPECT_EQ(s.registry.ignore_dialog_texts, Lines{"HKEY_CURRENT_USER\\Software\\Acme\\Setting"});
   EXPECT_EQ(s.store.settings().IgnoreValues.back(), "HKEY_CURRENT_USER\\Software\\Acme\\Setting");
   EXPECT_EQ(s.registry.row_count, 2u);
 
@@ -135,34 +136,14 @@ TEST_F(RegistryScanTest, ScanListsTheMissingReferencesAndTheActionsWorkOnThem) {
   EXPECT_TRUE(s.page.ActionEnabled(ResultAction::SaveText, false));
 }
 
-// One row's entry is offered in "Add to Ignore List"; the accepted text goes to a list and
-// the results are filtered again. Several rows go in without asking.
-TEST_F(RegistryScanTest, IgnoreDialogAddsTheAcceptedTextToItsListAndFiltersAgain) {
-  const std::string other = "HKEY_CURRENT_USER\\Software\\Other\\Path", acme = "hkey_current_user\\software\\ACME";
-  const struct {
-    std::vector<std::size_t> selected;
-    std::optional<std::string> answer;  // nothing: Cancel
-    Lines keys, values;
-    std::size_t rows_left;
-  } cases[] = {
-      {{2}, std::nullopt, {}, {other}, 3},
-      {{2}, acme, {acme}, {other}, 0},  // widened to the key: it covers every row below
-      {{2}, "hkey_current_user\\software\\other\\PATH", {}, {other}, 3},  // the list holds it
-      {{0, 2}, std::nullopt, {}, {other, "HKEY_CURRENT_USER\\Software\\Acme\\Setting",
-                                  "HKEY_CURRENT_USER\\Software\\Acme\\Gone"}, 1},
-  };
-  for (const auto& c : cases) {
-    Session s(machine_);
-    s.store.settings().IgnoreValues = {other};
-    s.page.ScanClick();
-    s.PumpUntilIdle();
-    s.registry.selected = c.selected;
-    s.registry.ignore_answer = c.answer;
-    s.page.RunAction(ResultAction::IgnoreListAdd);
-    EXPECT_EQ(s.registry.ignore_dialog_texts.size(), c.selected.size() == 1 ? 1u : 0u);
-    EXPECT_EQ(s.store.settings().IgnoreKeys, c.keys);
-    EXPECT_EQ(s.store.settings().IgnoreValues, c.values);
-    EXPECT_EQ(s.registry.row_count, c.rows_left) << s.registry.status;
+// "Add to Ignore List" takes only a text that names a root, in any case.
+TEST(IgnoreEntryDialogTest, OkNeedsARootName) {
+  platform::sim::SimMachine machine;
+  app::dialogs::IgnoreEntryDialog dialog(machine.platform().shell, "");
+  for (const auto& [text, ok] : std::vector<std::pair<std::string, bool>>{
+           {"", false}, {"HKCU\\Software\\A", false}, {"hkey_current_user\\Software", true}, {" HKEY_USERS", true}}) {
+    dialog.SetText(text);
+    EXPECT_EQ(dialog.CanAccept(), ok) << text;
   }
 }
 

@@ -7,8 +7,6 @@
 #include "app/product.h"
 #include "app/save_text.h"
 #include "app/scan_channel.h"
-#include "core/registry_access.h"
-#include "platform/text_encoding.h"
 #include "regscan/file_reference.h"
 #include "regscan/result_actions.h"
 #include "regscan/result_filter.h"
@@ -22,21 +20,6 @@ constexpr std::string_view kNoSectionsMessage = "Please select the sections whic
 constexpr std::string_view kCancelScanCaption = "Cancel";
 constexpr std::string_view kScanFinishedCaption = "Finished!";
 constexpr int kScanBarMax = 1000;
-
-// Where an accepted ignore entry goes: the row's own entry to the row's list; a text the
-// user changed to the key list when it names a key, so that a value row widened to its
-// key covers that key.
-std::vector<std::string>& ListFor(const regscan::IgnoreEntry& proposed, const std::string& text,
-                                  platform::Registry& registry, core::Settings& settings) {
-  using List = regscan::IgnoreEntry::List;
-  List list = proposed.list;
-  if (platform::UpperCase(text) != platform::UpperCase(proposed.path)) {
-    const auto path = core::SplitRegistryPath(text);
-    const auto root = core::RootFromName(platform::UpperCase(path.root));
-    if (root && !path.key.empty() && registry.Root(*root).Open(path.key, platform::reg_access::kRead)) list = List::Keys;
-  }
-  return list == List::Keys ? settings.IgnoreKeys : settings.IgnoreValues;
-}
 
 }  // namespace
 
@@ -279,23 +262,8 @@ void RegistryPage::RunAction(ResultAction action) {
 }
 
 void RegistryPage::AddToIgnoreLists() {
-  const auto selected = view_.SelectedRows();
-  const auto entry = selected.size() == 1 && selected.front() < rows_.size()
-                         ? regscan::IgnoreEntryFor(rows_[selected.front()])
-                         : regscan::IgnoreEntry{};
-  if (entry.list == regscan::IgnoreEntry::List::None ||
-      rows_[selected.front()].registry_key.find('\\') == std::string::npos) {
-    // Several rows at once go in as they are; so does a shortcut row, which has no entry.
-    regscan::AddToIgnoreLists(rows_, selected, settings_.IgnoreKeys, settings_.IgnoreValues);
-    view_.SetRowCount(rows_.size());
-    ShowProblemCounts();
-    return;
-  }
-  // One row: the user sees its entry and may widen it to a key above, which then covers
-  // the other rows below that key too.
-  const auto text = view_.AskIgnoreEntry(dialogs::IgnoreEntryDialog(platform_.shell, entry.path));
-  if (!text) return;
-  if (regscan::AddIgnoreEntry(ListFor(entry, *text, platform_.registry, settings_), *text)) Filter();
+  regscan::AddToIgnoreLists(rows_, view_.SelectedRows(), settings_.IgnoreKeys, settings_.IgnoreValues);
+  view_.SetRowCount(rows_.size());
   ShowProblemCounts();
 }
 

@@ -11,7 +11,6 @@
 #include <string_view>
 #include <vector>
 
-#include "app/dialogs/ignore_entry_dialog.h"
 #include "app/pages/page.h"
 #include "app/prompts.h"
 #include "platform/platform.h"
@@ -81,8 +80,6 @@ class RegistryPageView {
   virtual void FitColumns(bool empty) = 0;
   virtual std::vector<std::size_t> SelectedRows() = 0;
   virtual std::optional<std::string> ChooseSaveFile(std::string_view title, std::string_view filter) = 0;
-  // "Add to Ignore List" opened with `dialog`: the text it was accepted with, or nothing.
-  virtual std::optional<std::string> AskIgnoreEntry(dialogs::IgnoreEntryDialog dialog) = 0;
   // The system's registry editor, opened at root\key with `value` selected (when set).
   virtual void OpenRegistryEditor(std::string_view root, std::string_view key, std::string_view value) = 0;
 };

@@ -9,7 +9,6 @@
 
 #include "app/product.h"
 #include "platform/win32/wide_text.h"
-#include "ui/dialogs/ignore_entry/ignore_entry_dialog.h"
 #include "ui/dialogs/save_file.h"
 #include "ui/main/gdi_owners.h"
 #include "ui/pages/regedit_navigator.h"
@@ -51,7 +50,6 @@ void FitInto(std::array<int, kColumnCount>& widths, int available) {
 }  // namespace
 
 void RegistryPageView::Create(const PageHost& host) {
-  instance_ = host.instance;
   frame_ = host.frame;
   Controls& controls = host.controls;
   HWND page = host.page;
@@ -311,10 +309,6 @@ std::vector<std::size_t> RegistryPageView::SelectedRows() {
 
 std::optional<std::string> RegistryPageView::ChooseSaveFile(std::string_view title, std::string_view filter) {
   return ui::ChooseSaveFile(frame_, title, filter);
-}
-
-std::optional<std::string> RegistryPageView::AskIgnoreEntry(app::dialogs::IgnoreEntryDialog dialog) {
-  return RunIgnoreEntryDialog(instance_, frame_, std::move(dialog));
 }
 
 void RegistryPageView::OpenRegistryEditor(std::string_view root, std::string_view key, std::string_view value) {

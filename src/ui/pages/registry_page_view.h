@@ -51,7 +51,6 @@ class RegistryPageView final : public PageView, public app::RegistryPageView {
   void FitColumns(bool empty) override;
   std::vector<std::size_t> SelectedRows() override;
   std::optional<std::string> ChooseSaveFile(std::string_view title, std::string_view filter) override;
-  std::optional<std::string> AskIgnoreEntry(app::dialogs::IgnoreEntryDialog dialog) override;
   void OpenRegistryEditor(std::string_view root, std::string_view key, std::string_view value) override;
 
  private:
@@ -60,7 +59,6 @@ class RegistryPageView final : public PageView, public app::RegistryPageView {
   std::optional<std::size_t> FirstSelected() const;
 
   app::RegistryPage* controller_ = nullptr;
-  HINSTANCE instance_ = nullptr;
   HWND frame_ = nullptr;
   HWND status_ = nullptr;
   HWND title_ = nullptr;
