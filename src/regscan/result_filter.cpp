@@ -166,6 +166,13 @@ IgnoreEntry IgnoreEntryFor(const ProblemRow& row) {
   }
 }
 
+bool AddIgnoreEntry(std::vector<std::string>& list, std::string path) {
+  const std::string upper = UpperCase(path);
+  if (std::ranges::any_of(list, [&](const std::string& e) { return UpperCase(e) == upper; })) return false;
+  list.push_back(std::move(path));
+  return true;
+}
+
 std::size_t AddToIgnoreLists(ProblemRows& rows, std::vector<std::size_t> selected, std::vector<std::string>& ignore_keys,
                              std::vector<std::string>& ignore_values) {
   std::ranges::sort(selected, std::greater<>());
@@ -176,10 +183,7 @@ std::size_t AddToIgnoreLists(ProblemRows& rows, std::vector<std::size_t> selecte
     if (index >= rows.size() || !Contains(rows[index].registry_key, "\\")) continue;
     const IgnoreEntry entry = IgnoreEntryFor(rows[index]);
     if (entry.list != IgnoreEntry::List::None) {
-      auto& list = entry.list == IgnoreEntry::List::Keys ? ignore_keys : ignore_values;
-      const std::string upper = UpperCase(entry.path);
-      if (std::ranges::any_of(list, [&](const std::string& e) { return UpperCase(e) == upper; })) continue;
-      list.push_back(entry.path);
+      if (!AddIgnoreEntry(entry.list == IgnoreEntry::List::Keys ? ignore_keys : ignore_values, entry.path)) continue;
     }
     rows.erase(rows.begin() + static_cast<std::ptrdiff_t>(index));
     ++removed;

@@ -29,6 +29,10 @@ struct IgnoreEntry {
 };
 IgnoreEntry IgnoreEntryFor(const ProblemRow& row);
 
+// Appends `path` to `list` unless the list holds it already (upper-case comparison);
+// true when it was added.
+bool AddIgnoreEntry(std::vector<std::string>& list, std::string path);
+
 // "Add to Ignore Lists" for the given rows (indices into `rows`, any order): each row
 // with a backslash in its key is appended to its list and leaves the results, unless
 // that list already holds it (upper-case comparison), in which case it stays. Shortcut

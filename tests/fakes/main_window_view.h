@@ -131,7 +131,7 @@ class FakeRegistryPageView : public RegistryPageView {
   std::string title, key_text, button = "Scan";
   std::optional<std::string> bar_caption;
   int bar = 0;
-  bool key_display = false, restore_shown = true, timer1 = false, event_timer = false;
+  bool key_display = false, restore_shown = true, timer1 = false, event_timer = false, bar_shown = false;
   std::size_t row_count = 0;
   std::vector<unsigned> posted;
   std::vector<std::size_t> selected;
@@ -147,6 +147,7 @@ class FakeRegistryPageView : public RegistryPageView {
   void ShowKeyDisplay(bool shown) override { key_display = shown; }
   void ShowRestoreButton(bool shown) override { restore_shown = shown; }
   void SetScanButtonCaption(std::string_view caption) override { button = caption; }
+  void ShowScanBar() override { bar_shown = true; }
   void SetScanBarPosition(int position) override { bar = position; }
   void SetScanBarCaption(std::optional<std::string> caption) override { bar_caption = std::move(caption); }
   void SetTimer1(bool on) override { timer1 = on; }

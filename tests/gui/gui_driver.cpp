@@ -182,6 +182,21 @@ BOOL CALLBACK MatchProcessWindow(HWND window, LPARAM param) {
 
 }  // namespace
 
+::testing::AssertionResult ChoosePopupItem(const App& app, HWND control, wchar_t key) {
+  // Posted: the menu holds the window's thread until an item is chosen.
+  ::PostMessageW(app.window(), WM_CONTEXTMENU, reinterpret_cast<WPARAM>(control), MAKELPARAM(-1, -1));
+  const auto menu_class = MAKEINTATOM(32768);
+  HWND menu = nullptr;
+  if (!Eventually([&] { return (menu = ::FindWindowW(menu_class, nullptr)) != nullptr && ::IsWindowVisible(menu); })) {
+    return ::testing::AssertionFailure() << "no pop-up menu opened";
+  }
+  ::PostMessageW(menu, WM_CHAR, key, 0);
+  if (!Eventually([&] { return !::IsWindowVisible(menu); })) {
+    return ::testing::AssertionFailure() << "the pop-up menu stayed open";
+  }
+  return ::testing::AssertionSuccess();
+}
+
 HWND FindProcessWindow(HANDLE process, std::wstring_view caption) {
   WindowSearch search{::GetProcessId(process), caption, nullptr};
   ::EnumWindows(MatchProcessWindow, reinterpret_cast<LPARAM>(&search));
@@ -529,6 +544,17 @@ void ProgramFolderTest::SetUp() {
 
 void ProgramFolderTest::TearDown() {
   if (!HasFailure()) RemoveFolderTree(folder_);
+}
+
+bool RemoteListView::Select(int item) const {
+  RemoteMemory memory(process_, sizeof(LVITEMW));
+  LVITEMW lv{};
+  lv.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
+  if (!memory || !memory.Write(lv) || !::SendMessageW(list_, LVM_SETITEMSTATE, static_cast<WPARAM>(-1), memory.lparam())) {
+    return false;
+  }
+  lv.state = LVIS_SELECTED | LVIS_FOCUSED;
+  return memory.Write(lv) && ::SendMessageW(list_, LVM_SETITEMSTATE, static_cast<WPARAM>(item), memory.lparam()) != 0;
 }
 
 int RemoteListView::Count() const { return static_cast<int>(::SendMessageW(list_, LVM_GETITEMCOUNT, 0, 0)); }

@@ -109,6 +109,10 @@ class App {
 // the same otherwise.
 ::testing::AssertionResult WaitForFinish(const App& app, const std::wstring& prefix, DWORD timeout_ms = 120000);
 
+// Opens `control`'s pop-up menu as the keyboard's menu key would and picks the item
+// whose mnemonic is `key` (lower case).
+::testing::AssertionResult ChoosePopupItem(const App& app, HWND control, wchar_t key);
+
 // With NORVIK_SHOT_DIR set, repaints `window` and saves it there as `name` (a .bmp).
 void ShotIfAsked(const App& app, HWND window, const std::wstring& name);
 
@@ -144,6 +148,8 @@ class RemoteListView {
   RemoteListView(HWND list, HANDLE process) : list_(list), process_(process) {}
   int Count() const;
   std::wstring Text(int item, int column) const;
+  // Makes `item` the only selected and focused row.
+  bool Select(int item) const;
 
  private:
   HWND list_;

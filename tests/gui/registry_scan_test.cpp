@@ -1,6 +1,7 @@
 // The registry scan through norvik.exe against Wine's registry and drive_c: planted broken
-// references are listed exactly, Cancel leaves whole rows, and the window keeps answering
-// while 100,000 rows arrive.
+// references are listed exactly in columns that fit the list, a row opens in Wine's
+// registry editor and goes to the ignore lists, Cancel leaves whole rows, and the window
+// keeps answering while 100,000 rows arrive.
 
 #include "gui/gui_driver.h"
 
@@ -51,6 +52,17 @@ class RegistryScanTest : public ProgramFolderTest {
     return Eventually([&] { return ControlText(app.Control(ids::kScanProgress)) == L"Finished!"; }, timeout_ms);
   }
 
+  // The columns end exactly at the list's right edge: none runs past it, none leaves a gap.
+  static void ExpectColumnsFitTheList(const App& app, const char* when) {
+    app.Settle();
+    HWND list = app.Control(ids::kRegistryData);
+    RECT client{};
+    ::GetClientRect(list, &client);
+    LRESULT total = 0;
+    for (WPARAM column = 0; column < 3; ++column) total += ::SendMessageW(list, LVM_GETCOLUMNWIDTH, column, 0);
+    EXPECT_EQ(total, client.right) << when;
+  }
+
   // Every row's three columns, joined by " | ".
   static Rows ListRows(const App& app) {
     const RemoteListView list(app.Control(ids::kRegistryData), app.process());
@@ -74,7 +86,20 @@ TEST_F(RegistryScanTest, PlantedBrokenReferencesAreListedExactly) {
   StartWithOnlyHive(app, 4);
   ClickScan(app);
   ASSERT_TRUE(WaitForScanEnd(app));
+  ::SetWindowPos(app.window(), nullptr, 0, 0, 800, 600, SWP_NOZORDER | SWP_NOACTIVATE);
+  ExpectColumnsFitTheList(app, "at 800x600");
   ShotIfAsked(app, app.window(), L"registry_scan.bmp");
+  ::ShowWindow(app.window(), SW_MAXIMIZE);
+  ASSERT_TRUE(Eventually([&] { return ::IsZoomed(app.window()) != 0; }));
+  ExpectColumnsFitTheList(app, "maximised");
+  // Wine's copy of the screen shows a maximised window black: the photograph is of a
+  // window as large as the screen's work area.
+  ::ShowWindow(app.window(), SW_RESTORE);
+  RECT work{};
+  ::SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
+  ::SetWindowPos(app.window(), nullptr, work.left, work.top, work.right - work.left, work.bottom - work.top,
+                 SWP_NOZORDER | SWP_NOACTIVATE);
+  ShotIfAsked(app, app.window(), L"registry_scan_large.bmp");
 
   Rows ours;
   for (const auto& row : ListRows(app)) {
@@ -90,6 +115,49 @@ TEST_F(RegistryScanTest, PlantedBrokenReferencesAreListedExactly) {
   EXPECT_EQ(ControlText(app.Control(ids::kScanTitle)), L"Select the sections to scan");
   const std::wstring count = std::to_wstring(ListRows(app).size());
   EXPECT_EQ(ControlText(app.Control(ids::kStatusBar)), L" " + count + L" Errors Found,  " + count + L" Errors Selected.");
+  EXPECT_TRUE(app.Close());
+}
+
+// The editor's status bar names the key selected in its tree.
+std::wstring EditorKey(HWND editor) {
+  wchar_t text[512]{};
+  ::SendMessageW(::FindWindowExW(editor, nullptr, STATUSCLASSNAMEW, nullptr), WM_GETTEXT, 512, reinterpret_cast<LPARAM>(text));
+  return text;
+}
+
+// A value's row opens its key in Wine's registry editor; put on the ignore lists, it
+// leaves the list and the other row under the same key stays.
+TEST_F(RegistryScanTest, ARowOpensInTheRegistryEditorAndGoesToTheIgnoreLists) {
+  ASSERT_TRUE(PlantUserStrings(kKey, {{L"Missing", L"C:\\NorvikScan\\gone.exe"}, {L"Other", L"C:\\NorvikScan\\x.exe"}}));
+  // The editor opens where it was last closed unless told otherwise.
+  ::RegDeleteKeyValueW(HKEY_CURRENT_USER, L"Software\\Microsoft\\Windows\\CurrentVersion\\Applets\\Regedit", L"LastKey");
+  App app;
+  StartWithOnlyHive(app, 4);
+  ClickScan(app);
+  ASSERT_TRUE(WaitForScanEnd(app));
+  HWND list = app.Control(ids::kRegistryData);
+  const Rows before = ListRows(app);
+  const auto row = std::ranges::find_if(before, [](const auto& r) { return r.ends_with(L"\\NorvikScanTest\\Missing"); });
+  ASSERT_NE(row, before.end());
+  const RemoteListView rows(list, app.process());
+  const int missing = static_cast<int>(row - before.begin());
+
+  ASSERT_TRUE(rows.Select(missing));
+  ASSERT_TRUE(ChoosePopupItem(app, list, L'r'));  // "&RegEdit..."
+  HWND editor = nullptr;
+  ASSERT_TRUE(Eventually([&] { return (editor = ::FindWindowW(L"RegEdit_RegEdit", nullptr)) != nullptr; }, 20000));
+  const std::wstring key = L"HKEY_CURRENT_USER\\Software\\NorvikScanTest";
+  EXPECT_TRUE(Eventually([&] { return EditorKey(editor).ends_with(key); }, 10000)) << EditorKey(editor);
+  ::PostMessageW(editor, WM_CLOSE, 0, 0);
+  EXPECT_TRUE(Eventually([] { return ::FindWindowW(L"RegEdit_RegEdit", nullptr) == nullptr; }, 10000));
+
+  ASSERT_TRUE(rows.Select(missing));
+  ASSERT_TRUE(ChoosePopupItem(app, list, L'i'));  // "Add to &Ignore Lists"
+  app.Settle();
+  const Rows after = ListRows(app);
+  EXPECT_EQ(after.size(), before.size() - 1);
+  EXPECT_TRUE(std::ranges::none_of(after, [](const auto& r) { return r.ends_with(L"\\NorvikScanTest\\Missing"); }));
+  EXPECT_TRUE(std::ranges::any_of(after, [](const auto& r) { return r.ends_with(L"\\NorvikScanTest\\Other"); }));
   EXPECT_TRUE(app.Close());
 }
 

@@ -1,10 +1,13 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <optional>
 #include <string>
 #include <thread>
+#include <utility>
 #include <vector>
 
+#include "app/dialogs/ignore_entry_dialog.h"
 #include "app/main_window.h"
 #include "fakes/main_window_view.h"
 #include "platform/reg_text.h"
@@ -82,6 +85,7 @@ TEST_F(RegistryScanTest, ScanListsTheMissingReferencesAndTheActionsWorkOnThem) {
   EXPECT_EQ(s.registry.button, "Cancel");
   EXPECT_TRUE(s.registry.timer1);
   EXPECT_FALSE(s.registry.restore_shown);
+  EXPECT_TRUE(s.registry.bar_shown);
   s.PumpUntilIdle();
 
   // JavaSoft is a built-in exclusion and Other's value is on the user's list.
@@ -130,6 +134,17 @@ TEST_F(RegistryScanTest, ScanListsTheMissingReferencesAndTheActionsWorkOnThem) {
   EXPECT_EQ(s.Keys(), (Lines{found[0], found[1]}));
   EXPECT_FALSE(s.page.ActionEnabled(ResultAction::SelectItem, false));
   EXPECT_TRUE(s.page.ActionEnabled(ResultAction::SaveText, false));
+}
+
+// "Add to Ignore List" takes only a text that names a root, in any case.
+TEST(IgnoreEntryDialogTest, OkNeedsARootName) {
+  platform::sim::SimMachine machine;
+  app::dialogs::IgnoreEntryDialog dialog(machine.platform().shell, "");
+  for (const auto& [text, ok] : std::vector<std::pair<std::string, bool>>{
+           {"", false}, {"HKCU\\Software\\A", false}, {"hkey_current_user\\Software", true}, {" HKEY_USERS", true}}) {
+    dialog.SetText(text);
+    EXPECT_EQ(dialog.CanAccept(), ok) << text;
+  }
 }
 
 TEST_F(RegistryScanTest, CancelKeepsWholeRowsAndNothingTickedIsRefused) {

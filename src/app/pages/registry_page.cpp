@@ -99,6 +99,7 @@ void RegistryPage::StartScan() {
   scan_ignore_values_ = settings_.IgnoreValues;
   scan_caption_ = kCancelScanCaption;
   view_.SetScanButtonCaption(scan_caption_);
+  view_.ShowScanBar();
   view_.SetKeyText("");
   bar_position_ = 0;
   view_.SetScanBarPosition(0);
@@ -254,14 +255,16 @@ void RegistryPage::RunAction(ResultAction action) {
       view_.RedrawRows();
       ShowProblemCounts();
       return;
-    case ResultAction::IgnoreListAdd:
-      regscan::AddToIgnoreLists(rows_, view_.SelectedRows(), settings_.IgnoreKeys, settings_.IgnoreValues);
-      view_.SetRowCount(rows_.size());
-      ShowProblemCounts();
-      return;
+    case ResultAction::IgnoreListAdd: AddToIgnoreLists(); return;
     case ResultAction::SaveText: SaveText(); return;
     case ResultAction::OpenRegedit: OpenRegedit(); return;
   }
+}
+
+void RegistryPage::AddToIgnoreLists() {
+  regscan::AddToIgnoreLists(rows_, view_.SelectedRows(), settings_.IgnoreKeys, settings_.IgnoreValues);
+  view_.SetRowCount(rows_.size());
+  ShowProblemCounts();
 }
 
 void RegistryPage::SaveText() {

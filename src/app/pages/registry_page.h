@@ -60,7 +60,9 @@ class RegistryPageView {
   virtual void ShowKeyDisplay(bool shown) = 0;
   virtual void ShowRestoreButton(bool shown) = 0;
   virtual void SetScanButtonCaption(std::string_view caption) = 0;
-  // ProgressBar2, range 0..1000, and its caption (nothing hides it).
+  // ProgressBar2, range 0..1000, hidden until the first scan, and its caption (nothing
+  // hides it).
+  virtual void ShowScanBar() = 0;
   virtual void SetScanBarPosition(int position) = 0;
   virtual void SetScanBarCaption(std::optional<std::string> caption) = 0;
   // Timer1 (500 ms): calls RegistryPage::Timer1Tick.
@@ -132,6 +134,7 @@ class RegistryPage final : public Page {
   void Filter();
   void SetTicked(const std::vector<std::size_t>& rows, bool ticked);
   void SetTickedOfType(bool ticked);
+  void AddToIgnoreLists();
   void SaveText();
   void OpenRegedit();
 

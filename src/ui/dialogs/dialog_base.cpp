@@ -39,6 +39,10 @@ INT_PTR CALLBACK DialogBase::Proc(HWND dialog, UINT message, WPARAM wparam, LPAR
   return ShowingErrors<INT_PTR>(dialog, FALSE, [&] { return self->OnMessage(message, wparam, lparam); });
 }
 
+INT_PTR DialogBase::OnMessage(UINT message, WPARAM wparam, LPARAM) {
+  return message == WM_COMMAND ? OnCommand(LOWORD(wparam), HIWORD(wparam)) : FALSE;
+}
+
 bool DialogBase::EndsDialog(int id, bool may_accept) const {
   if (id != IDOK && id != IDCANCEL) return false;
   if (id == IDCANCEL || may_accept) ::EndDialog(hwnd_, id);

@@ -45,8 +45,10 @@ class DialogBase {
   HINSTANCE instance() const { return instance_; }
   // WM_INITDIALOG: TRUE lets the system put the focus on the first control.
   virtual INT_PTR OnInitDialog() = 0;
-  // Every later message; FALSE when it is not handled.
-  virtual INT_PTR OnMessage(UINT message, WPARAM wparam, LPARAM lparam) = 0;
+  // Every later message; FALSE when it is not handled. Unless overridden, WM_COMMAND goes
+  // to OnCommand and the rest is left to the system.
+  virtual INT_PTR OnMessage(UINT message, WPARAM wparam, LPARAM lparam);
+  virtual INT_PTR OnCommand(int /*id*/, int /*code*/) { return FALSE; }
 
   // "&OK" (when `may_accept`) and "&Cancel" end the dialog with their id; true for
   // either button, so the caller knows the command was one of them.

@@ -53,6 +53,26 @@ LRESULT Send(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
   return static_cast<LRESULT>(result);
 }
 
+// The editor's tree and list may sit inside a child window of its frame.
+HWND DescendantOfClass(HWND parent, const wchar_t* window_class) {
+  struct Search {
+    const wchar_t* window_class;
+    HWND found;
+  } search{window_class, nullptr};
+  ::EnumChildWindows(
+      parent,
+      [](HWND child, LPARAM lparam) -> BOOL {
+        auto& s = *reinterpret_cast<Search*>(lparam);
+        wchar_t name[64]{};
+        ::GetClassNameW(child, name, 64);
+        if (::CompareStringOrdinal(name, -1, s.window_class, -1, TRUE) != CSTR_EQUAL) return TRUE;
+        s.found = child;
+        return FALSE;
+      },
+      reinterpret_cast<LPARAM>(&search));
+  return search.found;
+}
+
 HWND FindOrStartEditor() {
   if (HWND editor = ::FindWindowW(kEditorClass, nullptr)) return editor;
   SHELLEXECUTEINFOW info{};
@@ -146,7 +166,7 @@ bool OpenRegistryEditorAt(std::string_view root, std::string_view key, std::stri
   if (editor == nullptr) return false;
   ::ShowWindow(editor, SW_SHOWMAXIMIZED);
   ::SetForegroundWindow(editor);
-  HWND tree = ::FindWindowExW(editor, nullptr, WC_TREEVIEWW, nullptr);
+  HWND tree = DescendantOfClass(editor, WC_TREEVIEWW);
   if (tree == nullptr) return false;
   DWORD process_id = 0;
   ::GetWindowThreadProcessId(tree, &process_id);
@@ -166,7 +186,7 @@ bool OpenRegistryEditorAt(std::string_view root, std::string_view key, std::stri
   Send(tree, TVM_SELECTITEM, TVGN_CARET, reinterpret_cast<LPARAM>(item));
   Send(tree, TVM_ENSUREVISIBLE, 0, reinterpret_cast<LPARAM>(item));
   if (!value.empty()) {
-    if (HWND list = ::FindWindowExW(editor, nullptr, WC_LISTVIEWW, nullptr)) {
+    if (HWND list = DescendantOfClass(editor, WC_LISTVIEWW)) {
       SelectValue(list, buffer, platform::win32::Wide(value));
     }
   }

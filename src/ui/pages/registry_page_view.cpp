@@ -3,7 +3,9 @@
 #include "ui/pages/registry_page_view.h"
 
 #include <algorithm>
+#include <array>
 #include <iterator>
+#include <utility>
 
 #include "app/product.h"
 #include "platform/win32/wide_text.h"
@@ -28,6 +30,22 @@ constexpr int kEmptyColumnShares[kColumnCount] = {100, 190, 140};
 constexpr std::size_t kMeasuredRows = 200;
 constexpr int kColumnPadding = 12;
 constexpr int kFirstColumnPadding = 12 + 20;  // and the check box
+constexpr std::string_view kColumnTitles[kColumnCount] = {"Problem", "Data", "Registry key"};
+
+// Columns wider than the list share what is left of it equally, so the narrow ones stay
+// whole and none runs past the list's edge; room to spare goes to the last column.
+void FitInto(std::array<int, kColumnCount>& widths, int available) {
+  std::array<int, kColumnCount> order{};
+  for (int i = 0; i < kColumnCount; ++i) order[i] = i;
+  std::ranges::sort(order, {}, [&](int i) { return widths[i]; });
+  int left = available;
+  for (int k = 0; k < kColumnCount; ++k) {
+    const int column = order[k];
+    widths[column] = std::min(widths[column], left / (kColumnCount - k));
+    left -= widths[column];
+  }
+  widths[kColumnCount - 1] += left;
+}
 
 }  // namespace
 
@@ -65,8 +83,14 @@ void RegistryPageView::Layout(const Controls& controls, const PageGrid& g) {
   const int bh = g.ButtonHeight();
   controls.Place(ids::kScanTitle, m, top, g.LeftWidth(), label_h);
   controls.Place(ids::kSections, m, top + label_h + g.S(2), g.LeftWidth(), g.height - top - label_h - g.S(2) - m);
-  controls.Place(ids::kRegistryData, g.RightX(), top, g.RightWidth(), g.ProgressY() - g.S(4) - top - g.S(40));
-  controls.Place(ids::kKeyDisplay, g.RightX(), g.ProgressY() - g.S(4) - g.S(36), g.RightWidth(), g.S(36));
+  // The counts line gets a line of its own: beside the three buttons a narrow window
+  // leaves it no room.
+  const int status_y = g.ProgressY() - g.S(4) - label_h;
+  const int keys_h = g.S(36);
+  const int keys_y = status_y - g.S(4) - keys_h;
+  controls.Place(ids::kRegistryData, g.RightX(), top, g.RightWidth(), keys_y - g.S(4) - top);
+  controls.Place(ids::kKeyDisplay, g.RightX(), keys_y, g.RightWidth(), keys_h);
+  controls.Place(ids::kStatusBar, g.RightX(), status_y, g.RightWidth(), label_h);
   controls.Place(ids::kScanProgress, g.RightX(), g.ProgressY(), g.RightWidth(), g.ProgressHeight());
   const int restore_x = g.width - m - bw;
   const int fix_x = restore_x - g.Gap() - bw;
@@ -74,7 +98,7 @@ void RegistryPageView::Layout(const Controls& controls, const PageGrid& g) {
   controls.Place(ids::kRestoreRegistry, restore_x, g.RowY(), bw, bh);
   controls.Place(ids::kFixErrors, fix_x, g.RowY(), bw, bh);
   controls.Place(ids::kScan, scan_x, g.RowY(), bw, bh);
-  controls.Place(ids::kStatusBar, g.RightX(), g.RowY(), scan_x - g.RightX() - g.Gap(), bh);
+  FitColumns(controller_ == nullptr || controller_->Rows().empty());
 }
 
 void RegistryPageView::ApplyDpi(UINT dpi, HFONT font) {
@@ -239,23 +263,32 @@ void RegistryPageView::SetRowCount(std::size_t count) {
 void RegistryPageView::RedrawRows() { ::InvalidateRect(list_, nullptr, FALSE); }
 
 void RegistryPageView::FitColumns(bool empty) {
+  if (list_ == nullptr) return;
   RECT rect{};
   ::GetClientRect(list_, &rect);
+  const int available = std::max(0, static_cast<int>(rect.right - rect.left));
+  std::array<int, kColumnCount> widths{};
   const std::size_t rows = controller_ != nullptr ? controller_->Rows().size() : 0;
+  // The control would ask for every row's text; the first rows tell the widths well enough.
+  const std::size_t measured = std::min(rows, kMeasuredRows);
   for (int column = 0; column < kColumnCount; ++column) {
-    int width = empty ? (rect.right - rect.left) * kEmptyColumnShares[column] / 450 : LVSCW_AUTOSIZE;
-    if (!empty && rows > kMeasuredRows) {
-      // The control would ask for every row's text; the first rows tell the widths well enough.
-      width = 0;
-      for (std::size_t i = 0; i < kMeasuredRows; ++i) {
-        const auto& row = controller_->Row(i);
-        const std::wstring text = Wide(column == 0 ? row.problem : column == 1 ? row.data : row.registry_key);
-        width = std::max(width, static_cast<int>(::SendMessageW(list_, LVM_GETSTRINGWIDTHW, 0,
-                                                                reinterpret_cast<LPARAM>(text.c_str()))));
-      }
-      width += column == 0 ? kFirstColumnPadding : kColumnPadding;
+    if (empty || measured == 0) {
+      widths[column] = available * kEmptyColumnShares[column] / 450;
+      continue;
     }
-    ::SendMessageW(list_, LVM_SETCOLUMNWIDTH, static_cast<WPARAM>(column), width);
+    const std::wstring header = Wide(kColumnTitles[column]);
+    int width = static_cast<int>(::SendMessageW(list_, LVM_GETSTRINGWIDTHW, 0, reinterpret_cast<LPARAM>(header.c_str())));
+    for (std::size_t i = 0; i < measured; ++i) {
+      const auto& row = controller_->Row(i);
+      const std::wstring text = Wide(column == 0 ? row.problem : column == 1 ? row.data : row.registry_key);
+      width = std::max(width, static_cast<int>(::SendMessageW(list_, LVM_GETSTRINGWIDTHW, 0,
+                                                              reinterpret_cast<LPARAM>(text.c_str()))));
+    }
+    widths[column] = width + (column == 0 ? kFirstColumnPadding : kColumnPadding);
+  }
+  if (!empty && measured > 0) FitInto(widths, available);
+  for (int column = 0; column < kColumnCount; ++column) {
+    ::SendMessageW(list_, LVM_SETCOLUMNWIDTH, static_cast<WPARAM>(column), widths[column]);
   }
 }
 

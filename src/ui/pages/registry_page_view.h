@@ -40,6 +40,7 @@ class RegistryPageView final : public PageView, public app::RegistryPageView {
   void ShowKeyDisplay(bool shown) override;
   void ShowRestoreButton(bool shown) override;
   void SetScanButtonCaption(std::string_view caption) override;
+  void ShowScanBar() override { ::ShowWindow(bar_, SW_SHOW); }
   void SetScanBarPosition(int position) override;
   void SetScanBarCaption(std::optional<std::string> caption) override;
   void SetTimer1(bool on) override;
