@@ -54,7 +54,8 @@ class IndexDatListing {
   std::vector<std::uint32_t> order_;
 };
 
-// Told the percentage of entries seen whenever it rises, ending with 100.
+// Told the percentage done whenever it rises (the tables' entries, then the records they
+// point to), ending with 100.
 using ListProgress = std::function<void(int percent)>;
 
 // The listed records in entry order: every used entry of every reachable table that
