@@ -11,7 +11,8 @@
 #      through the real API against plain DeleteFileW / FindFirstFileW loops; the registry
 #      scan of a generated subtree against a raw walk through the same API;
 #   4. under Wine too: saving settings over a 10 MB damaged options.ini in one pass against
-#      one WritePrivateProfileString call per key.
+#      one WritePrivateProfileString call per key; listing a 50 MB index.dat against one
+#      sequential read of it through ReadFile (the median ratio of 5 runs is printed).
 #
 # NORVIK_BUILD_DIR        build root (default: <repo>/build); uses bench-native and bench-win64
 # NORVIK_WINE_BENCH_SIZE  "folders files-per-folder" for the Wine run (default "100 100":
@@ -66,7 +67,7 @@ bash "$ROOT/scripts/sqlite-amalgamation.sh" "$BUILD_ROOT/sqlite"
 cmake -S "$ROOT" -B "$BUILD_ROOT/bench-win64" --toolchain "$ROOT/cmake/mingw-w64-x86_64.cmake" \
   "${RELEASE_FLAGS[@]}" </dev/null >/dev/null
 cmake --build "$BUILD_ROOT/bench-win64" -j "$JOBS" --target norvik_wine_delete_bench norvik_regscan_bench \
-  norvik_wine_settings_save_bench </dev/null
+  norvik_wine_settings_save_bench norvik_wine_index_dat_bench </dev/null
 WINE_ROOT=$(mktemp -d /tmp/norvik-bench-XXXXXX)
 norvik_wine_env "$WINE_ROOT/prefix" "$WINE_ROOT/home"
 norvik_xvfb_start
@@ -80,3 +81,7 @@ dest=$(norvik_wine_install "$BUILD_ROOT/bench-win64/bench/norvik_regscan_bench.e
 section "Saving a damaged options.ini (Wine)"
 dest=$(norvik_wine_install "$BUILD_ROOT/bench-win64/bench/norvik_wine_settings_save_bench.exe")
 (cd "$dest" && wine norvik_wine_settings_save_bench.exe </dev/null)
+
+section "index.dat listing (50 MB) against one sequential read (Wine)"
+dest=$(norvik_wine_install "$BUILD_ROOT/bench-win64/bench/norvik_wine_index_dat_bench.exe")
+(cd "$dest" && wine norvik_wine_index_dat_bench.exe </dev/null)

@@ -2,8 +2,8 @@
 
 #include <algorithm>
 #include <array>
+#include <bit>
 #include <chrono>
-#include <cstring>
 #include <limits>
 #include <random>
 #include <set>
@@ -29,6 +29,13 @@ constexpr int kMaxPasses = 3;
 // record without a NUL.
 constexpr std::size_t kMaxAddressBytes = 4096;
 constexpr std::size_t kMaxListedBytes = std::size_t{256} << 20;
+// Reading the tables takes the progress bar this far; reading the records, the rest.
+constexpr int kTablesProgress = 20;
+constexpr std::int64_t kEntriesPerRead = 8192;
+// Memory set aside ahead; what is not used is never touched.
+constexpr std::int64_t kMaxReservedEntries = std::int64_t{1} << 20;
+constexpr std::size_t kReservedAddressBytes = 64;
+constexpr std::size_t kMaxReservedText = std::size_t{32} << 20;
 
 // The file's real size, as far as signed 32-bit offsets can reach.
 std::int64_t RealSize(const File& file) {
@@ -44,106 +51,44 @@ std::uint32_t Le32(const std::uint8_t* p) {
          static_cast<std::uint32_t>(p[2]) << 16 | static_cast<std::uint32_t>(p[3]) << 24;
 }
 
-// Reads the file through a window of two 1 MB blocks that slides forward: reads that
-// move through the file in order cost about one sequential read of it, however small
-// they are, and memory stays at 2 MB. Nothing is read past the real end.
-class BlockReader {
+// Reads the records one block at a time, in file order. Each block comes with enough of
+// what follows it that a record starting in the block is whole in memory (its text
+// offset is one byte and its text is cut at kMaxAddressBytes): one read per block into
+// one buffer, small enough to stay in the processor's cache while its records are read.
+class BlockWindow {
  public:
-  static constexpr std::int64_t kBlockBytes = 1 << 20;
+  static constexpr std::int64_t kBlockBytes = 256 << 10;
+  static constexpr std::int64_t kSpillBytes = 256 + kMaxAddressBytes;
 
-  BlockReader(File& file, std::int64_t size) : file_(file), size_(size) {}
+  BlockWindow(File& file, std::int64_t size) : file_(file), size_(size) {}
 
-  bool Read(std::int64_t offset, void* out, std::size_t count) {
-    if (offset < 0 || offset + static_cast<std::int64_t>(count) > size_) return false;
-    auto* dest = static_cast<std::uint8_t*>(out);
-    while (count > 0) {
-      const std::vector<std::uint8_t>* block = Block(offset / kBlockBytes);
-      const auto in_block = static_cast<std::size_t>(offset % kBlockBytes);
-      if (block == nullptr || in_block >= block->size()) return false;
-      const std::size_t n = std::min(count, block->size() - in_block);
-      std::memcpy(dest, block->data() + in_block, n);
-      dest += n;
-      offset += static_cast<std::int64_t>(n);
-      count -= n;
+  // Nothing is read past the real end; a file that shrank ends where it now ends.
+  void Load(std::int64_t index) {
+    start_ = index * kBlockBytes;
+    const auto want = static_cast<std::size_t>(std::clamp<std::int64_t>(size_ - start_, 0, kBlockBytes + kSpillBytes));
+    if (bytes_.size() < want) bytes_.resize(want);
+    filled_ = 0;
+    if (want == 0 || !file_.Seek(start_)) return;
+    while (filled_ < want) {
+      auto got = file_.Read(bytes_.data() + filled_, want - filled_);
+      if (!got || *got == 0) break;
+      filled_ += *got;
     }
-    return true;
   }
 
-  bool Read32(std::int64_t offset, std::uint32_t& value) {
-    std::uint8_t bytes[4];
-    if (!Read(offset, bytes, sizeof bytes)) return false;
-    value = Le32(bytes);
-    return true;
-  }
-
-  bool Read64(std::int64_t offset, std::uint64_t& value) {
-    std::uint8_t bytes[8];
-    if (!Read(offset, bytes, sizeof bytes)) return false;
-    value = static_cast<std::uint64_t>(Le32(bytes + 4)) << 32 | Le32(bytes);
-    return true;
-  }
-
-  bool Signature(std::int64_t offset, std::string_view expected) {
-    char bytes[4];
-    return Read(offset, bytes, sizeof bytes) && std::string_view(bytes, sizeof bytes) == expected;
-  }
-
-  // Appends the bytes up to a NUL or the end of the file, at most `max`.
-  void AppendText(std::int64_t offset, std::size_t max, std::string& text) {
-    const std::size_t start = text.size();
-    while (offset >= 0 && offset < size_ && text.size() - start < max) {
-      const std::vector<std::uint8_t>* block = Block(offset / kBlockBytes);
-      const auto in_block = static_cast<std::size_t>(offset % kBlockBytes);
-      if (block == nullptr || in_block >= block->size()) break;
-      const auto* begin = block->data() + in_block;
-      const std::size_t span = std::min(block->size() - in_block, max - (text.size() - start));
-      const auto* nul = static_cast<const std::uint8_t*>(std::memchr(begin, 0, span));
-      const auto n = nul ? static_cast<std::size_t>(nul - begin) : span;
-      text.append(reinterpret_cast<const char*>(begin), n);
-      if (nul) break;
-      offset += static_cast<std::int64_t>(n);
-    }
+  // The loaded bytes from `offset` on; empty outside the window.
+  std::string_view From(std::int64_t offset) const {
+    if (offset < start_ || offset - start_ >= static_cast<std::int64_t>(filled_)) return {};
+    const auto at = static_cast<std::size_t>(offset - start_);
+    return std::string_view(bytes_.data() + at, filled_ - at);
   }
 
  private:
-  // Block `index` in the window: the window moves on by one block when the next block
-  // is asked for, and starts afresh anywhere else.
-  const std::vector<std::uint8_t>* Block(std::int64_t index) {
-    if (index == first_ + 2) {
-      std::swap(blocks_[0], blocks_[1]);
-      loaded_[0] = loaded_[1];
-      loaded_[1] = false;
-      ++first_;
-    } else if (index != first_ && index != first_ + 1) {
-      first_ = index;
-      loaded_[0] = loaded_[1] = false;
-    }
-    const int slot = index == first_ ? 0 : 1;
-    if (!loaded_[slot] && !Load(index, blocks_[slot])) return nullptr;
-    loaded_[slot] = true;
-    return &blocks_[slot];
-  }
-
-  bool Load(std::int64_t index, std::vector<std::uint8_t>& bytes) {
-    const std::int64_t start = index * kBlockBytes;
-    bytes.resize(static_cast<std::size_t>(std::min(kBlockBytes, size_ - start)));
-    if (!file_.Seek(start)) return false;
-    std::size_t filled = 0;
-    while (filled < bytes.size()) {
-      auto got = file_.Read(bytes.data() + filled, bytes.size() - filled);
-      if (!got || *got == 0) break;
-      filled += *got;
-    }
-    // A file that shrank while it was read ends where it now ends.
-    bytes.resize(filled);
-    return filled > 0;
-  }
-
   File& file_;
   std::int64_t size_;
-  std::int64_t first_ = -3;
-  std::vector<std::uint8_t> blocks_[2];
-  bool loaded_[2] = {false, false};
+  std::int64_t start_ = 0;
+  std::size_t filled_ = 0;
+  std::vector<char> bytes_;
 };
 
 struct Header {
@@ -220,48 +165,142 @@ std::vector<Table> ReadTables(File& file, const Header& header, std::int64_t rea
   return tables;
 }
 
-// Appends the text of the record an entry points to, when it is one of the three
-// listed kinds; false when there is none.
-bool ReadRecord(BlockReader& reader, std::int64_t r, std::string& text, platform::FileTime& time) {
-  const std::size_t begin = text.size();
-  if (reader.Signature(r, "URL ") || reader.Signature(r, "LEAK")) {
-    std::uint8_t text_offset = 0;
-    if (!reader.Read64(r + 16, time) || !reader.Read(r + 52, &text_offset, 1)) return false;
-    if (text_offset != 0) reader.AppendText(r + text_offset, kMaxAddressBytes, text);
-  } else if (reader.Signature(r, "REDR")) {
-    if (!reader.Read64(r + 8, time)) return false;
-    reader.AppendText(r + 16, kMaxAddressBytes, text);
-  }
-  const auto added = std::string_view(text).substr(begin);
-  if (std::any_of(added.begin(), added.end(), [](char c) { return static_cast<unsigned char>(c) >= 0x80; })) {
-    const std::string utf8 = platform::AnsiToUtf8(added);
-    text.replace(begin, std::string::npos, utf8);
-  }
-  return text.size() > begin;
+std::uint64_t Le64(const char* p) {
+  const auto* u = reinterpret_cast<const std::uint8_t*>(p);
+  return static_cast<std::uint64_t>(Le32(u + 4)) << 32 | Le32(u);
 }
 
+// The length of the text at the front of `bytes` (up to a NUL or the end), and whether it
+// holds a byte above 127; eight bytes at a time, an address being a few dozen.
+std::size_t TextLength(std::string_view bytes, bool& high) {
+  constexpr std::uint64_t kOnes = 0x0101010101010101, kTops = 0x8080808080808080;
+  std::uint64_t seen = 0;
+  std::size_t i = 0;
+  for (; i + 8 <= bytes.size(); i += 8) {
+    const std::uint64_t word = Le64(bytes.data() + i);
+    // The lowest flagged byte is the first NUL (flags above it may be false).
+    const std::uint64_t nul = (word - kOnes) & ~word & kTops;
+    if (nul != 0) {
+      const int before = std::countr_zero(nul) / 8;
+      seen |= word & ((std::uint64_t{1} << (8 * before)) - 1);
+      high = (seen & kTops) != 0;
+      return i + static_cast<std::size_t>(before);
+    }
+    seen |= word;
+  }
+  for (; i < bytes.size() && bytes[i] != '\0'; ++i) seen |= static_cast<unsigned char>(bytes[i]);
+  high = (seen & kTops) != 0;
+  return i;
+}
+
+// Appends the address of the record at the front of `record` (the bytes from the record
+// to the end of what is loaded) when it is one of the three listed kinds; false when
+// there is none.
+bool ReadRecord(std::string_view record, std::string& text, platform::FileTime& time) {
+  const std::string_view kind = record.substr(0, 4);
+  std::size_t at = 0;
+  if ((kind == "URL " || kind == "LEAK") && record.size() > 52) {
+    time = Le64(record.data() + 16);
+    at = static_cast<unsigned char>(record[52]);
+    if (at == 0) return false;
+  } else if (kind == "REDR" && record.size() >= 16) {
+    time = Le64(record.data() + 8);
+    at = 16;
+  } else {
+    return false;
+  }
+  std::string_view address = at < record.size() ? record.substr(at, kMaxAddressBytes) : std::string_view();
+  bool high = false;
+  address = address.substr(0, TextLength(address, high));
+  if (high) {
+    text.append(platform::AnsiToUtf8(address));
+  } else {
+    text.append(address);
+  }
+  return !address.empty();
+}
+
+// Tells the percentage whenever it rises. The work comes in stages, each taking the bar
+// to a given mark; a step only counts and compares, the division waits for the step
+// that raises the percentage.
 class Progress {
  public:
-  Progress(const ListProgress& report, std::int64_t total) : report_(report), total_(total) {}
+  explicit Progress(const ListProgress& report) : report_(report) {}
+
+  // The next `steps` steps take the bar from the last stage's mark to `mark`.
+  void Stage(std::int64_t steps, int mark) {
+    from_ = mark_;
+    mark_ = mark;
+    steps_ = steps;
+    done_ = 0;
+    Aim();
+  }
   void Step() {
-    ++done_;
-    if (!report_ || total_ == 0) return;
-    const int percent = static_cast<int>(done_ * 100 / total_);
-    if (percent > shown_) {
-      shown_ = percent;
-      report_(percent);
-    }
+    if (++done_ >= next_) Raise();
   }
   void Finish() {
     if (report_ && shown_ < 100) report_(100);
   }
 
  private:
+  void Raise() {
+    const int percent = from_ + static_cast<int>(done_ * (mark_ - from_) / steps_);
+    if (percent > shown_) {
+      shown_ = percent;
+      if (report_) report_(percent);
+    }
+    Aim();
+  }
+  // The first step at which the percentage passes the one shown.
+  void Aim() {
+    next_ = std::numeric_limits<std::int64_t>::max();
+    if (steps_ <= 0 || mark_ <= shown_) return;
+    const std::int64_t rise = std::max(1, shown_ + 1 - from_);
+    next_ = std::max<std::int64_t>(1, (rise * steps_ + (mark_ - from_) - 1) / (mark_ - from_));
+  }
+
   const ListProgress& report_;
-  std::int64_t total_;
-  std::int64_t done_ = 0;
-  int shown_ = 0;
+  int from_ = 0, mark_ = 0, shown_ = 0;
+  std::int64_t steps_ = 0, done_ = 0, next_ = 0;
 };
+
+// The record offsets of the used entries of every reachable table, in entry order, and
+// how many fall in each block of the file (offsets and counts fit 32 bits, the file's
+// size being a signed 32-bit value). A read error ends the walk.
+struct UsedEntries {
+  std::vector<std::uint32_t> records;
+  std::vector<std::uint32_t> per_block;  // block b's count at b + 1
+};
+
+UsedEntries ReadUsedEntries(File& file, const Header& header, std::int64_t real_size, Progress& steps) {
+  const std::vector<Table> tables = ReadTables(file, header, real_size);
+  std::int64_t total = 0;
+  for (const Table& table : tables) total += table.entries;
+  UsedEntries used;
+  used.records.reserve(static_cast<std::size_t>(std::min(total, kMaxReservedEntries)));
+  used.per_block.resize(static_cast<std::size_t>(real_size / BlockWindow::kBlockBytes + 2));
+  steps.Stage(total, kTablesProgress);
+  std::vector<std::uint8_t> entries;
+  for (const Table& table : tables) {
+    // In reads of at most kEntriesPerRead: a hostile table may claim the whole file.
+    for (std::int64_t first = 0; first < table.entries; first += kEntriesPerRead) {
+      entries.resize(static_cast<std::size_t>(std::min(kEntriesPerRead, table.entries - first) * kEntryBytes));
+      if (!ReadAt(file, table.offset + kTableHeaderBytes + first * kEntryBytes, entries.data(), entries.size())) {
+        return used;
+      }
+      for (std::size_t i = 0; i < entries.size(); i += kEntryBytes) {
+        steps.Step();
+        const std::uint8_t* entry = entries.data() + i;
+        if (entry[0] == 1 || entry[0] == 3) continue;  // a free slot
+        const std::int64_t r = Signed32(Le32(entry + 4));
+        if (r < 0 || r >= header.size || r >= real_size) continue;
+        used.records.push_back(static_cast<std::uint32_t>(r));
+        ++used.per_block[static_cast<std::size_t>(r / BlockWindow::kBlockBytes) + 1];
+      }
+    }
+  }
+  return used;
+}
 
 // Overwrites [from, to) with the fill byte; false on a write error.
 bool Fill(File& file, std::int64_t from, std::int64_t to, const std::array<std::uint8_t, kFillChunk>& chunk) {
@@ -326,51 +365,54 @@ IndexDatListing ListIndexDat(platform::Files& files, std::string_view path, cons
   const std::int64_t real_size = RealSize(*opened);
   Header header;
   if (!ReadHeader(*opened, real_size, header)) return listing;
-  const std::vector<Table> tables = ReadTables(*opened, header, real_size);
-  std::int64_t total = 0;
-  for (const Table& table : tables) total += table.entries;
+  Progress steps(progress);
+  UsedEntries used = ReadUsedEntries(*opened, header, real_size, steps);
 
-  // The used entries (record offset and entry number), counted per block of the file.
-  struct Target {
-    std::int64_t record;
-    std::size_t entry;
-  };
-  std::vector<Target> targets;
-  const auto blocks = static_cast<std::size_t>(real_size / BlockReader::kBlockBytes + 1);
-  std::vector<std::size_t> per_block(blocks + 1);
-  Progress steps(progress, total);
-  std::vector<std::uint8_t> entries;
-  for (const Table& table : tables) {
-    // A table's entries in one read: the window is kept for the records.
-    entries.resize(static_cast<std::size_t>(table.entries * kEntryBytes));
-    if (!ReadAt(*opened, table.offset + kTableHeaderBytes, entries.data(), entries.size())) break;
-    for (std::size_t i = 0; i < entries.size(); i += kEntryBytes) {
-      steps.Step();
-      const std::uint8_t* entry = entries.data() + i;
-      if (entry[0] == 1 || entry[0] == 3) continue;  // a free slot
-      const std::int64_t r = Signed32(Le32(entry + 4));
-      if (r < 0 || r >= header.size || r >= real_size) continue;
-      targets.push_back({r, targets.size()});
-      ++per_block[static_cast<std::size_t>(r / BlockReader::kBlockBytes) + 1];
-    }
-  }
   // The records are read block by block in file order, several times faster than the
-  // hash order on a large file, and listed in entry order.
-  std::partial_sum(per_block.begin(), per_block.end(), per_block.begin());
-  std::vector<Target> in_file_order(targets.size());
-  for (const Target& target : targets) {
-    in_file_order[per_block[static_cast<std::size_t>(target.record / BlockReader::kBlockBytes)]++] = target;
+  // hash order on a large file; `order` keeps where each entry's record comes in it.
+  const std::size_t count = used.records.size();
+  std::partial_sum(used.per_block.begin(), used.per_block.end(), used.per_block.begin());
+  const auto in_file_order = std::make_unique_for_overwrite<std::uint32_t[]>(count);
+  std::vector<std::uint32_t> order(count);
+  for (std::size_t i = 0; i < count; ++i) {
+    order[i] = used.per_block[used.records[i] / BlockWindow::kBlockBytes]++;
+    in_file_order[order[i]] = used.records[i];
   }
-  std::vector<IndexDatListing::Row>& rows = listing.rows_;
-  rows.resize(targets.size());
-  BlockReader reader(*opened, real_size);
-  for (const Target& target : in_file_order) {
-    if (listing.text_.size() >= kMaxListedBytes) break;
-    IndexDatListing::Row& row = rows[target.entry];
-    row.begin = listing.text_.size();
-    if (ReadRecord(reader, target.record, listing.text_, row.time)) row.length = listing.text_.size() - row.begin;
+  used = {};
+
+  std::vector<IndexDatListing::Record>& read = listing.records_;
+  read.reserve(count);
+  std::string& text = listing.text_;
+  // Room for the usual length of an address, taken up only as it is written: growing
+  // the text by doubling would copy it and touch twice the memory.
+  text.reserve(std::min(count, kMaxReservedText / kReservedAddressBytes) * kReservedAddressBytes);
+  BlockWindow window(*opened, real_size);
+  std::int64_t loaded = -1;
+  steps.Stage(static_cast<std::int64_t>(count), 100);
+  for (std::size_t i = 0; i < count && text.size() < kMaxListedBytes; ++i) {
+    const std::int64_t r = in_file_order[i];
+    const std::int64_t block = r / BlockWindow::kBlockBytes;
+    if (block != loaded) {
+      window.Load(block);
+      loaded = block;
+    }
+    IndexDatListing::Record& record = read.emplace_back();
+    record.begin = static_cast<std::uint32_t>(text.size());
+    if (ReadRecord(window.From(r), text, record.time)) {
+      record.length = static_cast<std::uint32_t>(text.size() - record.begin);
+    }
+    steps.Step();
   }
-  std::erase_if(rows, [](const IndexDatListing::Row& row) { return row.length == 0; });
+  // The rows in entry order, leaving out what was not listed (or not read at all, past
+  // the limit of listed text).
+  std::vector<bool> listed(read.size());
+  for (std::size_t i = 0; i < read.size(); ++i) listed[i] = read[i].length != 0;
+  std::size_t rows = 0;
+  for (const std::uint32_t at : order) {
+    if (at < listed.size() && listed[at]) order[rows++] = at;
+  }
+  order.resize(rows);
+  listing.order_ = std::move(order);
   steps.Finish();
   return listing;
 }

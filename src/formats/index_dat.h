@@ -32,23 +32,30 @@ inline constexpr std::string_view kTimeNotAvailable = "Not Available";
 // its time. The addresses share one buffer: a large file lists hundreds of thousands.
 class IndexDatListing {
  public:
-  std::size_t size() const { return rows_.size(); }
-  bool empty() const { return rows_.empty(); }
-  std::string_view address(std::size_t i) const { return std::string_view(text_).substr(rows_[i].begin, rows_[i].length); }
-  platform::FileTime time(std::size_t i) const { return rows_[i].time; }
+  std::size_t size() const { return order_.size(); }
+  bool empty() const { return order_.empty(); }
+  std::string_view address(std::size_t i) const {
+    const Record& record = records_[order_[i]];
+    return std::string_view(text_).substr(record.begin, record.length);
+  }
+  platform::FileTime time(std::size_t i) const { return records_[order_[i]].time; }
 
  private:
   friend IndexDatListing ListIndexDat(platform::Files&, std::string_view, const std::function<void(int)>&);
-  struct Row {
-    std::size_t begin = 0;
-    std::size_t length = 0;  // 0: nothing listed (while the listing is built)
+  // The records as they were read, in file order, with offsets into the text (a listing
+  // holds at most 256 MB of it); row i is record order_[i].
+  struct Record {
+    std::uint32_t begin = 0;
+    std::uint32_t length = 0;  // 0: not listed
     platform::FileTime time = 0;
   };
   std::string text_;
-  std::vector<Row> rows_;
+  std::vector<Record> records_;
+  std::vector<std::uint32_t> order_;
 };
 
-// Told the percentage of entries seen whenever it rises, ending with 100.
+// Told the percentage done whenever it rises (the tables' entries, then the records they
+// point to), ending with 100.
 using ListProgress = std::function<void(int percent)>;
 
 // The listed records in entry order: every used entry of every reachable table that

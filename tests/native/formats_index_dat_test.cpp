@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <array>
 #include <string>
 #include <tuple>
 #include <utility>
@@ -92,6 +93,34 @@ TEST(IndexDatTest, ListingReadsTheReachableUsedEntriesAndNothingElse) {
   SimMachine machine;
   for (const auto& c : cases) EXPECT_EQ(List(machine, c.file.bytes()), c.expected) << c.name;
   EXPECT_TRUE(ListIndexDat(machine.platform().files, "C:\\missing\\index.dat").empty());
+}
+
+// A large file is read in blocks: records and texts that cross a block's edge, wherever
+// the edges fall (every 64 KB here), are read whole, and the rows keep the entries'
+// order although the records lie the other way round in the file. The table holds more
+// entries than one read of them takes.
+TEST(IndexDatTest, ListingReadsRecordsAcrossBlockEdgesInEntryOrder) {
+  constexpr std::uint32_t kEdge = 0x10000, kEdges = 40, kSlots = 10'000;
+  constexpr std::uint32_t kTableAt = (kEdges + 1) * kEdge, kBlocks = (32 + 8 * kSlots + 127) / 128;
+  IndexDatBuilder file(kTableAt + kBlocks * 128);
+  std::vector<std::pair<std::uint32_t, std::uint32_t>> entries(kSlots, {1, 0});
+  Listed expected;
+  for (std::uint32_t k = kEdges; k >= 1; --k) {
+    const std::string text = "http://edge" + std::to_string(k) + ".example/" + std::string(k * 90, 'p');
+    // In turn across the edge: the time, the text offset byte, the text, a redirect's text.
+    const std::uint32_t record = k * kEdge - std::array<std::uint32_t, 4>{20, 52, 120, 30}[k % 4];
+    if (k % 4 == 3) {
+      file.Redr(record, kT1 + k, text);
+    } else {
+      file.Url(record, kT1 + k, text);
+    }
+    entries[kSlots - 1 - 200 * k] = {0x10, record};
+    expected.emplace_back(text, kT1 + k);
+  }
+  file.FirstTable(kTableAt).Table(kTableAt, kBlocks, 0, entries);
+
+  SimMachine machine;
+  EXPECT_EQ(List(machine, file.bytes()), expected);
 }
 
 TEST(IndexDatTest, ListingReportsRisingPercentagesEndingAt100) {
