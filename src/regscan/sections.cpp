@@ -3,7 +3,9 @@
 #include <algorithm>
 #include <array>
 
+#include "regscan/empty_key_checks.h"
 #include "regscan/hive_scan.h"
+#include "regscan/history_checks.h"
 
 namespace norvik::regscan {
 namespace {
@@ -17,7 +19,7 @@ constexpr ScanSection kSections[] = {
     {7, "Scanning: Shared DLLs", nullptr},
     {8, "Scanning: Software Locations", nullptr},
     {9, "Scanning: Start Menu", nullptr},
-    {10, "Scanning: Software Locations", nullptr},
+    {10, "Scanning: Software Locations", &ScanObsoleteSoftware},
     {11, "Scanning: File Extensions", nullptr},
     {12, "Scanning: Fonts Sections", nullptr},
     {13, "Scanning: Invalid Help Files", nullptr},
@@ -30,9 +32,9 @@ constexpr ScanSection kSections[] = {
     {20, "Scanning: Invalid ActiveX", nullptr},
     {21, "Scanning: Installer", nullptr},
     {22, "", nullptr},
-    {23, "Scanning: Empty Uninstaller Entry", nullptr},
-    {24, "Scanning: MRU and History Lists", nullptr},
-    {25, "Scanning: Empty Registry Keys", nullptr},
+    {23, "Scanning: Empty Uninstaller Entry", &ScanUninstallerEntries},
+    {24, "Scanning: MRU and History Lists", &ScanHistoryLists},
+    {25, "Scanning: Empty Registry Keys", &ScanEmptyKeys},
 };
 
 constexpr int kHeavyCodes[] = {3, 4, 5, 6, 25};
