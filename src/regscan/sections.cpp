@@ -3,7 +3,9 @@
 #include <algorithm>
 #include <array>
 
+#include "regscan/com_checks.h"
 #include "regscan/empty_key_checks.h"
+#include "regscan/file_type_checks.h"
 #include "regscan/hive_scan.h"
 #include "regscan/history_checks.h"
 
@@ -20,18 +22,18 @@ constexpr ScanSection kSections[] = {
     {8, "Scanning: Software Locations", nullptr},
     {9, "Scanning: Start Menu", nullptr},
     {10, "Scanning: Software Locations", &ScanObsoleteSoftware},
-    {11, "Scanning: File Extensions", nullptr},
+    {11, "Scanning: File Extensions", &ScanFileExtensions},
     {12, "Scanning: Fonts Sections", nullptr},
     {13, "Scanning: Invalid Help Files", nullptr},
     {14, "Scanning: Startup Programs", nullptr},
     {15, "Scanning: Add/Remove Programs", nullptr},
-    {16, "Scanning: Custom Controls", nullptr},
+    {16, "Scanning: Custom Controls", &ScanCustomControls},
     {17, "Scanning: Windows Services", nullptr},
     {18, "Scanning: Shortcuts", nullptr},
     {19, "Scanning: Sound and Appevents", nullptr},
-    {20, "Scanning: Invalid ActiveX", nullptr},
+    {20, "Scanning: Invalid ActiveX", &ScanActiveX},
     {21, "Scanning: Installer", nullptr},
-    {22, "", nullptr},
+    {22, "", &ScanApplications},
     {23, "Scanning: Empty Uninstaller Entry", &ScanUninstallerEntries},
     {24, "Scanning: MRU and History Lists", &ScanHistoryLists},
     {25, "Scanning: Empty Registry Keys", &ScanEmptyKeys},
