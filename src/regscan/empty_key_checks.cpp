@@ -89,6 +89,24 @@ std::string Joined(std::string_view a, std::string_view b) {
   return std::string(a) + "\\" + std::string(b);
 }
 
+// An empty key holds at most one subkey, itself empty, and a fix takes that chain with
+// the key: every key of the chain must be one the lists let go.
+bool ReportableChain(const TScanTaskThread& scan, const platform::RegKey& key, std::string path) {
+  const platform::RegKey* at = &key;
+  platform::RegKey below;
+  for (int depth = 0; depth < platform::kMaxRegistryDepth; ++depth) {
+    if (!IsReportableEmptyKey(path, scan.IsWindows7, scan.IsVersion11)) return false;
+    const auto names = at->SubKeyNames();
+    if (!names || names->empty()) return true;
+    auto next = at->Open(names->front(), platform::reg_access::kAllAccess);
+    if (!next) return false;
+    path += "\\" + names->front();
+    below = std::move(next).value();
+    at = &below;
+  }
+  return false;
+}
+
 struct EmptyWalk {
   std::string_view problem;
   bool every_depth;   // judge the whole subtree, not only the direct subkeys
@@ -118,7 +136,7 @@ void ScanEmptySubkeys(TScanTaskThread& scan, std::string_view root_name, std::st
         const std::string child = Joined(key_path, entry.path);
         scan.ShowKey(child);
         if (CountKeyValues(scan, entry.key, true, true, 1) < 1 &&
-            (!walk.kept_list || IsReportableEmptyKey(child, scan.IsWindows7, scan.IsVersion11))) {
+            (!walk.kept_list || ReportableChain(scan, entry.key, child))) {
           const std::string parent = cut == std::string::npos ? std::string() : entry.path.substr(0, cut);
           scan.AddProblemRow(std::string(walk.problem), std::string(name),
                              root_upper + "\\" + Joined(key_path, parent), kFixSubKey);
@@ -170,19 +188,19 @@ bool IsReportableEmptyKey(std::string_view path, bool is_windows7, bool is_versi
   return !(is_version11 && ContainsAny(path, kKeptOnVista));
 }
 
-// Only the direct subkeys of Software are judged: one per vendor or product. On 64-bit
-// Windows the 32-bit programs' vendors sit below Wow6432Node.
+// Only the direct subkeys of Software are judged: one per vendor or product. The 32-bit
+// programs' vendors and uninstall entries sit below Wow6432Node (absent on 32-bit Windows).
 void ScanObsoleteSoftware(TScanTaskThread& scan) {
   const EmptyWalk walk{kObsoleteProblem, false, false};
   ScanEmptySubkeys(scan, "HKEY_CURRENT_USER", "Software", walk);
   ScanEmptySubkeys(scan, "HKEY_LOCAL_MACHINE", "Software", walk);
-  if (scan.Windows64) ScanEmptySubkeys(scan, "HKEY_LOCAL_MACHINE", "Software\\Wow6432Node", walk);
+  ScanEmptySubkeys(scan, "HKEY_LOCAL_MACHINE", "Software\\Wow6432Node", walk);
 }
 
 void ScanUninstallerEntries(TScanTaskThread& scan) {
   const EmptyWalk walk{kUninstallProblem, true, false};
   ScanEmptySubkeys(scan, "HKEY_LOCAL_MACHINE", kUninstallKey, walk);
-  if (scan.Windows64) ScanEmptySubkeys(scan, "HKEY_LOCAL_MACHINE", kUninstallKey32, walk);
+  ScanEmptySubkeys(scan, "HKEY_LOCAL_MACHINE", kUninstallKey32, walk);
 }
 
 void ScanEmptyKeys(TScanTaskThread& scan) {

@@ -18,9 +18,9 @@ constexpr std::string_view kClassesKey = "Software\\Classes";
 constexpr std::string_view kFileExtsKey = "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\FileExts";
 constexpr std::string_view kApplicationsKey = "Software\\Classes\\Applications";
 
-// 64-bit Windows 7 keeps many class keys with a lone number or an empty text as their
-// default; there only keys with nothing at all count.
-bool StrictEmptiness(const TScanTaskThread& scan) { return scan.IsWindows7 && scan.Windows64; }
+// 64-bit Windows 7 (the only Windows 7 this program runs on) keeps many class keys with a
+// lone number or an empty text as their default; there only keys with nothing at all count.
+bool StrictEmptiness(const TScanTaskThread& scan) { return scan.IsWindows7; }
 
 bool HoldsNothing(const RegKey& key) {
   const auto info = key.Info();
@@ -70,8 +70,7 @@ void ScanExplorerExtensions(TScanTaskThread& scan) {
       const auto key = user.Open(path, platform::reg_access::kRead);
       useless = key && HoldsNothing(*key);
     } else {
-      // Windows 7 keeps a "." entry of its own.
-      useless = !(scan.IsWindows7 && name == ".") && IsEmptyKey(scan, user, path);
+      useless = IsEmptyKey(scan, user, path);
     }
     if (useless) {
       scan.AddProblemRow(std::string(kExtensionProblem), name, "HKEY_CURRENT_USER\\" + std::string(kFileExtsKey),

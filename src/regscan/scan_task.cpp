@@ -32,7 +32,6 @@ TScanTaskThread::TScanTaskThread(platform::Platform platform, ScanSink& sink, Sc
       FloppyAReady(setup.floppies.a),
       FloppyBReady(setup.floppies.b),
       Wow64(core::IsWow64(platform.system)),
-      Windows64(Wow64 || sizeof(void*) == 8),
       IsWindows7(setup.os_code == 12),
       IsVersion11(setup.os_code == 11),
       platform_(platform),

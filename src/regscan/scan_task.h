@@ -63,8 +63,6 @@ class TScanTaskThread {
   bool FloppyAReady = false;
   bool FloppyBReady = false;
   bool Wow64 = false;  // this process is a 32-bit one redirected on 64-bit Windows
-  // The machine is 64-bit Windows: we are a 64-bit program, or a 32-bit one under WOW64.
-  bool Windows64 = false;
   bool IsWindows7 = false;
   bool IsVersion11 = false;
 

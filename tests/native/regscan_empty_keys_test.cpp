@@ -3,7 +3,7 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdint>
+#include <tuple>
 
 #include "core/utility_routines.h"
 #include "fakes/scan_rows.h"
@@ -13,175 +13,87 @@
 namespace norvik::regscan {
 namespace {
 
-using platform::RegRoot;
-using platform::RegValue;
-using platform::sim::SimMachine;
+using testing::Plant;
 using testing::Rows;
 using testing::RunCheck;
 
-class EmptyKeysTest : public ::testing::Test {
- protected:
-  void Plant(std::string_view reg_text) { ASSERT_TRUE(testing::LoadRegistry(machine_, reg_text)); }
-  SimMachine machine_;
-};
+const std::string kCu = "HKEY_CURRENT_USER\\Software\\", kLm = "HKEY_LOCAL_MACHINE\\SOFTWARE\\";
 
-TEST_F(EmptyKeysTest, ObsoleteSoftwareJudgesEachVendorKeyInBothViews) {
-  Plant(R"(REGEDIT4
-
-[HKEY_CURRENT_USER\Software\OldVendor\EmptyChild]
-[HKEY_CURRENT_USER\Software\TwoChildren\A]
-[HKEY_CURRENT_USER\Software\TwoChildren\B]
-[HKEY_CURRENT_USER\Software\DefaultOnly]
-@=""
-[HKEY_CURRENT_USER\Software\Wow6432Node]
-[HKEY_LOCAL_MACHINE\Software\Classes\.txt]
-@="txtfile"
-[HKEY_LOCAL_MACHINE\Software\Gone]
-[HKEY_LOCAL_MACHINE\Software\Deep\Deeper\Deepest]
-"Kept"=dword:00000001
-[HKEY_LOCAL_MACHINE\Software\Wow6432Node\Gone32]
-)");
+TEST(EmptyKeysTest, ObsoleteSoftwareAndUninstallerEntriesInBothViews) {
+  platform::sim::SimMachine machine;
+  const std::string uninstall = "Microsoft\\Windows\\CurrentVersion\\Uninstall";
+  Plant(machine, {kCu + "OldVendor\\EmptyChild", kCu + "Two\\A", kCu + "Two\\B", kCu + "DefaultOnly|@=",
+                  kCu + "Wow6432Node", kLm + "Classes\\.txt|@=txtfile", kLm + "Gone", kLm + "Deep\\Er\\Est|V=#1",
+                  kLm + "Wow6432Node\\Gone32", kLm + uninstall + "\\EmptyApp\\Sub", kLm + uninstall + "\\Real|N=Real",
+                  kLm + uninstall + "\\Real\\Left", kLm + "Wow6432Node\\" + uninstall + "\\Old32", kLm + "Wow6432Node\\" + uninstall + "|V=#1"});
   // A key holding only a key that cannot be opened is not known to be empty.
-  ASSERT_TRUE(machine_.registry().SetAccessDenied(RegRoot::LocalMachine, "Software\\Holder\\Locked", true));
-  EXPECT_EQ(RunCheck(machine_, ScanObsoleteSoftware),
+  ASSERT_TRUE(machine.registry().SetAccessDenied(platform::RegRoot::LocalMachine, "Software\\Holder\\Locked", true));
+  EXPECT_EQ(RunCheck(machine, ScanObsoleteSoftware),
             (Rows{"3 HKEY_CURRENT_USER\\Software = OldVendor", "3 HKEY_LOCAL_MACHINE\\Software = Gone",
                   "3 HKEY_LOCAL_MACHINE\\Software\\Wow6432Node = Gone32"}));
+  const std::string u = "3 " + kLm + uninstall;
+  EXPECT_EQ(RunCheck(machine, ScanUninstallerEntries),
+            (Rows{u + " = EmptyApp", u + "\\EmptyApp = Sub", u + "\\Real = Left",
+                  "3 " + kLm + "Wow6432Node\\" + uninstall + " = Old32"}));
 }
 
-TEST_F(EmptyKeysTest, UninstallerEntriesAreJudgedAtEveryDepth) {
-  Plant(R"(REGEDIT4
-
-[HKEY_LOCAL_MACHINE\SOFTWARE\Microsoft\Windows\CurrentVersion\Uninstall\EmptyApp\Sub]
-[HKEY_LOCAL_MACHINE\SOFTWARE\Microsoft\Windows\CurrentVersion\Uninstall\RealApp]
-"DisplayName"="Real"
-[HKEY_LOCAL_MACHINE\SOFTWARE\Microsoft\Windows\CurrentVersion\Uninstall\RealApp\Left]
-[HKEY_LOCAL_MACHINE\SOFTWARE\Wow6432Node\Microsoft\Windows\CurrentVersion\Uninstall\Old32]
-)");
-  const std::string uninstall = "3 HKEY_LOCAL_MACHINE\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall";
-  EXPECT_EQ(RunCheck(machine_, ScanUninstallerEntries),
-            (Rows{uninstall + " = EmptyApp", uninstall + "\\EmptyApp = Sub", uninstall + "\\RealApp = Left",
-                  "3 HKEY_LOCAL_MACHINE\\SOFTWARE\\Wow6432Node\\Microsoft\\Windows\\CurrentVersion\\Uninstall = Old32"}));
+TEST(EmptyKeysTest, EmptyKeysKeepEachVersionsOwnEmptyKeys) {
+  platform::sim::SimMachine machine;
+  const std::string user = "HKEY_USERS\\S-1-5-21-0-0-0-1000\\", ms = user + "Software\\Microsoft\\",
+                    cv = ms + "Windows\\CurrentVersion\\";
+  Plant(machine, {user + "Software\\Acme|V=x", user + "Software\\Acme\\Empty", user + "Printers\\Empty", cv + "Run",
+                  cv + "Explorer|V=x", cv + "Explorer\\UserAssist", ms + "IME\\15.0|V=x", ms + "IME\\15.0\\IMESC",
+                  ms + "RAS AutoDial", ms + "Kept|V=x",
+                  ms + "Windows NT\\CurrentVersion", "HKEY_USERS\\.DEFAULT\\Software\\Empty", "HKEY_USERS\\S-1-5-99"});
+  const std::string acme = "3 " + user + "Software\\Acme = Empty", ime = "3 " + ms + "IME\\15.0 = IMESC",
+                    ras = "3 " + user + "Software\\Microsoft = RAS AutoDial",
+                    assist = "3 " + cv + "Explorer = UserAssist", run = "3 " + user + "Software\\Microsoft\\Windows\\"
+                                                                                     "CurrentVersion = Run";
+  // Windows NT holds only a kept empty key, and HKEY_USERS\S-1-5-99 is a whole user's hive.
+  EXPECT_EQ(RunCheck(machine, ScanEmptyKeys, {.os_code = 9}), (Rows{acme, ime, ras, assist, run}));
+  EXPECT_EQ(RunCheck(machine, ScanEmptyKeys, {.os_code = 11}), (Rows{acme, ras}));
+  EXPECT_EQ(RunCheck(machine, ScanEmptyKeys, {.os_code = 12}), (Rows{acme, ime}));
 }
 
-TEST_F(EmptyKeysTest, EmptyKeysKeepEachVersionsOwnEmptyKeys) {
-  Plant(R"(REGEDIT4
-
-[HKEY_USERS\S-1-5-21-0-0-0-1000\Software\Acme]
-"Kept"="x"
-[HKEY_USERS\S-1-5-21-0-0-0-1000\Software\Acme\Empty]
-[HKEY_USERS\S-1-5-21-0-0-0-1000\Printers\Empty]
-[HKEY_USERS\S-1-5-21-0-0-0-1000\Software\Microsoft\Windows\CurrentVersion\Run]
-[HKEY_USERS\S-1-5-21-0-0-0-1000\Software\Microsoft\Windows\CurrentVersion\Explorer]
-"Kept"="x"
-[HKEY_USERS\S-1-5-21-0-0-0-1000\Software\Microsoft\Windows\CurrentVersion\Explorer\UserAssist]
-[HKEY_USERS\S-1-5-21-0-0-0-1000\Software\Microsoft\IME\15.0]
-"Kept"="x"
-[HKEY_USERS\S-1-5-21-0-0-0-1000\Software\Microsoft\IME\15.0\IMESC]
-[HKEY_USERS\S-1-5-21-0-0-0-1000\Software\Microsoft\RAS AutoDial]
-[HKEY_USERS\.DEFAULT\Software\Empty]
-[HKEY_USERS\S-1-5-99]
-)");
-  const std::string user = "3 HKEY_USERS\\S-1-5-21-0-0-0-1000\\";
-  const std::string acme = user + "Software\\Acme = Empty";
-  const std::string ime = user + "Software\\Microsoft\\IME\\15.0 = IMESC";
-  const std::string ras = user + "Software\\Microsoft = RAS AutoDial";
-  const std::string run = user + "Software\\Microsoft\\Windows\\CurrentVersion = Run";
-  const std::string assist = user + "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer = UserAssist";
-  const struct {
-    std::uint8_t os_code;
-    Rows rows;
-  } cases[] = {
-      {9, {acme, ime, ras, assist, run}},
-      {11, {acme, ras}},
-      {12, {acme, ime}},
-  };
-  // HKEY_USERS\S-1-5-99 is empty too, but a whole user's hive is never offered for deletion.
-  for (const auto& c : cases) {
-    EXPECT_EQ(RunCheck(machine_, ScanEmptyKeys, {.os_code = c.os_code}), c.rows) << int{c.os_code};
-  }
-}
-
-TEST_F(EmptyKeysTest, HistoryListsReportGoneFilesAndUnusedPrograms) {
-  machine_.WriteFile("C:\\docs\\report.doc", "x");
-  machine_.WriteFile("C:\\Tools\\app.exe", "x");
-  machine_.MapDrive('D', platform::DriveType::CdRom);
-  Plant(R"(REGEDIT4
-
-[HKEY_CURRENT_USER\Software\Microsoft\Windows\CurrentVersion\Explorer\ComDlg32\OpenSaveMRU]
-"a"="C:\\docs\\report"
-"b"="C:\\docs\\gone"
-"c"="C:\\docs\\report.doc"
-"d\\e"="C:\\docs\\gone2"
-"f"="D:\\cd\\x"
-"g"="\\\\server\\share\\x"
-"MRUList"="abcdefg"
-[HKEY_CURRENT_USER\Software\Microsoft\Windows\CurrentVersion\Explorer\ComDlg32\OpenSaveMRU\*]
-[HKEY_CURRENT_USER\Software\Microsoft\Windows\CurrentVersion\Explorer\ComDlg32\OpenSaveMRU\doc]
-"a"="C:\\docs\\gone.doc"
-"b"="C:\\docs\\report.doc"
-)");
-  auto counts = machine_.registry().Root(RegRoot::CurrentUser).Create(
-      "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\UserAssist\\"
-      "{75048700-EF1F-11D0-9888-006097DEACF9}\\Count");
+TEST(EmptyKeysTest, HistoryListsReportGoneFilesAndUnusedPrograms) {
+  platform::sim::SimMachine machine;
+  machine.WriteFile("C:\\docs\\report.doc", "x");
+  machine.WriteFile("C:\\Tools\\app.exe", "x");
+  machine.MapDrive('D', platform::DriveType::CdRom);
+  const std::string mru = kCu + "Microsoft\\Windows\\CurrentVersion\\Explorer\\ComDlg32\\OpenSaveMRU",
+                    count = kCu + "Microsoft\\Windows\\CurrentVersion\\Explorer\\UserAssist\\"
+                                  "{75048700-EF1F-11D0-9888-006097DEACF9}\\Count";
+  Plant(machine, {mru + "|a=C:\\docs\\report", mru + "|b=C:\\docs\\gone", mru + "|c=C:\\docs\\report.doc",
+                  mru + "|d\\e=C:\\docs\\gone2", mru + "|f=D:\\cd\\x", mru + "|g=\\\\server\\share\\x",
+                  mru + "|MRUList=abcdefg", mru + "\\*", mru + "\\doc|a=C:\\docs\\gone.doc", mru + "\\doc|b=C:\\docs\\report.doc",
+                  count});
+  auto counts = machine.registry().Root(platform::RegRoot::CurrentUser).Open(count.substr(18));
   ASSERT_TRUE(counts);
-  const auto counter = [](std::uint8_t uses, std::size_t size = 16) {
+  // Name, data size, use count; data without a count word is judged by its name alone.
+  for (const auto& [plain, size, uses] : {std::tuple{"RUNPATH:C:\\Tools\\app.exe", 16, 5}, {"RUNPATH:C:\\gone\\x.exe", 16, 5},
+                                          {"RUNPATH:C:\\gone\\y.lnk", 16, 3}, {"RUNPATH:C:\\gone\\z.lnk", 8, 0},
+                                          {"RUNPIDL:C:\\gone\\short.exe", 4, 0}, {"RUNPIDL:C:\\Tools\\app.exe", 3, 0}}) {
     std::vector<std::uint8_t> data(size, 0);
-    if (size > 4) data[4] = uses;
-    return RegValue::Binary(data);
-  };
-  const struct {
-    const char* plain;
-    RegValue data;
-  } entries[] = {
-      {"UEME_RUNPATH:C:\\Tools\\app.exe", counter(5)},
-      {"UEME_RUNPATH:C:\\gone\\x.exe", counter(5)},
-      {"UEME_RUNPATH:C:\\gone\\y.lnk", counter(3)},
-      {"UEME_RUNPATH:C:\\gone\\z.lnk", counter(0)},
-      {"UEME_RUNPIDL:C:\\gone\\short.exe", counter(0, 4)},
-      {"UEME_RUNPIDL:C:\\Tools\\app.exe", counter(0, 3)},  // no count word: judged by its name
-  };
-  for (const auto& e : entries) ASSERT_TRUE(counts->Set(core::Rot13(e.plain), e.data));
-
-  const std::string mru = "HKEY_CURRENT_USER\\Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\ComDlg32\\OpenSaveMRU";
-  const std::string assist =
-      "6 HKEY_CURRENT_USER\\Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\UserAssist\\"
-      "{75048700-EF1F-11D0-9888-006097DEACF9}\\Count = ";
-  std::vector<std::string> problems;
-  EXPECT_EQ(RunCheck(machine_, ScanHistoryLists, {}, &problems),
+    if (size > 4) data[4] = static_cast<std::uint8_t>(uses);
+    ASSERT_TRUE(counts->Set(core::Rot13(std::string("UEME_") + plain), platform::RegValue::Binary(data)));
+  }
+  EXPECT_EQ(RunCheck(machine, ScanHistoryLists),
             (Rows{"1 " + mru + "\\b = C:\\docs\\gone", "2 " + mru + " = d\\e", "1 " + mru + "\\doc\\a = C:\\docs\\gone.doc",
-                  assist + "UEME_RUNPATH:C:\\gone\\x.exe", assist + "UEME_RUNPATH:C:\\gone\\z.lnk",
-                  assist + "UEME_RUNPIDL:C:\\gone\\short.exe"}));
-  EXPECT_EQ(problems, std::vector<std::string>(6, "Non-existent MRU and History Lists file"));
+                  "6 " + count + " = UEME_RUNPATH:C:\\gone\\x.exe", "6 " + count + " = UEME_RUNPATH:C:\\gone\\z.lnk",
+                  "6 " + count + " = UEME_RUNPIDL:C:\\gone\\short.exe"}));
 }
 
+// Enforced where rows are added, for every section (HKEY_USERS\S-1-5-99 above).
 TEST(ScanGuardTest, NoRowDeletesARootKeyOrAKeyDirectlyBelowOne) {
   const struct {
-    const char* registry_key;
-    const char* data;
+    const char *registry_key, *data;
     int fix_kind;
-    bool kept;
-  } rows[] = {
-      {"HKEY_USERS\\S-1-5-21-1", "", kFixKey, false},
-      {"HKEY_LOCAL_MACHINE\\Software", "", kFixKey, false},
-      {"HKEY_LOCAL_MACHINE\\\\Software\\", "", kFixKey, false},
-      {"HKEY_CLASSES_ROOT", "", kFixKey, false},
-      {"HKEY_USERS\\", "S-1-5-21-1", kFixSubKey, false},
-      {"HKEY_LOCAL_MACHINE", "Software", kFixSubKey, false},
-      {"HKEY_LOCAL_MACHINE\\Software\\", "", kFixSubKey, false},
-      {"HKEY_LOCAL_MACHINE\\Software", "Vendor", kFixSubKey, true},
-      {"HKEY_USERS\\S-1-5-21-1", "Printers", kFixSubKey, true},
-      {"HKEY_CLASSES_ROOT\\Interface\\{I}", "IName - {LIB}", kFixKey, true},
-      {"HKEY_USERS\\S-1-5-21-1", "Value", kFixNamedValue, true},  // a value, not the key
-      {"HKEY_CURRENT_USER\\Value", "C:\\x.exe", kFixValuePath, true},
-      {"HKEY_USERS\\S-1-5-21-1", "C:\\x.wav", kFixDefaultValue, true},
-      {"C:\\Users\\Me\\Desktop\\x.lnk", "C:\\x.exe", kFixShortcut, true},
-  };
-  SimMachine machine;
+    bool dropped;
+  } rows[] = {{"HKEY_USERS\\S-1-5-21-1", "", kFixKey, true},        {"HKEY_LOCAL_MACHINE\\\\Software\\", "", kFixKey, true},
+              {"HKEY_USERS\\", "S-1-5-21-1", kFixSubKey, true},    {"HKEY_LOCAL_MACHINE\\Software", "Vendor", kFixSubKey, false},
+              {"HKEY_CLASSES_ROOT\\Interface\\{I}", "", kFixKey, false}, {"HKEY_USERS\\S-1-5-21-1", "V", kFixNamedValue, false}};
   for (const auto& r : rows) {
-    const Rows added = RunCheck(machine, [&](TScanTaskThread& scan) {
-      scan.AddProblemRow("Problem", r.data, r.registry_key, r.fix_kind);
-    });
-    EXPECT_EQ(added.size(), r.kept ? 1u : 0u) << r.registry_key << " + " << r.data;
+    EXPECT_EQ(DeletesTopLevelKey(r.registry_key, r.data, r.fix_kind), r.dropped) << r.registry_key << " + " << r.data;
   }
 }
 
