@@ -10,6 +10,7 @@
 #include "regscan/hive_scan.h"
 #include "regscan/problem_row.h"
 #include "regscan/scan_task.h"
+#include "regscan/subkey_loop.h"
 
 namespace norvik::regscan {
 namespace {
@@ -83,51 +84,31 @@ void ScanDefaultValues(TScanTaskThread& scan, const RegKey& classes, const View&
 
 // An interface whose type library is registered nowhere.
 void CheckInterfaces(TScanTaskThread& scan, const RegKey& classes, const NameList& type_libraries, const View& view) {
-  const std::string interfaces_path = Path(view, "Interface");
-  const auto interfaces = classes.Open(interfaces_path, platform::reg_access::kRead);
-  if (!interfaces) return;
-  const auto names = interfaces->SubKeyNames();
-  if (!names) return;
-  for (const std::string& id : *names) {
-    if (scan.Stopped()) return;
-    const std::string path = interfaces_path + "\\" + id;
-    scan.ShowKey(path);
-    const auto entry = interfaces->Open(id, platform::reg_access::kRead);
-    if (!entry) continue;
-    const auto interface_name = StringValue(*entry, "");
-    if (!interface_name) continue;
-    const auto type_library = entry->Open("TypeLib", platform::reg_access::kRead);
-    if (!type_library) continue;
+  ForEachSubkey(scan, classes, Path(view, "Interface"), [&](const std::string&, const std::string& path, const RegKey& entry) {
+    const auto interface_name = StringValue(entry, "");
+    if (!interface_name) return;
+    const auto type_library = entry.Open("TypeLib", platform::reg_access::kRead);
+    if (!type_library) return;
     const auto library_id = StringValue(*type_library, "");
-    if (!library_id || type_libraries.AnyContains(UpperCase(*library_id))) continue;
+    if (!library_id || type_libraries.AnyContains(UpperCase(*library_id))) return;
     scan.AddProblemRow(std::string(kCustomControlsProblem), *interface_name + " - " + *library_id,
                        std::string(kClassesRoot) + path, kFixKey);
-  }
+  });
 }
 
 // A class naming an application identifier that is registered nowhere. The accessibility
 // proxy's classes are left alone.
 void CheckAppIds(TScanTaskThread& scan, const RegKey& classes, const NameList& app_ids, const View& view) {
-  const std::string classes_path = Path(view, "CLSID");
-  const auto class_list = classes.Open(classes_path, platform::reg_access::kRead);
-  if (!class_list) return;
-  const auto names = class_list->SubKeyNames();
-  if (!names) return;
-  for (const std::string& id : *names) {
-    if (scan.Stopped()) return;
-    const std::string path = classes_path + "\\" + id;
-    scan.ShowKey(path);
-    const auto entry = class_list->Open(id, platform::reg_access::kRead);
-    if (!entry) continue;
-    const auto app_id = StringValue(*entry, "AppID");
-    if (!app_id || app_id->empty()) continue;
-    if (app_ids.AnyContains(UpperCase(*app_id)) || app_ids.AnyContains(UpperCase(id))) continue;
-    if (const auto server = entry->Open("InprocServer32", platform::reg_access::kRead)) {
+  ForEachSubkey(scan, classes, Path(view, "CLSID"), [&](const std::string& id, const std::string& path, const RegKey& entry) {
+    const auto app_id = StringValue(entry, "AppID");
+    if (!app_id || app_id->empty()) return;
+    if (app_ids.AnyContains(UpperCase(*app_id)) || app_ids.AnyContains(UpperCase(id))) return;
+    if (const auto server = entry.Open("InprocServer32", platform::reg_access::kRead)) {
       const auto file = StringValue(*server, "");
-      if (!file || UpperCase(*file).find("OLEACC.DLL") != std::string::npos) continue;
+      if (!file || UpperCase(*file).find("OLEACC.DLL") != std::string::npos) return;
     }
     scan.AddProblemRow(std::string(kActiveXProblem), *app_id, std::string(kClassesRoot) + path, kFixKey);
-  }
+  });
 }
 
 }  // namespace

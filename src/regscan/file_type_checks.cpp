@@ -4,6 +4,7 @@
 #include "regscan/empty_key_checks.h"
 #include "regscan/problem_row.h"
 #include "regscan/scan_task.h"
+#include "regscan/subkey_loop.h"
 
 namespace norvik::regscan {
 namespace {
@@ -39,44 +40,22 @@ bool UselessClass(const TScanTaskThread& scan, const RegKey& key) {
 
 void ScanMachineClasses(TScanTaskThread& scan) {
   const RegKey machine = scan.platform().registry.Root(platform::RegRoot::LocalMachine);
-  const auto classes = machine.Open(kClassesKey, platform::reg_access::kRead);
-  if (!classes) return;
-  const auto names = classes->SubKeyNames();
-  if (!names) return;
-  for (const std::string& name : *names) {
-    if (scan.Stopped()) return;
-    if (IsViewRoot(name)) continue;
-    scan.ShowKey(std::string(kClassesKey) + "\\" + name);
-    const auto key = classes->Open(name, platform::reg_access::kRead);
-    if (key && UselessClass(scan, *key)) {
+  ForEachSubkey(scan, machine, kClassesKey, [&](const std::string& name, const std::string&, const RegKey& key) {
+    if (!IsViewRoot(name) && UselessClass(scan, key)) {
       scan.AddProblemRow(std::string(kExtensionProblem), name, "HKEY_LOCAL_MACHINE\\" + std::string(kClassesKey),
                          kFixSubKey);
     }
-  }
+  });
 }
 
 void ScanExplorerExtensions(TScanTaskThread& scan) {
   const RegKey user = scan.platform().registry.Root(platform::RegRoot::CurrentUser);
-  const auto list = user.Open(kFileExtsKey, platform::reg_access::kRead);
-  if (!list) return;
-  const auto names = list->SubKeyNames();
-  if (!names) return;
-  for (const std::string& name : *names) {
-    if (scan.Stopped()) return;
-    const std::string path = std::string(kFileExtsKey) + "\\" + name;
-    scan.ShowKey(path);
-    bool useless = false;
-    if (StrictEmptiness(scan)) {
-      const auto key = user.Open(path, platform::reg_access::kRead);
-      useless = key && HoldsNothing(*key);
-    } else {
-      useless = IsEmptyKey(scan, user, path);
-    }
-    if (useless) {
+  ForEachSubkey(scan, user, kFileExtsKey, [&](const std::string& name, const std::string& path, const RegKey& key) {
+    if (StrictEmptiness(scan) ? HoldsNothing(key) : IsEmptyKey(scan, user, path)) {
       scan.AddProblemRow(std::string(kExtensionProblem), name, "HKEY_CURRENT_USER\\" + std::string(kFileExtsKey),
                          kFixSubKey);
     }
-  }
+  });
 }
 
 }  // namespace
@@ -113,14 +92,7 @@ void ScanFileExtensions(TScanTaskThread& scan) {
 
 void ScanApplications(TScanTaskThread& scan) {
   const RegKey machine = scan.platform().registry.Root(platform::RegRoot::LocalMachine);
-  const auto applications = machine.Open(kApplicationsKey, platform::reg_access::kRead);
-  if (!applications) return;
-  const auto names = applications->SubKeyNames();
-  if (!names) return;
-  for (const std::string& name : *names) {
-    if (scan.Stopped()) return;
-    const std::string path = std::string(kApplicationsKey) + "\\" + name;
-    scan.ShowKey(path);
+  ForEachSubkey(scan, machine, kApplicationsKey, [&](const std::string&, const std::string& path, const RegKey&) {
     std::string found;
     while (const auto line = FindCommandKey(scan, machine, path, found)) {
       if (line->empty() || scan.IsMissingFileReference(*line, "", false)) {
@@ -128,7 +100,7 @@ void ScanApplications(TScanTaskThread& scan) {
                            kFixKey);
       }
     }
-  }
+  });
 }
 
 }  // namespace norvik::regscan
