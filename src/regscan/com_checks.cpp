@@ -84,7 +84,7 @@ void ScanDefaultValues(TScanTaskThread& scan, const RegKey& classes, const View&
 
 // An interface whose type library is registered nowhere.
 void CheckInterfaces(TScanTaskThread& scan, const RegKey& classes, const NameList& type_libraries, const View& view) {
-  ForEachSubkey(scan, classes, Path(view, "Interface"), [&](const std::string&, const std::string& path, const RegKey& entry) {
+  const auto check = [&](const std::string&, const std::string& path, const RegKey& entry) {
     const auto interface_name = StringValue(entry, "");
     if (!interface_name) return;
     const auto type_library = entry.Open("TypeLib", platform::reg_access::kRead);
@@ -93,13 +93,14 @@ void CheckInterfaces(TScanTaskThread& scan, const RegKey& classes, const NameLis
     if (!library_id || type_libraries.AnyContains(UpperCase(*library_id))) return;
     scan.AddProblemRow(std::string(kCustomControlsProblem), *interface_name + " - " + *library_id,
                        std::string(kClassesRoot) + path, kFixKey);
-  });
+  };
+  ForEachSubkey(scan, classes, Path(view, "Interface"), check);
 }
 
 // A class naming an application identifier that is registered nowhere. The accessibility
 // proxy's classes are left alone.
 void CheckAppIds(TScanTaskThread& scan, const RegKey& classes, const NameList& app_ids, const View& view) {
-  ForEachSubkey(scan, classes, Path(view, "CLSID"), [&](const std::string& id, const std::string& path, const RegKey& entry) {
+  const auto check = [&](const std::string& id, const std::string& path, const RegKey& entry) {
     const auto app_id = StringValue(entry, "AppID");
     if (!app_id || app_id->empty()) return;
     if (app_ids.AnyContains(UpperCase(*app_id)) || app_ids.AnyContains(UpperCase(id))) return;
@@ -108,7 +109,8 @@ void CheckAppIds(TScanTaskThread& scan, const RegKey& classes, const NameList& a
       if (!file || UpperCase(*file).find("OLEACC.DLL") != std::string::npos) return;
     }
     scan.AddProblemRow(std::string(kActiveXProblem), *app_id, std::string(kClassesRoot) + path, kFixKey);
-  });
+  };
+  ForEachSubkey(scan, classes, Path(view, "CLSID"), check);
 }
 
 }  // namespace

@@ -64,8 +64,9 @@ inline void Plant(platform::sim::SimMachine& machine, std::initializer_list<std:
     if (bar == std::string::npos) continue;
     const auto eq = entry.find('=', bar);
     const std::string name = entry.substr(bar + 1, eq - bar - 1), text = entry.substr(eq + 1);
-    ASSERT_TRUE(key->Set(name == "@" ? "" : name, text.starts_with('#') ? platform::RegValue::Dword(std::stoul(text.substr(1)))
-                                                                         : platform::RegValue::String(text)));
+    const auto value = text.starts_with('#') ? platform::RegValue::Dword(std::stoul(text.substr(1)))
+                                             : platform::RegValue::String(text);
+    ASSERT_TRUE(key->Set(name == "@" ? "" : name, value));
   }
 }
 

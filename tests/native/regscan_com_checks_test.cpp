@@ -34,7 +34,8 @@ TEST_F(ComChecksTest, CustomControlsTestDefaultValuesAndInterfaceTypeLibraries) 
   EXPECT_EQ(RunCheck(machine_, ScanCustomControls, {.section_codes = {16}}),
             (Rows{"0 " + kCr + "CLSID\\{A}\\InprocServer32 = C:\\gone\\a.dll",
                   "0 " + kWow + "CLSID\\{D}\\InprocServer32 = C:\\gone\\d32.dll",
-                  "0 " + kCr + "Interface\\{I2} = IOrphan - {LIB-GONE}", "0 " + kWow + "Interface\\{I6} = IOrphan32 - {LIB-GONE}"}));
+                  "0 " + kCr + "Interface\\{I2} = IOrphan - {LIB-GONE}",
+                  "0 " + kWow + "Interface\\{I6} = IOrphan32 - {LIB-GONE}"}));
   // The machine hive's own scan tests those default values.
   EXPECT_EQ(RunCheck(machine_, ScanCustomControls, {.section_codes = {5, 16}}).size(), 2u);
 }
@@ -58,7 +59,8 @@ TEST_F(ComChecksTest, FileExtensionsFollowTheVersionsRules) {
   const std::string classes = "HKEY_LOCAL_MACHINE\\Software\\Classes", exts =
       "HKEY_CURRENT_USER\\Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\FileExts";
   Plant(machine_, {classes + "\\.nothing", classes + "\\.empty|@=", classes + "\\.number|@=#0", classes + "\\.sub|@=",
-                   classes + "\\.sub\\ShellNew", classes + "\\.text|@=txtfile", classes + "\\Wow6432Node", exts + "\\.abc\\OpenWithList", exts + "\\.def", exts + "\\.ghi\\OpenWithList|a=notepad.exe"});
+                   classes + "\\.sub\\ShellNew", classes + "\\.text|@=txtfile", classes + "\\Wow6432Node",
+                   exts + "\\.abc\\OpenWithList", exts + "\\.def", exts + "\\.ghi\\OpenWithList|a=notepad.exe"});
   const auto rows = [&](std::initializer_list<std::string> names) {
     Rows r;
     for (const std::string& n : names) r.push_back("3 " + (n.starts_with("C") ? classes : exts) + " = " + n.substr(1));

@@ -25,7 +25,8 @@ TEST(EmptyKeysTest, ObsoleteSoftwareAndUninstallerEntriesInBothViews) {
   Plant(machine, {kCu + "OldVendor\\EmptyChild", kCu + "Two\\A", kCu + "Two\\B", kCu + "DefaultOnly|@=",
                   kCu + "Wow6432Node", kLm + "Classes\\.txt|@=txtfile", kLm + "Gone", kLm + "Deep\\Er\\Est|V=#1",
                   kLm + "Wow6432Node\\Gone32", kLm + uninstall + "\\EmptyApp\\Sub", kLm + uninstall + "\\Real|N=Real",
-                  kLm + uninstall + "\\Real\\Left", kLm + "Wow6432Node\\" + uninstall + "\\Old32", kLm + "Wow6432Node\\" + uninstall + "|V=#1"});
+                  kLm + uninstall + "\\Real\\Left", kLm + "Wow6432Node\\" + uninstall + "\\Old32",
+                  kLm + "Wow6432Node\\" + uninstall + "|V=#1"});
   // A key holding only a key that cannot be opened is not known to be empty.
   ASSERT_TRUE(machine.registry().SetAccessDenied(platform::RegRoot::LocalMachine, "Software\\Holder\\Locked", true));
   EXPECT_EQ(RunCheck(machine, ScanObsoleteSoftware),
@@ -65,8 +66,8 @@ TEST(EmptyKeysTest, HistoryListsReportGoneFilesAndUnusedPrograms) {
                                   "{75048700-EF1F-11D0-9888-006097DEACF9}\\Count";
   Plant(machine, {mru + "|a=C:\\docs\\report", mru + "|b=C:\\docs\\gone", mru + "|c=C:\\docs\\report.doc",
                   mru + "|d\\e=C:\\docs\\gone2", mru + "|f=D:\\cd\\x", mru + "|g=\\\\server\\share\\x",
-                  mru + "|MRUList=abcdefg", mru + "\\*", mru + "\\doc|a=C:\\docs\\gone.doc", mru + "\\doc|b=C:\\docs\\report.doc",
-                  count});
+                  mru + "|MRUList=abcdefg", mru + "\\*", mru + "\\doc|a=C:\\docs\\gone.doc",
+                  mru + "\\doc|b=C:\\docs\\report.doc", count});
   auto counts = machine.registry().Root(platform::RegRoot::CurrentUser).Open(count.substr(18));
   ASSERT_TRUE(counts);
   // Name, data size, use count; data without a count word is judged by its name alone.
@@ -89,9 +90,12 @@ TEST(ScanGuardTest, NoRowDeletesARootKeyOrAKeyDirectlyBelowOne) {
     const char *registry_key, *data;
     int fix_kind;
     bool dropped;
-  } rows[] = {{"HKEY_USERS\\S-1-5-21-1", "", kFixKey, true},        {"HKEY_LOCAL_MACHINE\\\\Software\\", "", kFixKey, true},
-              {"HKEY_USERS\\", "S-1-5-21-1", kFixSubKey, true},    {"HKEY_LOCAL_MACHINE\\Software", "Vendor", kFixSubKey, false},
-              {"HKEY_CLASSES_ROOT\\Interface\\{I}", "", kFixKey, false}, {"HKEY_USERS\\S-1-5-21-1", "V", kFixNamedValue, false}};
+  } rows[] = {{"HKEY_USERS\\S-1-5-21-1", "", kFixKey, true},
+              {"HKEY_LOCAL_MACHINE\\\\Software\\", "", kFixKey, true},
+              {"HKEY_USERS\\", "S-1-5-21-1", kFixSubKey, true},
+              {"HKEY_LOCAL_MACHINE\\Software", "Vendor", kFixSubKey, false},
+              {"HKEY_CLASSES_ROOT\\Interface\\{I}", "", kFixKey, false},
+              {"HKEY_USERS\\S-1-5-21-1", "V", kFixNamedValue, false}};
   for (const auto& r : rows) {
     EXPECT_EQ(DeletesTopLevelKey(r.registry_key, r.data, r.fix_kind), r.dropped) << r.registry_key << " + " << r.data;
   }
