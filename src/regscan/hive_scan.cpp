@@ -53,8 +53,10 @@ constexpr std::string_view kWowLoopPrefix = "SOFTWARE\\WOW6432NODE\\WOW6432NODE"
 
 bool Contains(std::string_view text, std::string_view part) { return text.find(part) != std::string_view::npos; }
 
-// A key of the 32-bit view of a 64-bit registry: below a Wow6432Node key.
+// A key of the 32-bit view of a 64-bit registry: below a Wow6432Node key, or the win32
+// entry of a type library (its sibling win64 names the 64-bit file).
 bool InRedirectedView(const std::string& upper_path) {
+  if (upper_path.ends_with("\\WIN32") && Contains(upper_path, "TYPELIB\\")) return true;
   std::size_t at = 0;
   while ((at = upper_path.find(kWowNode, at)) != std::string::npos) {
     const std::size_t end = at + kWowNode.size();

@@ -1,5 +1,6 @@
 #include "regscan/scan_task.h"
 
+#include <algorithm>
 #include <exception>
 #include <utility>
 
@@ -7,6 +8,23 @@
 #include "regscan/sections.h"
 
 namespace norvik::regscan {
+
+bool DeletesTopLevelKey(std::string_view registry_key, std::string_view data, int fix_kind) {
+  if (fix_kind != kFixKey && fix_kind != kFixSubKey) return false;
+  // Names of the key the fix would delete, empty ones (a doubled or trailing '\') left out.
+  std::size_t names = 0;
+  const auto count = [&names](std::string_view path) {
+    std::size_t start = 0;
+    while (start <= path.size()) {
+      const std::size_t end = std::min(path.find('\\', start), path.size());
+      if (end > start) ++names;
+      start = end + 1;
+    }
+  };
+  count(registry_key);
+  if (fix_kind == kFixSubKey) count(data);
+  return names <= 2;  // the root's name and at most one key below it
+}
 
 TScanTaskThread::TScanTaskThread(platform::Platform platform, ScanSink& sink, ScanSetup setup, std::stop_token stop)
     : SectionCodes(std::move(setup.section_codes)),
@@ -49,7 +67,7 @@ void TScanTaskThread::SetTitle(std::string_view title) {
 void TScanTaskThread::ShowKey(std::string_view text) { sink_.ShowKey(std::string(text)); }
 
 void TScanTaskThread::AddProblemRow(std::string problem, std::string data, std::string registry_key, int fix_kind) {
-  if (Stopped()) return;
+  if (Stopped() || DeletesTopLevelKey(registry_key, data, fix_kind)) return;
   sink_.AddRow(ProblemRow{false, std::move(problem), std::move(data), std::move(registry_key), fix_kind});
 }
 

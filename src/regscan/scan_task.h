@@ -41,6 +41,9 @@ struct ScanSetup {
   std::uint8_t os_code = 12;       // GetOsCode
 };
 
+// True when a row's fix would delete a root key or a key directly below one.
+bool DeletesTopLevelKey(std::string_view registry_key, std::string_view data, int fix_kind);
+
 class TScanTaskThread {
  public:
   // Builds ScanDrives (asking the drive types) and the system flags.
@@ -68,7 +71,9 @@ class TScanTaskThread {
   const std::string& Title() const { return title_; }
   void SetTitle(std::string_view title);
   void ShowKey(std::string_view text);
-  // Adds a whole row unless the scan has been stopped.
+  // Adds a whole row unless the scan has been stopped. A row whose fix would delete a
+  // root key or a key directly below one (a user's hive, HKLM\Software) is dropped,
+  // whatever section found it.
   void AddProblemRow(std::string problem, std::string data, std::string registry_key, int fix_kind);
   // The shared file check with this scan's drives and floppy flags. `redirected_view`:
   // the text was read in the 32-bit view of a 64-bit registry (below Wow6432Node).

@@ -3,7 +3,11 @@
 #include <algorithm>
 #include <array>
 
+#include "regscan/com_checks.h"
+#include "regscan/empty_key_checks.h"
+#include "regscan/file_type_checks.h"
 #include "regscan/hive_scan.h"
+#include "regscan/history_checks.h"
 #include "regscan/installer_checks.h"
 #include "regscan/shell_checks.h"
 #include "regscan/software_checks.h"
@@ -21,22 +25,22 @@ constexpr ScanSection kSections[] = {
     {7, "Scanning: Shared DLLs", &ScanSharedDlls},
     {8, "Scanning: Software Locations", &ScanSoftwareLocations},
     {9, "Scanning: Start Menu", &ScanStartMenu},
-    {10, "Scanning: Software Locations", nullptr},
-    {11, "Scanning: File Extensions", nullptr},
+    {10, "Scanning: Software Locations", &ScanObsoleteSoftware},
+    {11, "Scanning: File Extensions", &ScanFileExtensions},
     {12, "Scanning: Fonts Sections", &ScanFonts},
     {13, "Scanning: Invalid Help Files", &ScanHelpFiles},
     {14, "Scanning: Startup Programs", &ScanStartupPrograms},
     {15, "Scanning: Add/Remove Programs", &ScanAddRemovePrograms},
-    {16, "Scanning: Custom Controls", nullptr},
+    {16, "Scanning: Custom Controls", &ScanCustomControls},
     {17, "Scanning: Windows Services", &ScanServices},
     {18, "Scanning: Shortcuts", &ScanShortcuts},
     {19, "Scanning: Sound and Appevents", &ScanSounds},
-    {20, "Scanning: Invalid ActiveX", nullptr},
+    {20, "Scanning: Invalid ActiveX", &ScanActiveX},
     {21, "Scanning: Installer", &ScanInstaller},
-    {22, "", nullptr},
-    {23, "Scanning: Empty Uninstaller Entry", nullptr},
-    {24, "Scanning: MRU and History Lists", nullptr},
-    {25, "Scanning: Empty Registry Keys", nullptr},
+    {22, "", &ScanApplications},
+    {23, "Scanning: Empty Uninstaller Entry", &ScanUninstallerEntries},
+    {24, "Scanning: MRU and History Lists", &ScanHistoryLists},
+    {25, "Scanning: Empty Registry Keys", &ScanEmptyKeys},
 };
 
 constexpr int kHeavyCodes[] = {3, 4, 5, 6, 25};

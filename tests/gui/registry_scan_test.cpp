@@ -22,11 +22,16 @@ using Rows = std::vector<std::wstring>;
 
 constexpr wchar_t kKey[] = L"Software\\NorvikScanTest";
 constexpr DWORD kScanTimeoutMs = 300000;
+constexpr wchar_t kCounters[] =
+    L"Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\UserAssist\\{75048700-EF1F-11D0-9888-006097DEACF9}\\Count";
+// ROT13 of "UEME_RUNPATH:C:\NorvikScanTest\gone.exe", as Explorer stores the name.
+constexpr wchar_t kCounterName[] = L"HRZR_EHACNGU:P:\\AbeivxFpnaGrfg\\tbar.rkr";
 
 class RegistryScanTest : public ProgramFolderTest {
  protected:
   void TearDown() override {
     ::RegDeleteTreeW(HKEY_CURRENT_USER, kKey);
+    ::RegDeleteKeyValueW(HKEY_CURRENT_USER, kCounters, kCounterName);
     ::RegDeleteTreeW(HKEY_LOCAL_MACHINE, kKey);
     RemoveFolderTree(L"C:\\NorvikScan");
     ProgramFolderTest::TearDown();
@@ -34,10 +39,12 @@ class RegistryScanTest : public ProgramFolderTest {
 
   // Starts the program with only the root, "Files and Folders" and this hive ticked, on
   // the Registry page.
-  void StartWithOnlyHive(App& app, int hive_code) {
+  void StartWithOnlyHive(App& app, int hive_code) { StartWithSections(app, {1, 2, hive_code}); }
+
+  void StartWithSections(App& app, const std::vector<int>& codes) {
     std::string ini = "[TreeViewNodeCheck]\r\n";
     for (int code = 1; code <= 25; ++code) {
-      ini += std::to_string(code) + (code <= 2 || code == hive_code ? "=1\r\n" : "=0\r\n");
+      ini += std::to_string(code) + (std::ranges::count(codes, code) != 0 ? "=1\r\n" : "=0\r\n");
     }
     ASSERT_TRUE(WriteBytes(folder_ + L"\\options.ini", ini));
     ASSERT_TRUE(app.Start(exe_));
@@ -158,6 +165,45 @@ TEST_F(RegistryScanTest, ARowOpensInTheRegistryEditorAndGoesToTheIgnoreLists) {
   EXPECT_EQ(after.size(), before.size() - 1);
   EXPECT_TRUE(std::ranges::none_of(after, [](const auto& r) { return r.ends_with(L"\\NorvikScanTest\\Missing"); }));
   EXPECT_TRUE(std::ranges::any_of(after, [](const auto& r) { return r.ends_with(L"\\NorvikScanTest\\Other"); }));
+  EXPECT_TRUE(app.Close());
+}
+
+// The key, file-type, class and history sections over Wine's own registry: the scan
+// ends, planted empty keys and a planted program counter are listed, and every other row
+// is printed for a person to judge.
+TEST_F(RegistryScanTest, KeyFileTypeClassAndHistorySectionsOnAFreshPrefix) {
+  ASSERT_TRUE(PlantUserValues(std::wstring(kKey) + L"\\Empty", {}));
+  HKEY key = nullptr;
+  ASSERT_EQ(::RegCreateKeyExW(HKEY_CURRENT_USER, kCounters, 0, nullptr, 0, KEY_WRITE, nullptr, &key, nullptr), ERROR_SUCCESS);
+  const BYTE used_once[16] = {0, 0, 0, 0, 1};
+  ::RegSetValueExW(key, kCounterName, 0, REG_BINARY, used_once, sizeof used_once);
+  ::RegCloseKey(key);
+
+  App app;
+  StartWithSections(app, {1, 10, 11, 16, 20, 22, 23, 24, 25});
+  ClickScan(app);
+  ASSERT_TRUE(WaitForScanEnd(app)) << "the scan did not end";
+
+  Rows ours;
+  for (std::wstring row : ListRows(app)) {
+    if (row.find(L"orvikScanTest") == std::wstring::npos) {
+      std::printf("wine row: %ls\n", row.c_str());
+      continue;
+    }
+    // The user's hive is named by a SID that differs from one prefix to the next.
+    if (const auto at = row.find(L"HKEY_USERS\\S-1-5-21-"); at != std::wstring::npos) {
+      row.replace(at + 11, row.find(L'\\', at + 11) - (at + 11), L"<user>");
+    }
+    ours.push_back(row);
+  }
+  std::sort(ours.begin(), ours.end());
+  EXPECT_EQ(ours, (Rows{
+                      L"Empty Registry Keys | Empty | HKEY_USERS\\<user>\\Software\\NorvikScanTest",
+                      L"Empty Registry Keys | NorvikScanTest | HKEY_USERS\\<user>\\Software",
+                      L"Non-existent MRU and History Lists file | UEME_RUNPATH:C:\\NorvikScanTest\\gone.exe | "
+                      L"HKEY_CURRENT_USER\\" + std::wstring(kCounters),
+                      L"Obsolete Software Entry | NorvikScanTest | HKEY_CURRENT_USER\\Software",
+                  }));
   EXPECT_TRUE(app.Close());
 }
 

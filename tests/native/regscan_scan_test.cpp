@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "fakes/scan_rows.h"
 #include "platform/reg_text.h"
 #include "platform/sim/sim_machine.h"
 #include "platform/sim/sim_registry.h"
@@ -16,24 +17,7 @@ namespace {
 
 using platform::sim::SimMachine;
 using Events = std::vector<std::string>;
-
-// What the window would be told, as "title:", "row:" and "section"/"done" entries.
-class RecordingSink : public ScanSink {
- public:
-  void SetTitle(std::string title) override { events.push_back("title:" + title); }
-  void ShowKey(std::string) override { ++keys_shown; }
-  void AddRow(ProblemRow row) override {
-    events.push_back("row:" + std::to_string(row.fix_kind) + " " + row.registry_key + " = " + row.data);
-    if (stop_after_rows && --stop_after_rows == 0) stop.request_stop();
-  }
-  void SectionDone() override { events.push_back("section"); }
-  void Done() override { events.push_back("done"); }
-
-  Events events;
-  int keys_shown = 0;
-  int stop_after_rows = 0;
-  std::stop_source stop;
-};
+using testing::RecordingSink;
 
 constexpr char kMachineRegistry[] = R"(REGEDIT4
 
