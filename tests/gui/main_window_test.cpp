@@ -28,7 +28,6 @@ class MainWindowTest : public ProgramFolderTest {
   std::wstring Ini(const wchar_t* section, const wchar_t* key) const {
     return IniValue(folder_ + L"\\options.ini", section, key);
   }
-  std::wstring Ini(const wchar_t* section, int key) const { return Ini(section, std::to_wstring(key).c_str()); }
 
   static std::vector<int> VisiblePages(const App& app) {
     std::vector<int> visible;
@@ -109,14 +108,12 @@ TEST_F(MainWindowTest, FirstStartShowsTheCatalogueAndCloseWritesTheDefaults) {
   EXPECT_EQ(groups, catalogue);
   for (HTREEITEM node : items.All()) EXPECT_EQ(items.StateImage(node), 1) << items.Text(node) << " is ticked";
 
+  // The section tree's shape is the model's (checked natively); here that it is shown
+  // whole, expanded at its root and ticked.
   const RemoteTree sections = Tree(app, ids::kSections);
   const auto roots = sections.Children(nullptr);
   ASSERT_EQ(roots.size(), 1u);
   EXPECT_TRUE(sections.Expanded(roots[0]));
-  const auto under_root = sections.Children(roots[0]);
-  ASSERT_EQ(under_root.size(), 20u);
-  EXPECT_EQ(sections.Text(under_root[0]), L"Files and Folders");
-  EXPECT_EQ(sections.Children(under_root[0]).size(), 4u);
   const auto all = sections.All();
   EXPECT_EQ(all.size(), static_cast<size_t>(regscan::kSectionCount));
   for (HTREEITEM node : all) EXPECT_EQ(sections.StateImage(node), 2) << sections.Text(node) << " is not ticked";
@@ -160,12 +157,8 @@ TEST_F(MainWindowTest, SecondStartRestoresTicksExpansionAndPlace) {
                    SWP_NOZORDER | SWP_NOACTIVATE);
     ASSERT_TRUE(app.Close());
   }
-  EXPECT_EQ(Ini(L"NodeSelected", L"SelectedCount"), L"2");
-  EXPECT_EQ(Ini(L"NodeSelected", 1), L"Windows");
-  EXPECT_EQ(Ini(L"NodeSelected", 2), L"Windows - Start Run");
-  EXPECT_EQ(Ini(L"FirstNodeExpand", 1), L"0") << "the Internet Explorer group decides key 1";
-  EXPECT_EQ(Ini(L"FirstNodeExpand", 2), L"1");
-
+  // How options.ini holds ticks and expansion is checked natively; here the real trees and
+  // placement come back.
   App app;
   ASSERT_TRUE(app.Start(exe_));
   const RemoteTree items = Tree(app, ids::kCleanItems);

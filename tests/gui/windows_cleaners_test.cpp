@@ -1,6 +1,6 @@
-// Four cleaners run through norvik.exe against Wine's own registry, profile and temp
-// folder: Start Run, Recent Documents, Temporary Files (one file held open by this
-// process) and Word. The Test counts and lists every trace and changes nothing; the Clean
+// Two cleaners run through norvik.exe against Wine's own registry, profile and temp
+// folder: Recent Documents and Temporary Files (one file held open by this process).
+// Which masks, keys and values each item takes is proven natively. The Test counts and lists every trace and changes nothing; the Clean
 // removes exactly those traces, leaves every neighbour and counts only what it removed.
 
 #include "gui/gui_driver.h"  // first: brings the Windows headers in the right order
@@ -21,15 +21,12 @@ namespace {
 
 namespace ids = ui::ids;
 
-constexpr wchar_t kRunMru[] = L"Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\RunMRU";
 constexpr wchar_t kRecentDocs[] = L"Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\RecentDocs";
 constexpr wchar_t kNeighbour[] = L"Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\NorvikNeighbour";
-constexpr wchar_t kWordData11[] = L"Software\\Microsoft\\Office\\11.0\\Word\\Data";
-constexpr wchar_t kWordData12[] = L"Software\\Microsoft\\Office\\12.0\\Word\\Data";
 // The test's own temp folder: norvik.exe inherits TMP and TEMP from this process.
 constexpr wchar_t kTemp[] = L"C:\\NorvikGuiTemp";
 
-enum class Place { Recent, Temp, OfficeRecent };
+enum class Place { Recent, Temp };
 // Goes: listed and removed. Held: listed, but open here, so the Clean cannot remove it.
 enum class Fate { Stays, Goes, Held };
 
@@ -40,7 +37,7 @@ struct PlantedFile {
   Fate fate;
 };
 
-// Recent: 2150 bytes go. Temp: 6035 bytes listed, 4035 removed. Office: 300 bytes go.
+// Recent: 2150 bytes go. Temp: 6035 bytes listed, 4035 removed.
 constexpr PlantedFile kFiles[] = {
     // "*.*" without descent: a name without a dot matches too; the subfolder stays whole.
     {Place::Recent, L"report.lnk", 100, Fate::Goes},
@@ -53,12 +50,6 @@ constexpr PlantedFile kFiles[] = {
     {Place::Temp, L"Sub\\z.tmp", 3000, Fate::Goes},
     {Place::Temp, L"Sub\\Deeper\\w.tmp", 10, Fate::Goes},
     {Place::Temp, L"Held\\held.tmp", 2000, Fate::Held},
-    // "*.doc" ignores letter case but not the end of the name, and does not descend.
-    {Place::OfficeRecent, L"a.doc", 100, Fate::Goes},
-    {Place::OfficeRecent, L"B.DOC", 200, Fate::Goes},
-    {Place::OfficeRecent, L"c.docx", 10, Fate::Stays},
-    {Place::OfficeRecent, L"d.txt", 10, Fate::Stays},
-    {Place::OfficeRecent, L"Old\\e.doc", 10, Fate::Stays},
 };
 
 struct PlantedValue {
@@ -67,19 +58,12 @@ struct PlantedValue {
   bool goes;
 };
 
-// RunMRU holds 4 values, RecentDocs 3; Word gives 2 "Settings" values.
+// RecentDocs holds 3 values.
 const PlantedValue kValues[] = {
-    {kRunMru, L"a", true},
-    {kRunMru, L"b", true},
-    {kRunMru, L"MRUList", true},
-    {L"Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\RunMRU\\Inner", L"c", true},
     {kRecentDocs, L"MRUListEx", true},
     {kRecentDocs, L"0", true},
     {L"Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\RecentDocs\\.txt", L"0", true},
     {kNeighbour, L"a", false},
-    {kWordData11, L"Settings", true},
-    {kWordData12, L"Settings", true},
-    {kWordData12, L"Keep", false},
 };
 
 std::wstring ShellFolder(int csidl) {
@@ -103,10 +87,8 @@ class WindowsCleanersTest : public ProgramFolderTest {
  protected:
   void SetUp() override {
     ProgramFolderTest::SetUp();
-    const std::wstring app_data = ShellFolder(CSIDL_APPDATA);
     recent_ = ShellFolder(CSIDL_RECENT);
-    ASSERT_FALSE(recent_.empty() || app_data.empty()) << "the shell names no Recent or AppData folder";
-    office_recent_ = app_data + L"\\Microsoft\\Office\\Recent";
+    ASSERT_FALSE(recent_.empty()) << "the shell names no Recent folder";
     RemovePlanted(true);
     // A throw-away prefix: whatever the Recent folder held would only blur the counts.
     DeleteFilesIn(recent_);
@@ -124,28 +106,16 @@ class WindowsCleanersTest : public ProgramFolderTest {
   }
 
   void RemovePlanted(bool files) {
-    for (const wchar_t* key : {kRunMru, kRecentDocs, kNeighbour, kWordData11, kWordData12}) {
-      ::RegDeleteTreeW(HKEY_CURRENT_USER, key);
-    }
-    // The Office keys above Data were made for the test; a key that holds more stays.
-    for (const wchar_t* key : {L"Software\\Microsoft\\Office\\11.0\\Word", L"Software\\Microsoft\\Office\\11.0",
-                               L"Software\\Microsoft\\Office\\12.0\\Word", L"Software\\Microsoft\\Office\\12.0",
-                               L"Software\\Microsoft\\Office"}) {
-      ::RegDeleteKeyW(HKEY_CURRENT_USER, key);
-    }
+    for (const wchar_t* key : {kRecentDocs, kNeighbour}) ::RegDeleteTreeW(HKEY_CURRENT_USER, key);
     if (!files || recent_.empty()) return;
     RemoveFolderTree(kTemp);
-    RemoveFolderTree(office_recent_);
-    ::RemoveDirectoryW(office_recent_.substr(0, office_recent_.rfind(L'\\')).c_str());  // Office, when empty
     RemoveFolderTree(recent_ + L"\\NorvikSub");
     for (const PlantedFile& file : kFiles) {
       if (file.place == Place::Recent) ::DeleteFileW(PathOf(file).c_str());
     }
   }
 
-  std::wstring FolderOf(Place place) const {
-    return place == Place::Recent ? recent_ : place == Place::Temp ? std::wstring(kTemp) : office_recent_;
-  }
+  std::wstring FolderOf(Place place) const { return place == Place::Recent ? recent_ : std::wstring(kTemp); }
   std::wstring PathOf(const PlantedFile& file) const { return FolderOf(file.place) + L"\\" + file.name; }
 
   // The whole log of a run; the file lines of each folder as the table lists them.
@@ -167,20 +137,12 @@ class WindowsCleanersTest : public ProgramFolderTest {
     log.push_back(prefix + L"deleting registry key " + hkcu + kRecentDocs);
     file_lines(Place::Recent);
     item_end(6, 3);
-    log.push_back(prefix + L"Clearing Windows - Start Run ...");
-    log.push_back(prefix + L"deleting registry key " + hkcu + kRunMru);
-    item_end(4, 0);
     // The held file is listed by the Clean too, but neither counted nor removed.
     log.push_back(prefix + L"Clearing Windows - Temporary Files ...");
     file_lines(Place::Temp);
     item_end(clean ? 4 : 5, clean ? 4 : 6);
-    log.push_back(prefix + L"Clearing Microsoft Office - Word ...");
-    file_lines(Place::OfficeRecent);
-    log.push_back(prefix + L"deleting registry value " + hkcu + kWordData11 + L"\\Settings");
-    log.push_back(prefix + L"deleting registry value " + hkcu + kWordData12 + L"\\Settings");
-    item_end(4, 1);
-    log.push_back(L"Total items " + removed + L" = " + (clean ? L"18" : L"19") + L" ; Total files " + removed + L" = " +
-                  (clean ? L"7" : L"9") + L" KB");
+    log.push_back(L"Total items " + removed + L" = " + (clean ? L"10" : L"11") + L" ; Total files " + removed + L" = " +
+                  (clean ? L"7" : L"8") + L" KB");
     log.push_back(separator);
     return log;
   }
@@ -194,14 +156,12 @@ class WindowsCleanersTest : public ProgramFolderTest {
     for (const PlantedValue& value : kValues) {
       EXPECT_EQ(UserValueExists(value.key, value.name), !value.goes || !after_clean) << value.key << " " << value.name;
     }
-    EXPECT_EQ(UserKeyExists(kRunMru), !after_clean);
     EXPECT_EQ(UserKeyExists(kRecentDocs), !after_clean);
     EXPECT_EQ(PathExists(std::wstring(kTemp) + L"\\Sub"), !after_clean) << "emptied temp subfolder";
-    EXPECT_TRUE(UserKeyExists(kWordData11)) << "the Word\\Data key itself stays";
     EXPECT_TRUE(PathExists(kTemp) && PathExists(recent_ + L"\\NorvikSub"));
   }
 
-  std::wstring recent_, office_recent_;
+  std::wstring recent_;
   std::vector<std::pair<const wchar_t*, std::wstring>> saved_env_;
 };
 
@@ -216,9 +176,8 @@ TEST_F(WindowsCleanersTest, TestListsEveryTraceAndCleanRemovesAllButTheFileInUse
 
   ASSERT_TRUE(WriteBytes(folder_ + L"\\options.ini",
                          "[Options]\r\nIsAskBeforeClear=0\r\n[Settings]\r\nFastScan=0\r\n"
-                         "[NodeSelected]\r\nSelectedCount=6\r\n1=Windows\r\n2=Windows - Recent Documents\r\n"
-                         "3=Windows - Start Run\r\n4=Windows - Temporary Files\r\n5=Microsoft Office\r\n"
-                         "6=Microsoft Office - Word\r\n"));
+                         "[NodeSelected]\r\nSelectedCount=3\r\n1=Windows\r\n2=Windows - Recent Documents\r\n"
+                         "3=Windows - Temporary Files\r\n"));
 
   App app;
   ASSERT_TRUE(app.Start(exe_));

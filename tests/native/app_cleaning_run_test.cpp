@@ -73,46 +73,39 @@ class CleaningRunTest : public ::testing::Test {
   platform::sim::SimMachine machine;
 };
 
-TEST_F(CleaningRunTest, TestThatFindsNothingWritesHeaderResultAndTotals) {
+// An item without traces still writes its header and result; each item's counts go into
+// the totals and the progress message after it.
+TEST_F(CleaningRunTest, ItemsAreSeparatedAndCountedIntoTheTotals) {
   Session r(machine);
-  r.Tick("Windows - Start Run");  // no cleaner registered yet: finds nothing
+  Counter counter;
+  r.page.Cleaners().Register("Windows - Clipboard", std::ref(counter));
+  r.page.Cleaners().Register("Windows - Memory Dumps", std::ref(counter));
+  r.Tick("Windows - Start Run");  // no cleaner registered: finds nothing
+  r.Tick("Windows - Clipboard");
+  r.Tick("Windows - Memory Dumps");
   r.page.TestClick();
   EXPECT_EQ(r.cleaner.test_caption, "Cancel");
   EXPECT_TRUE(r.cleaner.timer1) << "a visible test animates the bar";
   r.PumpUntilIdle();
   EXPECT_EQ(r.cleaner.log, (Lines{"Test: Clearing Windows - Start Run ...", "",
                                "0 items will be removed; 0 KB will be removed.", "", kSeparator,
-                               "Total items will be removed = 0 ; Total files will be removed = 0 KB", kSeparator}));
-  EXPECT_EQ(r.cleaner.test_caption, "Test");
-  EXPECT_EQ(r.cleaner.bar_caption, "Finished!");
-  EXPECT_EQ(r.cleaner.bar_position, 1000);
-  EXPECT_FALSE(r.cleaner.timer1);
-  EXPECT_FALSE(r.cleaner.run_event_timer);
-  EXPECT_EQ(r.cleaner.extent_fits, 1);
-}
-
-TEST_F(CleaningRunTest, ItemsAreSeparatedAndCountedIntoTheTotals) {
-  Session r(machine);
-  Counter counter;
-  r.page.Cleaners().Register("Windows - Start Run", std::ref(counter));
-  r.page.Cleaners().Register("Windows - Clipboard", std::ref(counter));
-  r.Tick("Windows - Start Run");
-  r.Tick("Windows - Clipboard");
-  r.page.TestClick();
-  r.PumpUntilIdle();
-  EXPECT_EQ(r.cleaner.log, (Lines{"Test: Clearing Windows - Start Run ...", "",
-                               "12 items will be removed; 1,500 KB will be removed.", "", kSeparator,
                                "Test: Clearing Windows - Clipboard ...", "",
+                               "12 items will be removed; 1,500 KB will be removed.", "", kSeparator,
+                               "Test: Clearing Windows - Memory Dumps ...", "",
                                "12 items will be removed; 1,500 KB will be removed.", "", kSeparator,
                                "Total items will be removed = 24 ; Total files will be removed = 3,000 KB", kSeparator}));
   EXPECT_EQ(counter.tests, 2);
   EXPECT_EQ(counter.cleans, 0);
-  // Progress after each item: the running totals.
   Lines progress;
   for (std::size_t i = 0; i < r.cleaner.posted.size(); ++i) {
     if (r.cleaner.posted[i] == kWmCleanProgress) progress.push_back(std::to_string(r.cleaner.posted_wparams[i]));
   }
-  EXPECT_EQ(progress, (Lines{"12", "24"}));
+  EXPECT_EQ(progress, (Lines{"0", "12", "24"}));
+  EXPECT_EQ(r.cleaner.test_caption, "Test");
+  EXPECT_EQ(r.cleaner.bar_caption, "Finished!");
+  EXPECT_EQ(r.cleaner.bar_position, 1000);
+  EXPECT_FALSE(r.cleaner.timer1 || r.cleaner.run_event_timer);
+  EXPECT_EQ(r.cleaner.extent_fits, 1);
 }
 
 TEST_F(CleaningRunTest, CleanCountsInvisiblyFirstThenCleansWithAPercentageBar) {
@@ -139,8 +132,9 @@ TEST_F(CleaningRunTest, CleanCountsInvisiblyFirstThenCleansWithAPercentageBar) {
   EXPECT_EQ(r.cleaner.ask_delete_shown, 1) << "the prepared clean does not ask again";
 }
 
-// What the user confirmed is what is cleaned: an item ticked during the counting pass waits.
-TEST_F(CleaningRunTest, TheCleanRunsTheItemsItsCountingPassCounted) {
+// What the user confirmed is what is cleaned: an item ticked during the counting pass
+// waits; a Clean clicked during a Test neither asks nor starts.
+TEST_F(CleaningRunTest, TheCleanRunsTheItemsItsCountingPassCountedAndNothingDuringATest) {
   Session r(machine);
   std::atomic<bool> release{false};
   Counter counter, late;
@@ -150,6 +144,17 @@ TEST_F(CleaningRunTest, TheCleanRunsTheItemsItsCountingPassCounted) {
   });
   r.page.Cleaners().Register("Windows - Clipboard", std::ref(late));
   r.Tick("Windows - Start Run");
+  r.page.TestClick();
+  r.page.CleanClick();
+  EXPECT_EQ(r.cleaner.ask_delete_shown, 0);
+  EXPECT_EQ(r.page.RunMode(), cleaning::RunKind::Test);
+  release = true;
+  r.PumpUntilIdle();
+  EXPECT_EQ(counter.tests, 1);
+  EXPECT_EQ(counter.cleans, 0);
+
+  release = false;
+  r.cleaner.bar_captions.clear();
   r.page.CleanClick();
   r.Tick("Windows - Clipboard");
   release = true;
@@ -237,22 +242,6 @@ TEST_F(CleaningRunTest, CancelledPreparationLeavesALaterTestVisibleAndHarmless) 
   r.PumpUntilIdle();
   EXPECT_EQ(r.cleaner.bar_caption, "Finished!");
   EXPECT_EQ(deletes, 0);
-  EXPECT_EQ(r.cleaner.log.front(), "Test: Clearing Windows - Start Run ...");
-}
-
-TEST_F(CleaningRunTest, CleanDuringATestChangesNothing) {
-  Session r(machine);
-  std::atomic<bool> release{false};
-  r.page.Cleaners().Register("Windows - Start Run", [&](RunContext&) {
-    while (!release) std::this_thread::sleep_for(std::chrono::milliseconds(1));
-  });
-  r.Tick("Windows - Start Run");
-  r.page.TestClick();
-  r.page.CleanClick();
-  EXPECT_EQ(r.cleaner.ask_delete_shown, 0);
-  EXPECT_EQ(r.page.RunMode(), cleaning::RunKind::Test);
-  release = true;
-  r.PumpUntilIdle();
   EXPECT_EQ(r.cleaner.log.front(), "Test: Clearing Windows - Start Run ...");
 }
 

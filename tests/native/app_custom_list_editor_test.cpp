@@ -7,12 +7,14 @@
 
 #include "app/dialogs/custom_list_editor.h"
 #include "platform/sim/sim_machine.h"
+#include "tools/custom_list.h"
 
 namespace norvik::app::dialogs {
 namespace {
 
 using Rows = std::vector<std::string>;
 using platform::file_attr::kHidden;
+using platform::file_attr::kReadOnly;
 
 const std::string kFile = "C:\\Norvik\\Custom.dat";
 
@@ -22,9 +24,32 @@ class CustomListEditorTest : public ::testing::Test {
   platform::Platform p = machine.platform();
 
   Rows Keys() { return p.ini.GetKeys(kFile, tools::kCustomListSection); }
+  std::string Value(const std::string& key) {
+    return p.ini.GetString(kFile, tools::kCustomListSection, key, "<missing>");
+  }
 };
 
-TEST_F(CustomListEditorTest, EmptiedListCannotBeSavedSoTheFileKeepsItsRows) {
+// Custom.dat: each family numbered in row order, the old section replaced, other
+// sections kept; read back in file order, long rows whole.
+TEST_F(CustomListEditorTest, SavedRowsAreNumberedByFamilyAndReadBackInFileOrder) {
+  machine.WriteFile(kFile, "[<New List>]\nDelFile1=C:\\Old\nDelFile2=C:\\Old2\nDelFile3=C:\\Old3\n[Other]\nA=1\n");
+  const Rows rows = {"C:\\Temp", "HKEY_CURRENT_USER\\Software\\X", "C:\\Logs,*.log", "hkey_current_user\\Software\\Y,Last"};
+  ASSERT_TRUE(tools::SaveCustomList(p.ini, kFile, rows));
+  EXPECT_EQ(Keys(), Rows({"DelFile1", "DelRegValue1", "DelFile2", "DelRegValue2"}));
+  EXPECT_EQ(Value("DelRegValue2"), rows[3]);
+  EXPECT_EQ(Value("DelFile3"), "<missing>");
+  EXPECT_EQ(p.ini.GetString(kFile, "Other", "A", ""), "1");
+  EXPECT_EQ(tools::LoadCustomList(p.ini, kFile), rows);
+
+  const std::string long_row = "C:\\" + std::string(5000, 'a');
+  machine.WriteFile(kFile, "[<New List>]\nDelRegValue2=HKEY_USERS\\B\nDelFile1=" + long_row + "\nDelRegValue1=HKEY_USERS\\A,\n");
+  EXPECT_EQ(tools::LoadCustomList(p.ini, kFile), Rows({"HKEY_USERS\\B", long_row, "HKEY_USERS\\A,"}));
+  EXPECT_TRUE(tools::LoadCustomList(p.ini, "C:\\Norvik\\missing.dat").empty());
+}
+
+// An emptied list, a row holding a line break (it would read back as further entries)
+// and a read-only file: none is saved, and the file keeps its rows.
+TEST_F(CustomListEditorTest, RefusedOrFailedSavesLeaveTheFileItsRows) {
   machine.WriteFile(kFile, "[<New List>]\nDelFile1=C:\\A\nDelFile2=C:\\B\n");
   CustomListEditor editor(p, "C:\\Norvik\\");
   editor.Load();
@@ -35,7 +60,11 @@ TEST_F(CustomListEditorTest, EmptiedListCannotBeSavedSoTheFileKeepsItsRows) {
   EXPECT_FALSE(editor.CanRemove());
   EXPECT_FALSE(editor.CanAccept());
   EXPECT_FALSE(editor.Save());
+  EXPECT_EQ(tools::SaveCustomList(p.ini, kFile, {"C:\\A\nDelFile9=C:\\Windows"}).code(), platform::kErrInvalidParameter);
+  ASSERT_TRUE(p.files.SetAttributes(kFile, kReadOnly));
+  EXPECT_FALSE(tools::SaveCustomList(p.ini, kFile, {"C:\\New"}));
   EXPECT_EQ(Keys(), Rows({"DelFile1", "DelFile2"}));
+  EXPECT_EQ(Value("DelFile1"), "C:\\A");
 }
 
 TEST_F(CustomListEditorTest, RemoveSelectsTheRowNowInItsPlaceOrTheNewLast) {
@@ -84,6 +113,8 @@ TEST_F(CustomListEditorTest, OnlyRegistryRowsAreEditedAndTheirTextSurvivesTheDia
   }
 }
 
+// The list splits an entry at its first ",": a folder or key holding one would name
+// another target, so both dialogs refuse it; a comma in a value name is fine.
 TEST_F(CustomListEditorTest, RegistryDialogAcceptsAKeyWithWhatToDelete) {
   using enum RegistryChoice;
   const struct {
@@ -94,38 +125,23 @@ TEST_F(CustomListEditorTest, RegistryDialogAcceptsAKeyWithWhatToDelete) {
   } cases[] = {
       {"", DeleteKey, "", false},          {"Software\\X", DeleteKey, "", false},
       {"hkey_users\\x", DeleteKey, "", true}, {"HKEY_USERS\\x", DeleteValues, "", true},
-      {"HKEY_USERS\\x", DeleteValue, "", false}, {"HKEY_USERS\\x", DeleteValue, "v", true},
+      {"HKEY_USERS\\x", DeleteValue, "", false}, {"HKEY_USERS\\x", DeleteValue, "B,C", true},
+      {"HKEY_CURRENT_USER\\Software\\A,B", DeleteKey, "", true},
   };
   for (const auto& c : cases) {
+    SCOPED_TRACE(c.key + std::string(" / ") + c.value);
     AddRegistryDialog dialog;
     dialog.SetKey(c.key);
     dialog.SetChoice(c.choice);
     dialog.SetValueName(c.value);
-    EXPECT_EQ(dialog.CanAccept(), c.ok) << c.key << " / " << static_cast<int>(c.choice) << " / " << c.value;
+    EXPECT_EQ(dialog.CanAccept(), c.ok) << static_cast<int>(c.choice);
+    EXPECT_EQ(dialog.Refusal(), std::string(c.key).find(',') != std::string::npos ? kCommaInKeyMessage : "");
   }
-}
-
-// The list splits an entry at its first ",": a folder or key holding one would name
-// another target, so the dialogs refuse it; a comma in a value or file name is fine.
-TEST_F(CustomListEditorTest, FoldersAndKeysHoldingACommaAreRefused) {
-  machine.WriteFile("C:\\Logs,2010\\a,b.txt", "a");
-  AddFolderDialog folder(machine.platform().files);
-  folder.SetChoice(FolderChoice::MultipleFiles);
-  folder.FolderBrowsed("C:\\Logs,2010");
-  EXPECT_EQ(folder.Refusal(), kCommaInFolderMessage);
-  folder.FolderBrowsed("C:\\Logs");
-  EXPECT_EQ(folder.Refusal(), "");
-  AddRegistryDialog key;
-  key.SetKey("HKEY_CURRENT_USER\\Software\\A,B");
-  EXPECT_EQ(key.Refusal(), kCommaInKeyMessage);
-  key.SetKey("HKEY_CURRENT_USER\\Software\\A");
-  key.SetChoice(RegistryChoice::DeleteValue);
-  key.SetValueName("B,C");
-  EXPECT_EQ(key.Refusal(), "");
 }
 
 TEST_F(CustomListEditorTest, FolderDialogEntriesAndWhenOkIsEnabled) {
   machine.WriteFile("C:\\Data\\a.txt", "a");
+  machine.WriteFile("C:\\Logs,2010\\a,b.txt", "a");
   using enum DeletingMode;
   const struct {
     const char* folder;
@@ -141,6 +157,7 @@ TEST_F(CustomListEditorTest, FolderDialogEntriesAndWhenOkIsEnabled) {
       {"C:\\Missing", FolderChoice::MultipleFiles, WholeFolder, "*.", std::nullopt},
       {"C:\\Data\\a.txt", FolderChoice::MultipleFiles, WholeFolder, "*.", std::nullopt},
       {"", FolderChoice::MultipleFiles, WholeFolder, "*.", std::nullopt},
+      {"C:\\Logs,2010", FolderChoice::MultipleFiles, WholeFolder, "*.", "C:\\Logs,2010"},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.folder + std::string(" ") + c.pattern);
@@ -154,6 +171,7 @@ TEST_F(CustomListEditorTest, FolderDialogEntriesAndWhenOkIsEnabled) {
     if (c.entry) {
       EXPECT_EQ(dialog.Entry(), *c.entry);
     }
+    EXPECT_EQ(dialog.Refusal(), std::string(c.folder).find(',') != std::string::npos ? kCommaInFolderMessage : "");
   }
 }
 
