@@ -61,7 +61,7 @@ int main(int argc, char** argv) {
   const int megabytes = argc > 1 ? std::atoi(argv[1]) : 10;
   platform::win32::Win32Platform backend;
   platform::Platform p = backend.platform();
-  core::SettingsStore store(p.ini, p.system);
+  core::SettingsStore store(p.ini, core::ChooseFileFolders(p));
   const std::string file = store.FileName();
   ::DeleteFileA(file.c_str());
   store.Load({0, 0, 700, 500});

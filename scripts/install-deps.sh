@@ -27,6 +27,10 @@ packages=(
   x11-utils  # xwininfo
   imagemagick
   clang      # fuzz targets
+  wixl       # scripts/package.sh: the Windows Installer package
+  msitools   # msiinfo: the package is read back after it is written
+  zip        # the portable package
+  unzip      # the tests unpack it
 )
 
 missing=()

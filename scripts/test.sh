@@ -9,6 +9,8 @@
 #   4. the Windows test binary (mingw-w64) under Wine, in a throw-away prefix;
 #   5. the GUI tests: norvik.exe driven from another process, in the same prefix and on
 #      the same virtual display; their screenshots end up as PNG in build/screenshots/gui/.
+#      Among them the release packages (scripts/package.sh, made before the suite): the
+#      installer installed, upgraded by a newer package and removed, the zip unpacked and run.
 # Ends with one line "N passed, N failed" over all suites; exits non-zero when a
 # build fails, a suite fails or no test ran at all.
 #
@@ -138,6 +140,26 @@ run_fuzz_suite() {
   fi
 }
 
+# The release packages for the GUI suite: build/dist's, and the same at the next patch
+# version to upgrade to. The installers go to C:\NorvikPackages, the zip is unpacked into
+# C:\NorvikPortable; NORVIK_MSI, NORVIK_MSI_NEWER and NORVIK_PORTABLE name them.
+make_packages() {
+  local version newer packages="$WINEPREFIX/drive_c/NorvikPackages" portable="$WINEPREFIX/drive_c/NorvikPortable"
+  section "packages"
+  version=$(bash "$ROOT/scripts/package.sh" --version)
+  newer="${version%.*}.$((${version##*.} + 1))"
+  NORVIK_BUILD_DIR="$BUILD_ROOT" bash "$ROOT/scripts/package.sh" </dev/null || return 1
+  NORVIK_BUILD_DIR="$BUILD_ROOT" NORVIK_PACKAGE_VERSION="$newer" NORVIK_DIST_DIR="$WINE_ROOT/newer" \
+    bash "$ROOT/scripts/package.sh" </dev/null >/dev/null || return 1
+  rm -rf "$packages" "$portable"
+  mkdir -p "$packages"
+  cp "$BUILD_ROOT/dist/norvik-$version.msi" "$WINE_ROOT/newer/norvik-$newer.msi" "$packages/"
+  unzip -q "$BUILD_ROOT/dist/norvik-$version-portable.zip" -d "$portable" || return 1
+  export NORVIK_MSI="C:\\NorvikPackages\\norvik-$version.msi"
+  export NORVIK_MSI_NEWER="C:\\NorvikPackages\\norvik-$newer.msi"
+  export NORVIK_PORTABLE='C:\NorvikPortable\Norvik Cleaner'
+}
+
 # The GUI suite, in the Wine suite's prefix and virtual display: norvik_gui_tests.exe
 # starts copies of norvik.exe and drives them from outside. Windows open inside a Wine
 # virtual desktop, so that they have frames in the screenshots.
@@ -211,7 +233,11 @@ if build_preset win64; then
     run_suite wine "$LOG_DIR/wine.log" \
       timeout --kill-after=10 "$WINE_TIMEOUT" wine norvik_wine_tests.exe
     popd >/dev/null
-    run_gui_suite
+    if make_packages; then
+      run_gui_suite
+    else
+      STATE[gui]="packages not built"
+    fi
   else
     STATE[wine]="virtual display or prefix set-up failed"
     STATE[gui]=${STATE[wine]}

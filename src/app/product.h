@@ -4,11 +4,13 @@
 #include <cstdint>
 #include <string_view>
 
+#include "version.h"
+
 namespace norvik::app {
 
 inline constexpr std::string_view kProductName = "Norvik Cleaner";
-inline constexpr std::string_view kVersionText = "3.5";
-inline constexpr std::string_view kWindowCaption = "Norvik Cleaner 3.5";
+inline constexpr std::string_view kVersionText = NORVIK_VERSION_TEXT;
+inline constexpr std::string_view kWindowCaption = "Norvik Cleaner " NORVIK_VERSION_TEXT;
 // Other programs find the running instance by this class name.
 inline constexpr std::string_view kWindowClassName = "Norvik Cleaner Made by Norvik Software";
 inline constexpr std::string_view kTitleHint = "Optimize your computer performance";

@@ -76,7 +76,7 @@ std::string CookieFolder(RunContext& worker) {
 void Cookies(RunContext& worker) {
   const std::string folder = CookieFolder(worker);
   if (folder.empty()) return;
-  const std::vector<std::string> keep = ReadCookieKeepList(worker.platform().ini, worker.ProgramFolder());
+  const std::vector<std::string> keep = ReadCookieKeepList(worker.platform().ini, worker.Folders().data);
   std::int64_t bytes = 0;
   ForEachEntry(worker.platform().files, folder, false, [&](const platform::FindData& entry) {
     if (worker.Stopped()) return false;
@@ -182,8 +182,8 @@ void VisitedHistory(RunContext& worker) {
 
 }  // namespace
 
-std::vector<std::string> ReadCookieKeepList(platform::IniFiles& ini, const std::string& program_folder) {
-  const std::string file = cleaning::WithBackslash(program_folder) + std::string(kCookiesIni);
+std::vector<std::string> ReadCookieKeepList(platform::IniFiles& ini, const std::string& data_folder) {
+  const std::string file = cleaning::WithBackslash(data_folder) + std::string(kCookiesIni);
   const std::string count_text = ini.GetString(file, kKeepSection, kKeepCount, "0");
   long long count = 0;
   std::from_chars(count_text.data(), count_text.data() + count_text.size(), count);

@@ -13,8 +13,9 @@ namespace norvik::cleaners {
 // Gives each item above its cleaner in the table.
 void RegisterIeCleaners(cleaning::CleanerTable& table);
 
-// The cookie keep list beside the program: the file names under keys "0" .. Count - 1
-// of section "Cookies to Keep" that are not empty. A missing file or Count keeps none.
-std::vector<std::string> ReadCookieKeepList(platform::IniFiles& ini, const std::string& program_folder);
+// The cookie keep list Cookies.ini in `data_folder`: the file names under keys "0" ..
+// Count - 1 of section "Cookies to Keep" that are not empty. A missing file or Count
+// keeps none.
+std::vector<std::string> ReadCookieKeepList(platform::IniFiles& ini, const std::string& data_folder);
 
 }  // namespace norvik::cleaners

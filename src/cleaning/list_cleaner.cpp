@@ -224,7 +224,7 @@ std::vector<std::string> TokenFolders::BaseFolders(std::string_view token) const
 void RunListItem(RunContext& worker, std::string_view data_file_name, std::string_view run_name) {
   std::int64_t bytes = 0;
   const std::string section = SectionForRunName(run_name);
-  std::string folder = worker.ProgramFolder();
+  std::string folder = data_file_name == kCustomListFile ? worker.Folders().data : worker.Folders().program;
   // A bare file name would send the INI functions to the Windows folder.
   if (!section.empty() && !folder.empty()) {
     if (folder.back() != '\\') folder += '\\';

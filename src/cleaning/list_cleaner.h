@@ -1,6 +1,6 @@
 #pragma once
-// Clean items whose work is written in a definitions file beside the program: the
-// user's Custom.dat and the supplied qolt.dat. Both are INI files; a run name's section
+// Clean items whose work is written in a definitions file: the user's Custom.dat and the
+// supplied qolt.dat. Both are INI files; a run name's section
 // holds its entries:
 //   DelRegValue1=HKEY_CURRENT_USER\Software\X          the key with its subtree
 //   DelRegValue2=HKEY_CURRENT_USER\Software\X,Last     one value
@@ -64,8 +64,9 @@ struct TokenFolders {
   std::vector<std::string> BaseFolders(std::string_view token) const;
 };
 
-// Runs the section of `run_name` from `data_file_name` (in the program's folder):
-// counts go to ItemCount, bytes to SetItemSize.
+// Runs the section of `run_name` from `data_file_name`: the user's Custom.dat from the
+// data folder, any other (qolt.dat) from the program's folder. Counts go to ItemCount,
+// bytes to SetItemSize.
 void RunListItem(RunContext& worker, std::string_view data_file_name, std::string_view run_name);
 
 }  // namespace norvik::cleaning

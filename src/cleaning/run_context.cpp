@@ -15,7 +15,7 @@ RunContext::RunContext(platform::Platform platform, RunReporter& reporter, const
       reporter_(reporter),
       kind_(setup.run_kind),
       options_(setup.options),
-      program_folder_(setup.program_folder),
+      folders_(setup.folders),
       os_code_(setup.os_code),
       clock_(setup.clock),
       stop_(std::move(stop)),

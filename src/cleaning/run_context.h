@@ -20,6 +20,7 @@
 #include <vector>
 
 #include "cleaning/run_reporter.h"
+#include "core/file_folders.h"
 #include "platform/platform.h"
 
 namespace norvik::cleaning {
@@ -51,7 +52,7 @@ struct RunSetup {
   std::vector<std::string> item_names = {};  // read by the worker only
   RunKind run_kind = RunKind::Test;
   RunOptions options = {};
-  std::string program_folder = {};  // Custom.dat and qolt.dat live here
+  core::FileFolders folders = {};   // qolt.dat in `program`; Custom.dat, Cookies.ini in `data`
   std::uint8_t os_code = 12;        // GetOsCode, for the administrators rule
   Clock clock = {};                 // steady_clock::now when empty
 };
@@ -70,7 +71,7 @@ class RunContext {
   const RunOptions& options() const { return options_; }
   platform::Platform& platform() { return platform_; }
   bool Stopped() const { return stop_.stop_requested(); }
-  const std::string& ProgramFolder() const { return program_folder_; }
+  const core::FileFolders& Folders() const { return folders_; }
   std::uint8_t OsCode() const { return os_code_; }
 
   // The item's tally: the primitives add to the counter they are handed, usually this.
@@ -101,7 +102,7 @@ class RunContext {
   RunReporter& reporter_;
   RunKind kind_;
   RunOptions options_;
-  std::string program_folder_;
+  core::FileFolders folders_;
   std::uint8_t os_code_;
   Clock clock_;
   std::stop_token stop_;

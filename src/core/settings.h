@@ -75,9 +75,9 @@ struct Settings {
   bool IsMaximised() const { return WindowState == kShowMaximized; }
   friend bool operator==(const Settings&, const Settings&) = default;
 
-  // Defaults of a fresh start for a program living in `program_folder` (with its
-  // trailing backslash), the window at `window`.
-  static Settings Defaults(std::string_view program_folder, WindowBounds window = {});
+  // Defaults of a fresh start for a program whose user files live in `data_folder` (with
+  // its trailing backslash), the window at `window`.
+  static Settings Defaults(std::string_view data_folder, WindowBounds window = {});
 };
 
 // The slot of a node's image index in FirstNodeExpand or TreeViewNodeCheck; nothing for
@@ -104,9 +104,9 @@ struct Number {  // a value outside min..max reads as the default
 struct Word {  // kept in 16 bits
   std::uint16_t Settings::* member;
 };
-struct Text {  // with `in_program_folder`, the default is a name inside it
+struct Text {  // with `in_data_folder`, the default is a name inside it
   std::string Settings::* member;
-  bool in_program_folder = false;
+  bool in_data_folder = false;
 };
 struct Slots {  // one flag per key "1".."N", slot 0 unused
   std::span<bool> (*slots)(Settings&);

@@ -5,6 +5,7 @@
 #include <iterator>
 #include <string>
 #include <unordered_set>
+#include <utility>
 #include <vector>
 
 #include "core/registry_access.h"
@@ -51,12 +52,6 @@ int ParseIniInteger(std::string_view text, int fallback) {
   if (!hex && !negative && n > 0x7FFFFFFFull) return fallback;
   const std::uint32_t bits = static_cast<std::uint32_t>(n);
   return static_cast<std::int32_t>(negative ? 0u - bits : bits);
-}
-
-std::string ProgramFolderOf(platform::System& system) {
-  const std::string module = system.ModuleFileName();
-  const auto cut = module.find_last_of("\\:");
-  return cut == std::string::npos ? std::string() : module.substr(0, cut + 1);
 }
 
 namespace {
@@ -110,7 +105,7 @@ class Mapper {
   using Keys = std::function<std::vector<std::string>(std::string_view section)>;
   using Put = std::function<void(std::string_view section, std::string_view key, std::string_view value)>;
 
-  Mapper(Settings& s, std::string_view program_folder) : s_(s), program_folder_(program_folder) {}
+  Mapper(Settings& s, std::string_view data_folder) : s_(s), data_folder_(data_folder) {}
 
   void Read(const Get& get, const Keys& keys, WindowBounds window) {
     for (const SettingsField& row : kTable) {
@@ -150,7 +145,7 @@ class Mapper {
     s_.*f.member = static_cast<std::uint16_t>(Integer(row_->key, Default()));
   }
   void ReadField(const Text& f, WindowBounds) {
-    const std::string fallback = (f.in_program_folder ? std::string(program_folder_) : "") + std::string(row_->fallback);
+    const std::string fallback = (f.in_data_folder ? std::string(data_folder_) : "") + std::string(row_->fallback);
     s_.*f.member = String(row_->key, fallback);
   }
   void ReadField(const Slots& f, WindowBounds) {
@@ -201,7 +196,7 @@ class Mapper {
   }
 
   Settings& s_;
-  std::string_view program_folder_;
+  std::string_view data_folder_;
   const SettingsField* row_ = nullptr;
   const Get* get_ = nullptr;
   const Keys* keys_ = nullptr;
@@ -212,24 +207,24 @@ class Mapper {
 
 std::span<const SettingsField> SettingsTable() { return kTable; }
 
-Settings Settings::Defaults(std::string_view program_folder, WindowBounds window) {
+Settings Settings::Defaults(std::string_view data_folder, WindowBounds window) {
   Settings s;
-  Mapper(s, program_folder)
+  Mapper(s, data_folder)
       .Read([](std::string_view, std::string_view, std::string_view fallback) { return std::string(fallback); },
             [](std::string_view) { return std::vector<std::string>(); }, window);
   return s;
 }
 
-SettingsStore::SettingsStore(platform::IniFiles& ini, platform::System& system)
+SettingsStore::SettingsStore(platform::IniFiles& ini, FileFolders folders)
     : ini_(ini),
-      program_folder_(ProgramFolderOf(system)),
-      file_name_(program_folder_ + "options.ini"),
-      settings_(Settings::Defaults(program_folder_)) {}
+      folders_(std::move(folders)),
+      file_name_(folders_.data + "options.ini"),
+      settings_(Settings::Defaults(folders_.data)) {}
 
 void SettingsStore::Load(WindowBounds window) {
   // Read once: a damaged or very long file costs one pass, not one per key.
   const platform::IniReader file = ini_.ReadWhole(file_name_);
-  Mapper(settings_, program_folder_)
+  Mapper(settings_, folders_.data)
       .Read(
           [&](std::string_view section, std::string_view key, std::string_view fallback) {
             return file.GetString(section, key, fallback, kIniBufferChars);
@@ -239,7 +234,7 @@ void SettingsStore::Load(WindowBounds window) {
 
 bool SettingsStore::Save() {
   std::vector<platform::IniEntry> entries;
-  Mapper(settings_, program_folder_).Write([&](std::string_view section, std::string_view key, std::string_view value) {
+  Mapper(settings_, folders_.data).Write([&](std::string_view section, std::string_view key, std::string_view value) {
     entries.push_back({std::string(section), std::string(key), std::string(value)});
   });
   return ini_.WriteStrings(file_name_, entries).ok();

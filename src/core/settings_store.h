@@ -1,12 +1,13 @@
 #pragma once
-// options.ini beside the program, read into the settings record and written back through
-// the settings table; and the automatic start entry. The store owns the record; code
+// options.ini in the data folder (core/file_folders.h), read into the settings record and
+// written back through the settings table; and the automatic start entry. The store owns the record; code
 // reaches it through a reference it is handed.
 
 #include <optional>
 #include <string>
 #include <string_view>
 
+#include "core/file_folders.h"
 #include "core/settings.h"
 #include "platform/platform.h"
 
@@ -19,14 +20,13 @@ int ParseIniInteger(std::string_view text, int fallback);
 
 class SettingsStore {
  public:
-  // `ini` is the private-profile service; `system` names the program file, whose folder
-  // holds options.ini.
-  SettingsStore(platform::IniFiles& ini, platform::System& system);
+  // `ini` is the private-profile service; options.ini and the default backup folder are
+  // in `folders.data`.
+  SettingsStore(platform::IniFiles& ini, FileFolders folders);
 
   Settings& settings() { return settings_; }
   const Settings& settings() const { return settings_; }
-  // Folder of the program file with its trailing backslash.
-  const std::string& ProgramFolder() const { return program_folder_; }
+  const FileFolders& Folders() const { return folders_; }
   const std::string& FileName() const { return file_name_; }
 
   // Reads every key; missing ones take their defaults, the window's bounds `window`.
@@ -39,13 +39,10 @@ class SettingsStore {
 
  private:
   platform::IniFiles& ini_;
-  std::string program_folder_;
+  FileFolders folders_;
   std::string file_name_;
   Settings settings_;
 };
-
-// Folder of System::ModuleFileName() with its trailing backslash.
-std::string ProgramFolderOf(platform::System& system);
 
 // The Run-key entry that starts the program at log-on with "/Auto".
 inline constexpr std::string_view kRunKeyPath = "Software\\Microsoft\\Windows\\CurrentVersion\\Run";

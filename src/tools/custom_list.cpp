@@ -6,8 +6,8 @@
 
 namespace norvik::tools {
 
-std::string CustomListFile(std::string_view program_folder) {
-  return std::string(program_folder) + std::string(kCustomListFileName);
+std::string CustomListFile(std::string_view data_folder) {
+  return std::string(data_folder) + std::string(kCustomListFileName);
 }
 
 bool IsRegistryRow(std::string_view row) { return platform::UpperCase(row).starts_with("HKEY_"); }

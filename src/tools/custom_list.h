@@ -1,5 +1,5 @@
 #pragma once
-// The user's own clean list: Custom.dat beside the program, section "<New List>", one
+// The user's own clean list: Custom.dat in the data folder, section "<New List>", one
 // entry per key. File entries go under DelFile1, DelFile2 ..., registry entries under
 // DelRegValue1, DelRegValue2 ..., each family numbered in the order of the editor's rows.
 // The list cleaner carries the entries out; this module reads and writes the file.
@@ -23,8 +23,8 @@ inline constexpr std::string_view kRegistryKeyPrefix = "DelRegValue";
 // Entries may be long paths: read them with a buffer no path can outgrow.
 inline constexpr std::size_t kEntryBufferChars = 32768;
 
-// Custom.dat in `program_folder` (which ends with its backslash).
-std::string CustomListFile(std::string_view program_folder);
+// Custom.dat in `data_folder` (which ends with its backslash).
+std::string CustomListFile(std::string_view data_folder);
 
 // A row whose upper-cased text begins with "HKEY_"; every other row is a file entry.
 bool IsRegistryRow(std::string_view row);

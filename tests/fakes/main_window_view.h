@@ -179,7 +179,7 @@ class FakeOtherPageViews : public ToolsPageView, public DefragPageView {
 // One program start on a machine: the store, the fake window and the shell.
 struct FakeSession {
   FakeSession(platform::Platform p, std::vector<std::string> args = {})
-      : store(p.ini, p.system), window(p, store, view, {cleaner, registry, others, others}, std::move(args)) {}
+      : store(p.ini, core::ChooseFileFolders(p)), window(p, store, view, {cleaner, registry, others, others}, std::move(args)) {}
   void Start() {
     window.FormCreate();
     window.FormShow();

@@ -9,6 +9,7 @@
 #include "platform/sim/sim_files.h"
 #include "platform/sim/sim_ini_files.h"
 #include "platform/sim/sim_machine.h"
+#include "platform/sim/sim_registry.h"
 #include "platform/sim/sim_system.h"
 
 namespace norvik::app {
@@ -133,6 +134,42 @@ TEST_F(MainWindowTest, SecondStartRestoresTicksExpansionSectionsAndBounds) {
   Session third(machine);
   third.Start();
   EXPECT_TRUE(third.view.maximised);
+}
+
+// Where a copy keeps its files: one with the installer's marker beside it keeps the
+// user's in the application-data folder, any other copy beside itself; the supplied
+// qolt.dat is always read from beside the program.
+TEST_F(MainWindowTest, TheInstallersMarkerAloneSendsTheUsersFilesToTheAppDataFolder) {
+  const std::string beside = "C:\\Norvik\\";
+  const std::string app_data = "C:\\users\\user\\AppData\\Roaming\\Norvik Cleaner\\";
+  enum class Marker { None, File, Folder };
+  const struct {
+    Marker marker;
+    const std::string& data;
+  } cases[] = {{Marker::None, beside}, {Marker::File, app_data}, {Marker::Folder, beside}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(static_cast<int>(c.marker));
+    platform::sim::SimMachine m;
+    if (c.marker == Marker::File) m.WriteFile(beside + "installed.txt", "installed copy");
+    if (c.marker == Marker::Folder) m.MakeFolder(beside + "installed.txt");
+    m.WriteFile(beside + "qolt.dat", "[Vendor Tool]\r\n");
+    auto uninstall = m.registry().Root(platform::RegRoot::LocalMachine).Create(
+        "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\VendorTool");
+    ASSERT_TRUE(uninstall.ok() && uninstall->Set("DisplayName", platform::RegValue::String("Vendor Tool 2")).ok());
+
+    Session s(m);
+    s.Start();
+    EXPECT_EQ(s.TreeOf(Tree::CleanItems).node(s.Node(Tree::CleanItems, "Applications - Vendor Tool")).text,
+              "Vendor Tool");
+    EXPECT_EQ(s.store.settings().OutputDirectory, c.data + "Backup");
+    s.window.cleaner().TreeMouseDown(s.Node(Tree::CleanItems, "Custom Lists - <New List>"), TreeHit::Label);
+    EXPECT_EQ(s.cleaner.dialogs, Names{c.data + "Custom.dat"});
+    s.window.FormClose();
+    EXPECT_TRUE(s.view.errors.empty());
+    EXPECT_TRUE(m.ReadFile(c.data + "options.ini").has_value());
+    const std::string& other = &c.data == &beside ? app_data : beside;
+    EXPECT_FALSE(m.ReadFile(other + "options.ini").has_value());
+  }
 }
 
 TEST_F(MainWindowTest, TreeClicksOnlyActOnStateIconsAndTheNewListLabel) {

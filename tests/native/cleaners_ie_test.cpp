@@ -27,7 +27,7 @@ constexpr char kLocal[] = "C:\\users\\user\\AppData\\Local\\Microsoft\\Windows\\
 constexpr char kCookies[] = "C:\\users\\user\\AppData\\Local\\Microsoft\\Windows\\INetCookies\\";
 constexpr char kCache[] = "C:\\users\\user\\AppData\\Local\\Microsoft\\Windows\\INetCache\\";
 constexpr char kHistory[] = "C:\\users\\user\\AppData\\Local\\Microsoft\\Windows\\History\\";
-constexpr char kKeepList[] = "C:\\Norvik\\Cookies.ini";
+constexpr char kKeepList[] = "C:\\NorvikData\\Cookies.ini";  // with the settings
 
 struct ItemRun {
   std::uint32_t count = 0;
@@ -43,7 +43,7 @@ ItemRun RunItem(SimMachine& machine, const std::string& item, bool test, std::ui
   setup.item_names = {item};
   setup.run_kind = test ? cleaning::RunKind::Test : cleaning::RunKind::CleanRequest;
   setup.options.FastScan = false;
-  setup.program_folder = "C:\\Norvik\\";
+  setup.folders = {"C:\\Norvik\\", "C:\\NorvikData\\"};
   setup.os_code = os_code;
   cleaning::TClearTaskThread worker(machine.platform(), reporter, table, std::move(setup));
   worker.Execute();

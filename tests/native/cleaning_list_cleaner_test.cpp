@@ -24,6 +24,7 @@ constexpr char kShellFolders[] = "Software\\Microsoft\\Windows\\CurrentVersion\\
 constexpr char kCurrentVersion[] = "Software\\Microsoft\\Windows\\CurrentVersion";
 constexpr char kCustomItem[] = "Custom Lists - <New List>";
 constexpr char kLocalAppData[] = "C:\\users\\user\\AppData\\Local";
+const core::FileFolders kFolders{"C:\\Norvik\\", "C:\\NorvikData\\"};
 
 class ListCleanerTest : public ::testing::Test {
  protected:
@@ -56,13 +57,15 @@ class ListCleanerTest : public ::testing::Test {
     ASSERT_TRUE(created->Set(name, RegValue::String(data)).ok());
   }
 
+  // The user's list lives with the settings, the supplied one beside the program.
   void WriteList(const std::string& file, const std::string& section, const std::string& body) {
-    machine.WriteFile("C:\\Norvik\\" + file, "[" + section + "]\r\n" + body);
+    machine.WriteFile((file == kCustomListFile ? kFolders.data : kFolders.program) + file,
+                      "[" + section + "]\r\n" + body);
   }
 
   RunContext& Worker(RunKind kind, std::uint8_t os_code = 12) {
     worker = std::make_unique<RunContext>(
-        machine.platform(), reporter, RunSetup{.run_kind = kind, .program_folder = "C:\\Norvik\\", .os_code = os_code});
+        machine.platform(), reporter, RunSetup{.run_kind = kind, .folders = kFolders, .os_code = os_code});
     return *worker;
   }
 

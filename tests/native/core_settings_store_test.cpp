@@ -20,10 +20,10 @@ class SettingsStoreTest : public ::testing::Test {
  protected:
   platform::sim::SimMachine machine;
   platform::Platform p = machine.platform();
-  SettingsStore store{p.ini, p.system};
+  SettingsStore store{p.ini, ChooseFileFolders(p)};
 
   Settings Reload() {
-    SettingsStore fresh(p.ini, p.system);
+    SettingsStore fresh(p.ini, ChooseFileFolders(p));
     fresh.Load(kCentred);
     return fresh.settings();
   }

@@ -114,9 +114,9 @@ std::vector<std::string> FileNamesIn(platform::Files& files, std::string_view fo
 // TfrmNewCustomItem: the rows of Custom.dat and the selected one.
 class CustomListEditor {
  public:
-  // Custom.dat in `program_folder` (with its backslash).
-  CustomListEditor(platform::Platform platform, std::string_view program_folder)
-      : platform_(platform), file_(tools::CustomListFile(program_folder)) {}
+  // Custom.dat in `data_folder` (with its backslash).
+  CustomListEditor(platform::Platform platform, std::string_view data_folder)
+      : platform_(platform), file_(tools::CustomListFile(data_folder)) {}
 
   // On show: the rows as the file holds them, nothing selected.
   void Load();

@@ -28,11 +28,11 @@ struct CleanerPage::Worker {
   std::jthread thread;
 };
 
-CleanerPage::CleanerPage(platform::Platform platform, core::Settings& settings, std::string program_folder,
+CleanerPage::CleanerPage(platform::Platform platform, core::Settings& settings, core::FileFolders folders,
                          CleanerPageView& view, Prompts& prompts)
     : platform_(platform),
       settings_(settings),
-      program_folder_(std::move(program_folder)),
+      folders_(std::move(folders)),
       view_(view),
       prompts_(prompts) {
   cleaners::RegisterBuiltInCleaners(cleaners_);
@@ -48,7 +48,7 @@ void CleanerPage::Create(std::uint8_t os_code) {
   clean_bar_step_ = 0;
   run_mode_ = cleaning::RunKind::PreparedClean;
   run_busy_ = false;
-  const auto sources = cleaning::ReadApplicationSources(platform_, program_folder_ + "qolt.dat");
+  const auto sources = cleaning::ReadApplicationSources(platform_, folders_.program + std::string(cleaning::kQoltFile));
   clean_items_.BuildApplicationsBranch(sources.sections, sources.display_names);
   view_.RebuildTree(clean_items_.tree());
   view_.ScrollTreeToTop();
@@ -79,7 +79,7 @@ void CleanerPage::StoreSettings(core::Settings& settings) { settings.SelectedIte
 void CleanerPage::TreeMouseDown(std::optional<core::NodeId> node, TreeHit hit) {
   if (!node || *node >= clean_items_.tree().size()) return;
   if (hit == TreeHit::Label && clean_items_.tree().node(*node).text == cleaning::kNewListItem) {
-    dialogs::CustomListEditor editor(platform_, program_folder_);
+    dialogs::CustomListEditor editor(platform_, folders_.data);
     view_.ShowCustomListEditor(editor);
   }
   if (hit == TreeHit::StateIcon) {
@@ -180,7 +180,7 @@ void CleanerPage::LaunchWorker() {
                                        .WipeNumber = settings_.WipeNumber,
                                        .ShowLogTempInternetFiles = settings_.ShowLogTempInternetFiles,
                                        .ShowLogRecycleBin = settings_.ShowLogRecycleBin};
-  setup.program_folder = program_folder_;
+  setup.folders = folders_;
   setup.os_code = os_code_;
 
   channel_ = std::make_shared<RunChannel>();

@@ -17,6 +17,7 @@
 #include "app/save_text.h"
 #include "cleaning/clean_item_tree.h"
 #include "cleaning/clear_task.h"
+#include "core/file_folders.h"
 #include "core/settings.h"
 #include "platform/platform.h"
 
@@ -93,8 +94,8 @@ class RunChannel;
 
 class CleanerPage final : public Page {
  public:
-  // `program_folder` (with its backslash) holds qolt.dat and Custom.dat.
-  CleanerPage(platform::Platform platform, core::Settings& settings, std::string program_folder,
+  // qolt.dat is read from `folders.program`, Custom.dat from `folders.data`.
+  CleanerPage(platform::Platform platform, core::Settings& settings, core::FileFolders folders,
               CleanerPageView& view, Prompts& prompts);
   // Cuts off a running worker and waits for it to leave.
   ~CleanerPage() override;
@@ -153,7 +154,7 @@ class CleanerPage final : public Page {
 
   platform::Platform platform_;
   core::Settings& settings_;
-  std::string program_folder_;
+  core::FileFolders folders_;
   CleanerPageView& view_;
   Prompts& prompts_;
   cleaning::CleanItemTree clean_items_;

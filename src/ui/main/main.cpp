@@ -12,6 +12,7 @@
 
 #include "app/main_window.h"
 #include "app/product.h"
+#include "core/file_folders.h"
 #include "core/settings_store.h"
 #include "platform/win32/unique_handles.h"
 #include "platform/win32/wide_text.h"
@@ -49,7 +50,8 @@ int Run(HINSTANCE instance, int show) {
 
   norvik::platform::win32::Win32Platform backend;
   norvik::platform::Platform platform = backend.platform();
-  norvik::core::SettingsStore store(platform.ini, platform.system);
+  // Decided once: every part that reads or writes the user's files is handed these folders.
+  norvik::core::SettingsStore store(platform.ini, norvik::core::ChooseFileFolders(platform));
 
   if (!norvik::ui::MainFrame::RegisterWindowClass(instance)) {
     ShowFatalError("the window class could not be registered.");
