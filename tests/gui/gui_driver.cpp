@@ -550,4 +550,13 @@ std::wstring RemoteListView::Text(int item, int column) const {
   return text;
 }
 
+bool RemoteListView::Select(int item) const {
+  RemoteMemory memory(process_, sizeof(LVITEMW));
+  LVITEMW lv{};
+  lv.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
+  lv.state = LVIS_SELECTED | LVIS_FOCUSED;
+  return memory && memory.Write(lv) &&
+         ::SendMessageW(list_, LVM_SETITEMSTATE, static_cast<WPARAM>(item), memory.lparam()) != 0;
+}
+
 }  // namespace norvik::gui

@@ -144,6 +144,8 @@ class RemoteListView {
   RemoteListView(HWND list, HANDLE process) : list_(list), process_(process) {}
   int Count() const;
   std::wstring Text(int item, int column) const;
+  // Selects and focuses the item, as a click on it would (the owner hears of it).
+  bool Select(int item) const;
 
  private:
   HWND list_;
