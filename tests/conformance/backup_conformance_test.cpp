@@ -54,6 +54,8 @@ TEST(BackupConformanceTest, TheRegistryEditorRestoresWhatAFixOfEveryKindRemoved)
   }
   const std::string shortcut = env->ScratchFolder() + "\\gone.lnk";
   ASSERT_TRUE(p.files.Open(shortcut, platform::FileAccess::Write, 0, platform::FileDisposition::CreateNew));
+  const std::string folder = env->ScratchFolder() + "\\folder.lnk";
+  ASSERT_TRUE(p.files.CreateDirectory(folder));
   const std::string before = platform::ExportRegKey(p.registry, RegRoot::CurrentUser, key,
                                                     platform::RegFormat::Version5).value();
 
@@ -61,6 +63,12 @@ TEST(BackupConformanceTest, TheRegistryEditorRestoresWhatAFixOfEveryKindRemoved)
   regrepair::BackedUpDeletes deletes(p.registry, p.files, backup);
   const std::string full = "HKEY_CURRENT_USER\\" + key;
   regscan::ProblemRows rows = {
+      {true, "p", "", "NoBackslash", regscan::kFixKey},              // passed over, stays ticked
+      {false, "p", "kept", full + "\\V", regscan::kFixNamedValue},  // not ticked
+      {true, "p", "t", folder, regscan::kFixShortcut},               // a folder is never taken
+      {true, "p", "", full + "\\Gone", regscan::kFixKey},            // no longer there: leaves
+      {true, "p", "", full + "\\V", 9},                              // unknown kind: leaves
+      {true, "p", "", "HKLM\\Software", regscan::kFixKey},           // short root: nothing done
       {true, "p", "", full + "\\Types", regscan::kFixKey},
       {true, "p", "", full + "\\V\\val1", regscan::kFixValuePath},
       {true, "p", "val2", full + "\\V", regscan::kFixNamedValue},
@@ -70,13 +78,21 @@ TEST(BackupConformanceTest, TheRegistryEditorRestoresWhatAFixOfEveryKindRemoved)
       {true, "p", "Abc-Z1", full + "\\V", regscan::kFixRot13Value},
   };
   const regrepair::FixSummary fixed = regrepair::FixTickedRows(rows, deletes, p.files);
-  EXPECT_EQ(fixed.removed, 7u);
-  EXPECT_TRUE(rows.empty());
+  EXPECT_EQ(fixed.removed, 10u);
+  EXPECT_EQ(fixed.not_fixed, 1u);
+  EXPECT_EQ(rows.size(), 3u);
+  EXPECT_TRUE(rows[0].ticked && rows[0].registry_key == "NoBackslash");
+  EXPECT_FALSE(rows[2].ticked) << "the row of what could not be fixed stays, unticked";
+  EXPECT_TRUE(p.files.GetAttributes(folder));
   const platform::RegKey left = p.registry.Root(RegRoot::CurrentUser).Open(key).value();
   EXPECT_EQ(left.SubKeyNames().value(), (std::vector<std::string>{"D", "V"}));
   EXPECT_EQ(left.Open("V").value().ValueNames().value(), std::vector<std::string>{"kept"});
   EXPECT_FALSE(left.Open("D").value().HasValue(""));
   EXPECT_FALSE(p.files.GetAttributes(shortcut));
+  // One file, written from the bottom of the list up.
+  auto written = p.files.Open(backup, platform::FileAccess::Read, platform::file_share::kRead,
+                              platform::FileDisposition::OpenExisting);
+  EXPECT_TRUE(written->ReadAll(1 << 20).value_or("").starts_with("REGEDIT4\r\n\r\n[" + full + "\\V]\r\n\"Nop-M1\"="));
 
   auto editor = p.shell.StartHidden("Regedit /s \"" + backup + "\"");
   ASSERT_TRUE(editor) << editor.code();

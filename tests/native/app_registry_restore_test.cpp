@@ -30,7 +30,7 @@ using Lines = std::vector<std::string>;
 struct HintDialog : BackupHintView, BackupHintRunner {
   std::vector<int> bar;
   std::optional<bool> ended;
-  bool press_stop = false;
+  int stop_after = -1;  // ticks before "Stop"; -1 never
   std::vector<std::string> hints;
 
   void SetHint(std::string_view text) override { hints.emplace_back(text); }
@@ -40,8 +40,10 @@ struct HintDialog : BackupHintView, BackupHintRunner {
     BackupHint dialog(*this, process, std::string(hint));
     ended.reset();
     dialog.Show();
-    if (press_stop) dialog.StopClick();
-    while (!ended) dialog.Tick();
+    for (int tick = 0; !ended; ++tick) {
+      if (tick == stop_after) dialog.StopClick();
+      if (!ended) dialog.Tick();
+    }
     return *ended;
   }
 };
@@ -106,11 +108,15 @@ TEST(RegistryRestoreTest, TheRestoreDialogListsImportsAndDeletesBackups) {
   EXPECT_FALSE(machine.ReadFile("C:\\B\\2026_11_30_235959.reg"));
   EXPECT_EQ(window.selected, 1u) << "the new last row";
 
-  // Stopped, or no editor at all: the backup stays.
-  hint.press_stop = true;
-  machine.shell().SetProgramRunner([](std::string_view) { return platform::Result<int>(100); });
+  // Stopped, or no editor at all: the backup stays. The bar moves by 10 up to 300, then by 5.
+  hint.stop_after = 40;
+  hint.bar.clear();
+  machine.shell().SetProgramRunner([](std::string_view) { return platform::Result<int>(1000); });
   restore.RestoreClick();
   EXPECT_EQ(machine.shell().TerminatedPrograms(), 1);
+  EXPECT_EQ(hint.bar.size(), 41u);
+  EXPECT_EQ(hint.bar[30], 300);
+  EXPECT_EQ(hint.bar.back(), 355);
   machine.shell().SetProgramRunner(nullptr);
   restore.RestoreClick();
   EXPECT_EQ(prompts.infos.back(), "Please check if Regedit.exe exists.");
@@ -128,24 +134,19 @@ TEST(RegistryRestoreTest, TheRestoreDialogListsImportsAndDeletesBackups) {
   EXPECT_EQ(machine.shell().OpenedTargets(), Lines{"C:\\B"});
 }
 
-TEST(RegistryRestoreTest, TheProgressDialogPollsAndStops) {
+// The bar's slower steps near its end, and a program that ends before the first tick.
+TEST(RegistryRestoreTest, TheProgressDialogFillsItsBarAndEndsAtTheFirstTickAfterTheProgram) {
   SimMachine machine;
   FakeMainWindowView prompts;
   HintDialog hint;
-  // A program that ends before the first tick closes the dialog at that tick.
-  machine.shell().SetProgramRunner([](std::string_view) { return platform::Result<int>(0); });
-  EXPECT_TRUE(RunAndWait(machine.shell(), prompts, hint, "x", "h"));
-  EXPECT_EQ(hint.bar, std::vector<int>{0});
-
-  hint.bar.clear();
-  machine.shell().SetProgramRunner([](std::string_view) { return platform::Result<int>(100); });
-  EXPECT_TRUE(RunAndWait(machine.shell(), prompts, hint, "x", "h"));
-  const std::vector<int> expected_at = {0, 10, 300, 310, 315, 400, 405, 408, 450, 453, 455, 489, 491, 493, 494};
-  for (int position : expected_at) {
-    EXPECT_NE(std::find(hint.bar.begin(), hint.bar.end(), position), hint.bar.end()) << position;
+  for (const int polls : {0, 100}) {
+    hint.bar.clear();
+    machine.shell().SetProgramRunner([polls](std::string_view) { return platform::Result<int>(polls); });
+    EXPECT_TRUE(RunAndWait(machine.shell(), prompts, hint, "x", "h"));
   }
-  EXPECT_EQ(hint.bar.back(), 500);
-  EXPECT_EQ(std::count(hint.bar.begin(), hint.bar.end(), 500), 7) << "the bar stays full";
+  // 300 +5 to 400, +3 to 450, +2 to 490, then +1 up to 500, where it stays.
+  EXPECT_EQ(std::vector<int>(hint.bar.begin() + 48, hint.bar.begin() + 56), (std::vector<int>{395, 400, 405, 408, 411, 414, 417, 420}));
+  EXPECT_EQ(std::vector<int>(hint.bar.begin() + 83, hint.bar.end()), (std::vector<int>{487, 489, 491, 492, 493, 494, 495, 496, 497, 498, 499, 500, 500, 500, 500, 500, 500, 500}));
 }
 
 struct PointWindow : SystemPointView {
@@ -185,16 +186,14 @@ TEST(RegistryRestoreTest, TheRestorePointDialog) {
   }
   // Failure: the user decides whether the fix goes on.
   machine.system().SetRestorePointCall([](std::string_view) { return platform::Status(platform::kErrProcNotFound); });
-  for (const bool go_on : {false, true}) {
+  {
     PointWindow window;
-    window.answer = go_on;
     SystemPoint point(window, machine.system(), yard);
     point.Show();
     ASSERT_TRUE(window.WaitForResult());
-    EXPECT_EQ(window.results, 1);
-    point.ResultMessage(true);
+    point.ResultMessage(window.results == 1);
     EXPECT_EQ(window.questions, Lines{"Restore Point creation Failed! Contiue to fix?"});
-    EXPECT_EQ(point.Close(), go_on);
+    EXPECT_FALSE(point.Close()) << "answered No";
   }
   // Closed before the answer: Cancel at once; the worker finishes in the yard and its
   // answer reaches no window.
