@@ -23,7 +23,7 @@ MainWindow::MainWindow(platform::Platform platform, core::SettingsStore& store, 
       args_(std::move(args)),
       cleaner_(platform, store.settings(), store.Folders(), pages.cleaner, view),
       registry_(platform, store.settings(), pages.registry, view),
-      tools_(platform, store.settings(), pages.tools),
+      tools_(platform, store.settings(), pages.tools, view),
       defrag_(platform, pages.defrag),
       pages_{&cleaner_, &registry_, &tools_, &defrag_} {}
 

@@ -447,6 +447,22 @@ void AppendValueLine(std::string& out, std::string_view name, const RegValue& va
   out += line + "\r\n";
 }
 
+// The backups escape only these two; line breaks never reach here.
+std::string BackupEscape(std::string_view s) {
+  std::string out;
+  out.reserve(s.size() + 2);
+  for (const char c : s) {
+    if (c == '\\' || c == '"') out += '\\';
+    out += c;
+  }
+  return out;
+}
+
+std::string UpperHexByte(std::uint8_t b) {
+  static constexpr char kDigits[] = "0123456789ABCDEF";
+  return {kDigits[b >> 4], kDigits[b & 0xF]};
+}
+
 void AppendSubtree(std::string& out, const RegKey& key, const std::string& section,
                    RegFormat format) {
   out += "\r\n[" + section + "]\r\n";
@@ -480,6 +496,40 @@ std::string Encode(const std::string& utf8, RegFormat format) {
 }
 
 }  // namespace
+
+bool FitsCodePage(std::string_view utf8) { return AnsiToUtf8(Utf8ToAnsi(utf8)) == utf8; }
+
+std::optional<std::string> BackupValueLine(std::string_view name, const RegValue& value) {
+  if (name.find_first_of("\r\n") != std::string_view::npos || !FitsCodePage(name)) return std::nullopt;
+  std::string line = name.empty() ? std::string("@=") : "\"" + BackupEscape(name) + "\"=";
+  if (value.type == RegType::Sz) {
+    if (auto text = PlainString(value.data)) {
+      if (!FitsCodePage(*text)) return std::nullopt;
+      return line + "\"" + BackupEscape(*text) + "\"\r\n";
+    }
+  }
+  if (value.type == RegType::Dword && value.data.size() == 4) {
+    std::string digits;
+    for (int i = 3; i >= 0; --i) digits += UpperHexByte(value.data[static_cast<std::size_t>(i)]);
+    return line + "dword:" + digits + "\r\n";
+  }
+  const auto type = static_cast<std::uint32_t>(value.type);
+  std::vector<std::uint8_t> bytes = value.data;
+  if (IsCodePageStringType(type)) {
+    const std::string text = Utf16ToUtf8(Utf16Units(value.data));
+    if (value.data.size() % 2 != 0 || !FitsCodePage(text)) return std::nullopt;
+    const std::string ansi = Utf8ToAnsi(text);
+    bytes.assign(ansi.begin(), ansi.end());
+  }
+  line += value.type == RegType::Binary ? std::string("hex:") : "hex(" + HexType(type) + "):";
+  for (std::size_t i = 0; i < bytes.size(); ++i) {
+    line += UpperHexByte(bytes[i]);
+    if (i + 1 == bytes.size()) break;
+    line += ',';
+    if (i > 0 && i % 25 == 0) line += "\\\r\n";
+  }
+  return line + "\r\n";
+}
 
 std::vector<RegTextProblem> LoadRegText(Registry& registry, std::string_view file_bytes) {
   auto decoded = DecodeFile(file_bytes);

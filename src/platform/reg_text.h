@@ -20,6 +20,7 @@
 // REGEDIT4 output is lossy by nature: characters outside code page 1252 become '?'.
 
 #include <cstddef>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -57,5 +58,20 @@ struct RegSubtree {
 // One file with each subtree in turn.
 std::string SubtreesToRegText(const std::vector<RegSubtree>& subtrees, RegFormat format);
 std::string SubtreeToRegText(const RegKey& key, std::string_view section_name, RegFormat format);
+
+// One value line of the program's REGEDIT4 backups, CR LF ended, in UTF-8 (the caller
+// writes the file in the code page). Names and string data escape only '\' and '"'.
+// REG_SZ is quoted, REG_DWORD is "dword:" with eight upper-case digits, REG_BINARY is
+// "hex:" with upper-case bytes, a backslash and a line break after the 26th byte and then
+// after every 25th, the next line starting with no indent. Kinds the plain forms would
+// lose take the editor's typed forms, which it imports back: hex(2), hex(7), hex(b),
+// hex(0) and hex(n) for any other kind; a REG_SZ that is not a plain terminated text
+// (a NUL inside, a line break, no terminator) and a REG_DWORD that is not four bytes as
+// hex(1) and hex(4). String kinds in hex are code page bytes, as REGEDIT4 holds them.
+// Nothing when no import could give the value back: a line break in its name, or a
+// character the code page lacks in its name or text.
+std::optional<std::string> BackupValueLine(std::string_view name, const RegValue& value);
+// True when the text survives the trip through the code page of REGEDIT4 files.
+bool FitsCodePage(std::string_view utf8);
 
 }  // namespace norvik::platform

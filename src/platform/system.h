@@ -76,6 +76,17 @@ inline constexpr int kProfile = 0x0028;
 inline constexpr int kProgramFilesX86 = 0x002A;
 }  // namespace csidl
 
+// A program started by Shell::StartHidden. Polled, never waited on; closing the object
+// closes the handles and leaves the program running.
+class Process {
+ public:
+  virtual ~Process() = default;
+  // True once the program has ended (a wait of no time).
+  virtual bool HasEnded() = 0;
+  // TerminateProcess; afterwards HasEnded is true.
+  virtual Status Terminate() = 0;
+};
+
 class Shell {
  public:
   virtual ~Shell() = default;
@@ -88,6 +99,9 @@ class Shell {
   // SHEmptyRecycleBin for every drive, with no confirmation, progress window or sound.
   // kErrProcNotFound when the shell has no such function.
   virtual Status EmptyRecycleBins() = 0;
+  // CreateProcess of a whole command line ("Regedit /s \"C:\\x.reg\""): no separate
+  // program name, handles inherited, normal priority, its window hidden (SW_HIDE).
+  virtual Result<std::unique_ptr<Process>> StartHidden(std::string_view command_line) = 0;
 };
 
 // SYSTEMTIME's fields.
@@ -156,6 +170,13 @@ class System {
   virtual bool ProtectedStorageAvailable() = 0;
   // PStoreCreateInstance for the default provider; kErrProcNotFound without the service.
   virtual Result<std::unique_ptr<ProtectedStore>> ConnectProtectedStorage() = 0;
+
+  // System Restore: SRSetRestorePointA from "SrClient.dll" (loaded for the call and let go
+  // after it), asked to begin a system change of the application-install kind with this
+  // description (63 characters at most). kErrProcNotFound when the library or function is
+  // missing, kErrCallNotImplemented when the call returns false. It may take a long time
+  // and cannot be interrupted.
+  virtual Status CreateRestorePoint(std::string_view description) = 0;
 };
 
 }  // namespace norvik::platform

@@ -137,6 +137,9 @@ class FakeRegistryPageView : public RegistryPageView {
   std::vector<std::size_t> selected;
   std::optional<std::string> save_as;
   std::vector<std::string> editor_opened;  // "root|key|value"
+  int restore_point_dialogs = 0;
+  bool restore_point_ok = true;
+  std::vector<std::string> restore_dialogs;  // the folders listed
 
   void RebuildTree(const core::CheckTree&) override {}
   void RefreshTreeChecks(const core::CheckTree&) override {}
@@ -161,6 +164,13 @@ class FakeRegistryPageView : public RegistryPageView {
   void OpenRegistryEditor(std::string_view root, std::string_view key, std::string_view value) override {
     editor_opened.push_back(std::string(root) + "|" + std::string(key) + "|" + std::string(value));
   }
+  bool ShowRestorePointDialog(platform::System&, WorkerYard&) override {
+    ++restore_point_dialogs;
+    return restore_point_ok;
+  }
+  void ShowRestoreDialog(platform::Platform, const std::string& folder, bool) override {
+    restore_dialogs.push_back(folder);
+  }
 };
 
 class FakeOtherPageViews : public ToolsPageView, public DefragPageView {
@@ -168,9 +178,17 @@ class FakeOtherPageViews : public ToolsPageView, public DefragPageView {
   bool backup_hidden = false;
   bool analyze_disabled = false;
   std::vector<std::string> defrag_rows;
+  std::optional<std::string> save_name;
+  std::vector<std::string> hints;  // the progress dialogs shown
+  bool hint_ok = true;
 
   void HideWindowsBackupButton() override { backup_hidden = true; }
   void ShowIndexDatViewer(platform::Platform, bool, int) override {}
+  std::optional<std::string> ChooseSaveFile(std::string_view, std::string_view) override { return save_name; }
+  bool ShowBackupHint(platform::Process&, std::string_view hint) override {
+    hints.emplace_back(hint);
+    return hint_ok;
+  }
   void DisableAnalyzeRegistry() override { analyze_disabled = true; }
   void ClearSizeLabels() override {}
   void AddRow(std::string_view text) override { defrag_rows.emplace_back(text); }

@@ -13,6 +13,7 @@
 #include "platform/reg_text.h"
 #include "platform/sim/sim_machine.h"
 #include "platform/sim/sim_registry.h"
+#include "platform/sim/sim_system.h"
 
 namespace norvik::app {
 namespace {
@@ -179,6 +180,54 @@ TEST_F(RegistryScanTest, CancelKeepsWholeRowsAndNothingTickedIsRefused) {
   s.page.ScanClick();
   EXPECT_EQ(s.view.infos, Lines{"Please select the sections which you want to scan from the left list."});
   EXPECT_FALSE(s.page.Scanning());
+}
+
+TEST_F(RegistryScanTest, FixErrorsAsksForTheFolderBacksUpRemovesAndCountsWhatCouldNotBeFixed) {
+  ASSERT_TRUE(platform::LoadRegText(machine_.registry(),
+                                    "REGEDIT4\r\n[HKEY_CURRENT_USER\\Software\\Locked]\r\n"
+                                    "\"Path\"=\"C:\\\\Gone\\\\x.exe\"\r\n")
+                  .empty());
+  machine_.system().internet().SetLocalNow(platform::CalendarTime{2026, 12, 0, 5, 7, 34, 20, 0});
+  const std::string backup = "C:\\Norvik\\Backup\\2026_12_05_073420.reg";
+  Session s(machine_);
+  s.store.settings().OutputDirectory = "C:\\Norvik\\Backup";
+  s.store.settings().RestorePoint = true;
+
+  // The folder comes first, even with nothing to fix.
+  s.page.FixErrorsClick();
+  EXPECT_EQ(s.view.questions, Lines{"C:\\Norvik\\Backup,can not find the backup folder.\ncreates a new directory?"});
+  EXPECT_FALSE(machine_.ReadFile(backup));
+
+  s.page.ScanClick();
+  s.PumpUntilIdle();
+  ASSERT_EQ(s.page.Rows().size(), 5u);
+  const auto before = platform::sim::SaveRegText(machine_.registry(), platform::RegFormat::Version5);
+  s.view.answer_yes = true;
+  s.registry.restore_point_ok = false;  // Cancel in the restore point dialog
+  s.page.FixErrorsClick();
+  EXPECT_EQ(s.registry.restore_point_dialogs, 1);
+  EXPECT_EQ(s.page.Rows().size(), 5u);
+
+  s.registry.restore_point_ok = true;
+  ASSERT_TRUE(machine_.registry().SetAccessDenied(platform::RegRoot::CurrentUser, "Software\\Locked", true));
+  s.page.FixErrorsClick();
+  EXPECT_EQ(s.Keys(), Lines{"  HKEY_CURRENT_USER\\Software\\Locked\\Path"});
+  EXPECT_EQ(s.registry.row_count, 1u);
+  EXPECT_EQ(s.registry.status, "Fix errors finished! 1 could not be fixed.");
+  EXPECT_FALSE(machine_.registry().OpenKey(platform::RegRoot::CurrentUser, "Software\\Acme")->HasValue("Gone"));
+
+  // A backup that cannot be written removes nothing, and the user hears which file.
+  ASSERT_TRUE(platform::LoadRegText(machine_.registry(), machine_.ReadFile(backup).value()).empty());
+  ASSERT_TRUE(machine_.registry().SetAccessDenied(platform::RegRoot::CurrentUser, "Software\\Locked", false));
+  ASSERT_TRUE(machine_.platform().files.SetAttributes(backup, platform::file_attr::kReadOnly));
+  s.store.settings().RestorePoint = false;
+  s.page.ScanClick();
+  s.PumpUntilIdle();
+  s.page.FixErrorsClick();
+  EXPECT_EQ(s.view.errors, Lines{"Cannot write the backup file " + backup +
+                                 ". The errors not yet fixed are left as they are."});
+  EXPECT_EQ(s.page.Rows().size(), 5u);
+  EXPECT_EQ(platform::sim::SaveRegText(machine_.registry(), platform::RegFormat::Version5), before);
 }
 
 }  // namespace

@@ -120,6 +120,24 @@ TEST(Win32SystemTest, EnvironmentEdgeCases) {
   ::SetEnvironmentVariableW(L"NORVIK_LONG", nullptr);
 }
 
+// Programs started hidden are polled and ended; a missing one fails at once. Wine's
+// SrClient.dll exports SRSetRestorePointA as a stub that makes nothing and answers FALSE:
+// the call reaches it and its answer comes back as a failure, never as a crash.
+TEST(Win32SystemTest, HiddenProgramsAndTheRestorePointStub) {
+  Win32Shell shell;
+  EXPECT_EQ(shell.StartHidden("norvik-no-such-program.exe").code(), kErrFileNotFound);
+  auto editor = shell.StartHidden("regedit");  // without a file it waits for its user
+  ASSERT_TRUE(editor) << editor.code();
+  ::Sleep(200);
+  EXPECT_FALSE((*editor)->HasEnded());
+  EXPECT_TRUE((*editor)->Terminate());
+  EXPECT_TRUE((*editor)->HasEnded());
+
+  Win32System system;
+  const Status made = system.CreateRestorePoint("Made by Norvik Cleaner");
+  EXPECT_EQ(made.code(), kErrCallNotImplemented);
+}
+
 // The clipboard is emptied through the one door, and the shell's emptying of the
 // recycle bins is found and returns without asking anything.
 TEST(Win32SystemTest, ClipboardAndRecycleBinsAreEmptied) {

@@ -7,6 +7,8 @@
 #include "app/product.h"
 #include "app/save_text.h"
 #include "app/scan_channel.h"
+#include "core/utility_routines.h"
+#include "regrepair/fix_errors.h"
 #include "regscan/file_reference.h"
 #include "regscan/result_actions.h"
 #include "regscan/result_filter.h"
@@ -20,6 +22,7 @@ constexpr std::string_view kNoSectionsMessage = "Please select the sections whic
 constexpr std::string_view kCancelScanCaption = "Cancel";
 constexpr std::string_view kScanFinishedCaption = "Finished!";
 constexpr int kScanBarMax = 1000;
+constexpr std::string_view kFolderMissingLine = ",can not find the backup folder.\ncreates a new directory?";
 
 }  // namespace
 
@@ -181,6 +184,8 @@ void RegistryPage::ScanDoneMessage() {
   view_.RedrawRows();
   view_.ShowRestoreButton(true);
   ShowProblemCounts();
+  // An unattended run ("/Clear") fixes everything it found, questions and all.
+  if (clear_switch_) FixErrorsClick();
 }
 
 void RegistryPage::Timer1Tick() {
@@ -280,6 +285,47 @@ void RegistryPage::OpenRegedit() {
   using Outcome = regscan::RegeditTarget::Outcome;
   if (target.outcome == Outcome::NotFound) prompts_.ShowInformation(regscan::kCheckKeyMessage);
   if (target.outcome == Outcome::Open) view_.OpenRegistryEditor(target.root, target.key, target.value);
+}
+
+void RegistryPage::FixErrorsClick() {
+  const std::string& folder = settings_.OutputDirectory;
+  if (!regrepair::FolderExists(platform_.files, folder)) {
+    if (!prompts_.AskYesNo(folder + std::string(kFolderMissingLine))) return;
+    if (!regrepair::CreateFolderPath(platform_.files, folder)) {
+      prompts_.ShowError("Cannot create " + folder);
+      return;
+    }
+  }
+  if (rows_.empty()) return;
+  // System Restore exists from XP on (and, we assume, in versions we do not know).
+  if (settings_.RestorePoint && os_code_ >= 9 && !view_.ShowRestorePointDialog(platform_.system, yard_)) return;
+
+  regrepair::BackedUpDeletes deletes(platform_.registry, platform_.files,
+                                     regrepair::MakeBackupFileName(folder, platform_.system.LocalNow()));
+  const regrepair::FixSummary summary = regrepair::FixTickedRows(rows_, deletes, platform_.files);
+  view_.SetRowCount(rows_.size());
+  view_.RedrawRows();
+  ShowProblemCounts();
+  if (summary.unwritable_backup) {
+    std::string message = "Cannot write the backup file ";
+    message += *summary.unwritable_backup;
+    message += ". The errors not yet fixed are left as they are.";
+    prompts_.ShowError(message);
+    return;
+  }
+  std::string status(kFixFinished);
+  if (summary.not_fixed > 0) {
+    // Piece by piece: one long concatenation sets off GCC's -Wrestrict false alarm.
+    status += ' ';
+    status += std::to_string(summary.not_fixed);
+    status += " could not be fixed.";
+  }
+  view_.SetStatusText(status);
+  Filter();
+}
+
+void RegistryPage::RestoreRegistryClick() {
+  view_.ShowRestoreDialog(platform_, settings_.OutputDirectory, settings_.DeleteBackupFile);
 }
 
 }  // namespace norvik::app

@@ -13,6 +13,7 @@
 
 #include "app/pages/page.h"
 #include "app/prompts.h"
+#include "app/worker_yard.h"
 #include "platform/platform.h"
 #include "regscan/problem_row.h"
 #include "regscan/section_tree.h"
@@ -24,6 +25,7 @@ inline constexpr std::string_view kIdleScanTitle = "Select the sections to scan"
 inline constexpr std::string_view kPreparingCaption = "Prepairing...";
 inline constexpr std::string_view kSaveResultsTitle = "Save as Text";
 inline constexpr std::string_view kSaveResultsFilter = "Text files (*.txt)|*.txt";
+inline constexpr std::string_view kFixFinished = "Fix errors finished!";
 
 // The results list's pop-up menu, in its order.
 enum class ResultAction {
@@ -82,6 +84,12 @@ class RegistryPageView {
   virtual std::optional<std::string> ChooseSaveFile(std::string_view title, std::string_view filter) = 0;
   // The system's registry editor, opened at root\key with `value` selected (when set).
   virtual void OpenRegistryEditor(std::string_view root, std::string_view key, std::string_view value) = 0;
+
+  // The restore point dialog, modal; true when the fix may go on. A worker still
+  // running when it closes goes to `yard`.
+  virtual bool ShowRestorePointDialog(platform::System& system, WorkerYard& yard) = 0;
+  // The Restore dialog, modal, listing `folder`.
+  virtual void ShowRestoreDialog(platform::Platform platform, const std::string& folder, bool delete_after_restore) = 0;
 };
 
 class RegistryPage final : public Page {
@@ -125,6 +133,11 @@ class RegistryPage final : public Page {
   bool ActionEnabled(ResultAction action, bool row_selected) const;
   void RunAction(ResultAction action);
 
+  // "Fix Errors": backs up and removes what every ticked row names.
+  void FixErrorsClick();
+  // "Restore".
+  void RestoreRegistryClick();
+
  private:
   struct Worker;
   void StartScan();
@@ -156,6 +169,7 @@ class RegistryPage final : public Page {
   std::vector<std::string> scan_ignore_keys_;  // the lists the running scan filters with
   std::vector<std::string> scan_ignore_values_;
   std::unique_ptr<Worker> worker_;  // the running scan's; cancelled ones are waited for
+  WorkerYard yard_;                 // restore point workers whose dialog has gone
 };
 
 }  // namespace norvik::app

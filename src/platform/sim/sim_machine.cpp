@@ -150,6 +150,30 @@ std::optional<std::string> ValueOf(const IniDocument& doc, std::string_view sect
 
 }  // namespace
 
+namespace {
+
+// The registry editor's two silent commands the program gives it: "Regedit /s "file""
+// imports a .reg file, "Regedit /e "file"" exports the whole registry (as 5.00 text).
+// Both are done when the program starts and it ends at the first poll.
+Result<int> RunRegistryEditor(SimRegistry& registry, SimFiles& files, std::string_view command) {
+  const std::string upper = UpperCase(command);
+  const bool import = upper.starts_with("REGEDIT /S ");
+  if (!import && !upper.starts_with("REGEDIT /E ")) return Status(kErrFileNotFound);
+  std::string_view file = command.substr(11);
+  if (file.size() >= 2 && file.front() == '"' && file.back() == '"') file = file.substr(1, file.size() - 2);
+  if (import) {
+    auto in = files.Open(file, FileAccess::Read, file_share::kRead, FileDisposition::OpenExisting);
+    if (!in) return 0;  // the editor says nothing when /s is given
+    (void)LoadRegText(registry, in->ReadAll(kMaxRegValueTextBytes * 4).value_or(""));
+    return 0;
+  }
+  auto out = files.Open(file, FileAccess::Write, file_share::kNone, FileDisposition::CreateAlways);
+  if (out) (void)out->WriteAll(SaveRegText(registry, RegFormat::Version5));
+  return 0;
+}
+
+}  // namespace
+
 struct SimMachine::State {
   TempDirectory temp;  // first member: outlives the parts that use it
   std::string user;
@@ -182,6 +206,9 @@ SimMachine::SimMachine(const std::string& user_name) : state_(std::make_unique<S
     auto file = files.Open(path, FileAccess::Write, file_share::kNone, FileDisposition::CreateNew);
     if (!file) return Status(file.code() == kErrFileExists ? kErrAlreadyExists : file.code());
     return file->WriteAll(bytes);
+  });
+  state_->shell.SetProgramRunner([&registry = state_->registry, &files](std::string_view command) {
+    return RunRegistryEditor(registry, files, command);
   });
 }
 

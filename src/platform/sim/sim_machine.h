@@ -8,8 +8,10 @@
 // fixed (\Device\HarddiskVolume1), user "user", special folders and environment as on
 // Windows 7 (C:\users\user\..., C:\windows, C:\windows\system32, temp
 // C:\users\user\Temp\), program file C:\Norvik\norvik.exe, HKLM's ProgramFilesDir
-// C:\Program Files. The default profile's folders, the temp folder, the program's folder
-// and C:\Program Files exist on the simulated C: drive.
+// C:\Program Files, and the registry editor as the one program that can be started
+// ("Regedit /s "file"" imports, "Regedit /e "file"" exports everything). The default
+// profile's folders, the temp folder, the program's folder and C:\Program Files exist on
+// the simulated C: drive.
 //
 // A scenario kept as data (LoadFromFolder) is a folder with any of:
 //   registry.reg       loaded into the registry (either .reg form)

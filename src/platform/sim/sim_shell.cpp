@@ -72,4 +72,52 @@ void SimShell::SetRecycleBinFunction(bool present) {
   recycle_bin_function_ = present;
 }
 
+namespace {
+
+class SimProcess final : public Process {
+ public:
+  SimProcess(int polls, std::shared_ptr<int> terminated) : polls_(polls), terminated_(std::move(terminated)) {}
+  bool HasEnded() override {
+    if (polls_ <= 0) return true;
+    --polls_;
+    return false;
+  }
+  Status Terminate() override {
+    if (polls_ > 0) ++*terminated_;
+    polls_ = 0;
+    return Status();
+  }
+
+ private:
+  int polls_;
+  std::shared_ptr<int> terminated_;  // the shell's count; only the test's thread touches it
+};
+
+}  // namespace
+
+void SimShell::SetProgramRunner(ProgramRunner runner) {
+  std::lock_guard lock(mutex_);
+  runner_ = std::move(runner);
+}
+
+Result<std::unique_ptr<Process>> SimShell::StartHidden(std::string_view command_line) {
+  ProgramRunner runner;
+  {
+    std::lock_guard lock(mutex_);
+    started_.emplace_back(command_line);
+    runner = runner_;
+  }
+  if (!runner) return Status(kErrFileNotFound);
+  auto polls = runner(command_line);
+  if (!polls) return polls.status();
+  return std::unique_ptr<Process>(std::make_unique<SimProcess>(*polls, terminated_));
+}
+
+std::vector<std::string> SimShell::StartedCommands() const {
+  std::lock_guard lock(mutex_);
+  return started_;
+}
+
+int SimShell::TerminatedPrograms() const { return *terminated_; }
+
 }  // namespace norvik::platform::sim

@@ -2,7 +2,9 @@
 // Shell services of the simulated machine: special folders from a table, and shortcuts
 // as plain files whose text is "SIMLNK:" followed by the target path.
 
+#include <functional>
 #include <map>
+#include <memory>
 #include <mutex>
 #include <string>
 #include <vector>
@@ -36,6 +38,16 @@ class SimShell final : public Shell {
   int EmptyRecycleBinsCalls() const;
   void SetRecycleBinFunction(bool present);
 
+  // What a started program does, by its command line: its effect happens at the start,
+  // the answer is how many polls it keeps running before it ends, or the error of a
+  // program that cannot be started. Without a runner nothing can be started
+  // (kErrFileNotFound); the machine installs the registry editor (see sim_machine.h).
+  using ProgramRunner = std::function<Result<int>(std::string_view command_line)>;
+  void SetProgramRunner(ProgramRunner runner);
+  Result<std::unique_ptr<Process>> StartHidden(std::string_view command_line) override;
+  std::vector<std::string> StartedCommands() const;
+  int TerminatedPrograms() const;
+
  private:
   Files& files_;
   mutable std::mutex mutex_;
@@ -43,6 +55,9 @@ class SimShell final : public Shell {
   std::vector<std::string> opened_;
   int empty_recycle_bins_calls_ = 0;
   bool recycle_bin_function_ = true;
+  ProgramRunner runner_;
+  std::vector<std::string> started_;
+  std::shared_ptr<int> terminated_ = std::make_shared<int>(0);
 };
 
 }  // namespace norvik::platform::sim

@@ -257,4 +257,24 @@ Status SimSystem::EmptyClipboard() {
   return Status();
 }
 
+void SimSystem::SetRestorePointCall(RestorePointCall call) {
+  std::lock_guard lock(mutex_);
+  restore_point_call_ = std::move(call);
+}
+
+std::vector<std::string> SimSystem::RestorePointDescriptions() const {
+  std::lock_guard lock(mutex_);
+  return restore_points_;
+}
+
+Status SimSystem::CreateRestorePoint(std::string_view description) {
+  RestorePointCall call;
+  {
+    std::lock_guard lock(mutex_);
+    restore_points_.emplace_back(description);
+    call = restore_point_call_;
+  }
+  return call ? call(description) : Status();
+}
+
 }  // namespace norvik::platform::sim

@@ -4,6 +4,7 @@
 // All settable; the defaults are those of a 64-bit Windows 7 SP1 as Wine presents it,
 // for the given user name, with no window open.
 
+#include <functional>
 #include <map>
 #include <mutex>
 #include <optional>
@@ -43,6 +44,12 @@ class SimSystem final : public System {
   void SetClipboardText(std::optional<std::string> text);
   std::optional<std::string> ClipboardText() const;
   void SetClipboardHeldOpen(bool held);
+  // What System Restore answers (success by default); the call runs on the caller's
+  // thread, so a test may hold it there.
+  using RestorePointCall = std::function<Status(std::string_view description)>;
+  void SetRestorePointCall(RestorePointCall call);
+  std::vector<std::string> RestorePointDescriptions() const;
+  Status CreateRestorePoint(std::string_view description) override;
 
   OsVersion GetVersion() override;
   Result<bool> IsWow64Process() override;
@@ -89,6 +96,8 @@ class SimSystem final : public System {
   int end_browser_session_calls_ = 0;
   std::optional<std::string> clipboard_;
   bool clipboard_held_open_ = false;
+  RestorePointCall restore_point_call_;
+  std::vector<std::string> restore_points_;
 };
 
 }  // namespace norvik::platform::sim

@@ -85,6 +85,7 @@ class Win32Shell final : public Shell {
   Result<std::string> ResolveShortcut(std::string_view lnk_path) override;
   Status Open(std::string_view target) override;
   Status EmptyRecycleBins() override;
+  Result<std::unique_ptr<Process>> StartHidden(std::string_view command_line) override;
 };
 
 class Win32System final : public System {
@@ -108,6 +109,7 @@ class Win32System final : public System {
   Result<std::unique_ptr<UrlHistory>> OpenUrlHistory() override;
   bool ProtectedStorageAvailable() override;
   Result<std::unique_ptr<ProtectedStore>> ConnectProtectedStorage() override;
+  Status CreateRestorePoint(std::string_view description) override;
 };
 
 // Owns one of each; the Platform it hands out refers to them and lives no longer.

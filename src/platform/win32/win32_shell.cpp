@@ -15,7 +15,39 @@ namespace {
 constexpr int kShortcutPathChars = 261;
 constexpr DWORD kShortcutPathFlags = 2;
 
+class Win32Process final : public Process {
+ public:
+  Win32Process(HANDLE process, HANDLE thread) : process_(process), thread_(thread) {}
+  bool HasEnded() override { return ::WaitForSingleObject(process_.get(), 0) == WAIT_OBJECT_0; }
+  Status Terminate() override {
+    if (!::TerminateProcess(process_.get(), 1)) return Status(LastError());
+    // Termination is asynchronous; the caller counts on the program being gone.
+    ::WaitForSingleObject(process_.get(), 5000);
+    return Status();
+  }
+
+ private:
+  unique_handle process_;
+  unique_handle thread_;
+};
+
 }  // namespace
+
+Result<std::unique_ptr<Process>> Win32Shell::StartHidden(std::string_view command_line) {
+  auto wide = WideArg(command_line);
+  if (!wide) return Status(kErrInvalidName);
+  STARTUPINFOW startup{};
+  startup.cb = sizeof startup;
+  startup.dwFlags = STARTF_USESHOWWINDOW;
+  startup.wShowWindow = SW_HIDE;
+  PROCESS_INFORMATION info{};
+  // CreateProcessW may write into the command line.
+  if (!::CreateProcessW(nullptr, wide->data(), nullptr, nullptr, TRUE, NORMAL_PRIORITY_CLASS, nullptr, nullptr,
+                        &startup, &info)) {
+    return Status(LastError(kErrFileNotFound));
+  }
+  return std::unique_ptr<Process>(std::make_unique<Win32Process>(info.hProcess, info.hThread));
+}
 
 Result<std::string> Win32Shell::SpecialFolder(int csidl) {
   wchar_t buffer[MAX_PATH + 1] = {};

@@ -5,6 +5,7 @@
 #include <mutex>
 #include <vector>
 
+#include "platform/text_encoding.h"
 #include "platform/win32/unique_handles.h"
 #include "platform/win32/wide_text.h"
 #include "platform/win32/win32_platform.h"
@@ -203,6 +204,43 @@ Status Win32System::EmptyClipboard() {
   const std::uint32_t error = emptied ? 0 : LastError(kErrAccessDenied);
   ::CloseClipboard();
   return emptied ? Status() : Status(error);
+}
+
+namespace {
+
+// System Restore's records as SrRestorePtApi.h lays them out: byte-packed.
+#pragma pack(push, 1)
+struct RestorePointInfoA {
+  DWORD event_type;
+  DWORD restore_point_type;
+  INT64 sequence_number;
+  char description[64];
+};
+struct StateManagerStatus {
+  DWORD status;
+  INT64 sequence_number;
+};
+#pragma pack(pop)
+
+constexpr DWORD kBeginSystemChange = 100;
+constexpr DWORD kApplicationInstall = 0;
+
+}  // namespace
+
+Status Win32System::CreateRestorePoint(std::string_view description) {
+  const unique_hmodule library(::LoadLibraryW(L"SrClient.dll"));
+  if (!library) return Status(kErrProcNotFound);
+  using SetRestorePointFn = BOOL(WINAPI*)(RestorePointInfoA*, StateManagerStatus*);
+  const auto set_restore_point = reinterpret_cast<SetRestorePointFn>(
+      reinterpret_cast<void*>(::GetProcAddress(library.get(), "SRSetRestorePointA")));
+  if (!set_restore_point) return Status(kErrProcNotFound);
+  RestorePointInfoA info{};
+  info.event_type = kBeginSystemChange;
+  info.restore_point_type = kApplicationInstall;
+  const std::string ansi = Utf8ToAnsi(description);
+  ansi.copy(info.description, sizeof info.description - 1);
+  StateManagerStatus status{};
+  return set_restore_point(&info, &status) ? Status() : Status(kErrCallNotImplemented);
 }
 
 }  // namespace norvik::platform::win32

@@ -9,7 +9,9 @@
 
 #include "app/product.h"
 #include "platform/win32/wide_text.h"
+#include "ui/dialogs/restore/restore_dialog.h"
 #include "ui/dialogs/save_file.h"
+#include "ui/dialogs/system_point/system_point_dialog.h"
 #include "ui/main/gdi_owners.h"
 #include "ui/pages/regedit_navigator.h"
 
@@ -50,6 +52,7 @@ void FitInto(std::array<int, kColumnCount>& widths, int available) {
 }  // namespace
 
 void RegistryPageView::Create(const PageHost& host) {
+  instance_ = host.instance;
   frame_ = host.frame;
   Controls& controls = host.controls;
   HWND page = host.page;
@@ -70,9 +73,8 @@ void RegistryPageView::Create(const PageHost& host) {
   bar_caption_.Attach(bar_);
   status_ = controls.AddLabel(page, ids::kStatusBar, L"", SS_LEFT | SS_CENTERIMAGE | SS_ENDELLIPSIS | SS_NOPREFIX);
   scan_ = controls.AddButton(page, ids::kScan, L"Scan");
-  ::EnableWindow(controls.AddButton(page, ids::kFixErrors, L"Fix Errors"), FALSE);
+  controls.AddButton(page, ids::kFixErrors, L"Fix Errors");
   restore_ = controls.AddButton(page, ids::kRestoreRegistry, L"Restore");
-  ::EnableWindow(restore_, FALSE);
 }
 
 void RegistryPageView::Layout(const Controls& controls, const PageGrid& g) {
@@ -107,9 +109,10 @@ void RegistryPageView::ApplyDpi(UINT dpi, HFONT font) {
 }
 
 void RegistryPageView::OnCommand(int id, int code, HWND control) {
-  if (controller_ != nullptr && control != nullptr && code == BN_CLICKED && id == ids::kScan) {
-    controller_->ScanClick();
-  }
+  if (controller_ == nullptr || control == nullptr || code != BN_CLICKED) return;
+  if (id == ids::kScan) controller_->ScanClick();
+  if (id == ids::kFixErrors) controller_->FixErrorsClick();
+  if (id == ids::kRestoreRegistry) controller_->RestoreRegistryClick();
 }
 
 void RegistryPageView::FillItem(NMLVDISPINFOW& info) {
@@ -313,6 +316,15 @@ std::optional<std::string> RegistryPageView::ChooseSaveFile(std::string_view tit
 
 void RegistryPageView::OpenRegistryEditor(std::string_view root, std::string_view key, std::string_view value) {
   OpenRegistryEditorAt(root, key, value);
+}
+
+bool RegistryPageView::ShowRestorePointDialog(platform::System& system, app::WorkerYard& yard) {
+  return ShowSystemPointDialog(instance_, frame_, system, yard);
+}
+
+void RegistryPageView::ShowRestoreDialog(platform::Platform platform, const std::string& folder,
+                                         bool delete_after_restore) {
+  ui::ShowRestoreDialog(instance_, frame_, platform, folder, delete_after_restore);
 }
 
 }  // namespace norvik::ui

@@ -52,6 +52,8 @@ class RegistryPageView final : public PageView, public app::RegistryPageView {
   std::vector<std::size_t> SelectedRows() override;
   std::optional<std::string> ChooseSaveFile(std::string_view title, std::string_view filter) override;
   void OpenRegistryEditor(std::string_view root, std::string_view key, std::string_view value) override;
+  bool ShowRestorePointDialog(platform::System& system, app::WorkerYard& yard) override;
+  void ShowRestoreDialog(platform::Platform platform, const std::string& folder, bool delete_after_restore) override;
 
  private:
   void FillItem(NMLVDISPINFOW& info);
@@ -59,6 +61,7 @@ class RegistryPageView final : public PageView, public app::RegistryPageView {
   std::optional<std::size_t> FirstSelected() const;
 
   app::RegistryPage* controller_ = nullptr;
+  HINSTANCE instance_ = nullptr;
   HWND frame_ = nullptr;
   HWND status_ = nullptr;
   HWND title_ = nullptr;

@@ -2,7 +2,9 @@
 
 #include "ui/pages/tools_page_view.h"
 
+#include "ui/dialogs/backup_hint/backup_hint_dialog.h"
 #include "ui/dialogs/index_dat_viewer/index_dat_viewer_dialog.h"
+#include "ui/dialogs/save_file.h"
 
 namespace norvik::ui {
 
@@ -23,8 +25,10 @@ void ToolsPageView::Create(const PageHost& host) {
                   {ids::kBackupFullRegistry, L"Backup Full Registry..."},
                   {ids::kWindowsBackup, L"Windows Backup..."}};
   for (const auto& button : kButtons) {
-    // The viewer works; the other tools arrive with their issues.
-    ::EnableWindow(controls.AddButton(host.page, button.id, button.caption), button.id == ids::kViewHistory);
+    // The startup manager arrives with its issue.
+    const bool works = button.id == ids::kViewHistory || button.id == ids::kBackupFullRegistry ||
+                       button.id == ids::kWindowsBackup;
+    ::EnableWindow(controls.AddButton(host.page, button.id, button.caption), works);
   }
   windows_backup_ = controls.Get(ids::kWindowsBackup);
 }
@@ -51,13 +55,22 @@ void ToolsPageView::Layout(const Controls& controls, const PageGrid& g) {
 }
 
 void ToolsPageView::OnCommand(int id, int code, HWND control) {
-  if (controller_ != nullptr && control != nullptr && code == BN_CLICKED && id == ids::kViewHistory) {
-    controller_->ViewHistoryClick();
-  }
+  if (controller_ == nullptr || control == nullptr || code != BN_CLICKED) return;
+  if (id == ids::kViewHistory) controller_->ViewHistoryClick();
+  if (id == ids::kBackupFullRegistry) controller_->BackupFullRegistryClick();
+  if (id == ids::kWindowsBackup) controller_->WindowsBackupClick();
 }
 
 void ToolsPageView::ShowIndexDatViewer(platform::Platform platform, bool is_wipe_file, int wipe_number) {
   ui::ShowIndexDatViewer(instance_, frame_, platform, is_wipe_file, wipe_number);
+}
+
+std::optional<std::string> ToolsPageView::ChooseSaveFile(std::string_view title, std::string_view filter) {
+  return ui::ChooseSaveFile(frame_, title, filter);
+}
+
+bool ToolsPageView::ShowBackupHint(platform::Process& process, std::string_view hint) {
+  return ui::ShowBackupHint(instance_, frame_, process, hint);
 }
 
 }  // namespace norvik::ui

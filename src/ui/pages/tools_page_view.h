@@ -1,5 +1,5 @@
 #pragma once
-// The Tools page's controls: the startup list and its buttons, the viewers and backups.
+// The Tools page's controls: the startup list and its buttons, the viewer and backups.
 
 #include "platform/win32/windows_api.h"
 
@@ -22,6 +22,8 @@ class ToolsPageView final : public PageView, public app::ToolsPageView {
   // app::ToolsPageView
   void HideWindowsBackupButton() override { ::ShowWindow(windows_backup_, SW_HIDE); }
   void ShowIndexDatViewer(platform::Platform platform, bool is_wipe_file, int wipe_number) override;
+  std::optional<std::string> ChooseSaveFile(std::string_view title, std::string_view filter) override;
+  bool ShowBackupHint(platform::Process& process, std::string_view hint) override;
 
  private:
   app::ToolsPage* controller_ = nullptr;
