@@ -1,7 +1,9 @@
 // The folder walk of a Clean and of a Test through the real API (run under Wine),
 // against a plain FindFirstFileW / DeleteFileW / RemoveDirectoryW loop over an
-// identical tree. Building the trees is not timed; each side runs five times and the
-// medians and their ratios are printed.
+// identical tree. Building the trees is not timed. The two sides take turns folder by
+// folder (and turns at going first), so that a shared machine whose load changes by the
+// minute weighs on both alike; each side runs five times and the medians and their
+// ratios are printed.
 //
 //   norvik_wine_delete_bench.exe [folders [files-per-folder]]   (default 100 x 100)
 
@@ -89,7 +91,6 @@ int Run(int folders, int files) {
   };
   const std::wstring root = L"C:\\NorvikBench" + std::to_wstring(::GetCurrentProcessId());
   const std::wstring ours = root + L"\\primitives", plain = root + L"\\plain";
-  const std::string ours_utf8 = platform::win32::Narrow(ours);
   ::CreateDirectoryW(root.c_str(), nullptr);
   const std::uint32_t expected = static_cast<std::uint32_t>(folders * files);
 
@@ -100,13 +101,36 @@ int Run(int folders, int files) {
       return 1;
     }
     std::uint32_t a = 0, b = 0, c = 0, d = 0;
-    seconds["test"].push_back(Seconds([&] { walk(RunKind::Test, ours_utf8, a); }));
-    seconds["plain walk"].push_back(Seconds([&] { PlainWalk(plain, false, b); }));
-    seconds["clean"].push_back(Seconds([&] { walk(RunKind::AutomaticClean, ours_utf8, c); }));
-    seconds["plain delete"].push_back(Seconds([&] {
-      PlainWalk(plain, true, d);
-      ::RemoveDirectoryW(plain.c_str());
-    }));
+    std::map<std::string, double> spent;
+    const auto in_turn = [&](int folder, const std::function<void()>& ours_side, const std::function<void()>& plain_side) {
+      if (folder % 2 != 0) {
+        ours_side();
+        plain_side();
+      } else {
+        plain_side();
+        ours_side();
+      }
+    };
+    for (int f = 0; f < folders; ++f) {
+      const std::wstring name = L"\\folder" + std::to_wstring(f);
+      in_turn(
+          f, [&] { spent["test"] += Seconds([&] { walk(RunKind::Test, platform::win32::Narrow(ours + name), a); }); },
+          [&] { spent["plain walk"] += Seconds([&] { PlainWalk(plain + name, false, b); }); });
+    }
+    for (int f = 0; f < folders; ++f) {
+      const std::wstring name = L"\\folder" + std::to_wstring(f);
+      in_turn(
+          f, [&] { spent["clean"] += Seconds([&] { walk(RunKind::AutomaticClean, platform::win32::Narrow(ours + name), c); }); },
+          [&] {
+            spent["plain delete"] += Seconds([&] {
+              PlainWalk(plain + name, true, d);
+              ::RemoveDirectoryW((plain + name).c_str());
+            });
+          });
+    }
+    ::RemoveDirectoryW(ours.c_str());
+    ::RemoveDirectoryW(plain.c_str());
+    for (const auto& [side, time] : spent) seconds[side].push_back(time);
     if (a != expected || b != expected || c != expected || d != expected) {
       std::fprintf(stderr, "counts differ: test %u, walk %u, clean %u, delete %u of %u\n", a, b, c, d, expected);
       return 1;
