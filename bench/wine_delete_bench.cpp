@@ -1,7 +1,10 @@
 // The folder walk of a Clean and of a Test through the real API (run under Wine),
 // against a plain FindFirstFileW / DeleteFileW / RemoveDirectoryW loop over an
-// identical tree. Building the trees is not timed; each side runs five times and the
-// medians and their ratios are printed.
+// identical tree. Building the trees is not timed. The folders sit in ten groups and the
+// two sides take turns group by group (and turns at going first), so that a shared
+// machine whose load changes by the minute weighs on both alike, while each walk still
+// starts (reads the places it must not empty) only once per group. Each side runs five
+// times; the medians and their ratios are printed.
 //
 //   norvik_wine_delete_bench.exe [folders [files-per-folder]]   (default 100 x 100)
 
@@ -28,6 +31,9 @@ using bench::Median;
 using bench::Seconds;
 
 constexpr int kRuns = 5;
+constexpr int kGroups = 10;
+
+std::wstring Group(int group) { return L"\\group" + std::to_wstring(group); }
 
 class NullReporter final : public RunReporter {
  public:
@@ -41,9 +47,10 @@ class NullReporter final : public RunReporter {
 
 bool BuildTree(const std::wstring& root, int folders, int files) {
   ::CreateDirectoryW(root.c_str(), nullptr);
+  for (int g = 0; g < kGroups; ++g) ::CreateDirectoryW((root + Group(g)).c_str(), nullptr);
   const std::string bytes(100, 'x');
   for (int d = 0; d < folders; ++d) {
-    const std::wstring folder = root + L"\\folder" + std::to_wstring(d);
+    const std::wstring folder = root + Group(d % kGroups) + L"\\folder" + std::to_wstring(d);
     if (!::CreateDirectoryW(folder.c_str(), nullptr)) return false;
     for (int f = 0; f < files; ++f) {
       const std::wstring name = folder + L"\\file" + std::to_wstring(f) + L".tmp";
@@ -89,7 +96,6 @@ int Run(int folders, int files) {
   };
   const std::wstring root = L"C:\\NorvikBench" + std::to_wstring(::GetCurrentProcessId());
   const std::wstring ours = root + L"\\primitives", plain = root + L"\\plain";
-  const std::string ours_utf8 = platform::win32::Narrow(ours);
   ::CreateDirectoryW(root.c_str(), nullptr);
   const std::uint32_t expected = static_cast<std::uint32_t>(folders * files);
 
@@ -100,13 +106,36 @@ int Run(int folders, int files) {
       return 1;
     }
     std::uint32_t a = 0, b = 0, c = 0, d = 0;
-    seconds["test"].push_back(Seconds([&] { walk(RunKind::Test, ours_utf8, a); }));
-    seconds["plain walk"].push_back(Seconds([&] { PlainWalk(plain, false, b); }));
-    seconds["clean"].push_back(Seconds([&] { walk(RunKind::AutomaticClean, ours_utf8, c); }));
-    seconds["plain delete"].push_back(Seconds([&] {
-      PlainWalk(plain, true, d);
-      ::RemoveDirectoryW(plain.c_str());
-    }));
+    std::map<std::string, double> spent;
+    const auto in_turn = [&](int group, const std::function<void()>& ours_side, const std::function<void()>& plain_side) {
+      if (group % 2 != 0) {
+        ours_side();
+        plain_side();
+      } else {
+        plain_side();
+        ours_side();
+      }
+    };
+    for (int g = 0; g < kGroups; ++g) {
+      const std::wstring name = Group(g);
+      in_turn(
+          g, [&] { spent["test"] += Seconds([&] { walk(RunKind::Test, platform::win32::Narrow(ours + name), a); }); },
+          [&] { spent["plain walk"] += Seconds([&] { PlainWalk(plain + name, false, b); }); });
+    }
+    for (int g = 0; g < kGroups; ++g) {
+      const std::wstring name = Group(g);
+      in_turn(
+          g, [&] { spent["clean"] += Seconds([&] { walk(RunKind::AutomaticClean, platform::win32::Narrow(ours + name), c); }); },
+          [&] {
+            spent["plain delete"] += Seconds([&] {
+              PlainWalk(plain + name, true, d);
+              ::RemoveDirectoryW((plain + name).c_str());
+            });
+          });
+    }
+    ::RemoveDirectoryW(ours.c_str());
+    ::RemoveDirectoryW(plain.c_str());
+    for (const auto& [side, time] : spent) seconds[side].push_back(time);
     if (a != expected || b != expected || c != expected || d != expected) {
       std::fprintf(stderr, "counts differ: test %u, walk %u, clean %u, delete %u of %u\n", a, b, c, d, expected);
       return 1;

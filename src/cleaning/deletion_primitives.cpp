@@ -39,6 +39,33 @@ void AppendRefusal(RunContext& worker, std::string_view target) {
   worker.ScrollLog(0);
 }
 
+// What a folder walk's listing said of a file in `folder`: the file routine then asks the
+// system once about it rather than again from its name alone.
+struct ListedFile {
+  std::string_view folder;
+  const FindData& entry;
+};
+
+bool TakeOneFile(RunContext& worker, std::string_view path, bool log, const ListedFile* listed) {
+  platform::Files& files = worker.platform().files;
+  // The delete refuses a link (Wine would delete what it points to), so a test must not
+  // count one either.
+  if (worker.IsTest() && (listed ? files.IsListedLink(listed->folder, listed->entry) : files.IsLink(path))) {
+    return false;
+  }
+  if (log && !worker.options().FastScan) {
+    worker.AppendDetail(kDeletingWord, path);
+    worker.ScrollLog(kFileScrollInterval);
+  }
+  if (worker.IsTest()) return true;
+  if (worker.options().IsWipeFile && !core::IsFileInUse(files, path)) {
+    WipeFile(worker, path, worker.options().WipeNumber);
+    // A stopped wipe leaves the file where it is, and it is not counted as removed.
+    if (worker.Stopped()) return false;
+  }
+  return (listed ? files.DeleteListedFile(listed->folder, listed->entry) : files.ShellDelete(path)).ok();
+}
+
 // One folder walk: the run, and the places it must ask about or leave alone.
 class FolderWalk {
  public:
@@ -88,9 +115,10 @@ class FolderWalk {
   }
 
   // A file found by the walk: deleted (or in a test counted) and added up.
-  void TakeFile(const std::string& path, const FindData& entry, bool log, std::uint32_t& counter,
+  void TakeFile(const std::string& folder, const FindData& entry, bool log, std::uint32_t& counter,
                 std::int64_t& bytes) {
-    if (!DeleteOneFile(worker_, path, log)) return;
+    const ListedFile listed{folder, entry};
+    if (!TakeOneFile(worker_, folder + entry.name, log, &listed)) return;
     ++counter;
     bytes += static_cast<std::int64_t>(entry.size);
     worker_.ReportWalkProgress(counter);
@@ -134,7 +162,7 @@ std::int64_t EmptyEntries(FolderWalk& walk, const std::string& folder, int depth
       // A folder that kept something (an excluded or locked file, a link) stays.
       if (!worker.IsTest()) (void)walk.files().RemoveDirectory(path);
     } else if (excluded_name.empty() || !platform::EqualsIgnoreCase(entry.name, excluded_name)) {
-      walk.TakeFile(path, entry, log, counter, bytes);
+      walk.TakeFile(folder, entry, log, counter, bytes);
     }
   });
   return bytes;
@@ -170,7 +198,7 @@ std::int64_t DeleteMatching(FolderWalk& walk, const std::string& folder, int dep
     if (entry.is_directory()) {
       if (recurse) bytes += DeleteMatching(walk, path + "\\", depth + 1, mask, counter, recurse);
     } else if (MaskMatches(mask, entry.name)) {
-      walk.TakeFile(path, entry, true, counter, bytes);
+      walk.TakeFile(folder, entry, true, counter, bytes);
     }
   });
   return bytes;
@@ -194,21 +222,7 @@ std::string DeleteFilesQuestion(std::string_view folder) {
 }
 
 bool DeleteOneFile(RunContext& worker, std::string_view path, bool log) {
-  platform::Files& files = worker.platform().files;
-  // The delete refuses a link (Wine would delete what it points to), so a test must not
-  // count one either.
-  if (worker.IsTest() && files.IsLink(path)) return false;
-  if (log && !worker.options().FastScan) {
-    worker.AppendDetail(kDeletingWord, path);
-    worker.ScrollLog(kFileScrollInterval);
-  }
-  if (worker.IsTest()) return true;
-  if (worker.options().IsWipeFile && !core::IsFileInUse(files, path)) {
-    WipeFile(worker, path, worker.options().WipeNumber);
-    // A stopped wipe leaves the file where it is, and it is not counted as removed.
-    if (worker.Stopped()) return false;
-  }
-  return files.ShellDelete(path).ok();
+  return TakeOneFile(worker, path, log, nullptr);
 }
 
 void WipeFile(RunContext& worker, std::string_view path, int passes) {

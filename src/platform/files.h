@@ -167,6 +167,14 @@ class Files {
   // next entry of the same folder. False for a missing entry.
   virtual bool IsLink(std::string_view path) = 0;
 
+  // A file a folder walk just listed in `folder` (which ends with a backslash), `entry`
+  // being what the listing said of it: one look at where its name leads instead of
+  // IsLink's several. True when it is a link or that cannot be ruled out.
+  virtual bool IsListedLink(std::string_view folder, const FindData& entry) = 0;
+  // Deletes such a file, read-only or not, with the one open that also checks it: a link,
+  // a folder or a reparse point is refused with kErrAccessDenied and left as it was.
+  virtual Status DeleteListedFile(std::string_view folder, const FindData& entry) = 0;
+
   // No delete is ever given a junction or symbolic link: Wine removes what the link
   // points to. DeleteFile and RemoveDirectory refuse one (IsLink) with kErrAccessDenied.
   virtual Status DeleteFile(std::string_view path) = 0;

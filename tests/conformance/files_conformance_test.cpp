@@ -237,6 +237,32 @@ TEST_F(FilesConformance, ShellDeleteRemovesWholeTrees) {
   EXPECT_EQ(files().ShellDelete(In("missing\\x")).code(), kErrPathNotFound);
 }
 
+// A folder walk's delete works from the walk's own listing: what changed since then is
+// refused or reported, never deleted in the listed file's stead.
+TEST_F(FilesConformance, DeleteListedFileTakesOnlyTheListedFile) {
+  for (const char* name : {"plain.txt", "held.txt", "read-only.txt"}) Make(name);
+  MakeDir("sub");
+  ASSERT_TRUE(files().SetAttributes(In("read-only.txt"), attr::kReadOnly));
+  const std::string folder = dir_ + "\\";
+  const auto listed = [&](std::string_view name) {
+    auto start = files().FindFirst(In(name));
+    return start ? start->first : FindData{};
+  };
+  auto held = files().Open(In("held.txt"), FileAccess::Read, share::kRead, FileDisposition::OpenExisting);
+  ASSERT_TRUE(held);
+  const FindData plain = listed("plain.txt");
+  EXPECT_FALSE(files().IsListedLink(folder, plain));
+  EXPECT_EQ(files().DeleteListedFile(folder, listed("held.txt")).code(), kErrSharingViolation);
+  EXPECT_EQ(files().DeleteListedFile(folder, listed("sub")).code(), kErrAccessDenied);
+  FindData now_a_folder = plain;
+  now_a_folder.name = "sub";
+  EXPECT_EQ(files().DeleteListedFile(folder, now_a_folder).code(), kErrAccessDenied);
+  EXPECT_TRUE(files().DeleteListedFile(folder, plain));
+  EXPECT_TRUE(files().DeleteListedFile(folder, listed("read-only.txt")));
+  EXPECT_EQ(files().DeleteListedFile(folder, plain).code(), kErrFileNotFound);
+  EXPECT_EQ(Find(In("*")), (Listing{".", "..", "HELD.TXT", "SUB"}));
+}
+
 TEST_F(FilesConformance, ShortAndFullPathNames) {
   Make("SHORT.TXT");
   Make("Long File Name.text");

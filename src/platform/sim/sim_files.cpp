@@ -645,6 +645,20 @@ bool SimFiles::IsLink(std::string_view path) {
   return found && found->kind.link;
 }
 
+bool SimFiles::IsListedLink(std::string_view folder, const FindData& entry) {
+  return IsLink(std::string(folder) + entry.name);
+}
+
+Status SimFiles::DeleteListedFile(std::string_view folder, const FindData& entry) {
+  std::lock_guard lock(state_->mutex);
+  auto found = state_->ResolveExisting(std::string(folder) + entry.name);
+  if (!found) return found.status();
+  if (found->kind.link || found->kind.folder) return Status(kErrAccessDenied);
+  std::uint32_t failure = 0;
+  state_->DeleteTree(found->host, failure, true);
+  return Status(failure);
+}
+
 Status SimFiles::SetAttributes(std::string_view path, std::uint32_t attributes) {
   std::lock_guard lock(state_->mutex);
   auto found = state_->ResolveExisting(path);

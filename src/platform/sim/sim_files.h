@@ -63,6 +63,8 @@ class SimFiles final : public Files {
   Result<FindStart> FindFirst(std::string_view pattern) override;
   Result<std::uint32_t> GetAttributes(std::string_view path) override;
   bool IsLink(std::string_view path) override;
+  bool IsListedLink(std::string_view folder, const FindData& entry) override;
+  Status DeleteListedFile(std::string_view folder, const FindData& entry) override;
   Status SetAttributes(std::string_view path, std::uint32_t attributes) override;
   Result<File> Open(std::string_view path, FileAccess access, std::uint32_t share,
                     FileDisposition disposition) override;

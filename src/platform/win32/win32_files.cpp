@@ -1,7 +1,9 @@
 #include "platform/win32/windows_api.h"
 #include <shellapi.h>
+#include <winternl.h>
 
 #include <algorithm>
+#include <vector>
 
 #include "platform/win32/unique_handles.h"
 #include "platform/win32/wide_text.h"
@@ -128,33 +130,38 @@ bool SameText(std::wstring_view a, std::wstring_view b) {
                                 TRUE) == CSTR_EQUAL;
 }
 
-// Where an open name leads, as "C:\dir\name" or "\\server\share\name"; a link opened as
-// itself (real Windows) answers with its own place, so its reparse tag is asked too.
-struct Destination {
-  std::wstring path;
-  bool reparse_point = false;
-};
-Result<Destination> DestinationOf(const std::wstring& path) {
-  unique_handle handle(::CreateFileW(path.c_str(), FILE_READ_ATTRIBUTES,
-                                     FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                                     OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT,
-                                     nullptr));
-  if (!handle) return Status(LastError());
-  FILE_ATTRIBUTE_TAG_INFO tag{};
-  if (!::GetFileInformationByHandleEx(handle.get(), FileAttributeTagInfo, &tag, sizeof tag)) {
-    return Status(LastError());
+// Opens an entry as itself: a junction or symbolic link Windows sees is not followed.
+// Without FILE_FLAG_BACKUP_SEMANTICS in `flags` a folder is not opened.
+unique_handle OpenAsItself(const std::wstring& path, DWORD access, DWORD flags) {
+  return unique_handle(::CreateFileW(path.c_str(), access, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                     nullptr, OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT | flags, nullptr));
+}
+
+// The system's own name for an open file or folder: "\??\C:\dir\name" under Wine,
+// "\Device\HarddiskVolume2\dir\name" on Windows. Wine names the place the name finally
+// leads to, so a host link to a file answers with its target. One request, where the
+// DOS form of the name would also ask the mount manager.
+Result<std::wstring> ObjectName(HANDLE handle) {
+  std::vector<std::uint64_t> buffer(128);  // aligned for OBJECT_NAME_INFORMATION
+  for (;;) {
+    const ULONG size = static_cast<ULONG>(buffer.size() * sizeof buffer[0]);
+    ULONG needed = 0;
+    const NTSTATUS status = ::NtQueryObject(handle, ObjectNameInformation, buffer.data(), size, &needed);
+    if (NT_SUCCESS(status)) {
+      const auto* info = reinterpret_cast<const OBJECT_NAME_INFORMATION*>(buffer.data());
+      return std::wstring(info->Name.Buffer, info->Name.Length / sizeof(wchar_t));
+    }
+    if (needed <= size || needed > 0x10000) return Status(::RtlNtStatusToDosError(status));
+    buffer.resize(needed / sizeof buffer[0] + 1);
   }
-  auto final_path = CallWithGrowingBuffer([&](wchar_t* buffer, DWORD size) {
-    return ::GetFinalPathNameByHandleW(handle.get(), buffer, size, FILE_NAME_NORMALIZED | VOLUME_NAME_DOS);
-  });
-  if (!final_path) return final_path.status();
-  std::wstring text = std::move(final_path).value();
-  if (text.starts_with(L"\\\\?\\UNC\\")) {
-    text.erase(2, 6);
-  } else if (text.starts_with(L"\\\\?\\")) {
-    text.erase(0, 4);
-  }
-  return Destination{std::move(text), (tag.FileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0};
+}
+
+// True when `handle`, opened as `name` in the folder the system calls `folder_name`
+// (which ends with a separator), is that entry itself and no place a link leads to.
+bool IsItself(HANDLE handle, const std::wstring& folder_name, std::wstring_view name) {
+  if (folder_name.empty()) return false;
+  auto own = ObjectName(handle);
+  return own && SameText(*own, folder_name + std::wstring(name));
 }
 
 // True when a link sits anywhere below `folder` (links are not entered), or when that
@@ -217,38 +224,84 @@ bool Win32Files::IsLinkWide(const std::wstring& path) {
     return ::GetFullPathNameW(path.c_str(), size, buffer, nullptr);
   });
   if (!full) return true;
-  auto entry = DestinationOf(*full);
-  if (!entry) return !IsMissing(entry.status().code());
-  if (entry->reparse_point) return true;
-  // The entry is itself when it leads to its folder's place plus its own name.
+  const unique_handle handle = OpenAsItself(*full, FILE_READ_ATTRIBUTES, FILE_FLAG_BACKUP_SEMANTICS);
+  if (!handle) return !IsMissing(::GetLastError());
+  // A link Windows sees, opened as itself.
+  FILE_ATTRIBUTE_TAG_INFO tag{};
+  if (!::GetFileInformationByHandleEx(handle.get(), FileAttributeTagInfo, &tag, sizeof tag) ||
+      (tag.FileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0) {
+    return true;
+  }
   const std::wstring_view trimmed = WithoutTrailingSeparators(*full);
   const std::size_t cut = trimmed.find_last_of(L"\\/");
   if (cut == std::wstring_view::npos || cut + 1 == trimmed.size()) return false;  // a volume root
-  const std::wstring folder(trimmed.substr(0, cut + 1));
-  std::wstring name(trimmed.substr(cut + 1));
-  std::wstring folder_final;
-  {
-    std::lock_guard lock(folder_mutex_);
-    if (folder_ == folder) folder_final = folder_final_;
-  }
-  if (folder_final.empty()) {
-    auto place = DestinationOf(folder);
-    if (!place) return true;
-    folder_final = std::move(place->path);
-    std::lock_guard lock(folder_mutex_);
-    folder_ = folder;
-    folder_final_ = folder_final;
-  }
-  if (folder_final.empty() || !IsSeparator(folder_final.back())) folder_final += L'\\';
-  if (SameText(entry->path, folder_final + name)) return false;
+  const std::wstring folder_name = FolderName(std::wstring(trimmed.substr(0, cut + 1)));
+  if (IsItself(handle.get(), folder_name, trimmed.substr(cut + 1))) return false;
   // A short (8.3) name leads to the long one.
   auto long_name = CallWithGrowingBuffer([&](wchar_t* buffer, DWORD size) {
     return ::GetLongPathNameW(full->c_str(), buffer, size);
   });
   if (!long_name) return true;
   const std::wstring_view long_view = WithoutTrailingSeparators(*long_name);
-  name = std::wstring(long_view.substr(long_view.find_last_of(L"\\/") + 1));
-  return !SameText(entry->path, folder_final + name);
+  return !IsItself(handle.get(), folder_name, long_view.substr(long_view.find_last_of(L"\\/") + 1));
+}
+
+std::wstring Win32Files::FolderName(const std::wstring& folder) {
+  {
+    std::lock_guard lock(folder_mutex_);
+    if (folder_ == folder) return folder_name_;
+  }
+  const unique_handle handle = OpenAsItself(folder, FILE_READ_ATTRIBUTES, FILE_FLAG_BACKUP_SEMANTICS);
+  if (!handle) return {};
+  auto name = ObjectName(handle.get());
+  if (!name) return {};
+  if (name->empty() || !IsSeparator(name->back())) name->push_back(L'\\');
+  std::lock_guard lock(folder_mutex_);
+  folder_ = folder;
+  folder_name_ = *name;
+  return folder_name_;
+}
+
+bool Win32Files::IsListedLink(std::string_view folder, const FindData& entry) {
+  const auto wide_folder = WideArg(folder);
+  const auto name = WideArg(entry.name);
+  if (!wide_folder || !name || entry.is_reparse_point()) return true;
+  const unique_handle handle = OpenAsItself(*wide_folder + *name, FILE_READ_ATTRIBUTES,
+                                            entry.is_directory() ? FILE_FLAG_BACKUP_SEMANTICS : 0);
+  if (!handle) return !IsMissing(::GetLastError());
+  return !IsItself(handle.get(), FolderName(*wide_folder), *name);
+}
+
+Status Win32Files::DeleteListedFile(std::string_view folder, const FindData& entry) {
+  const auto wide_folder = WideArg(folder);
+  const auto name = WideArg(entry.name);
+  if (!wide_folder || !name) return Status(kErrInvalidName);
+  if (entry.is_directory() || entry.is_reparse_point()) return Status(kErrAccessDenied);
+  // The check and the delete share one open, so nothing can be put in the file's place
+  // between them; a folder put there since the listing is not opened at all.
+  const bool read_only = (entry.attributes & FILE_ATTRIBUTE_READONLY) != 0;
+  const unique_handle handle = OpenAsItself(*wide_folder + *name, DELETE | (read_only ? FILE_WRITE_ATTRIBUTES : 0), 0);
+  if (!handle) return Status(LastError());
+  if (!IsItself(handle.get(), FolderName(*wide_folder), *name)) return Status(kErrAccessDenied);
+  const auto dispose = [&] {
+    FILE_DISPOSITION_INFO info{TRUE};
+    return ::SetFileInformationByHandle(handle.get(), FileDispositionInfo, &info, sizeof info) != FALSE;
+  };
+  const auto set_attributes = [&](DWORD attributes) {
+    FILE_BASIC_INFO info{};  // zero times stay as they are
+    info.FileAttributes = attributes != 0 ? attributes : FILE_ATTRIBUTE_NORMAL;
+    return ::SetFileInformationByHandle(handle.get(), FileBasicInfo, &info, sizeof info) != FALSE;
+  };
+  if (dispose()) return Status::Ok();
+  const std::uint32_t error = LastError();
+  // The shell's delete takes read-only files too: first the flag goes, then the file.
+  if (!read_only || error != kErrAccessDenied || !set_attributes(entry.attributes & ~FILE_ATTRIBUTE_READONLY)) {
+    return Status(error);
+  }
+  if (dispose()) return Status::Ok();
+  const std::uint32_t second = LastError();
+  (void)set_attributes(entry.attributes);
+  return Status(second);
 }
 
 Status Win32Files::SetAttributes(std::string_view path, std::uint32_t attributes) {
@@ -315,8 +368,10 @@ Status Win32Files::ShellDelete(std::string_view path) {
   const int rc = ::SHFileOperationW(&op);
   if (rc != 0) return Status(ShellDeleteError(rc));
   if (op.fAnyOperationsAborted) return Status(ERROR_CANCELLED);
-  // The shell can report success for a tree it could only partly remove.
-  if (::GetFileAttributesW(full->c_str()) != INVALID_FILE_ATTRIBUTES) {
+  // The shell can report success for a tree it could only partly remove. A file's delete
+  // answered for itself, and asking about a name just deleted makes Wine compare it with
+  // every name left in the folder.
+  if (folder && ::GetFileAttributesW(full->c_str()) != INVALID_FILE_ATTRIBUTES) {
     return Status(kErrAccessDenied);
   }
   return Status::Ok();

@@ -28,6 +28,8 @@ class Win32Files final : public Files {
   Result<FindStart> FindFirst(std::string_view pattern) override;
   Result<std::uint32_t> GetAttributes(std::string_view path) override;
   bool IsLink(std::string_view path) override;
+  bool IsListedLink(std::string_view folder, const FindData& entry) override;
+  Status DeleteListedFile(std::string_view folder, const FindData& entry) override;
   Status SetAttributes(std::string_view path, std::uint32_t attributes) override;
   Result<File> Open(std::string_view path, FileAccess access, std::uint32_t share,
                     FileDisposition disposition) override;
@@ -52,11 +54,13 @@ class Win32Files final : public Files {
 
  private:
   bool IsLinkWide(const std::wstring& path);
-  // Where the last folder asked about leads; a walk asks about one entry after another
-  // of the same folder.
+  // The system's name for `folder` (a full path ending with a separator) with one
+  // separator after it; empty when the folder cannot be opened. The last answer is
+  // kept: a walk asks about one entry after another of the same folder.
+  std::wstring FolderName(const std::wstring& folder);
   std::mutex folder_mutex_;
   std::wstring folder_;
-  std::wstring folder_final_;
+  std::wstring folder_name_;
 };
 
 class Win32IniFiles final : public IniFiles {

@@ -4,7 +4,6 @@
 #include "platform/win32/windows_api.h"  // first: tames the A/W macros
 
 #include <commctrl.h>
-#include <shellapi.h>
 
 #include <exception>
 #include <string>
@@ -14,7 +13,6 @@
 #include "app/product.h"
 #include "core/file_folders.h"
 #include "core/settings_store.h"
-#include "platform/win32/unique_handles.h"
 #include "platform/win32/wide_text.h"
 #include "platform/win32/win32_platform.h"
 #include "ui/main/main_frame.h"
@@ -24,14 +22,11 @@ namespace {
 using norvik::platform::win32::Narrow;
 using norvik::platform::win32::Wide;
 
-// The arguments after the program name, as UTF-8.
+// The arguments after the program name, as UTF-8: the C runtime's own split of the
+// command line, which it made before wWinMain (the shell's would load the shell).
 std::vector<std::string> CommandLineArguments() {
   std::vector<std::string> args;
-  int count = 0;
-  LPWSTR* argv = ::CommandLineToArgvW(::GetCommandLineW(), &count);
-  if (argv == nullptr) return args;
-  const norvik::platform::win32::unique_hlocal owner(argv);
-  for (int i = 1; i < count; ++i) args.push_back(Narrow(argv[i]));
+  for (int i = 1; i < __argc && __wargv != nullptr; ++i) args.push_back(Narrow(__wargv[i]));
   return args;
 }
 
