@@ -353,10 +353,20 @@ AssertionResult App::Start(const std::wstring& exe) {
   std::wstring command = L"\"" + exe + L"\"";
   STARTUPINFOW startup{};
   startup.cb = sizeof startup;
-  if (!::CreateProcessW(exe.c_str(), command.data(), nullptr, nullptr, FALSE, 0, nullptr, folder.c_str(), &startup,
-                        &process_)) {
-    return AssertionFailure() << "cannot start " << exe << " (error " << ::GetLastError() << ")";
+  // Wine's server, busy writing a large registry to disk after a test planted one, now and
+  // then refuses a new process with an internal error; the next try a moment later works.
+  DWORD error = 0;
+  for (int attempt = 0; attempt < 5; ++attempt) {
+    if (::CreateProcessW(exe.c_str(), command.data(), nullptr, nullptr, FALSE, 0, nullptr, folder.c_str(), &startup,
+                         &process_)) {
+      error = 0;
+      break;
+    }
+    error = ::GetLastError();
+    if (error != ERROR_INTERNAL_ERROR) break;
+    ::Sleep(1000);
   }
+  if (error != 0) return AssertionFailure() << "cannot start " << exe << " (error " << error << ")";
   bool ended = false;
   Eventually(
       [&] {

@@ -249,7 +249,7 @@ TEST_F(RegistryScanTest, WindowStaysResponsiveWhileAScanAdds100000Rows) {
     ASSERT_TRUE(PlantUserStrings(std::wstring(kKey) + L"\\k" + std::to_wstring(k), values));
   }
   App app;
-  StartWithOnlyHive(app, 4);
+  ASSERT_NO_FATAL_FAILURE(StartWithOnlyHive(app, 4));
   ClickScan(app);
   const ULONGLONG start = ::GetTickCount64();
   std::vector<ULONGLONG> waits;
