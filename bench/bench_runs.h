@@ -1,6 +1,6 @@
 #pragma once
-// What the native benchmarks share: a reporter that shows nothing, and the seconds of
-// each side's runs (one timed run per repetition) with their medians.
+// What the native benchmarks share: the seconds of each side's runs (one timed run per
+// repetition) with their medians.
 
 #include <benchmark/benchmark.h>
 
@@ -10,19 +10,9 @@
 #include <string>
 #include <vector>
 
-#include "cleaning/run_reporter.h"
+#include "bench_timing.h"
 
 namespace norvik::bench {
-
-class NullReporter final : public cleaning::RunReporter {
- public:
-  void AppendLine(std::string) override {}
-  void ScrollLogToEnd() override {}
-  void Progress(std::uint32_t) override {}
-  void Done(std::uint32_t) override {}
-  bool AskYesNo(std::string_view) override { return false; }
-  void ShowMessage(std::string_view) override {}
-};
 
 class SideTimes {
  public:
@@ -39,10 +29,7 @@ class SideTimes {
   // 0 when the side never ran.
   double Median(const std::string& side) const {
     const auto it = seconds_.find(side);
-    if (it == seconds_.end() || it->second.empty()) return 0;
-    std::vector<double> v = it->second;
-    std::sort(v.begin(), v.end());
-    return v.size() % 2 ? v[v.size() / 2] : (v[v.size() / 2 - 1] + v[v.size() / 2]) / 2;
+    return it == seconds_.end() ? 0 : bench::Median(it->second);
   }
 
  private:

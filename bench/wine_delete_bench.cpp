@@ -28,22 +28,13 @@ namespace norvik::cleaning {
 namespace {
 
 using bench::Median;
+using bench::NullReporter;
 using bench::Seconds;
 
 constexpr int kRuns = 5;
 constexpr int kGroups = 10;
 
 std::wstring Group(int group) { return L"\\group" + std::to_wstring(group); }
-
-class NullReporter final : public RunReporter {
- public:
-  void AppendLine(std::string) override {}
-  void ScrollLogToEnd() override {}
-  void Progress(std::uint32_t) override {}
-  void Done(std::uint32_t) override {}
-  bool AskYesNo(std::string_view) override { return false; }
-  void ShowMessage(std::string_view) override {}
-};
 
 bool BuildTree(const std::wstring& root, int folders, int files) {
   ::CreateDirectoryW(root.c_str(), nullptr);
