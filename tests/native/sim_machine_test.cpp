@@ -1,29 +1,23 @@
 // What only the simulated Windows offers: its set-up calls (files in use, links, drives
-// without a medium, locked keys, scenarios kept as data; the scenario loader goes through
-// the same set-up calls as a test would) and the rules it had to choose itself. Shared
-// behaviour is in the conformance suite.
+// without a medium, locked keys) and the rules it had to choose itself. Shared behaviour
+// is in the conformance suite; scenarios kept as data are loaded by the tests that use
+// them (regscan_list_checks_test).
 
 #include "platform/sim/sim_machine.h"
 
 #include <gtest/gtest.h>
 
-#include <filesystem>
-#include <fstream>
-#include <map>
 #include <set>
-#include <tuple>
 #include <utility>
 
 #include "platform/reg_text.h"
 #include "platform/sim/sim_files.h"
 #include "platform/sim/sim_ini_files.h"
-#include "platform/sim/sim_paths.h"
 #include "platform/sim/sim_registry.h"
 
 namespace norvik::platform::sim {
 namespace {
 
-namespace fs = std::filesystem;
 using namespace file_attr;
 using Listing = std::set<std::string>;
 
@@ -33,14 +27,6 @@ Listing Names(Files& files, const std::string& pattern) {
   Listing names{start->first.name};
   for (auto next = start->rest.Next(); next; next = start->rest.Next()) names.insert(next->name);
   return names;
-}
-
-// Listing order decides the numbers; an alias already on the drive is never handed out twice.
-TEST(SimPathsTest, ShortNamesAreNumberedInListingOrder) {
-  const std::map<std::string, std::string> expected = {
-      {"Program Files", "PROGRA~1"}, {"Program Files (x86)", "PROGRA~2"}, {"Long File Name.text", "LONGFI~1.TEX"}};
-  EXPECT_EQ(AssignShortNames({"Program Files (x86)", "SHORT.TXT", "Program Files", "Long File Name.text"}), expected);
-  EXPECT_EQ(AssignShortNames({"abcdefgh.txt", "ABCDEF~1.TXT", "abcdefghi.txt"}).at("abcdefghi.txt"), "ABCDEF~2.TXT");
 }
 
 class SimMachineTest : public ::testing::Test {
@@ -144,48 +130,6 @@ TEST_F(SimMachineTest, IniFilesSurviveHostileBytes) {
   ASSERT_TRUE(machine.ini().WriteString("C:\\bom.ini", "S", "j", "☃"));
   EXPECT_EQ(machine.ini().GetString("C:\\bom.ini", "S", "k", "d"), "é");
   EXPECT_EQ(machine.ReadFile("C:\\bom.ini"), "\xEF\xBB\xBF[S]\r\nk=\xC3\xA9\r\nj=\xE2\x98\x83\r\n");
-}
-
-TEST(SimMachineLoadTest, ScenarioFromFolder) {
-  const auto machine =
-      SimMachine::LoadFromFolder(fs::path(NORVIK_TEST_DATA) / "sim_machine");
-  Platform p = machine->platform();
-  const OsVersion v = p.system.GetVersion();
-  EXPECT_EQ(std::tie(v.major, v.minor, v.build, v.platform_id, v.service_pack),
-            std::make_tuple(5u, 1u, 2600u, 2u, std::string("Service Pack 3")));
-  EXPECT_EQ(p.system.IsWow64Process().code(), kErrCallNotImplemented);
-  EXPECT_FALSE(p.system.IsAdministrator().value_or(true));
-  EXPECT_EQ(p.system.ModuleFileName(), "C:\\Tools\\norvik.exe");
-  EXPECT_TRUE(p.system.EnablePrivilege("SeBackupPrivilege"));  // held: the only one listed
-  EXPECT_EQ(p.system.EnablePrivilege("SeRestorePrivilege").code(), kErrNotAllAssigned);
-  EXPECT_EQ(p.system.GetEnvironment("USERPROFILE"), "C:\\users\\alice");
-  EXPECT_EQ(p.system.GetEnvironment("norvik_flag"), "on");
-  EXPECT_FALSE(p.system.GetEnvironment("PUBLIC"));
-  EXPECT_EQ(p.files.TempFolder(), "C:\\Scratch\\");
-  EXPECT_EQ(p.shell.SpecialFolder(csidl::kAppData).value_or(""), "C:\\Data\\Roaming");
-  EXPECT_FALSE(p.files.IsVolumeReady("A:\\"));
-  EXPECT_EQ(p.files.QueryDosDevice("D:").value_or({}), (std::vector<std::string>{"\\Device\\CdRom7"}));
-  EXPECT_EQ(machine->ReadFile("F:\\only.txt"), "on F\r\n");  // F: mapped for its files
-  EXPECT_EQ(Names(p.files, "C:\\users\\*"), (Listing{".", "..", "alice", "Public"}));
-  EXPECT_EQ(p.files.DeleteFile("C:\\users\\alice\\ntuser.dat").code(), kErrSharingViolation);
-  EXPECT_EQ(p.files.GetAttributes("C:\\Junction").value_or(0), kDirectory | kReparsePoint);
-  EXPECT_EQ(p.shell.ResolveShortcut("C:\\Data\\app.lnk").value_or(""), "C:\\Tools\\app.exe");
-  const RegKey key = p.registry.Root(RegRoot::CurrentUser).Open("Software\\Norvik Test").value_or({});
-  EXPECT_EQ(key.Query("Name").value_or({}).AsString(), "from the scenario");
-}
-
-TEST(SimMachineLoadTest, BrokenScenariosSayWhatIsWrong) {
-  SimMachine scratch;  // only for a temporary folder of our own
-  const fs::path folder = scratch.HostPath("C:\\scenario");
-  EXPECT_THROW(SimMachine::LoadFromFolder(folder), std::runtime_error);
-  fs::create_directories(folder);
-  for (const char* ini : {"[Drives]\nQ=floppy\n", "[Version]\nMajor=six\n"}) {
-    std::ofstream(folder / "machine.ini") << ini;
-    EXPECT_THROW(SimMachine::LoadFromFolder(folder), std::runtime_error) << ini;
-  }
-  std::ofstream(folder / "machine.ini") << "";
-  std::ofstream(folder / "registry.reg") << "not a registry file\n";
-  EXPECT_THROW(SimMachine::LoadFromFolder(folder), std::runtime_error);
 }
 
 // The simulated registry's own switches, its saved-hive writer and its depth cap.
