@@ -2,7 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <cstring>
 #include <optional>
 #include <string>
 #include <tuple>
@@ -20,16 +19,6 @@ std::string Utf16File(std::string_view utf8) {
   return "\xFF\xFE" + std::string(reinterpret_cast<const char*>(units.data()), units.size() * 2);
 }
 
-// The text of a 5.00 file with LF line ends, for comparing with expected text.
-std::string ReadUtf16File(std::string_view bytes) {
-  EXPECT_TRUE(bytes.starts_with("\xFF\xFE"));
-  std::u16string units((bytes.size() - 2) / 2, u'\0');
-  std::memcpy(units.data(), bytes.data() + 2, units.size() * 2);
-  std::string text = Utf16ToUtf8(units);
-  std::erase(text, '\r');
-  return text;
-}
-
 std::optional<RegValue> Get(const SimRegistry& reg, RegRoot root, std::string_view path, std::string_view name) {
   auto value = reg.OpenKey(root, path).value_or({}).Query(name);
   return value ? std::optional<RegValue>(*value) : std::nullopt;
@@ -37,67 +26,6 @@ std::optional<RegValue> Get(const SimRegistry& reg, RegRoot root, std::string_vi
 
 constexpr std::string_view kHeader5 = "Windows Registry Editor Version 5.00\n\n";
 const std::string kInT = std::string(kHeader5) + "[HKEY_CURRENT_USER\\Software\\T]\n";  // a file up to a first key
-
-// Wine's regedit, given this file by "regedit /s", wrote back kWineExport with "regedit /e".
-constexpr std::string_view kWineImport = R"(Windows Registry Editor Version 5.00
-
-[HKEY_CURRENT_USER\Software\Fixture]
-@="default \"q\" \\ back"
-"dw"=dword:0000001A
-"DWUP"=dword:ABCDEF01
-"bin"=hex:00,01,02,03,04,05,06,07,08,09,0a,0b,0c,0d,0e,0f,10,11,12,13,14,15,16,17,18,19,1a,1b,1c,1d,1e,1f,20,21,22,23,24,25,26,27,28,29,2a,2b,2c,2d,2e,2f,30,31,32,33,34,35,36,37,38,39,3a,3b,3c,3d,3e,3f,40,41,42,43,44,45,46,47,48,49,4a,4b,4c,4d,4e,4f,50,51,52,53,54,55,56,57,58,59,5a,5b,5c,5d,5e,5f,60,61,62,63
-"bin0"=hex:
-"exp"=hex(2):25,00,53,00,79,00,73,00,74,00,65,00,6d,00,52,00,6f,00,6f,00,74,00,25,00,00,00
-"multi"=hex(7):61,00,00,00,62,00,00,00,00,00
-"qw"=hex(b):01,02,03,04,05,06,07,08
-"nonedata"=hex(0):01,02
-"big"=hex(12345):01
-"a\"b\\c"="x"
-"café ☃"="été ☃"
-"aVeryLongValueNameThatPushesTheFirstLineOfHexOutABitFurtherThanUsualOkay"=hex:00,01,02,03,04,05,06,07,08,09,0a,0b,0c,0d,0e,0f,10,11,12,13,14,15,16,17,18,19,1a,1b,1c,1d,1e,1f,20,21,22,23,24,25,26,27,28,29,2a,2b,2c,2d,2e,2f,30,31,32,33,34,35,36,37,38,39,3a,3b
-
-[HKEY_CURRENT_USER\Software\Fixture\Sub]
-"x"="y"
-)";
-
-constexpr std::string_view kWineExport = R"(Windows Registry Editor Version 5.00
-
-[HKEY_CURRENT_USER\Software\Fixture]
-@="default \"q\" \\ back"
-"a\"b\\c"="x"
-"aVeryLongValueNameThatPushesTheFirstLineOfHexOutABitFurtherThanUsualOkay"=hex:00,\
-  01,02,03,04,05,06,07,08,09,0a,0b,0c,0d,0e,0f,10,11,12,13,14,15,16,17,18,19,\
-  1a,1b,1c,1d,1e,1f,20,21,22,23,24,25,26,27,28,29,2a,2b,2c,2d,2e,2f,30,31,32,\
-  33,34,35,36,37,38,39,3a,3b
-"big"=hex(12345):01
-"bin"=hex:00,01,02,03,04,05,06,07,08,09,0a,0b,0c,0d,0e,0f,10,11,12,13,14,15,16,\
-  17,18,19,1a,1b,1c,1d,1e,1f,20,21,22,23,24,25,26,27,28,29,2a,2b,2c,2d,2e,2f,\
-  30,31,32,33,34,35,36,37,38,39,3a,3b,3c,3d,3e,3f,40,41,42,43,44,45,46,47,48,\
-  49,4a,4b,4c,4d,4e,4f,50,51,52,53,54,55,56,57,58,59,5a,5b,5c,5d,5e,5f,60,61,\
-  62,63
-"bin0"=hex:
-"café ☃"="été ☃"
-"dw"=dword:0000001a
-"DWUP"=dword:abcdef01
-"exp"=hex(2):25,00,53,00,79,00,73,00,74,00,65,00,6d,00,52,00,6f,00,6f,00,74,00,\
-  25,00,00,00
-"multi"=hex(7):61,00,00,00,62,00,00,00,00,00
-"nonedata"=hex(0):01,02
-"qw"=hex(b):01,02,03,04,05,06,07,08
-
-[HKEY_CURRENT_USER\Software\Fixture\Sub]
-"x"="y"
-
-)";
-
-TEST(RegFileTest, ExportMatchesWineRegeditByteForByte) {
-  SimRegistry reg;
-  EXPECT_TRUE(LoadRegText(reg, Utf16File(kWineImport)).empty());
-  const auto bytes = ExportRegKey(reg, RegRoot::CurrentUser, "Software\\Fixture", RegFormat::Version5);
-  ASSERT_TRUE(bytes.ok());
-  EXPECT_NE(bytes->find(std::string("\r\0\n\0", 4)), std::string::npos);  // CRLF line ends
-  EXPECT_EQ(ReadUtf16File(*bytes), kWineExport);
-}
 
 // Everything a value can hold, with the names and data that break naive writers.
 struct TreeEntry {
@@ -264,36 +192,6 @@ TEST(RegFileTest, FileEncodingsAndHeaders) {
     ASSERT_EQ(problems.size(), 1u) << bad.size();
     EXPECT_EQ(problems[0].line, 1u);
   }
-}
-
-TEST(RegFileTest, Regedit4CarriesStringKindsInHexAsCodePageBytes) {
-  SimRegistry reg;
-  ASSERT_TRUE(LoadRegText(reg, "REGEDIT4\r\n[HKEY_CURRENT_USER\\T]\r\n"
-                               "\"e\"=hex(2):41,e9,80,00\r\n\"m\"=hex(7):61,00,e9,00,00\r\n"
-                               "\"b\"=hex:e9\r\n")
-                  .empty());
-  EXPECT_EQ(Get(reg, RegRoot::CurrentUser, "T", "e"), RegValue::ExpandString("Aé€"));
-  EXPECT_EQ(Get(reg, RegRoot::CurrentUser, "T", "m"), RegValue::MultiString({"a", "é"}));
-  EXPECT_EQ(Get(reg, RegRoot::CurrentUser, "T", "b"), RegValue::Binary({0xE9}));
-
-  ASSERT_TRUE(reg.Root(RegRoot::CurrentUser).Open("T")->Set("s", RegValue::String("é ☃")));
-  EXPECT_EQ(ExportRegKey(reg, RegRoot::CurrentUser, "T", RegFormat::Regedit4).value(),
-            "REGEDIT4\r\n\r\n[HKEY_CURRENT_USER\\T]\r\n\"b\"=hex:e9\r\n"
-            "\"e\"=hex(2):41,e9,80,00\r\n\"m\"=hex(7):61,00,e9,00,00\r\n\"s\"=\"\xE9 ?\"\r\n\r\n");
-}
-
-TEST(RegFileTest, WholeRegistryDumpCoversTheRealHivesOnce) {
-  SimRegistry reg;
-  ASSERT_TRUE(reg.Root(RegRoot::CurrentUser).Create("Software\\X")->Set("v", RegValue::Dword(1)));
-  ASSERT_TRUE(reg.Root(RegRoot::ClassesRoot).Create(".x")->Set("", RegValue::String("x")));
-  const std::string dump = ReadUtf16File(SaveRegText(reg, RegFormat::Version5));
-  EXPECT_TRUE(dump.starts_with("Windows Registry Editor Version 5.00\n\n[HKEY_LOCAL_MACHINE]\n"));
-  EXPECT_NE(dump.find("[HKEY_LOCAL_MACHINE\\Software\\Classes\\.x]\n@=\"x\"\n"), std::string::npos);
-  EXPECT_NE(dump.find("[HKEY_USERS\\S-1-5-21-0-0-0-1000\\Software\\X]\n\"v\"=dword:00000001\n"),
-            std::string::npos);
-  for (const char* view : {"[HKEY_CURRENT_USER", "[HKEY_CLASSES_ROOT"}) EXPECT_EQ(dump.find(view), std::string::npos);
-  EXPECT_EQ(ExportRegKey(reg, RegRoot::CurrentUser, "Software\\Missing", RegFormat::Version5).code(),
-            kErrFileNotFound);
 }
 
 // Arbitrary bytes are the fuzz target's; here the caps on line length and problem count.
