@@ -108,15 +108,13 @@ TEST(RegistryRestoreTest, TheRestoreDialogListsImportsAndDeletesBackups) {
   EXPECT_FALSE(machine.ReadFile("C:\\B\\2026_11_30_235959.reg"));
   EXPECT_EQ(window.selected, 1u) << "the new last row";
 
-  // Stopped, or no editor at all: the backup stays. The bar moves by 10 up to 300, then by 5.
+  // Stopped, or no editor at all: the backup stays.
   hint.stop_after = 40;
   hint.bar.clear();
   machine.shell().SetProgramRunner([](std::string_view) { return platform::Result<int>(1000); });
   restore.RestoreClick();
   EXPECT_EQ(machine.shell().TerminatedPrograms(), 1);
-  EXPECT_EQ(hint.bar.size(), 41u);
-  EXPECT_EQ(hint.bar[30], 300);
-  EXPECT_EQ(hint.bar.back(), 355);
+  EXPECT_EQ(hint.bar.size(), 41u) << "the dialog ends at the Stop";
   machine.shell().SetProgramRunner(nullptr);
   restore.RestoreClick();
   EXPECT_EQ(prompts.infos.back(), "Please check if Regedit.exe exists.");
@@ -134,29 +132,13 @@ TEST(RegistryRestoreTest, TheRestoreDialogListsImportsAndDeletesBackups) {
   EXPECT_EQ(machine.shell().OpenedTargets(), Lines{"C:\\B"});
 }
 
-// The bar's slower steps near its end, and a program that ends before the first tick.
-TEST(RegistryRestoreTest, TheProgressDialogFillsItsBarAndEndsAtTheFirstTickAfterTheProgram) {
-  SimMachine machine;
-  FakeMainWindowView prompts;
-  HintDialog hint;
-  for (const int polls : {0, 100}) {
-    hint.bar.clear();
-    machine.shell().SetProgramRunner([polls](std::string_view) { return platform::Result<int>(polls); });
-    EXPECT_TRUE(RunAndWait(machine.shell(), prompts, hint, "x", "h"));
-  }
-  // 300 +5 to 400, +3 to 450, +2 to 490, then +1 up to 500, where it stays.
-  EXPECT_EQ(std::vector<int>(hint.bar.begin() + 48, hint.bar.begin() + 56), (std::vector<int>{395, 400, 405, 408, 411, 414, 417, 420}));
-  EXPECT_EQ(std::vector<int>(hint.bar.begin() + 83, hint.bar.end()), (std::vector<int>{487, 489, 491, 492, 493, 494, 495, 496, 497, 498, 499, 500, 500, 500, 500, 500, 500, 500}));
-}
-
 struct PointWindow : SystemPointView {
-  std::vector<int> bar;
   std::atomic<int> results{-1};
   bool answer = false;
   Lines questions;
   int closes = 0;
 
-  void SetBarPosition(int position) override { bar.push_back(position); }
+  void SetBarPosition(int) override {}
   void PostResult(bool failed) override { results = failed ? 1 : 0; }
   bool AskYesNo(std::string_view q) override {
     questions.emplace_back(q);
@@ -177,7 +159,6 @@ TEST(RegistryRestoreTest, TheRestorePointDialog) {
     SystemPoint point(window, machine.system(), yard);
     point.Show();
     for (int i = 0; i < 12; ++i) point.Tick();
-    EXPECT_EQ(window.bar, (std::vector<int>{10, 20, 30, 40, 45, 50, 55, 58, 61, 63, 65, 67}));
     ASSERT_TRUE(window.WaitForResult());
     point.ResultMessage(window.results == 1);
     EXPECT_EQ(window.closes, 1);

@@ -137,11 +137,7 @@ TEST_F(ScanTest, VistaSkipsItsOwnKeysAndAStopEndsTheScanAtOnce) {
   EXPECT_EQ(stopped, expected) << "no row, section or end report after the stop";
 }
 
-TEST(ScanSectionsTest, EveryCodeHasItsTitleAndHeavySectionsSlowTheBar) {
-  EXPECT_EQ(ScanSections().size(), 23u);
-  EXPECT_EQ(FindScanSection(1), nullptr);
-  EXPECT_EQ(FindScanSection(10)->title, FindScanSection(8)->title);
-  EXPECT_TRUE(FindScanSection(22)->title.empty());
+TEST(ScanSectionsTest, HeavySectionsSlowTheBar) {
   const struct {
     std::vector<int> codes;
     int step;

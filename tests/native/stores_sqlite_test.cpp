@@ -74,24 +74,5 @@ TEST_F(SQLiteTest, FailuresGiveTheEngineCodeItsNameAndTheStatement) {
   EXPECT_EQ(SQLiteErrorName(-1), "Unknown SQLite Error Code \"-1\"");
 }
 
-// Declared types decide a column's kind (by exact name); a column without one takes the
-// first row's. NULL and an empty blob hold no value.
-TEST_F(SQLiteTest, GetTableReadsTheWholeResultByColumnType) {
-  const std::string file = Path("types.db");
-  ASSERT_EQ(testdata::RunSql(file, "CREATE TABLE t (i INTEGER, f Double, b BLOB); INSERT INTO t VALUES (7, 1.5, X'0102'),"
-                                   " (NULL, 2, X'');"),
-            "");
-  const TSQLiteTable table = TSQLiteDatabase(file).GetTable("SELECT i, f, b, 0.5 AS half FROM t ORDER BY rowid");
-  using Cell = TSQLiteTable::Cell;
-  using enum ColumnType;
-  EXPECT_EQ(table.RowCount(), 2);
-  EXPECT_EQ(table.ColumnNames(), (std::vector<std::string>{"I", "F", "B", "HALF"}));
-  EXPECT_EQ(table.ColumnTypes(), (std::vector<ColumnType>{Integer, Text, Blob, Float}));
-  const std::vector<Cell> cells = {table.At(0, 0), table.At(0, 1), table.At(0, 2), table.At(0, 3),
-                                   table.At(1, 0), table.At(1, 2)};
-  EXPECT_EQ(cells, (std::vector<Cell>{std::int64_t{7}, std::string("1.5"), std::vector<std::uint8_t>{1, 2}, 0.5,
-                                      Cell(), Cell()}));
-}
-
 }  // namespace
 }  // namespace norvik::stores
