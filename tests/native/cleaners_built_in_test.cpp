@@ -173,6 +173,7 @@ TEST(BuiltInCleanersTest, TestListsAndCleanRemovesExactlyTheItemsTraces) {
     // The walk names the drives in lower case.
   const Content bin_goes{"", {{"c:\\Recycled\\Dc1.txt", 100}, {"c:\\Recycled\\Dc2\\inner.txt", 50}, {"d:\\Recycled\\Dd1", 30}}, {}};
   const std::string msn = "Software\\Microsoft\\MSNMessenger\\PerPassportSettings\\";
+  const std::string ie = "Software\\Microsoft\\Internet Explorer";
   const std::string ff = "C:\\users\\user\\AppData\\Roaming\\Mozilla\\Firefox\\Profiles\\",
                     ff_local = "C:\\users\\user\\AppData\\Local\\Mozilla\\Firefox\\Profiles\\",
                     ns = "C:\\users\\user\\AppData\\Roaming\\Netscape\\NSB\\Profiles\\",
@@ -371,6 +372,12 @@ TEST(BuiltInCleanersTest, TestListsAndCleanRemovesExactlyTheItemsTraces) {
        {}},
       {"Google Chrome - Local Storage", {"", {}, {chrome + "Local Storage"}},
        {"", {{chrome + "Local Storage\\a", 10}, {chrome + "Local Storage\\sub\\b", 10}}}, 2, {}},
+      // Typed addresses are listed in a Test too; the download folder is one value.
+      {"Internet Explorer - Recently Typed URLs", {Section(ie, "\"Keep\"=\"1\"\r\n")},
+       {Section(ie + "\\TypedURLs", "\"url1\"=\"http://typed.example/\"\r\n\"url2\"=\"http://two.example/\"\r\n")}, 2,
+       {Key(ie + "\\TypedURLs"), "deleting http://typed.example/", "deleting http://two.example/"}},
+      {"Internet Explorer - Last Download Location", {Section(ie, "\"Keep\"=\"1\"\r\n")},
+       {Section(ie, "\"Download Directory\"=\"C:\\\\Downloads\"\r\n")}, 1, {Value(ie, "Download Directory")}},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.item);

@@ -252,29 +252,6 @@ TEST(IeCleanersTest, IndexDatFilesAreOverwrittenAndRemovedAtTheNextStart) {
   EXPECT_EQ(RunItem(none, "Internet Explorer - Index.dat Files", true).count, 0u);
 }
 
-// Typed addresses are listed in a Test too; the download folder is one value.
-TEST(IeCleanersTest, TypedUrlsAndDownloadLocationRemoveTheirKeysAndValue) {
-  for (const bool test : {true, false}) {
-    SimMachine machine;
-    ASSERT_TRUE(platform::LoadRegText(machine.registry(),
-                                           "REGEDIT4\r\n\r\n[HKEY_CURRENT_USER\\Software\\Microsoft\\Internet Explorer]\r\n"
-                                           "\"Download Directory\"=\"C:\\\\Downloads\"\r\n\"Keep\"=\"1\"\r\n\r\n"
-                                           "[HKEY_CURRENT_USER\\Software\\Microsoft\\Internet Explorer\\TypedURLs]\r\n"
-                                           "\"url1\"=\"http://typed.example/\"\r\n\"url2\"=\"http://two.example/\"\r\n\r\n")
-                    .empty());
-    const ItemRun typed = RunItem(machine, "Internet Explorer - Recently Typed URLs", test);
-    EXPECT_EQ(typed.count, 2u);
-    const std::string prefix = test ? "Test: " : "Clean: ";
-    EXPECT_EQ(Names(typed.lines.begin(), typed.lines.begin() + 2),
-              (Names{prefix + "deleting http://typed.example/", prefix + "deleting http://two.example/"}));
-    EXPECT_EQ(RunItem(machine, "Internet Explorer - Last Download Location", test).count, 1u);
-    const std::string left = platform::sim::SaveRegText(machine.registry(), platform::RegFormat::Regedit4);
-    EXPECT_EQ(left.find("TypedURLs") != std::string::npos, test);
-    EXPECT_EQ(left.find("Download Directory") != std::string::npos, test);
-    EXPECT_NE(left.find("\"Keep\"=\"1\""), std::string::npos);
-  }
-}
-
 // Only the store type named "Internet Explorer" is counted (half its items, a lone one
 // as one) and emptied; without the service the item does nothing, registry included.
 TEST(IeCleanersTest, AutocompleteEmptiesTheBrowsersStoreTypeWhereTheServiceExists) {
