@@ -1,6 +1,7 @@
 // The list sections of the registry scan over Wine's real registry, folders and shell
 // links: the scan of the test prefix ends, prints every row it finds (for a person to
-// judge), and finds a desktop shortcut planted here whose target has gone.
+// judge), and finds a desktop shortcut planted here, through the shell's own link object,
+// whose target (a Latin-1 name) has gone.
 
 #include "platform/win32/windows_api.h"  // first: before any other Windows header
 #include <shobjidl.h>
@@ -42,7 +43,8 @@ class PrintingSink : public ScanSink {
 TEST(RegistrySectionsOnWineTest, ListSectionsFinishAndFindAShortcutWhoseTargetIsGone) {
   const auto env = conformance::MakeConformanceEnv();
   platform::Platform p = env->platform();
-  const std::string gone = env->ScratchFolder() + "\\gone.exe";
+  // Wine keeps a link's path in the ANSI code page, so only Latin-1 survives there.
+  const std::string gone = env->ScratchFolder() + "\\Zi\xC3\xABl_d\xC3\xA9j\xC3\xA0.exe";
   const auto desktop = p.shell.SpecialFolder(platform::csidl::kDesktopDirectory);
   ASSERT_TRUE(desktop);
   const std::string lnk = *desktop + "\\Norvik planted.lnk";
