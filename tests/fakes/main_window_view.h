@@ -21,22 +21,21 @@ class FakeMainWindowView : public MainWindowView {
  public:
   std::map<int, bool> button_selected;
   std::map<int, bool> page_visible;
-  std::optional<int> show_command = 1;
   core::WindowBounds bounds{0, 0, 713, 495};  // the frame around a 697 x 456 client
   bool maximised = false;
   std::vector<unsigned> posted;
-  int closes = 0, restores = 0;
+  int closes = 0;
   std::vector<std::string> infos, plain_messages, questions, errors, dialogs;
   bool answer_yes = false;
 
   void SetSideButtonSelected(int tag, bool on) override { button_selected[tag] = on; }
   void SetPageVisible(int tag, bool on) override { page_visible[tag] = on; }
-  std::optional<int> WindowShowCommand() override { return show_command; }
+  std::optional<int> WindowShowCommand() override { return 1; }
   core::WindowBounds CurrentWindowBounds() override { return bounds; }
   ScreenSize GetScreenSize() override { return {1024, 768}; }
   void SetWindowBounds(const core::WindowBounds& b) override { bounds = b; }
   void MaximiseWindow() override { maximised = true; }
-  void RestoreAndShowWindow() override { ++restores; }
+  void RestoreAndShowWindow() override {}
   void PostToSelf(unsigned message, std::uintptr_t) override { posted.push_back(message); }
   void CloseWindow() override { ++closes; }
   bool AskYesNo(std::string_view q) override {
@@ -69,7 +68,7 @@ class FakeCleanerPageView : public CleanerPageView {
   int bar_position = 0;
   std::optional<std::string> bar_caption;
   std::vector<std::string> bar_captions;  // every caption shown, in order
-  bool timer1 = false, run_event_timer = false, double_buffered = false;
+  bool timer1 = false, run_event_timer = false;
   std::uint32_t log_color = 0x000000, log_background = 0xFFFFFF;
   int extent_fits = 0;
   bool ask_delete_answer = true;
@@ -92,7 +91,7 @@ class FakeCleanerPageView : public CleanerPageView {
     log.insert(log.end(), lines.begin(), lines.end());
   }
   void ScrollLogToEnd() override {}
-  void SetLogDoubleBuffered(bool on) override { double_buffered = on; }
+  void SetLogDoubleBuffered(bool) override {}
   std::uint32_t LogTextColor() override { return log_color; }
   std::uint32_t LogBackgroundColor() override { return log_background; }
   void SetLogTextColor(std::uint32_t c) override { log_color = c; }
@@ -128,7 +127,7 @@ class FakeRegistryPageView : public RegistryPageView {
  public:
   std::set<core::NodeId> expanded;
   std::string status = "<unset>";
-  std::string title, key_text, button = "Scan";
+  std::string title, button = "Scan";
   std::optional<std::string> bar_caption;
   int bar = 0;
   bool key_display = false, restore_shown = true, timer1 = false, event_timer = false, bar_shown = false;
@@ -136,17 +135,15 @@ class FakeRegistryPageView : public RegistryPageView {
   std::vector<unsigned> posted;
   std::vector<std::size_t> selected;
   std::optional<std::string> save_as;
-  std::vector<std::string> editor_opened;  // "root|key|value"
   int restore_point_dialogs = 0;
   bool restore_point_ok = true;
-  std::vector<std::string> restore_dialogs;  // the folders listed
 
   void RebuildTree(const core::CheckTree&) override {}
   void RefreshTreeChecks(const core::CheckTree&) override {}
   void ExpandNode(core::NodeId id) override { expanded.insert(id); }
   void SetStatusText(std::string_view text) override { status = text; }
   void SetScanTitle(std::string_view text) override { title = text; }
-  void SetKeyText(std::string_view text) override { key_text = text; }
+  void SetKeyText(std::string_view) override {}
   void ShowKeyDisplay(bool shown) override { key_display = shown; }
   void ShowRestoreButton(bool shown) override { restore_shown = shown; }
   void SetScanButtonCaption(std::string_view caption) override { button = caption; }
@@ -161,16 +158,12 @@ class FakeRegistryPageView : public RegistryPageView {
   void FitColumns(bool) override {}
   std::vector<std::size_t> SelectedRows() override { return selected; }
   std::optional<std::string> ChooseSaveFile(std::string_view, std::string_view) override { return save_as; }
-  void OpenRegistryEditor(std::string_view root, std::string_view key, std::string_view value) override {
-    editor_opened.push_back(std::string(root) + "|" + std::string(key) + "|" + std::string(value));
-  }
+  void OpenRegistryEditor(std::string_view, std::string_view, std::string_view) override {}
   bool ShowRestorePointDialog(platform::System&, WorkerYard&) override {
     ++restore_point_dialogs;
     return restore_point_ok;
   }
-  void ShowRestoreDialog(platform::Platform, const std::string& folder, bool) override {
-    restore_dialogs.push_back(folder);
-  }
+  void ShowRestoreDialog(platform::Platform, const std::string&, bool) override {}
 };
 
 class FakeOtherPageViews : public ToolsPageView, public DefragPageView {
@@ -180,14 +173,13 @@ class FakeOtherPageViews : public ToolsPageView, public DefragPageView {
   std::vector<std::string> defrag_rows;
   std::optional<std::string> save_name;
   std::vector<std::string> hints;  // the progress dialogs shown
-  bool hint_ok = true;
 
   void HideWindowsBackupButton() override { backup_hidden = true; }
   void ShowIndexDatViewer(platform::Platform, bool, int) override {}
   std::optional<std::string> ChooseSaveFile(std::string_view, std::string_view) override { return save_name; }
   bool ShowBackupHint(platform::Process&, std::string_view hint) override {
     hints.emplace_back(hint);
-    return hint_ok;
+    return true;
   }
   void DisableAnalyzeRegistry() override { analyze_disabled = true; }
   void ClearSizeLabels() override {}

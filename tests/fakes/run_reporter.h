@@ -4,8 +4,6 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <deque>
-#include <initializer_list>
 #include <mutex>
 #include <string>
 #include <string_view>
@@ -29,18 +27,11 @@ class FakeRunReporter : public RunReporter {
     std::lock_guard lock(mutex_);
     progress_.push_back(processed);
   }
-  void Done(std::uint32_t total) override {
-    std::lock_guard lock(mutex_);
-    done_.push_back(total);
-  }
-  // Answers from the queue while it lasts, then the standing answer.
+  void Done(std::uint32_t) override {}
   bool AskYesNo(std::string_view question) override {
     std::lock_guard lock(mutex_);
     questions_.emplace_back(question);
-    if (queued_answers_.empty()) return answer_;
-    const bool answer = queued_answers_.front();
-    queued_answers_.pop_front();
-    return answer;
+    return answer_;
   }
   void ShowMessage(std::string_view text) override {
     std::lock_guard lock(mutex_);
@@ -51,26 +42,19 @@ class FakeRunReporter : public RunReporter {
     std::lock_guard lock(mutex_);
     answer_ = yes;
   }
-  void QueueAnswers(std::initializer_list<bool> answers) {
-    std::lock_guard lock(mutex_);
-    queued_answers_.insert(queued_answers_.end(), answers);
-  }
   void Clear() {
     std::lock_guard lock(mutex_);
     lines_.clear();
     scrolled_at_.clear();
     progress_.clear();
-    done_.clear();
     questions_.clear();
     messages_.clear();
   }
 
   std::vector<std::string> lines() const { return Copy(lines_); }
-  // How many scrolls there were, and how many lines the log held at each.
-  std::size_t scrolls() const { return Copy(scrolled_at_).size(); }
+  // How many lines the log held at each scroll.
   std::vector<std::size_t> scrolled_at() const { return Copy(scrolled_at_); }
   std::vector<std::uint32_t> progress() const { return Copy(progress_); }
-  std::vector<std::uint32_t> done() const { return Copy(done_); }
   std::vector<std::string> questions() const { return Copy(questions_); }
   std::vector<std::string> messages() const { return Copy(messages_); }
 
@@ -85,10 +69,8 @@ class FakeRunReporter : public RunReporter {
   std::vector<std::string> lines_;
   std::vector<std::size_t> scrolled_at_;
   std::vector<std::uint32_t> progress_;
-  std::vector<std::uint32_t> done_;
   std::vector<std::string> questions_;
   std::vector<std::string> messages_;
-  std::deque<bool> queued_answers_;
   bool answer_ = true;
 };
 
