@@ -15,8 +15,6 @@ class ConformanceEnv {
  public:
   virtual ~ConformanceEnv() = default;
   virtual platform::Platform platform() = 0;
-  // "sim" or "win32", for messages and for the rare check that only one side can make.
-  virtual std::string BackendName() const = 0;
   // A key path below HKEY_CURRENT_USER, e.g. "Software\NorvikConformance\1234".
   virtual std::string ScratchKey() = 0;
   // A folder on drive C:, without a trailing backslash, e.g. "C:\NorvikConformance\1234".

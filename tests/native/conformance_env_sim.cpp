@@ -24,7 +24,6 @@ class SimConformanceEnv final : public ConformanceEnv {
   }
 
   platform::Platform platform() override { return machine_.platform(); }
-  std::string BackendName() const override { return "sim"; }
   std::string ScratchKey() override { return kScratchKey; }
   std::string ScratchFolder() override { return kScratchFolder; }
   platform::Status MakeRegistryLink(const std::string& link, const std::string& target) override {

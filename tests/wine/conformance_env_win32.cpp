@@ -94,7 +94,6 @@ class Win32ConformanceEnv final : public ConformanceEnv {
   }
 
   platform::Platform platform() override { return backend_.platform(); }
-  std::string BackendName() const override { return "win32"; }
   std::string ScratchKey() override { return Narrow(key_); }
   std::string ScratchFolder() override { return Narrow(folder_); }
   platform::Status MakeRegistryLink(const std::string& link, const std::string& target) override {
