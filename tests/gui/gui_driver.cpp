@@ -248,19 +248,9 @@ bool UserValueExists(const std::wstring& key, const wchar_t* name) {
 }
 
 bool PlantUserValues(const std::wstring& key, const std::vector<std::wstring>& names) {
-  HKEY created = nullptr;
-  if (::RegCreateKeyExW(HKEY_CURRENT_USER, key.c_str(), 0, nullptr, 0, KEY_WRITE, nullptr, &created, nullptr) !=
-      ERROR_SUCCESS) {
-    return false;
-  }
-  bool ok = true;
-  for (const std::wstring& name : names) {
-    const wchar_t data[] = L"x";
-    ok = ok && ::RegSetValueExW(created, name.c_str(), 0, REG_SZ, reinterpret_cast<const BYTE*>(data), sizeof data) ==
-                   ERROR_SUCCESS;
-  }
-  ::RegCloseKey(created);
-  return ok;
+  std::vector<std::pair<std::wstring, std::wstring>> values;
+  for (const std::wstring& name : names) values.emplace_back(name, L"x");
+  return PlantUserStrings(key, values);
 }
 
 bool PlantUserStrings(const std::wstring& key, const std::vector<std::pair<std::wstring, std::wstring>>& values) {
