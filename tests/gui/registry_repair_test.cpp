@@ -238,6 +238,8 @@ TEST_F(RegistryRepairTest, FixErrorsRemovesExactlyTheListedEntriesAndRestoreBrin
   EXPECT_EQ(Snapshot(planted), after_fix);
   EXPECT_FALSE(PathExists(shortcut_));
   EXPECT_TRUE(PathExists(kPresent));
+  // Seen at the smallest window, where the status line is narrowest.
+  ::SetWindowPos(app.window(), nullptr, 0, 0, 626, 455, SWP_NOMOVE | SWP_NOZORDER);
   ShotIfAsked(app, app.window(), L"registry_fixed.bmp");
 
   // Restore: the one backup of this run, imported by Wine's regedit, then deleted. The

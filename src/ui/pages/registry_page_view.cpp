@@ -71,7 +71,8 @@ void RegistryPageView::Create(const PageHost& host) {
   bar_ = controls.Add(page, ids::kScanProgress, PROGRESS_CLASSW, L"", 0);
   ::SendMessageW(bar_, PBM_SETRANGE32, 0, 1000);
   bar_caption_.Attach(bar_);
-  status_ = controls.AddLabel(page, ids::kStatusBar, L"", SS_LEFT | SS_CENTERIMAGE | SS_ENDELLIPSIS | SS_NOPREFIX);
+  // Two lines that wrap: at the smallest window one line cuts the counts short.
+  status_ = controls.AddLabel(page, ids::kStatusBar, L"", SS_LEFT | SS_NOPREFIX);
   scan_ = controls.AddButton(page, ids::kScan, L"Scan");
   controls.AddButton(page, ids::kFixErrors, L"Fix Errors");
   restore_ = controls.AddButton(page, ids::kRestoreRegistry, L"Restore");
@@ -85,14 +86,15 @@ void RegistryPageView::Layout(const Controls& controls, const PageGrid& g) {
   const int bh = g.ButtonHeight();
   controls.Place(ids::kScanTitle, m, top, g.LeftWidth(), label_h);
   controls.Place(ids::kSections, m, top + label_h + g.S(2), g.LeftWidth(), g.height - top - label_h - g.S(2) - m);
-  // The counts line gets a line of its own: beside the three buttons a narrow window
-  // leaves it no room.
-  const int status_y = g.ProgressY() - g.S(4) - label_h;
+  // The counts line gets a place of its own, two lines high: beside the three buttons a
+  // narrow window leaves it no room.
+  const int status_h = 2 * label_h;
+  const int status_y = g.ProgressY() - g.S(4) - status_h;
   const int keys_h = g.S(36);
   const int keys_y = status_y - g.S(4) - keys_h;
   controls.Place(ids::kRegistryData, g.RightX(), top, g.RightWidth(), keys_y - g.S(4) - top);
   controls.Place(ids::kKeyDisplay, g.RightX(), keys_y, g.RightWidth(), keys_h);
-  controls.Place(ids::kStatusBar, g.RightX(), status_y, g.RightWidth(), label_h);
+  controls.Place(ids::kStatusBar, g.RightX(), status_y, g.RightWidth(), status_h);
   controls.Place(ids::kScanProgress, g.RightX(), g.ProgressY(), g.RightWidth(), g.ProgressHeight());
   const int restore_x = g.width - m - bw;
   const int fix_x = restore_x - g.Gap() - bw;
