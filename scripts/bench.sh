@@ -12,7 +12,8 @@
 #      shapes; the registry scan of a generated subtree against a raw walk through the same API;
 #   4. under Wine too: saving settings over a 10 MB damaged options.ini in one pass against
 #      one WritePrivateProfileString call per key; listing a 50 MB index.dat against one
-#      sequential read of it through ReadFile (the median ratio of 5 runs is printed);
+#      sequential read of it through ReadFile (median ratios of 5 runs, listing into fresh
+#      memory and again into the last listing's buffers);
 #   5. under Wine on a virtual display: start-up of norvik.exe to its visible main window
 #      against a minimal window program, with the libraries each has loaded by then.
 # Every figure is a ratio of two sides run in turn in the same run (median of 5); the

@@ -7,7 +7,6 @@
 #include <limits>
 #include <random>
 #include <set>
-#include <memory>
 #include <numeric>
 
 #include "platform/text_encoding.h"
@@ -194,20 +193,19 @@ std::size_t TextLength(std::string_view bytes, bool& high) {
 }
 
 // Appends the address of the record at the front of `record` (the bytes from the record
-// to the end of what is loaded) when it is one of the three listed kinds; false when
-// there is none.
-bool ReadRecord(std::string_view record, std::string& text, platform::FileTime& time) {
+// to the end of what is loaded) when it is one of the three listed kinds, with its time.
+void ReadRecord(std::string_view record, std::string& text, platform::FileTime& time) {
   const std::string_view kind = record.substr(0, 4);
   std::size_t at = 0;
   if ((kind == "URL " || kind == "LEAK") && record.size() > 52) {
     time = Le64(record.data() + 16);
     at = static_cast<unsigned char>(record[52]);
-    if (at == 0) return false;
+    if (at == 0) return;
   } else if (kind == "REDR" && record.size() >= 16) {
     time = Le64(record.data() + 8);
     at = 16;
   } else {
-    return false;
+    return;
   }
   std::string_view address = at < record.size() ? record.substr(at, kMaxAddressBytes) : std::string_view();
   bool high = false;
@@ -217,7 +215,6 @@ bool ReadRecord(std::string_view record, std::string& text, platform::FileTime& 
   } else {
     text.append(address);
   }
-  return !address.empty();
 }
 
 // Tells the percentage whenever it rises. The work comes in stages, each taking the bar
@@ -264,21 +261,17 @@ class Progress {
   std::int64_t steps_ = 0, done_ = 0, next_ = 0;
 };
 
-// The record offsets of the used entries of every reachable table, in entry order, and
-// how many fall in each block of the file (offsets and counts fit 32 bits, the file's
-// size being a signed 32-bit value). A read error ends the walk.
-struct UsedEntries {
-  std::vector<std::uint32_t> records;
-  std::vector<std::uint32_t> per_block;  // block b's count at b + 1
-};
-
-UsedEntries ReadUsedEntries(File& file, const Header& header, std::int64_t real_size, Progress& steps) {
+// Puts the record offsets of the used entries of every reachable table into `records`,
+// in entry order, and returns how many fall in each block of the file (block b's count
+// at b + 1; offsets and counts fit 32 bits, the file's size being a signed 32-bit
+// value). A read error ends the walk.
+std::vector<std::uint32_t> ReadUsedEntries(File& file, const Header& header, std::int64_t real_size, Progress& steps,
+                                           std::vector<std::uint32_t>& records) {
   const std::vector<Table> tables = ReadTables(file, header, real_size);
   std::int64_t total = 0;
   for (const Table& table : tables) total += table.entries;
-  UsedEntries used;
-  used.records.reserve(static_cast<std::size_t>(std::min(total, kMaxReservedEntries)));
-  used.per_block.resize(static_cast<std::size_t>(real_size / BlockWindow::kBlockBytes + 2));
+  records.reserve(static_cast<std::size_t>(std::min(total, kMaxReservedEntries)));
+  std::vector<std::uint32_t> per_block(static_cast<std::size_t>(real_size / BlockWindow::kBlockBytes + 2));
   steps.Stage(total, kTablesProgress);
   std::vector<std::uint8_t> entries;
   for (const Table& table : tables) {
@@ -286,7 +279,7 @@ UsedEntries ReadUsedEntries(File& file, const Header& header, std::int64_t real_
     for (std::int64_t first = 0; first < table.entries; first += kEntriesPerRead) {
       entries.resize(static_cast<std::size_t>(std::min(kEntriesPerRead, table.entries - first) * kEntryBytes));
       if (!ReadAt(file, table.offset + kTableHeaderBytes + first * kEntryBytes, entries.data(), entries.size())) {
-        return used;
+        return per_block;
       }
       for (std::size_t i = 0; i < entries.size(); i += kEntryBytes) {
         steps.Step();
@@ -294,12 +287,12 @@ UsedEntries ReadUsedEntries(File& file, const Header& header, std::int64_t real_
         if (entry[0] == 1 || entry[0] == 3) continue;  // a free slot
         const std::int64_t r = Signed32(Le32(entry + 4));
         if (r < 0 || r >= header.size || r >= real_size) continue;
-        used.records.push_back(static_cast<std::uint32_t>(r));
-        ++used.per_block[static_cast<std::size_t>(r / BlockWindow::kBlockBytes) + 1];
+        records.push_back(static_cast<std::uint32_t>(r));
+        ++per_block[static_cast<std::size_t>(r / BlockWindow::kBlockBytes) + 1];
       }
     }
   }
-  return used;
+  return per_block;
 }
 
 // Overwrites [from, to) with the fill byte; false on a write error.
@@ -357,8 +350,18 @@ bool OverwritePass(platform::Files& files, std::string_view path, std::uint8_t f
 
 }  // namespace
 
-IndexDatListing ListIndexDat(platform::Files& files, std::string_view path, const ListProgress& progress) {
-  IndexDatListing listing;
+IndexDatListing ListIndexDat(platform::Files& files, std::string_view path, const ListProgress& progress,
+                             IndexDatListing listing) {
+  std::string& text = listing.text_;
+  std::vector<std::uint32_t>& begins = listing.begins_;
+  std::vector<std::uint32_t>& rows = listing.rows_;
+  std::vector<std::uint32_t>& entries = listing.entries_;
+  // Emptied, the memory kept.
+  text.clear();
+  begins.clear();
+  listing.times_.clear();
+  rows.clear();
+  entries.clear();
   auto opened =
       files.Open(path, platform::FileAccess::Read, platform::file_share::kAll, platform::FileDisposition::OpenExisting);
   if (!opened) return listing;
@@ -366,53 +369,47 @@ IndexDatListing ListIndexDat(platform::Files& files, std::string_view path, cons
   Header header;
   if (!ReadHeader(*opened, real_size, header)) return listing;
   Progress steps(progress);
-  UsedEntries used = ReadUsedEntries(*opened, header, real_size, steps);
+  std::vector<std::uint32_t> per_block = ReadUsedEntries(*opened, header, real_size, steps, entries);
 
   // The records are read block by block in file order, several times faster than the
-  // hash order on a large file; `order` keeps where each entry's record comes in it.
-  const std::size_t count = used.records.size();
-  std::partial_sum(used.per_block.begin(), used.per_block.end(), used.per_block.begin());
-  const auto in_file_order = std::make_unique_for_overwrite<std::uint32_t[]>(count);
-  std::vector<std::uint32_t> order(count);
+  // hash order on a large file. Row i starts as entry i, whose record comes at rows[i]
+  // in file order; until record k is read, begins[k] holds its offset in the file.
+  const std::size_t count = entries.size();
+  std::partial_sum(per_block.begin(), per_block.end(), per_block.begin());
+  rows.resize(count);
+  begins.resize(count + 1);
   for (std::size_t i = 0; i < count; ++i) {
-    order[i] = used.per_block[used.records[i] / BlockWindow::kBlockBytes]++;
-    in_file_order[order[i]] = used.records[i];
+    rows[i] = per_block[entries[i] / BlockWindow::kBlockBytes]++;
+    begins[rows[i]] = entries[i];
   }
-  used = {};
-
-  std::vector<IndexDatListing::Record>& read = listing.records_;
-  read.reserve(count);
-  std::string& text = listing.text_;
+  std::vector<platform::FileTime>& times = listing.times_;
+  times.resize(count);
   // Room for the usual length of an address, taken up only as it is written: growing
   // the text by doubling would copy it and touch twice the memory.
   text.reserve(std::min(count, kMaxReservedText / kReservedAddressBytes) * kReservedAddressBytes);
   BlockWindow window(*opened, real_size);
   std::int64_t loaded = -1;
   steps.Stage(static_cast<std::int64_t>(count), 100);
-  for (std::size_t i = 0; i < count && text.size() < kMaxListedBytes; ++i) {
-    const std::int64_t r = in_file_order[i];
+  for (std::size_t k = 0; k < count; ++k) {
+    const std::int64_t r = begins[k];
+    begins[k] = static_cast<std::uint32_t>(text.size());
+    // Past the limit of listed text the records are not read: their texts stay empty.
+    if (text.size() >= kMaxListedBytes) continue;
     const std::int64_t block = r / BlockWindow::kBlockBytes;
     if (block != loaded) {
       window.Load(block);
       loaded = block;
     }
-    IndexDatListing::Record& record = read.emplace_back();
-    record.begin = static_cast<std::uint32_t>(text.size());
-    if (ReadRecord(window.From(r), text, record.time)) {
-      record.length = static_cast<std::uint32_t>(text.size() - record.begin);
-    }
+    ReadRecord(window.From(r), text, times[k]);
     steps.Step();
   }
-  // The rows in entry order, leaving out what was not listed (or not read at all, past
-  // the limit of listed text).
-  std::vector<bool> listed(read.size());
-  for (std::size_t i = 0; i < read.size(); ++i) listed[i] = read[i].length != 0;
-  std::size_t rows = 0;
-  for (const std::uint32_t at : order) {
-    if (at < listed.size() && listed[at]) order[rows++] = at;
+  begins[count] = static_cast<std::uint32_t>(text.size());
+  // The rows in entry order, leaving out the records without a text.
+  std::size_t listed = 0;
+  for (const std::uint32_t k : rows) {
+    if (begins[k + 1] != begins[k]) rows[listed++] = k;
   }
-  order.resize(rows);
-  listing.order_ = std::move(order);
+  rows.resize(listed);
   steps.Finish();
   return listing;
 }

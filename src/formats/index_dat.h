@@ -29,29 +29,30 @@ inline constexpr std::size_t kMaxHashTables = 256;
 inline constexpr std::string_view kTimeNotAvailable = "Not Available";
 
 // What a listing found: row i's address (UTF-8; the file holds single-byte text) and
-// its time. The addresses share one buffer: a large file lists hundreds of thousands.
+// its time. A large file lists hundreds of thousands of rows, so the addresses share one
+// buffer and a listing's buffers can be handed to the next listing, which then writes
+// into memory that is already the program's instead of asking the system for more.
 class IndexDatListing {
  public:
-  std::size_t size() const { return order_.size(); }
-  bool empty() const { return order_.empty(); }
+  std::size_t size() const { return rows_.size(); }
+  bool empty() const { return rows_.empty(); }
   std::string_view address(std::size_t i) const {
-    const Record& record = records_[order_[i]];
-    return std::string_view(text_).substr(record.begin, record.length);
+    const std::uint32_t k = rows_[i];
+    return std::string_view(text_).substr(begins_[k], begins_[k + 1] - begins_[k]);
   }
-  platform::FileTime time(std::size_t i) const { return records_[order_[i]].time; }
+  platform::FileTime time(std::size_t i) const { return times_[rows_[i]]; }
 
  private:
-  friend IndexDatListing ListIndexDat(platform::Files&, std::string_view, const std::function<void(int)>&);
-  // The records as they were read, in file order, with offsets into the text (a listing
-  // holds at most 256 MB of it); row i is record order_[i].
-  struct Record {
-    std::uint32_t begin = 0;
-    std::uint32_t length = 0;  // 0: not listed
-    platform::FileTime time = 0;
-  };
+  friend IndexDatListing ListIndexDat(platform::Files&, std::string_view, const std::function<void(int)>&,
+                                      IndexDatListing);
+  // Record k, in file order, has the text [begins_[k], begins_[k + 1]) (empty: not
+  // listed; a listing holds at most 256 MB of text) and the time times_[k]; row i is
+  // record rows_[i]. `entries_` is working space of the listing.
   std::string text_;
-  std::vector<Record> records_;
-  std::vector<std::uint32_t> order_;
+  std::vector<std::uint32_t> begins_;
+  std::vector<platform::FileTime> times_;
+  std::vector<std::uint32_t> rows_;
+  std::vector<std::uint32_t> entries_;
 };
 
 // Told the percentage done whenever it rises (the tables' entries, then the records they
@@ -61,8 +62,10 @@ using ListProgress = std::function<void(int percent)>;
 // The listed records in entry order: every used entry of every reachable table that
 // points below the header's size to a "URL ", "LEAK" or "REDR" record with a non-empty
 // text. Addresses are cut at 4,096 bytes, and the listing ends after 256 MB of them. A
-// file that cannot be opened lists nothing.
-IndexDatListing ListIndexDat(platform::Files& files, std::string_view path, const ListProgress& progress = {});
+// file that cannot be opened lists nothing. The listing is built in the buffers of
+// `reuse` (its rows are gone).
+IndexDatListing ListIndexDat(platform::Files& files, std::string_view path, const ListProgress& progress = {},
+                             IndexDatListing reuse = {});
 
 // Passes of an overwrite: `wipe_number` when wiping is on, else one, kept within 1..3.
 int IndexDatOverwritePasses(bool is_wipe_file, int wipe_number);

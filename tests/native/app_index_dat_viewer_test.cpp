@@ -36,7 +36,7 @@ constexpr char kCacheIndex[] = "C:\\users\\user\\AppData\\Local\\Microsoft\\Wind
 
 // A user's visit: the cache index is named at the start; a wrong name gets the message;
 // "&Show" lists the rows, "&Delete" (once revealed) overwrites the file, a double click
-// opens the row's address.
+// opens the row's address; "&Show" again lists the overwritten file.
 TEST(IndexDatViewerTest, ShowsTheNamedFileAndDeletesItWhenAsked) {
   SimMachine machine;
   formats::IndexDatBuilder file(0x3000);
@@ -77,6 +77,9 @@ TEST(IndexDatViewerTest, ShowsTheNamedFileAndDeletesItWhenAsked) {
   viewer.DeleteClick();
   EXPECT_TRUE(formats::ListIndexDat(machine.platform().files, "C:\\Temp\\UPPER.DAT").empty());
   EXPECT_EQ(viewer.RowCount(), 2u) << "the list is not refreshed";
+  viewer.ShowClick();
+  EXPECT_EQ(view.rows, (std::vector<std::size_t>{0, 2, 0, 0}));
+  EXPECT_EQ(view.total, "0");
 }
 
 }  // namespace

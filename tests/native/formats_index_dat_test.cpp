@@ -22,14 +22,17 @@ constexpr std::uint64_t kT1 = 133'000'000'000'000'000, kT2 = 134'000'000'000'000
 
 using Listed = std::vector<std::pair<std::string, std::uint64_t>>;
 
-Listed List(SimMachine& machine, const std::string& bytes, std::vector<int>* percents = nullptr) {
-  machine.WriteFile(kPath, bytes);
-  const IndexDatListing listing = ListIndexDat(machine.platform().files, kPath, [&](int p) {
-    if (percents) percents->push_back(p);
-  });
+Listed Rows(const IndexDatListing& listing) {
   Listed listed;
   for (std::size_t i = 0; i < listing.size(); ++i) listed.emplace_back(listing.address(i), listing.time(i));
   return listed;
+}
+
+Listed List(SimMachine& machine, const std::string& bytes, std::vector<int>* percents = nullptr) {
+  machine.WriteFile(kPath, bytes);
+  return Rows(ListIndexDat(machine.platform().files, kPath, [&](int p) {
+    if (percents) percents->push_back(p);
+  }));
 }
 
 // Records placed below the first table; tables from 0x4000 on.
@@ -91,7 +94,13 @@ TEST(IndexDatTest, ListingReadsTheReachableUsedEntriesAndNothingElse) {
   cases.push_back({"too short for a header", IndexDatBuilder(20), {}});
 
   SimMachine machine;
-  for (const auto& c : cases) EXPECT_EQ(List(machine, c.file.bytes()), c.expected) << c.name;
+  // Each file is also listed into the buffers of the listing before it.
+  IndexDatListing last;
+  for (const auto& c : cases) {
+    EXPECT_EQ(List(machine, c.file.bytes()), c.expected) << c.name;
+    last = ListIndexDat(machine.platform().files, kPath, {}, std::move(last));
+    EXPECT_EQ(Rows(last), c.expected) << c.name << ", into the last listing";
+  }
   EXPECT_TRUE(ListIndexDat(machine.platform().files, "C:\\missing\\index.dat").empty());
 }
 

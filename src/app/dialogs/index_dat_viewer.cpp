@@ -1,5 +1,7 @@
 #include "app/dialogs/index_dat_viewer.h"
 
+#include <utility>
+
 #include "cleaning/deletion_primitives.h"
 #include "platform/text_encoding.h"
 
@@ -32,11 +34,14 @@ void IndexDatViewer::ShowClick() {
     view_.ShowWrongName(kWrongIndexDatName);
     return;
   }
+  // The last listing's memory takes the new one: listing again costs no fresh memory.
+  formats::IndexDatListing previous = std::move(listing_);
   listing_ = {};
   view_.SetRowCount(0);
   view_.ShowProgressBar();
   view_.SetProgress(0);
-  listing_ = formats::ListIndexDat(platform_.files, name, [this](int percent) { view_.SetProgress(percent); });
+  listing_ = formats::ListIndexDat(
+      platform_.files, name, [this](int percent) { view_.SetProgress(percent); }, std::move(previous));
   view_.SetRowCount(listing_.size());
   view_.SetTotalRecords(std::to_string(listing_.size()));
 }
