@@ -95,7 +95,9 @@ dest=$(norvik_wine_install "$BUILD_ROOT/bench-win64/bench/norvik_wine_settings_s
 
 section "index.dat listing (50 MB) against one sequential read (Wine)"
 dest=$(norvik_wine_install "$BUILD_ROOT/bench-win64/bench/norvik_wine_index_dat_bench.exe")
+load
 (cd "$dest" && wine norvik_wine_index_dat_bench.exe </dev/null)
+load
 section "Start-up to the main window against a minimal window program (Wine)"
 dest=$(norvik_wine_install "$BUILD_ROOT/bench-win64/src/ui/norvik.exe")
 cp -f "$BUILD_ROOT/bench-win64/bench/norvik_wine_startup_bench.exe" "$BUILD_ROOT/bench-win64/bench/norvik_minimal_window.exe" "$dest/"
