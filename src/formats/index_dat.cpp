@@ -4,8 +4,10 @@
 #include <array>
 #include <bit>
 #include <chrono>
+#include <cstring>
 #include <limits>
 #include <random>
+#include <memory>
 #include <set>
 #include <numeric>
 
@@ -169,32 +171,82 @@ std::uint64_t Le64(const char* p) {
   return static_cast<std::uint64_t>(Le32(u + 4)) << 32 | Le32(u);
 }
 
-// The length of the text at the front of `bytes` (up to a NUL or the end), and whether it
-// holds a byte above 127; eight bytes at a time, an address being a few dozen.
-std::size_t TextLength(std::string_view bytes, bool& high) {
-  constexpr std::uint64_t kOnes = 0x0101010101010101, kTops = 0x8080808080808080;
-  std::uint64_t seen = 0;
-  std::size_t i = 0;
-  for (; i + 8 <= bytes.size(); i += 8) {
-    const std::uint64_t word = Le64(bytes.data() + i);
-    // The lowest flagged byte is the first NUL (flags above it may be false).
-    const std::uint64_t nul = (word - kOnes) & ~word & kTops;
-    if (nul != 0) {
-      const int before = std::countr_zero(nul) / 8;
-      seen |= word & ((std::uint64_t{1} << (8 * before)) - 1);
-      high = (seen & kTops) != 0;
-      return i + static_cast<std::size_t>(before);
-    }
-    seen |= word;
+// A listing's text, written one address after another. An address is copied eight bytes
+// at a time, which may write past its end: the buffer keeps room for the longest address
+// beyond what is used.
+class TextWriter {
+ public:
+  TextWriter(std::unique_ptr<char[]>& bytes, std::size_t& size, std::size_t& room)
+      : bytes_(bytes), size_(size), room_(room) {
+    if (!bytes_) room_ = 0;  // a listing whose buffers were handed on
+    size_ = 0;
   }
-  for (; i < bytes.size() && bytes[i] != '\0'; ++i) seen |= static_cast<unsigned char>(bytes[i]);
-  high = (seen & kTops) != 0;
-  return i;
-}
+  std::size_t size() const { return size_; }
+  // Room for `bytes` of text in all, besides the room kept for one more address.
+  void Reserve(std::size_t bytes) { Grow(bytes + kMaxAddressBytes); }
+
+  // Appends the text at the front of `bytes`, up to a NUL, at most kMaxAddressBytes.
+  void Append(std::string_view bytes) {
+    bytes = bytes.substr(0, kMaxAddressBytes);
+    Grow(size_ + kMaxAddressBytes);
+    char* out = bytes_.get() + size_;
+    bool high = false;
+    const std::size_t length = CopyText(bytes, out, high);
+    if (!high) {
+      size_ += length;
+      return;
+    }
+    const std::string utf8 = platform::AnsiToUtf8(std::string_view(out, length));
+    Grow(size_ + utf8.size() + kMaxAddressBytes);
+    std::copy(utf8.begin(), utf8.end(), bytes_.get() + size_);
+    size_ += utf8.size();
+  }
+
+ private:
+  // Copies the text at the front of `bytes` (up to a NUL or the end) to `out`, eight bytes
+  // at a time, and returns its length; `high` tells whether it holds a byte above 127.
+  static std::size_t CopyText(std::string_view bytes, char* out, bool& high) {
+    constexpr std::uint64_t kOnes = 0x0101010101010101, kTops = 0x8080808080808080;
+    std::uint64_t seen = 0;
+    std::size_t i = 0;
+    for (; i + 8 <= bytes.size(); i += 8) {
+      const std::uint64_t word = Le64(bytes.data() + i);
+      std::memcpy(out + i, bytes.data() + i, 8);
+      // The lowest flagged byte is the first NUL (flags above it may be false).
+      const std::uint64_t nul = (word - kOnes) & ~word & kTops;
+      if (nul != 0) {
+        const int before = std::countr_zero(nul) / 8;
+        seen |= word & ((std::uint64_t{1} << (8 * before)) - 1);
+        high = (seen & kTops) != 0;
+        return i + static_cast<std::size_t>(before);
+      }
+      seen |= word;
+    }
+    for (; i < bytes.size() && bytes[i] != '\0'; ++i) {
+      out[i] = bytes[i];
+      seen |= static_cast<unsigned char>(bytes[i]);
+    }
+    high = (seen & kTops) != 0;
+    return i;
+  }
+
+  void Grow(std::size_t room) {
+    if (room <= room_) return;
+    room = std::max(room, 2 * room_);
+    auto bigger = std::make_unique_for_overwrite<char[]>(room);
+    std::copy_n(bytes_.get(), size_, bigger.get());
+    bytes_ = std::move(bigger);
+    room_ = room;
+  }
+
+  std::unique_ptr<char[]>& bytes_;
+  std::size_t& size_;
+  std::size_t& room_;
+};
 
 // Appends the address of the record at the front of `record` (the bytes from the record
 // to the end of what is loaded) when it is one of the three listed kinds, with its time.
-void ReadRecord(std::string_view record, std::string& text, platform::FileTime& time) {
+void ReadRecord(std::string_view record, TextWriter& text, platform::FileTime& time) {
   const std::string_view kind = record.substr(0, 4);
   std::size_t at = 0;
   if ((kind == "URL " || kind == "LEAK") && record.size() > 52) {
@@ -207,14 +259,7 @@ void ReadRecord(std::string_view record, std::string& text, platform::FileTime& 
   } else {
     return;
   }
-  std::string_view address = at < record.size() ? record.substr(at, kMaxAddressBytes) : std::string_view();
-  bool high = false;
-  address = address.substr(0, TextLength(address, high));
-  if (high) {
-    text.append(platform::AnsiToUtf8(address));
-  } else {
-    text.append(address);
-  }
+  if (at < record.size()) text.Append(record.substr(at));
 }
 
 // Tells the percentage whenever it rises. The work comes in stages, each taking the bar
@@ -352,12 +397,10 @@ bool OverwritePass(platform::Files& files, std::string_view path, std::uint8_t f
 
 IndexDatListing ListIndexDat(platform::Files& files, std::string_view path, const ListProgress& progress,
                              IndexDatListing listing) {
-  std::string& text = listing.text_;
   std::vector<std::uint32_t>& begins = listing.begins_;
   std::vector<std::uint32_t>& rows = listing.rows_;
   std::vector<std::uint32_t>& entries = listing.entries_;
   // Emptied, the memory kept.
-  text.clear();
   begins.clear();
   listing.times_.clear();
   rows.clear();
@@ -386,7 +429,8 @@ IndexDatListing ListIndexDat(platform::Files& files, std::string_view path, cons
   times.resize(count);
   // Room for the usual length of an address, taken up only as it is written: growing
   // the text by doubling would copy it and touch twice the memory.
-  text.reserve(std::min(count, kMaxReservedText / kReservedAddressBytes) * kReservedAddressBytes);
+  TextWriter text(listing.text_, listing.text_size_, listing.text_room_);
+  text.Reserve(std::min(count, kMaxReservedText / kReservedAddressBytes) * kReservedAddressBytes);
   BlockWindow window(*opened, real_size);
   std::int64_t loaded = -1;
   steps.Stage(static_cast<std::int64_t>(count), 100);

@@ -15,6 +15,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -38,7 +39,7 @@ class IndexDatListing {
   bool empty() const { return rows_.empty(); }
   std::string_view address(std::size_t i) const {
     const std::uint32_t k = rows_[i];
-    return std::string_view(text_).substr(begins_[k], begins_[k + 1] - begins_[k]);
+    return std::string_view(text_.get() + begins_[k], begins_[k + 1] - begins_[k]);
   }
   platform::FileTime time(std::size_t i) const { return times_[rows_[i]]; }
 
@@ -47,8 +48,10 @@ class IndexDatListing {
                                       IndexDatListing);
   // Record k, in file order, has the text [begins_[k], begins_[k + 1]) (empty: not
   // listed; a listing holds at most 256 MB of text) and the time times_[k]; row i is
-  // record rows_[i]. `entries_` is working space of the listing.
-  std::string text_;
+  // record rows_[i]. `entries_` is working space of the listing. The text's buffer holds
+  // text_room_ bytes, the first text_size_ of them used.
+  std::unique_ptr<char[]> text_;
+  std::size_t text_size_ = 0, text_room_ = 0;
   std::vector<std::uint32_t> begins_;
   std::vector<platform::FileTime> times_;
   std::vector<std::uint32_t> rows_;
