@@ -92,6 +92,11 @@ TEST(IndexDatTest, ListingReadsTheReachableUsedEntriesAndNothingElse) {
   open_text.Put(0x4F34, "\x80");
   cases.push_back({"text up to the end", open_text, {{std::string(0x80, 'z'), kT1}}});
   cases.push_back({"too short for a header", IndexDatBuilder(20), {}});
+  // Single-byte text comes out as UTF-8; an address is cut at 4,096 bytes.
+  IndexDatBuilder texts(0x5000);
+  texts.Url(0x1000, kT1, "http://caf\xE9.example/").Url(0x2000, kT2, std::string(5000, 'w'));
+  texts.FirstTable(0x4000).Table(0x4000, 1, 0, {{0x10, 0x1000}, {0x20, 0x2000}});
+  cases.push_back({"texts", texts, {{"http://caf\xC3\xA9.example/", kT1}, {std::string(4096, 'w'), kT2}}});
 
   SimMachine machine;
   // Each file is also listed into the buffers of the listing before it.
