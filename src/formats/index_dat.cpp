@@ -399,12 +399,10 @@ IndexDatListing ListIndexDat(platform::Files& files, std::string_view path, cons
                              IndexDatListing listing) {
   std::vector<std::uint32_t>& begins = listing.begins_;
   std::vector<std::uint32_t>& rows = listing.rows_;
-  std::vector<std::uint32_t>& entries = listing.entries_;
   // Emptied, the memory kept.
   begins.clear();
   listing.times_.clear();
   rows.clear();
-  entries.clear();
   auto opened =
       files.Open(path, platform::FileAccess::Read, platform::file_share::kAll, platform::FileDisposition::OpenExisting);
   if (!opened) return listing;
@@ -412,18 +410,19 @@ IndexDatListing ListIndexDat(platform::Files& files, std::string_view path, cons
   Header header;
   if (!ReadHeader(*opened, real_size, header)) return listing;
   Progress steps(progress);
-  std::vector<std::uint32_t> per_block = ReadUsedEntries(*opened, header, real_size, steps, entries);
+  std::vector<std::uint32_t> per_block = ReadUsedEntries(*opened, header, real_size, steps, rows);
 
   // The records are read block by block in file order, several times faster than the
-  // hash order on a large file. Row i starts as entry i, whose record comes at rows[i]
-  // in file order; until record k is read, begins[k] holds its offset in the file.
-  const std::size_t count = entries.size();
+  // hash order on a large file. Row i starts as entry i: rows[i] goes from the offset of
+  // its record in the file to the place of that record in file order. Until record k is
+  // read, begins[k] holds its offset in the file.
+  const std::size_t count = rows.size();
   std::partial_sum(per_block.begin(), per_block.end(), per_block.begin());
-  rows.resize(count);
   begins.resize(count + 1);
-  for (std::size_t i = 0; i < count; ++i) {
-    rows[i] = per_block[entries[i] / BlockWindow::kBlockBytes]++;
-    begins[rows[i]] = entries[i];
+  for (std::uint32_t& row : rows) {
+    const std::uint32_t r = row;
+    row = per_block[r / BlockWindow::kBlockBytes]++;
+    begins[row] = r;
   }
   std::vector<platform::FileTime>& times = listing.times_;
   times.resize(count);

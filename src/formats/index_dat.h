@@ -48,14 +48,13 @@ class IndexDatListing {
                                       IndexDatListing);
   // Record k, in file order, has the text [begins_[k], begins_[k + 1]) (empty: not
   // listed; a listing holds at most 256 MB of text) and the time times_[k]; row i is
-  // record rows_[i]. `entries_` is working space of the listing. The text's buffer holds
-  // text_room_ bytes, the first text_size_ of them used.
+  // record rows_[i]. The text's buffer holds text_room_ bytes, the first text_size_ of
+  // them used.
   std::unique_ptr<char[]> text_;
   std::size_t text_size_ = 0, text_room_ = 0;
   std::vector<std::uint32_t> begins_;
   std::vector<platform::FileTime> times_;
   std::vector<std::uint32_t> rows_;
-  std::vector<std::uint32_t> entries_;
 };
 
 // Told the percentage done whenever it rises (the tables' entries, then the records they
