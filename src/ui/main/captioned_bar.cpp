@@ -7,12 +7,13 @@
 
 #include "platform/win32/wide_text.h"
 #include "ui/main/gdi_owners.h"
+#include "ui/main/subclass.h"
 
 namespace norvik::ui {
 
 void CaptionedBar::Attach(HWND bar) {
   bar_ = bar;
-  ::SetWindowSubclass(bar_, Proc, 0, reinterpret_cast<DWORD_PTR>(this));
+  Subclass(bar_, Proc, this);
 }
 
 void CaptionedBar::SetCaption(std::optional<std::string> caption) {
@@ -25,13 +26,9 @@ void CaptionedBar::SetCaption(std::optional<std::string> caption) {
   ::InvalidateRect(bar_, nullptr, TRUE);
 }
 
-LRESULT CALLBACK CaptionedBar::Proc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam, UINT_PTR,
-                                               DWORD_PTR self_ptr) {
-  const auto* self = reinterpret_cast<const CaptionedBar*>(self_ptr);
+LRESULT CaptionedBar::Proc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam, void* self_ptr) {
+  const auto* self = static_cast<const CaptionedBar*>(self_ptr);
   switch (message) {
-    case WM_NCDESTROY:
-      ::RemoveWindowSubclass(hwnd, Proc, 0);
-      break;
     case WM_ERASEBKGND:
       return 1;  // WM_PAINT covers every pixel
     case WM_PAINT: {
@@ -47,7 +44,7 @@ LRESULT CALLBACK CaptionedBar::Proc(HWND hwnd, UINT message, WPARAM wparam, LPAR
     default:
       break;
   }
-  return ::DefSubclassProc(hwnd, message, wparam, lparam);
+  return CallOriginalProc(hwnd, message, wparam, lparam);
 }
 
 void CaptionedBar::Paint(HDC dc) const {
@@ -62,12 +59,12 @@ void CaptionedBar::Paint(HDC dc) const {
   if (memory == nullptr || !bitmap) {
     // Out of GDI resources: the bar without its caption is still worth showing.
     if (memory != nullptr) ::DeleteDC(memory);
-    ::DefSubclassProc(bar, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(dc), PRF_CLIENT | PRF_ERASEBKGND);
+    CallOriginalProc(bar, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(dc), PRF_CLIENT | PRF_ERASEBKGND);
     return;
   }
   HGDIOBJ old_bitmap = ::SelectObject(memory, bitmap.get());
   ::FillRect(memory, &rect, ::GetSysColorBrush(COLOR_BTNFACE));
-  ::DefSubclassProc(bar, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(memory), PRF_CLIENT | PRF_ERASEBKGND);
+  CallOriginalProc(bar, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(memory), PRF_CLIENT | PRF_ERASEBKGND);
   if (caption_ && !caption_->empty()) {
     // The fill's colour depends on the theme: the text over it is black or white,
     // whichever stands out, and the text over the empty part is the usual colour.

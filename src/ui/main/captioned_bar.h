@@ -18,7 +18,7 @@ class CaptionedBar {
   void SetCaption(std::optional<std::string> caption);
 
  private:
-  static LRESULT CALLBACK Proc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam, UINT_PTR id, DWORD_PTR self);
+  static LRESULT Proc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam, void* self);
   void Paint(HDC dc) const;
 
   HWND bar_ = nullptr;

@@ -10,6 +10,7 @@
 #include "platform/win32/wide_text.h"
 #include "ui/dialogs/dialog_base.h"
 #include "ui/main/dpi.h"
+#include "ui/main/subclass.h"
 
 namespace norvik::ui {
 namespace {
@@ -174,13 +175,11 @@ std::optional<core::NodeId> CheckTreeControl::Selected() const {
 void CheckTreeControl::Attach(HWND tree, ClickHandler on_click) {
   hwnd_ = tree;
   on_click_ = std::move(on_click);
-  ::SetWindowSubclass(tree, TreeProc, 0, reinterpret_cast<DWORD_PTR>(this));
+  Subclass(tree, TreeProc, this);
 }
 
-LRESULT CALLBACK CheckTreeControl::TreeProc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam, UINT_PTR,
-                                            DWORD_PTR self_ptr) {
-  auto* self = reinterpret_cast<CheckTreeControl*>(self_ptr);
-  if (message == WM_NCDESTROY) ::RemoveWindowSubclass(hwnd, TreeProc, 0);
+LRESULT CheckTreeControl::TreeProc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam, void* self_ptr) {
+  auto* self = static_cast<CheckTreeControl*>(self_ptr);
   return ShowingErrors<LRESULT>(::GetAncestor(hwnd, GA_ROOT), 0,
                                 [&] { return self->HandleMessage(message, wparam, lparam); });
 }
@@ -197,7 +196,7 @@ LRESULT CheckTreeControl::HandleMessage(UINT message, WPARAM wparam, LPARAM lpar
       const Hit hit = HitTest(POINT{GET_X_LPARAM(lparam), GET_Y_LPARAM(lparam)});
       LRESULT result = 0;
       if (message == WM_LBUTTONDOWN || hit.where != app::TreeHit::StateIcon) {
-        result = ::DefSubclassProc(hwnd_, message, wparam, lparam);
+        result = CallOriginalProc(hwnd_, message, wparam, lparam);
       }
       if (on_click_) on_click_(hit.node, hit.where);
       return result;
@@ -214,7 +213,7 @@ LRESULT CheckTreeControl::HandleMessage(UINT message, WPARAM wparam, LPARAM lpar
     default:
       break;
   }
-  return ::DefSubclassProc(hwnd_, message, wparam, lparam);
+  return CallOriginalProc(hwnd_, message, wparam, lparam);
 }
 
 }  // namespace norvik::ui

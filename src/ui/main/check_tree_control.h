@@ -50,8 +50,7 @@ class CheckTreeControl {
 
  private:
   HTREEITEM Item(core::NodeId id) const { return id < items_.size() ? items_[id] : nullptr; }
-  static LRESULT CALLBACK TreeProc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam, UINT_PTR id,
-                                   DWORD_PTR self);
+  static LRESULT TreeProc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam, void* self);
   LRESULT HandleMessage(UINT message, WPARAM wparam, LPARAM lparam);
 
   HWND hwnd_ = nullptr;

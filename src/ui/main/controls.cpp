@@ -44,7 +44,7 @@ void Controls::AddColumns(int list_id, std::initializer_list<Column> columns, UI
     lv.pszText = const_cast<wchar_t*>(column.title);
     lv.cx = Scale(column.width, dpi);
     ::SendMessageW(Get(list_id), LVM_INSERTCOLUMNW, index++, reinterpret_cast<LPARAM>(&lv));
-    columns_.push_back({list_id, column.width});
+    columns_.push_back({list_id, column.width, dpi});
   }
 }
 
@@ -59,10 +59,13 @@ void Controls::Place(int id, int x, int y, int width, int height) const {
   }
 }
 
-void Controls::ScaleColumns(UINT dpi) const {
+void Controls::ScaleColumns(UINT dpi) {
   std::map<int, int> next_index;
-  for (const ColumnWidth& column : columns_) {
-    ::SendMessageW(Get(column.list_id), LVM_SETCOLUMNWIDTH, next_index[column.list_id]++, Scale(column.width, dpi));
+  for (ColumnWidth& column : columns_) {
+    const int index = next_index[column.list_id]++;
+    if (column.dpi == dpi) continue;
+    column.dpi = dpi;
+    ::SendMessageW(Get(column.list_id), LVM_SETCOLUMNWIDTH, index, Scale(column.width, dpi));
   }
 }
 

@@ -30,8 +30,9 @@ class Controls {
   HWND Get(int id) const;
   const std::map<int, HWND>& all() const { return controls_; }
   void Place(int id, int x, int y, int width, int height) const;
-  // The list columns' widths for `dpi`.
-  void ScaleColumns(UINT dpi) const;
+  // The list columns' widths for `dpi`; nothing when they are already at that DPI (each
+  // width set makes the list move its header again).
+  void ScaleColumns(UINT dpi);
 
  private:
   HINSTANCE instance_;
@@ -39,6 +40,7 @@ class Controls {
   struct ColumnWidth {
     int list_id;
     int width;  // at 96 DPI
+    UINT dpi;   // the one it is shown at
   };
   std::vector<ColumnWidth> columns_;
 };

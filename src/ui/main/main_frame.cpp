@@ -12,6 +12,7 @@
 #include "ui/main/control_ids.h"
 #include "ui/main/dpi.h"
 #include "ui/main/main_frame.h"
+#include "ui/main/subclass.h"
 #include "ui/main/res/resource.h"
 
 namespace norvik::ui {
@@ -121,10 +122,8 @@ LRESULT CALLBACK MainFrame::WindowProc(HWND hwnd, UINT message, WPARAM wparam, L
   return ShowingErrors<LRESULT>(hwnd, 0, [&] { return self->HandleMessage(message, wparam, lparam); });
 }
 
-LRESULT CALLBACK MainFrame::PageProc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam, UINT_PTR,
-                                     DWORD_PTR self_ptr) {
-  auto* self = reinterpret_cast<MainFrame*>(self_ptr);
-  if (message == WM_NCDESTROY) ::RemoveWindowSubclass(hwnd, PageProc, 0);
+LRESULT MainFrame::PageProc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam, void* self_ptr) {
+  auto* self = static_cast<MainFrame*>(self_ptr);
   if (message == WM_ERASEBKGND) {
     // A group box paints only its frame; what lies inside is ours to clear.
     RECT rect{};
@@ -135,7 +134,7 @@ LRESULT CALLBACK MainFrame::PageProc(HWND hwnd, UINT message, WPARAM wparam, LPA
   if (IsForwardedToFrame(message) && self->hwnd_ != nullptr) {
     return ::SendMessageW(self->hwnd_, message, wparam, lparam);
   }
-  return ::DefSubclassProc(hwnd, message, wparam, lparam);
+  return CallOriginalProc(hwnd, message, wparam, lparam);
 }
 
 // ---------------------------------------------------------------------------------------
@@ -165,7 +164,7 @@ LRESULT MainFrame::HandleMessage(UINT message, WPARAM wparam, LPARAM lparam) {
     case WM_SETTINGCHANGE:
       if (wparam == SPI_SETNONCLIENTMETRICS) {
         ApplyDpi();
-        Layout();
+        Layout(true);
       }
       break;
 

@@ -60,8 +60,7 @@ class MainFrame final : public app::MainWindowView {
 
  private:
   static LRESULT CALLBACK WindowProc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam);
-  static LRESULT CALLBACK PageProc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam, UINT_PTR id,
-                                   DWORD_PTR self);
+  static LRESULT PageProc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam, void* self);
 
   LRESULT HandleMessage(UINT message, WPARAM wparam, LPARAM lparam);
   bool HandleProgramMessage(UINT message, WPARAM wparam, LPARAM lparam);
@@ -76,7 +75,12 @@ class MainFrame final : public app::MainWindowView {
   // Building, laying out and drawing the frame's own parts (main_frame_parts.cpp).
   void CreateControls();
   void ApplyDpi();
-  void Layout();
+  // Lays out the frame and the page that shows, unless neither size nor DPI changed since
+  // the last time; `force` after fonts change. A hidden page waits until it is shown.
+  void Layout(bool force = false);
+  void LayoutPage(std::size_t index);
+  // Makes the controls of a page that makes them late, in the window's present fonts.
+  void CreatePage(std::size_t index);
   void PaintTitleBand(HDC dc, POINT origin) const;
   void DrawSideButton(const DRAWITEMSTRUCT& item) const;
   int TitleHeight() const;
@@ -95,6 +99,12 @@ class MainFrame final : public app::MainWindowView {
   ToolsPageView tools_;
   DefragPageView defrag_;
   const std::array<PageView*, 4> pages_{&cleaner_, &registry_, &tools_, &defrag_};
+  // Where the pages go at the present size, and which of them are not there yet.
+  RECT page_rect_{};
+  std::array<bool, 4> page_stale_{true, true, true, true};
+  std::array<bool, 4> page_created_{};
+  SIZE laid_out_size_{};
+  UINT laid_out_dpi_ = 0;
 
   unique_gdi font_;
   unique_gdi bold_font_;

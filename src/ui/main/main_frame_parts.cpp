@@ -15,6 +15,7 @@
 #include "ui/main/main_frame.h"
 #include "ui/main/page_view.h"
 #include "ui/main/res/resource.h"
+#include "ui/main/subclass.h"
 
 namespace norvik::ui {
 namespace {
@@ -67,9 +68,23 @@ void MainFrame::CreateControls() {
     // let tab navigation in and pass their notifications on.
     HWND box = controls_.Add(hwnd_, ids::Page(button.tag), WC_BUTTONW, button.caption,
                              BS_GROUPBOX | WS_CLIPCHILDREN, WS_EX_CONTROLPARENT);
-    ::SetWindowSubclass(box, PageProc, 0, reinterpret_cast<DWORD_PTR>(this));
+    Subclass(box, PageProc, this);
   }
-  for (PageView* page : pages_) page->Create(PageHost{instance_, hwnd_, controls_.Get(ids::Page(page->tag())), controls_});
+  for (std::size_t i = 0; i < pages_.size(); ++i) {
+    if (pages_[i]->CreatedAtStart()) CreatePage(i);
+  }
+}
+
+void MainFrame::CreatePage(std::size_t index) {
+  PageView* page = pages_[index];
+  page->Create(PageHost{instance_, hwnd_, controls_.Get(ids::Page(page->tag())), controls_});
+  page_created_[index] = true;
+  if (!font_) return;  // ApplyDpi, still to come, sets them all
+  for (const auto& [id, control] : controls_.all()) {
+    if (page->Owns(id)) ::SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(AsFont(font_)), FALSE);
+  }
+  page->ApplyDpi(dpi_, AsFont(font_));
+  controls_.ScaleColumns(dpi_);
 }
 
 void MainFrame::ApplyDpi() {
@@ -101,18 +116,24 @@ void MainFrame::ApplyDpi() {
                                                     icon_size, icon_size, 0)));
   ::SendMessageW(controls_.Get(ids::kTitleIcon), STM_SETICON, reinterpret_cast<WPARAM>(title_icon_.get()), 0);
 
-  for (PageView* page : pages_) page->ApplyDpi(dpi_, AsFont(font_));
+  for (std::size_t i = 0; i < pages_.size(); ++i) {
+    if (page_created_[i]) pages_[i]->ApplyDpi(dpi_, AsFont(font_));
+  }
   controls_.ScaleColumns(dpi_);
   ::InvalidateRect(hwnd_, nullptr, TRUE);
 }
 
 int MainFrame::TitleHeight() const { return Scale(kTitleBandHeight, dpi_); }
 
-void MainFrame::Layout() {
+void MainFrame::Layout(bool force) {
   RECT client{};
   ::GetClientRect(hwnd_, &client);
   const int width = client.right;
   const int height = client.bottom;
+  // Every move of a control is a trip to the window server: none that changes nothing.
+  if (!force && laid_out_dpi_ == dpi_ && laid_out_size_.cx == width && laid_out_size_.cy == height) return;
+  laid_out_dpi_ = dpi_;
+  laid_out_size_ = SIZE{width, height};
   const auto s = [this](int v) { return Scale(v, dpi_); };
   const int band = TitleHeight();
 
@@ -150,15 +171,24 @@ void MainFrame::Layout() {
   const int page_y = band + s(kPageMargin);
   const int page_w = std::max(width - page_x - s(kPageMargin), s(200));
   const int page_h = std::max(height - page_y - s(kPageMargin), s(200));
-  for (const int tag : app::kPageTags) controls_.Place(ids::Page(tag), page_x, page_y, page_w, page_h);
-
-  const PageGrid grid{dpi_, page_w, page_h};
-  for (PageView* page : pages_) page->Layout(controls_, grid);
+  page_rect_ = RECT{page_x, page_y, page_x + page_w, page_y + page_h};
+  for (std::size_t i = 0; i < pages_.size(); ++i) {
+    page_stale_[i] = true;
+    const HWND box = controls_.Get(ids::Page(pages_[i]->tag()));
+    if ((::GetWindowLongW(box, GWL_STYLE) & WS_VISIBLE) != 0) LayoutPage(i);
+  }
 
   ::InvalidateRect(hwnd_, nullptr, TRUE);
   // The gradient spans the whole width: every label on the band must repaint its share.
   const RECT band_rect{0, 0, width, band};
   ::RedrawWindow(hwnd_, &band_rect, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
+}
+
+void MainFrame::LayoutPage(std::size_t index) {
+  const RECT& r = page_rect_;
+  controls_.Place(ids::Page(pages_[index]->tag()), r.left, r.top, r.right - r.left, r.bottom - r.top);
+  pages_[index]->Layout(controls_, PageGrid{dpi_, r.right - r.left, r.bottom - r.top});
+  page_stale_[index] = false;
 }
 
 void MainFrame::PaintTitleBand(HDC dc, POINT origin) const {

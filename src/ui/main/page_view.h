@@ -53,6 +53,9 @@ class PageView {
   bool Owns(int id) const { return id >= first_id_ && id < first_id_ + ids::kIdsPerPage; }
 
   virtual void Create(const PageHost& host) = 0;
+  // False for a page whose controls are made when it is first shown: every window made
+  // before the main window shows delays it. Such a view keeps what it is told until then.
+  virtual bool CreatedAtStart() const { return true; }
   virtual void Layout(const Controls& controls, const PageGrid& grid) = 0;
   // `font` is the one every control of the window is set to.
   virtual void ApplyDpi(UINT /*dpi*/, HFONT /*font*/) {}

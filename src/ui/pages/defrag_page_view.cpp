@@ -33,6 +33,9 @@ void DefragPageView::Create(const PageHost& host) {
       kBaseDpi);
   controls.AddButton(page, ids::kAnalyzeRegistry, L"Analyze Registry");
   ::EnableWindow(controls.AddButton(page, ids::kDefragRegistry, L"Defrag Registry"), FALSE);
+  if (analyze_disabled_) DisableAnalyzeRegistry();
+  for (const std::string& row : rows_) InsertRow(row);
+  rows_.clear();
 }
 
 void DefragPageView::Layout(const Controls& controls, const PageGrid& g) {
@@ -55,13 +58,25 @@ void DefragPageView::Layout(const Controls& controls, const PageGrid& g) {
   controls.Place(ids::kAnalyzeRegistry, defrag_x - g.Gap() - defrag_w, g.RowY(), defrag_w, g.ButtonHeight());
 }
 
-void DefragPageView::DisableAnalyzeRegistry() { ::EnableWindow(controls_->Get(ids::kAnalyzeRegistry), FALSE); }
+void DefragPageView::DisableAnalyzeRegistry() {
+  analyze_disabled_ = true;
+  if (controls_ != nullptr) ::EnableWindow(controls_->Get(ids::kAnalyzeRegistry), FALSE);
+}
 
 void DefragPageView::ClearSizeLabels() {
+  if (controls_ == nullptr) return;  // they start empty
   for (const int id : kSizeIds) ::SetWindowTextW(controls_->Get(id), L"");
 }
 
 void DefragPageView::AddRow(std::string_view text) {
+  if (controls_ == nullptr) {
+    rows_.emplace_back(text);
+  } else {
+    InsertRow(std::string(text));
+  }
+}
+
+void DefragPageView::InsertRow(const std::string& text) const {
   HWND list = controls_->Get(ids::kHiveList);
   std::wstring wide = platform::win32::Wide(text);
   LVITEMW item{};

@@ -3,6 +3,9 @@
 
 #include "platform/win32/windows_api.h"
 
+#include <string>
+#include <vector>
+
 #include "app/pages/defrag_page.h"
 #include "ui/main/page_view.h"
 
@@ -13,6 +16,7 @@ class DefragPageView final : public PageView, public app::DefragPageView {
   DefragPageView() : PageView(app::kTagDefrag, ids::kDefragIds) {}
 
   void Create(const PageHost& host) override;
+  bool CreatedAtStart() const override { return false; }
   void Layout(const Controls& controls, const PageGrid& grid) override;
 
   void DisableAnalyzeRegistry() override;
@@ -20,7 +24,12 @@ class DefragPageView final : public PageView, public app::DefragPageView {
   void AddRow(std::string_view text) override;
 
  private:
-  const Controls* controls_ = nullptr;
+  void InsertRow(const std::string& text) const;
+
+  const Controls* controls_ = nullptr;  // none until the page is first shown
+  // What the page was told before it had controls.
+  bool analyze_disabled_ = false;
+  std::vector<std::string> rows_;
 };
 
 }  // namespace norvik::ui

@@ -31,6 +31,12 @@ void ToolsPageView::Create(const PageHost& host) {
     ::EnableWindow(controls.AddButton(host.page, button.id, button.caption), works);
   }
   windows_backup_ = controls.Get(ids::kWindowsBackup);
+  if (windows_backup_hidden_) ::ShowWindow(windows_backup_, SW_HIDE);
+}
+
+void ToolsPageView::HideWindowsBackupButton() {
+  windows_backup_hidden_ = true;
+  if (windows_backup_ != nullptr) ::ShowWindow(windows_backup_, SW_HIDE);
 }
 
 void ToolsPageView::Layout(const Controls& controls, const PageGrid& g) {

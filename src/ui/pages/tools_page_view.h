@@ -16,11 +16,12 @@ class ToolsPageView final : public PageView, public app::ToolsPageView {
 
   // PageView
   void Create(const PageHost& host) override;
+  bool CreatedAtStart() const override { return false; }
   void Layout(const Controls& controls, const PageGrid& grid) override;
   void OnCommand(int id, int code, HWND control) override;
 
   // app::ToolsPageView
-  void HideWindowsBackupButton() override { ::ShowWindow(windows_backup_, SW_HIDE); }
+  void HideWindowsBackupButton() override;
   void ShowIndexDatViewer(platform::Platform platform, bool is_wipe_file, int wipe_number) override;
   std::optional<std::string> ChooseSaveFile(std::string_view title, std::string_view filter) override;
   bool ShowBackupHint(platform::Process& process, std::string_view hint) override;
@@ -30,6 +31,7 @@ class ToolsPageView final : public PageView, public app::ToolsPageView {
   HINSTANCE instance_ = nullptr;
   HWND frame_ = nullptr;
   HWND windows_backup_ = nullptr;
+  bool windows_backup_hidden_ = false;
 };
 
 }  // namespace norvik::ui
