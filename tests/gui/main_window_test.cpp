@@ -103,7 +103,8 @@ TEST_F(MainWindowTest, FirstStartShowsTheCatalogueAndCloseWritesTheDefaults) {
   for (HTREEITEM node : items.All()) EXPECT_EQ(items.StateImage(node), 1) << items.Text(node) << " is ticked";
 
   // The section tree's shape is the model's (checked natively); here that it is shown
-  // whole, expanded at its root and ticked.
+  // whole, expanded at its root and ticked. Its page makes its controls when first shown.
+  ::SendMessageW(app.Control(ids::SideButton(kTagRegistry)), BM_CLICK, 0, 0);
   const RemoteTree sections = Tree(app, ids::kSections);
   const auto roots = sections.Children(nullptr);
   ASSERT_EQ(roots.size(), 1u);

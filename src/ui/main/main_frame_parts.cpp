@@ -71,7 +71,13 @@ void MainFrame::CreateControls() {
     Subclass(box, PageProc, this);
   }
   for (std::size_t i = 0; i < pages_.size(); ++i) {
-    if (pages_[i]->CreatedAtStart()) CreatePage(i);
+    if (pages_[i]->CreatedAtStart()) {
+      CreatePage(i);
+    } else {
+      pages_[i]->SetMaker([this, i] {
+        if (!page_created_[i]) CreatePage(i);
+      });
+    }
   }
 }
 

@@ -7,6 +7,9 @@
 
 #include <commctrl.h>
 
+#include <functional>
+#include <utility>
+
 #include "ui/main/control_ids.h"
 #include "ui/main/controls.h"
 #include "ui/main/dpi.h"
@@ -56,6 +59,8 @@ class PageView {
   // False for a page whose controls are made when it is first shown: every window made
   // before the main window shows delays it. Such a view keeps what it is told until then.
   virtual bool CreatedAtStart() const { return true; }
+  // How such a page is made at once, for a view asked to do more than it can keep.
+  void SetMaker(std::function<void()> make) { make_ = std::move(make); }
   virtual void Layout(const Controls& controls, const PageGrid& grid) = 0;
   // `font` is the one every control of the window is set to.
   virtual void ApplyDpi(UINT /*dpi*/, HFONT /*font*/) {}
@@ -69,9 +74,19 @@ class PageView {
   // A message the frame does not know (the program's own): true when handled.
   virtual bool OnMessage(UINT /*message*/, WPARAM /*wparam*/, LPARAM /*lparam*/) { return false; }
 
+ protected:
+  // Makes the page's controls now unless they are made (or being made).
+  void MakeNow() {
+    if (!make_) return;
+    const auto make = std::move(make_);
+    make_ = nullptr;
+    make();
+  }
+
  private:
   int tag_;
   int first_id_;
+  std::function<void()> make_;
 };
 
 }  // namespace norvik::ui

@@ -56,7 +56,7 @@ void RegistryPageView::Create(const PageHost& host) {
   frame_ = host.frame;
   Controls& controls = host.controls;
   HWND page = host.page;
-  title_ = controls.AddLabel(page, ids::kScanTitle, L"Select the sections to scan", SS_LEFT | SS_NOPREFIX);
+  title_ = controls.AddLabel(page, ids::kScanTitle, scan_title_, SS_LEFT | SS_NOPREFIX);
   HWND tree = controls.Add(page, ids::kSections, WC_TREEVIEWW, L"",
                            WS_VISIBLE | WS_TABSTOP | TVS_HASLINES | TVS_HASBUTTONS | TVS_LINESATROOT |
                                TVS_SHOWSELALWAYS,
@@ -72,10 +72,11 @@ void RegistryPageView::Create(const PageHost& host) {
   ::SendMessageW(bar_, PBM_SETRANGE32, 0, 1000);
   bar_caption_.Attach(bar_);
   // Two lines that wrap: at the smallest window one line cuts the counts short.
-  status_ = controls.AddLabel(page, ids::kStatusBar, L"", SS_LEFT | SS_NOPREFIX);
+  status_ = controls.AddLabel(page, ids::kStatusBar, status_text_, SS_LEFT | SS_NOPREFIX);
   scan_ = controls.AddButton(page, ids::kScan, L"Scan");
   controls.AddButton(page, ids::kFixErrors, L"Fix Errors");
   restore_ = controls.AddButton(page, ids::kRestoreRegistry, L"Restore");
+  made_ = true;
 }
 
 void RegistryPageView::Layout(const Controls& controls, const PageGrid& g) {
@@ -107,6 +108,11 @@ void RegistryPageView::Layout(const Controls& controls, const PageGrid& g) {
 
 void RegistryPageView::ApplyDpi(UINT dpi, HFONT font) {
   tree_.SetStateImages(dpi);
+  // Items put in before the check box images would show none.
+  if (!tree_built_ && tree_model_ != nullptr) {
+    tree_.Rebuild(*tree_model_, true);
+    tree_built_ = true;
+  }
   bar_caption_.SetFont(font);
 }
 
@@ -232,22 +238,64 @@ bool RegistryPageView::OnMessage(UINT message, WPARAM, LPARAM lparam) {
   }
 }
 
-void RegistryPageView::SetStatusText(std::string_view text) { ::SetWindowTextW(status_, Wide(text).c_str()); }
-void RegistryPageView::SetScanTitle(std::string_view text) { ::SetWindowTextW(title_, Wide(text).c_str()); }
-void RegistryPageView::SetKeyText(std::string_view text) { ::SetWindowTextW(keys_, Wide(text).c_str()); }
-void RegistryPageView::ShowKeyDisplay(bool shown) { ::ShowWindow(keys_, shown ? SW_SHOW : SW_HIDE); }
-void RegistryPageView::ShowRestoreButton(bool shown) { ::ShowWindow(restore_, shown ? SW_SHOW : SW_HIDE); }
+void RegistryPageView::RebuildTree(const core::CheckTree& model) {
+  tree_model_ = &model;
+  if (!made_) return;
+  tree_.Rebuild(model, true);
+  tree_built_ = true;
+}
+
+void RegistryPageView::RefreshTreeChecks(const core::CheckTree& model) {
+  tree_model_ = &model;
+  if (tree_built_) tree_.RefreshChecks(model);
+}
+
+// A tree made late is built fully open.
+void RegistryPageView::ExpandNode(core::NodeId id) {
+  if (tree_built_) tree_.Expand(id);
+}
+
+void RegistryPageView::SetStatusText(std::string_view text) {
+  status_text_ = Wide(text);
+  if (made_) ::SetWindowTextW(status_, status_text_.c_str());
+}
+
+void RegistryPageView::SetScanTitle(std::string_view text) {
+  scan_title_ = Wide(text);
+  if (made_) ::SetWindowTextW(title_, scan_title_.c_str());
+}
+
+void RegistryPageView::ShowScanBar() {
+  MakeNow();
+  ::ShowWindow(bar_, SW_SHOW);
+}
+void RegistryPageView::SetKeyText(std::string_view text) {
+  MakeNow();
+  ::SetWindowTextW(keys_, Wide(text).c_str());
+}
+void RegistryPageView::ShowKeyDisplay(bool shown) {
+  MakeNow();
+  ::ShowWindow(keys_, shown ? SW_SHOW : SW_HIDE);
+}
+void RegistryPageView::ShowRestoreButton(bool shown) {
+  MakeNow();
+  ::ShowWindow(restore_, shown ? SW_SHOW : SW_HIDE);
+}
 void RegistryPageView::SetScanButtonCaption(std::string_view caption) {
+  MakeNow();
   ::SetWindowTextW(scan_, Wide(caption).c_str());
 }
 void RegistryPageView::SetScanBarPosition(int position) {
+  MakeNow();
   ::SendMessageW(bar_, PBM_SETPOS, static_cast<WPARAM>(position), 0);
 }
 void RegistryPageView::SetScanBarCaption(std::optional<std::string> caption) {
+  MakeNow();
   bar_caption_.SetCaption(std::move(caption));
 }
 
-void RegistryPageView::SetTimer(int id, UINT interval, bool on) const {
+void RegistryPageView::SetTimer(int id, UINT interval, bool on) {
+  MakeNow();
   if (on) {
     ::SetTimer(frame_, static_cast<UINT_PTR>(id), interval, nullptr);
   } else {
@@ -257,17 +305,25 @@ void RegistryPageView::SetTimer(int id, UINT interval, bool on) const {
 
 void RegistryPageView::SetTimer1(bool on) { SetTimer(ids::kScanTimer1, kTimer1Interval, on); }
 void RegistryPageView::SetScanEventTimer(bool on) { SetTimer(ids::kScanEventTimer, kScanEventInterval, on); }
-void RegistryPageView::PostToSelf(unsigned message) { ::PostMessageW(frame_, message, 0, 0); }
+void RegistryPageView::PostToSelf(unsigned message) {
+  MakeNow();
+  ::PostMessageW(frame_, message, 0, 0);
+}
 
 void RegistryPageView::SetRowCount(std::size_t count) {
+  MakeNow();
   // Keeps the scroll position, so a list that grows during a scan does not jump.
   ::SendMessageW(list_, LVM_SETITEMCOUNT, static_cast<WPARAM>(count), LVSICF_NOINVALIDATEALL | LVSICF_NOSCROLL);
   ::InvalidateRect(list_, nullptr, FALSE);
 }
 
-void RegistryPageView::RedrawRows() { ::InvalidateRect(list_, nullptr, FALSE); }
+void RegistryPageView::RedrawRows() {
+  MakeNow();
+  ::InvalidateRect(list_, nullptr, FALSE);
+}
 
 void RegistryPageView::FitColumns(bool empty) {
+  MakeNow();
   if (list_ == nullptr) return;
   RECT rect{};
   ::GetClientRect(list_, &rect);
@@ -304,6 +360,7 @@ std::optional<std::size_t> RegistryPageView::FirstSelected() const {
 }
 
 std::vector<std::size_t> RegistryPageView::SelectedRows() {
+  MakeNow();
   std::vector<std::size_t> rows;
   for (auto index = ::SendMessageW(list_, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_SELECTED); index >= 0;
        index = ::SendMessageW(list_, LVM_GETNEXTITEM, static_cast<WPARAM>(index), LVNI_SELECTED)) {
@@ -313,19 +370,23 @@ std::vector<std::size_t> RegistryPageView::SelectedRows() {
 }
 
 std::optional<std::string> RegistryPageView::ChooseSaveFile(std::string_view title, std::string_view filter) {
+  MakeNow();
   return ui::ChooseSaveFile(frame_, title, filter);
 }
 
 void RegistryPageView::OpenRegistryEditor(std::string_view root, std::string_view key, std::string_view value) {
+  MakeNow();
   OpenRegistryEditorAt(root, key, value);
 }
 
 bool RegistryPageView::ShowRestorePointDialog(platform::System& system, app::WorkerYard& yard) {
+  MakeNow();
   return ShowSystemPointDialog(instance_, frame_, system, yard);
 }
 
 void RegistryPageView::ShowRestoreDialog(platform::Platform platform, const std::string& folder,
                                          bool delete_after_restore) {
+  MakeNow();
   ui::ShowRestoreDialog(instance_, frame_, platform, folder, delete_after_restore);
 }
 

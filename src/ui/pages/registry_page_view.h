@@ -21,6 +21,7 @@ class RegistryPageView final : public PageView, public app::RegistryPageView {
 
   // PageView
   void Create(const PageHost& host) override;
+  bool CreatedAtStart() const override { return false; }
   void Layout(const Controls& controls, const PageGrid& grid) override;
   void ApplyDpi(UINT dpi, HFONT font) override;
   void OnCommand(int id, int code, HWND control) override;
@@ -31,16 +32,16 @@ class RegistryPageView final : public PageView, public app::RegistryPageView {
 
   // app::RegistryPageView
   // The sections never collapse, so they are shown fully open.
-  void RebuildTree(const core::CheckTree& model) override { tree_.Rebuild(model, true); }
-  void RefreshTreeChecks(const core::CheckTree& model) override { tree_.RefreshChecks(model); }
-  void ExpandNode(core::NodeId id) override { tree_.Expand(id); }
+  void RebuildTree(const core::CheckTree& model) override;
+  void RefreshTreeChecks(const core::CheckTree& model) override;
+  void ExpandNode(core::NodeId id) override;
   void SetStatusText(std::string_view text) override;
   void SetScanTitle(std::string_view text) override;
   void SetKeyText(std::string_view text) override;
   void ShowKeyDisplay(bool shown) override;
   void ShowRestoreButton(bool shown) override;
   void SetScanButtonCaption(std::string_view caption) override;
-  void ShowScanBar() override { ::ShowWindow(bar_, SW_SHOW); }
+  void ShowScanBar() override;
   void SetScanBarPosition(int position) override;
   void SetScanBarCaption(std::optional<std::string> caption) override;
   void SetTimer1(bool on) override;
@@ -57,7 +58,7 @@ class RegistryPageView final : public PageView, public app::RegistryPageView {
 
  private:
   void FillItem(NMLVDISPINFOW& info);
-  void SetTimer(int id, UINT interval, bool on) const;
+  void SetTimer(int id, UINT interval, bool on);
   std::optional<std::size_t> FirstSelected() const;
 
   app::RegistryPage* controller_ = nullptr;
@@ -70,6 +71,13 @@ class RegistryPageView final : public PageView, public app::RegistryPageView {
   HWND bar_ = nullptr;
   HWND scan_ = nullptr;
   HWND restore_ = nullptr;
+  // Until the page is first shown it has no controls; the tree and two texts wait here,
+  // anything else makes the controls at once.
+  bool made_ = false;
+  bool tree_built_ = false;
+  const core::CheckTree* tree_model_ = nullptr;
+  std::wstring status_text_;
+  std::wstring scan_title_;
   CheckTreeControl tree_;
   CaptionedBar bar_caption_;
   std::wstring cell_;  // the text handed to the list for the cell it asked about
