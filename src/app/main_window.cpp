@@ -24,7 +24,7 @@ MainWindow::MainWindow(platform::Platform platform, core::SettingsStore& store, 
       cleaner_(platform, store.settings(), store.Folders(), pages.cleaner, view),
       registry_(platform, store.settings(), pages.registry, view),
       tools_(platform, store.settings(), pages.tools, view),
-      defrag_(platform, pages.defrag),
+      defrag_(platform, store.settings(), pages.defrag, view),
       pages_{&cleaner_, &registry_, &tools_, &defrag_} {}
 
 std::string MainWindow::FirstArg() const { return args_.empty() ? std::string() : args_.front(); }
@@ -113,6 +113,18 @@ bool MainWindow::QueryEndSession() {
   FormClose();
   view_.CloseWindow();
   return true;
+}
+
+void MainWindow::UnattendedDefragMessage() {
+  view_.HideForUnattendedRun();
+  defrag_.UnattendedDefrag();
+  view_.CloseWindow();
+}
+
+void MainWindow::UnattendedRegistryReportMessage() {
+  view_.HideForUnattendedRun();
+  defrag_.UnattendedReport(args_.size() > 1 ? args_[1] : std::string());
+  view_.CloseWindow();
 }
 
 void MainWindow::ShowMainWindow() { view_.RestoreAndShowWindow(); }

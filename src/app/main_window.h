@@ -47,6 +47,8 @@ class MainWindowView : public Prompts {
   virtual void RestoreAndShowWindow() = 0;
   virtual void PostToSelf(unsigned message, std::uintptr_t wparam = 0) = 0;
   virtual void CloseWindow() = 0;
+  // Unattended runs: the window and its taskbar button go out of sight.
+  virtual void HideForUnattendedRun() = 0;
 
   virtual void ShowAboutBox() = 0;
   virtual void ShowOptionsDialog() = 0;
@@ -98,8 +100,9 @@ class MainWindow final {
 
   // Messages that later features handle; here they are accepted and ignored.
   void AutoCleanMessage() {}
-  void UnattendedDefragMessage() {}
-  void UnattendedRegistryReportMessage() {}
+  // "/Regdefrag" and "/Regscan [report file]": the run, then the program ends.
+  void UnattendedDefragMessage();
+  void UnattendedRegistryReportMessage();
 
   // State the unattended runs depend on.
   bool ClearSwitch() const { return clear_switch_; }

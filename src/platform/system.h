@@ -177,6 +177,10 @@ class System {
   // missing, kErrCallNotImplemented when the call returns false. It may take a long time
   // and cannot be interrupted.
   virtual Status CreateRestorePoint(std::string_view description) = 0;
+
+  // ExitWindowsEx: restart now, closing programs without asking them. Needs
+  // "SeShutdownPrivilege" enabled first.
+  virtual Status RestartWindows() = 0;
 };
 
 }  // namespace norvik::platform

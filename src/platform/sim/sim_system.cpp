@@ -277,4 +277,15 @@ Status SimSystem::CreateRestorePoint(std::string_view description) {
   return call ? call(description) : Status();
 }
 
+Status SimSystem::RestartWindows() {
+  std::lock_guard lock(mutex_);
+  ++restart_requests_;
+  return Status();
+}
+
+int SimSystem::RestartRequests() const {
+  std::lock_guard lock(mutex_);
+  return restart_requests_;
+}
+
 }  // namespace norvik::platform::sim

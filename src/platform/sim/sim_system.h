@@ -50,6 +50,9 @@ class SimSystem final : public System {
   void SetRestorePointCall(RestorePointCall call);
   std::vector<std::string> RestorePointDescriptions() const;
   Status CreateRestorePoint(std::string_view description) override;
+  // Counts the requests; nothing restarts.
+  Status RestartWindows() override;
+  int RestartRequests() const;
 
   OsVersion GetVersion() override;
   Result<bool> IsWow64Process() override;
@@ -98,6 +101,7 @@ class SimSystem final : public System {
   bool clipboard_held_open_ = false;
   RestorePointCall restore_point_call_;
   std::vector<std::string> restore_points_;
+  int restart_requests_ = 0;
 };
 
 }  // namespace norvik::platform::sim

@@ -114,6 +114,7 @@ class Win32System final : public System {
   bool ProtectedStorageAvailable() override;
   Result<std::unique_ptr<ProtectedStore>> ConnectProtectedStorage() override;
   Status CreateRestorePoint(std::string_view description) override;
+  Status RestartWindows() override;
 };
 
 // Owns one of each; the Platform it hands out refers to them and lives no longer.

@@ -243,4 +243,10 @@ Status Win32System::CreateRestorePoint(std::string_view description) {
   return set_restore_point(&info, &status) ? Status() : Status(kErrCallNotImplemented);
 }
 
+Status Win32System::RestartWindows() {
+  // Planned, so that the event log does not record it as an unexpected shutdown.
+  constexpr DWORD kReason = SHTDN_REASON_MAJOR_OPERATINGSYSTEM | SHTDN_REASON_MINOR_RECONFIG | SHTDN_REASON_FLAG_PLANNED;
+  return ::ExitWindowsEx(EWX_REBOOT | EWX_FORCE, kReason) ? Status() : Status(LastError());
+}
+
 }  // namespace norvik::platform::win32

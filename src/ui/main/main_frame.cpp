@@ -91,6 +91,7 @@ void MainFrame::Attach(app::MainWindow& controller) {
   cleaner_.Attach(controller.cleaner());
   registry_.Attach(controller.registry());
   tools_.Attach(controller.tools());
+  defrag_.Attach(controller.defrag());
 }
 
 // ---------------------------------------------------------------------------------------

@@ -50,6 +50,8 @@ class MainFrame final : public app::MainWindowView {
   void RestoreAndShowWindow() override;
   void PostToSelf(unsigned message, std::uintptr_t wparam) override;
   void CloseWindow() override { ::PostMessageW(hwnd_, WM_CLOSE, 0, 0); }
+  // The window is its own taskbar button.
+  void HideForUnattendedRun() override { ::ShowWindow(hwnd_, SW_HIDE); }
   bool AskYesNo(std::string_view question) override;
   void ShowError(std::string_view message) override;
   void ShowInformation(std::string_view message) override;

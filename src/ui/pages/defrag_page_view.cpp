@@ -5,6 +5,8 @@
 #include <string>
 
 #include "platform/win32/wide_text.h"
+#include "ui/dialogs/hive_progress/hive_progress_dialog.h"
+#include "ui/dialogs/system_point/system_point_dialog.h"
 
 namespace norvik::ui {
 namespace {
@@ -18,6 +20,8 @@ constexpr int kSizeIds[] = {ids::kCurrentRegistrySize, ids::kNewRegistrySize, id
 void DefragPageView::Create(const PageHost& host) {
   Controls& controls = host.controls;
   controls_ = &controls;
+  instance_ = host.instance;
+  frame_ = host.frame;
   HWND page = host.page;
   static const wchar_t* const kCaptions[] = {L"Current Registry Size:", L"New Registry Size:", L"Size Reduction:",
                                              L"Compact Percent:"};
@@ -58,6 +62,12 @@ void DefragPageView::Layout(const Controls& controls, const PageGrid& g) {
   controls.Place(ids::kAnalyzeRegistry, defrag_x - g.Gap() - defrag_w, g.RowY(), defrag_w, g.ButtonHeight());
 }
 
+void DefragPageView::OnCommand(int id, int code, HWND control) {
+  if (controller_ == nullptr || control == nullptr || code != BN_CLICKED) return;
+  if (id == ids::kAnalyzeRegistry) controller_->AnalyzeRegistryClick();
+  if (id == ids::kDefragRegistry) controller_->DefragRegistryClick();
+}
+
 void DefragPageView::DisableAnalyzeRegistry() {
   analyze_disabled_ = true;
   if (controls_ != nullptr) ::EnableWindow(controls_->Get(ids::kAnalyzeRegistry), FALSE);
@@ -85,6 +95,42 @@ void DefragPageView::InsertRow(const std::string& text) const {
   item.pszText = wide.data();
   // The three size columns start empty; an analysis fills them in.
   ::SendMessageW(list, LVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&item));
+}
+
+// An unattended run never shows the page: its figures go only into the report.
+void DefragPageView::SetRowSizes(std::size_t row, const defrag::HiveRowTexts& texts) {
+  if (controls_ == nullptr) return;
+  HWND list = controls_->Get(ids::kHiveList);
+  const std::string* cells[] = {&texts.current, &texts.copy, &texts.reduction};
+  for (int column = 1; column <= 3; ++column) {
+    std::wstring wide = platform::win32::Wide(*cells[column - 1]);
+    LVITEMW item{};
+    item.iSubItem = column;
+    item.pszText = wide.data();
+    ::SendMessageW(list, LVM_SETITEMTEXTW, row, reinterpret_cast<LPARAM>(&item));
+  }
+}
+
+void DefragPageView::SetSizeLabels(const defrag::AnalysisTexts& texts) {
+  if (controls_ == nullptr) return;
+  const std::string* values[] = {&texts.current_total, &texts.new_total, &texts.size_reduction,
+                                 &texts.compact_percent};
+  for (int i = 0; i < 4; ++i) {
+    ::SetWindowTextW(controls_->Get(kSizeIds[i]), platform::win32::Wide(*values[i]).c_str());
+  }
+}
+
+void DefragPageView::EnableDefragRegistry(bool enabled) {
+  if (controls_ == nullptr) return;
+  ::EnableWindow(controls_->Get(ids::kDefragRegistry), enabled ? TRUE : FALSE);
+}
+
+bool DefragPageView::ShowHiveProgress(const app::dialogs::HiveProgressSetup& setup) {
+  return ui::ShowHiveProgressDialog(instance_ ? instance_ : ::GetModuleHandleW(nullptr), frame_, setup);
+}
+
+bool DefragPageView::ShowRestorePointDialog(platform::System& system, app::WorkerYard& yard) {
+  return ShowSystemPointDialog(instance_ ? instance_ : ::GetModuleHandleW(nullptr), frame_, system, yard);
 }
 
 }  // namespace norvik::ui

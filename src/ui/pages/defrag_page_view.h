@@ -15,13 +15,23 @@ class DefragPageView final : public PageView, public app::DefragPageView {
  public:
   DefragPageView() : PageView(app::kTagDefrag, ids::kDefragIds) {}
 
+  void Attach(app::DefragPage& controller) { controller_ = &controller; }
+
+  // PageView
   void Create(const PageHost& host) override;
   bool CreatedAtStart() const override { return false; }
   void Layout(const Controls& controls, const PageGrid& grid) override;
+  void OnCommand(int id, int code, HWND control) override;
 
+  // app::DefragPageView
   void DisableAnalyzeRegistry() override;
   void ClearSizeLabels() override;
   void AddRow(std::string_view text) override;
+  void SetRowSizes(std::size_t row, const defrag::HiveRowTexts& texts) override;
+  void SetSizeLabels(const defrag::AnalysisTexts& texts) override;
+  void EnableDefragRegistry(bool enabled) override;
+  bool ShowHiveProgress(const app::dialogs::HiveProgressSetup& setup) override;
+  bool ShowRestorePointDialog(platform::System& system, app::WorkerYard& yard) override;
 
  private:
   void InsertRow(const std::string& text) const;
@@ -30,6 +40,10 @@ class DefragPageView final : public PageView, public app::DefragPageView {
   // What the page was told before it had controls.
   bool analyze_disabled_ = false;
   std::vector<std::string> rows_;
+  app::DefragPage* controller_ = nullptr;
+  // The dialogs' owner; none while the page was never shown (an unattended run).
+  HINSTANCE instance_ = nullptr;
+  HWND frame_ = nullptr;
 };
 
 }  // namespace norvik::ui

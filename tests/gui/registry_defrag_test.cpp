@@ -1,0 +1,174 @@
+// The registry analysis through norvik.exe against Wine's registry. Wine keeps its
+// registry in text files and lists no hives, so the test plants the hive list itself:
+// the SOFTWARE hive and the user's hive named by device paths of files it puts in
+// drive_c. The copies are Wine's real RegSaveKey of those live keys; the planted files
+// stand in for the hive files they are measured against. Wine's RegReplaceKey is a
+// stub and a restart is out of the question here, so the compaction is left to the
+// native tests.
+
+#include "gui/gui_driver.h"  // first: brings the Windows headers in the right order
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "app/pages/page.h"
+#include "ui/main/control_ids.h"
+
+namespace norvik::gui {
+namespace {
+
+namespace ids = ui::ids;
+
+constexpr wchar_t kHiveList[] = L"SYSTEM\\CurrentControlSet\\Control\\hivelist";
+constexpr wchar_t kHiveFolder[] = L"C:\\NorvikHives";
+constexpr wchar_t kSoftwareHive[] = L"\\REGISTRY\\MACHINE\\SOFTWARE";
+constexpr DWORD kTimeoutMs = 180000;
+
+// The first user hive Wine has loaded ("S-1-5-21-..."), where the current user lives.
+std::wstring UserSid() {
+  wchar_t name[256];
+  for (DWORD i = 0;; ++i) {
+    DWORD size = 256;
+    if (::RegEnumKeyExW(HKEY_USERS, i, name, &size, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS) return {};
+    if (std::wstring_view(name).starts_with(L"S-1-5-21-") && !std::wstring_view(name).ends_with(L"_Classes")) {
+      return name;
+    }
+  }
+}
+
+std::wstring DeviceOfC() {
+  wchar_t device[128] = {};
+  return ::QueryDosDeviceW(L"C:", device, 128) ? device : L"";
+}
+
+bool SetString(HKEY key, const std::wstring& name, const std::wstring& text) {
+  return ::RegSetValueExW(key, name.c_str(), 0, REG_SZ, reinterpret_cast<const BYTE*>(text.c_str()),
+                          static_cast<DWORD>((text.size() + 1) * sizeof(wchar_t))) == ERROR_SUCCESS;
+}
+
+std::int64_t FileSize(const std::wstring& path) {
+  WIN32_FILE_ATTRIBUTE_DATA data{};
+  if (!::GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &data)) return -1;
+  return (static_cast<std::int64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
+}
+
+class RegistryDefragTest : public ProgramFolderTest {
+ protected:
+  void SetUp() override {
+    ProgramFolderTest::SetUp();
+    user_hive_ = L"\\REGISTRY\\USER\\" + UserSid();
+    ASSERT_NE(user_hive_, L"\\REGISTRY\\USER\\") << "Wine has no user hive";
+    const std::wstring device = DeviceOfC();
+    ASSERT_EQ(device, L"\\Device\\HarddiskVolume1") << "what Wine calls drive C:";
+    // Hive files as large as the live keys would be with some slack in them, so that
+    // the copies show a reduction and pass the size check.
+    ASSERT_TRUE(PlantFile(std::wstring(kHiveFolder) + L"\\SOFTWARE", std::string(4 << 20, 'h')));
+    ASSERT_TRUE(PlantFile(std::wstring(kHiveFolder) + L"\\NTUSER.DAT", std::string(1 << 20, 'u')));
+    HKEY key = nullptr;
+    ASSERT_EQ(::RegCreateKeyExW(HKEY_LOCAL_MACHINE, kHiveList, 0, nullptr, 0, KEY_SET_VALUE, nullptr, &key, nullptr),
+              ERROR_SUCCESS);
+    EXPECT_TRUE(SetString(key, kSoftwareHive, device + L"\\NorvikHives\\SOFTWARE"));
+    EXPECT_TRUE(SetString(key, user_hive_, device + L"\\NorvikHives\\NTUSER.DAT"));
+    EXPECT_TRUE(SetString(key, L"\\REGISTRY\\MACHINE\\NOWHERE", device + L"\\NorvikHives\\MISSING"));
+    ::RegCloseKey(key);
+  }
+  void TearDown() override {
+    HKEY key = nullptr;
+    if (::RegOpenKeyExW(HKEY_LOCAL_MACHINE, kHiveList, 0, KEY_SET_VALUE, &key) == ERROR_SUCCESS) {
+      for (const std::wstring& name : {std::wstring(kSoftwareHive), user_hive_, std::wstring(L"\\REGISTRY\\MACHINE\\NOWHERE")}) {
+        ::RegDeleteValueW(key, name.c_str());
+      }
+      ::RegCloseKey(key);
+    }
+    RemoveFolderTree(kHiveFolder);
+    ProgramFolderTest::TearDown();
+  }
+  // Both copies are gone: the program deletes them when it exits.
+  void ExpectNoCopies() {
+    EXPECT_FALSE(PathExists(std::wstring(kHiveFolder) + L"\\SOFTWARE.fdc"));
+    EXPECT_FALSE(PathExists(std::wstring(kHiveFolder) + L"\\NTUSER.DAT.fdc"));
+  }
+  std::wstring user_hive_;
+};
+
+std::int64_t KB(const std::wstring& text) {
+  std::wstring digits;
+  for (wchar_t c : text) if (c >= L'0' && c <= L'9') digits += c;
+  return digits.empty() ? -1 : std::stoll(digits);
+}
+
+TEST_F(RegistryDefragTest, ScanReportRunWritesTheFiguresAndEnds) {
+  const std::wstring report = folder_ + L"\\report.ini";
+  ASSERT_TRUE(WriteBytes(report, "[Scan Result]\r\nOld=1\r\n[Other]\r\nKeep=1\r\n"));
+  std::wstring command = L"\"" + exe_ + L"\" /Regscan report.ini";
+  STARTUPINFOW startup{};
+  startup.cb = sizeof startup;
+  PROCESS_INFORMATION process{};
+  ASSERT_TRUE(::CreateProcessW(exe_.c_str(), command.data(), nullptr, nullptr, FALSE, 0, nullptr, folder_.c_str(),
+                               &startup, &process));
+  const DWORD waited = ::WaitForSingleObject(process.hProcess, kTimeoutMs);
+  if (waited != WAIT_OBJECT_0) ::TerminateProcess(process.hProcess, 1);
+  ::CloseHandle(process.hThread);
+  ::CloseHandle(process.hProcess);
+  ASSERT_EQ(waited, WAIT_OBJECT_0) << "the run did not end by itself";
+
+  const auto value = [&](const wchar_t* key) { return IniValue(report, L"Scan Result", key); };
+  EXPECT_EQ(value(L"Old"), L"<missing>") << "the section is written afresh";
+  EXPECT_EQ(IniValue(report, L"Other", L"Keep"), L"1");
+  // The planted files: 4,096 KB and 1,024 KB.
+  EXPECT_EQ(value(L"Current Size"), L"5,120 KB");
+  const std::int64_t fresh = KB(value(L"New Size"));
+  EXPECT_GT(fresh, 1024 + 1) << "the SOFTWARE copy passed the size check: " << value(L"New Size");
+  EXPECT_LT(fresh, 5120);
+  // Both rounded up: the reduction may be one more than the difference of the texts.
+  EXPECT_GE(KB(value(L"Size Reduction")), 5120 - fresh) << value(L"Size Reduction");
+  EXPECT_LE(KB(value(L"Size Reduction")), 5121 - fresh) << value(L"Size Reduction");
+  const std::wstring percent = value(L"Compact Percent");
+  ASSERT_TRUE(percent.ends_with(L"%")) << percent;
+  const double p = std::stod(percent);
+  EXPECT_NEAR(p, (5120.0 - fresh) * 100 / 5120, 0.2) << percent;
+  EXPECT_NE(value(L"Time"), L"<missing>");
+  EXPECT_GE(value(L"Time").size(), 8u) << "a date and a time";
+  ExpectNoCopies();
+}
+
+TEST_F(RegistryDefragTest, AnalysisListsEachPlantedHiveWithItsFigures) {
+  App app;
+  ASSERT_TRUE(app.Start(exe_));
+  ::SendMessageW(app.Control(ids::SideButton(app::kTagDefrag)), BM_CLICK, 0, 0);
+  const RemoteListView list(app.Control(ids::kHiveList), app.process());
+  ASSERT_EQ(list.Count(), 2) << "the entry without a file is left out";
+  EXPECT_EQ(list.Text(0, 0), kSoftwareHive);
+  EXPECT_EQ(list.Text(1, 0), user_hive_);
+  EXPECT_FALSE(::IsWindowEnabled(app.Control(ids::kDefragRegistry)));
+
+  // Posted: the progress dialog holds the handler until it closes.
+  ::PostMessageW(app.Control(ids::kAnalyzeRegistry), BM_CLICK, 0, 0);
+  bool dialog_seen = false;
+  ASSERT_TRUE(Eventually(
+      [&] {
+        if (HWND dialog = FindProcessWindow(app.process(), L"Defrag Registry"); dialog && !dialog_seen) {
+          dialog_seen = true;
+          ShotIfAsked(app, dialog, L"defrag_progress.bmp");
+        }
+        return !list.Text(1, 3).empty();
+      },
+      kTimeoutMs));
+  EXPECT_TRUE(::IsWindowEnabled(app.Control(ids::kDefragRegistry))) << "only a finished analysis enables it";
+  EXPECT_EQ(list.Text(0, 1), L"4,096 KB");
+  EXPECT_EQ(list.Text(1, 1), L"1,024 KB");
+  EXPECT_EQ(KB(list.Text(0, 2)), (FileSize(std::wstring(kHiveFolder) + L"\\SOFTWARE.fdc") + 1023) / 1024)
+      << "the copy beside the hive file is the one measured";
+  EXPECT_GT(KB(list.Text(1, 2)), 0) << "the user's hive was saved too";
+  EXPECT_TRUE(list.Text(0, 3).ends_with(L"%"));
+  EXPECT_EQ(ControlText(app.Control(ids::kCurrentRegistrySize)), L"5,120 KB");
+  EXPECT_TRUE(ControlText(app.Control(ids::kCompactPercent)).ends_with(L"%"));
+  ShotIfAsked(app, app.window(), L"defrag_analysis.bmp");
+  EXPECT_TRUE(app.Close());
+  ExpectNoCopies();
+}
+
+}  // namespace
+}  // namespace norvik::gui

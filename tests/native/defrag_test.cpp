@@ -1,0 +1,295 @@
+#include <gtest/gtest.h>
+
+#include <condition_variable>
+#include <deque>
+#include <filesystem>
+#include <fstream>
+#include <mutex>
+#include <string>
+#include <vector>
+
+#include "app/dialogs/hive_progress.h"
+#include "defrag/hive_analysis.h"
+#include "fakes/main_window_view.h"
+#include "platform/sim/sim_files.h"
+#include "platform/sim/sim_machine.h"
+#include "platform/sim/sim_registry.h"
+#include "platform/sim/sim_system.h"
+
+namespace norvik::app {
+namespace {
+
+namespace fs = std::filesystem;
+using defrag::HiveRowTexts;
+using Names = std::vector<std::string>;
+
+constexpr const char* kSoftwareFile = "C:\\Windows\\System32\\config\\SOFTWARE";
+constexpr const char* kUserFile = "C:\\Users\\user\\NTUSER.DAT";
+constexpr const char* kSoftwareHive = "\\REGISTRY\\MACHINE\\SOFTWARE";
+const std::string kUserHive = "\\REGISTRY\\USER\\" + std::string(platform::sim::kCurrentUserSid);
+
+class DefragTest : public ::testing::Test {
+ protected:
+  platform::sim::SimMachine machine;
+
+  // The hive list as Windows keeps it: device paths, and an entry with no file.
+  void PlantHives(std::int64_t software, std::int64_t user) {
+    auto key = machine.registry().Root(platform::RegRoot::LocalMachine).Create(defrag::kHiveListKey).value();
+    ASSERT_TRUE(key.Set("\\REGISTRY\\MACHINE\\HARDWARE", platform::RegValue::String("")));
+    ASSERT_TRUE(key.Set(kSoftwareHive, platform::RegValue::String(
+                                           "\\Device\\HarddiskVolume1\\Windows\\System32\\config\\SOFTWARE")));
+    ASSERT_TRUE(key.Set(kUserHive, platform::RegValue::String("\\Device\\HarddiskVolume1\\Users\\user\\NTUSER.DAT")));
+    Resize(kSoftwareFile, software);
+    Resize(kUserFile, user);
+  }
+  // Sparse files: a gigabyte hive costs nothing.
+  void Resize(const std::string& path, std::int64_t size) {
+    const fs::path host = machine.HostPath(path);
+    fs::create_directories(host.parent_path());
+    { std::ofstream touch(host, std::ios::app); }
+    fs::resize_file(host, static_cast<std::uintmax_t>(size));
+  }
+  bool Exists(const std::string& path) { return fs::exists(machine.HostPath(path)); }
+};
+
+// What an analysis shows over hives and copies of given sizes, with the progress step
+// the first copy's speed gives.
+TEST_F(DefragTest, AnalysisFiguresOverGivenSizes) {
+  struct Case {
+    std::int64_t software, software_copy, user, user_copy;
+    HiveRowTexts software_row, user_row;
+    std::vector<std::string> labels;  // empty: the analysis failed and they stay as they were
+    bool low_message;
+    std::int64_t first_ms, step, step_wow64;
+  };
+  const Case cases[] = {
+      {40'000'000, 10'000'000, 1'024, 1'025, {"39,063 KB", "9,766 KB", "75%"}, {"1 KB", "2 KB", "0%"},
+       {"39,064 KB", "9,767 KB", "29,297 KB", "75.0%"}, false, 0, 40, 17},
+      {8'000'000, 7'800'000, 2'000'000, 1'950'000, {"7,813 KB", "7,618 KB", "2%"}, {"1,954 KB", "1,905 KB", "2%"},
+       {"9,766 KB", "9,522 KB", "245 KB", "2.5%"}, true, 195'000, 14, 4},
+      {8'000'000, 7'760'000, 2'000'000, 1'940'000, {"7,813 KB", "7,579 KB", "3%"}, {"1,954 KB", "1,895 KB", "3%"},
+       {"9,766 KB", "9,473 KB", "293 KB", "3.0%"}, false, 38'800, 30, 12},
+      {60'000'000, 30'000'000, 40'000'000, 39'000'000, {"58,594 KB", "29,297 KB", "50%"},
+       {"39,063 KB", "38,086 KB", "2%"}, {"97,657 KB", "67,383 KB", "30,274 KB", "31.0%"}, false, 2'000, 50, 22},
+      // More than before: nothing gained, nothing suggested; an empty hive divides nothing.
+      {1'000, 1'050, 0, 0, {"1 KB", "2 KB", "0%"}, {"0 KB", "0 KB", "0%"}, {"1 KB", "2 KB", "0 KB", "0%"}, false,
+       30'000, 35, 14},
+      {1, 1, 1'048'576'000, 1'048'576'000, {"1 KB", "1 KB", "0%"}, {"1,024,000 KB", "1,024,000 KB", "0%"},
+       {"1,024,001 KB", "1,024,001 KB", "0 KB", "0.0%"}, true, 0, 40, 17},
+      // A SOFTWARE copy under a quarter of its hive is a failed one.
+      {40'000'000, 9'999'999, 1'024, 1'024, {}, {}, {}, false, 0, 40, 17},
+  };
+  for (const auto& c : cases) {
+    const std::string at = std::to_string(c.software) + "/" + std::to_string(c.software_copy);
+    PlantHives(c.software, c.user);
+    FakeSession s(machine.platform());
+    s.others.hive_progress = [&](const dialogs::HiveProgressSetup&) {
+      Resize(defrag::CopyOf(kSoftwareFile), c.software_copy);
+      Resize(defrag::CopyOf(kUserFile), c.user_copy);
+      return true;
+    };
+    s.Start();
+    ASSERT_EQ(s.others.defrag_rows, (Names{kSoftwareHive, kUserHive})) << "the hive without a file is left out";
+    s.window.defrag().AnalyzeRegistryClick();
+
+    const bool passed = !c.labels.empty();
+    EXPECT_EQ(s.others.defrag_enabled, passed) << at;
+    if (passed) {
+      EXPECT_EQ(s.others.row_sizes[0], c.software_row) << at;
+      EXPECT_EQ(s.others.row_sizes[1], c.user_row) << at;
+      ASSERT_TRUE(s.others.size_labels) << at;
+      const auto& l = *s.others.size_labels;
+      EXPECT_EQ((Names{l.current_total, l.new_total, l.size_reduction, l.compact_percent}), c.labels) << at;
+      EXPECT_EQ(s.view.infos, c.low_message ? Names{defrag::LowFragmentationMessage(c.labels[3])} : Names{}) << at;
+    } else {
+      EXPECT_FALSE(s.others.size_labels) << at;
+      EXPECT_EQ(s.view.infos, Names{std::string(kAnalysisFailed)}) << at;
+    }
+    EXPECT_EQ(defrag::ProgressStep(c.software_copy, c.first_ms, c.software + c.user, false), c.step) << at;
+    EXPECT_EQ(defrag::ProgressStep(c.software_copy, c.first_ms, c.software + c.user, true), c.step_wow64) << at;
+  }
+  EXPECT_EQ(defrag::LowFragmentationMessage("2.4%").substr(0, 49),
+            "The fragment rate of your registry is only 2.4%. ");
+}
+
+// The progress dialog with its worker, over copies the test lets grow step by step.
+class SlowCopies {
+ public:
+  SlowCopies(platform::sim::SimMachine& machine, std::vector<std::int64_t> sizes) : sizes_(std::move(sizes)) {
+    machine.registry().SetFileWriter([this, &machine](const std::string& path, const std::string&) {
+      const fs::path host = machine.HostPath(path);
+      std::unique_lock lock(mutex_);
+      const std::size_t i = started_++;
+      // Half of the first copy appears at once; the second appears only when let go.
+      if (i == 0) {
+        { std::ofstream create(host); }
+        fs::resize_file(host, static_cast<std::uintmax_t>(sizes_[i] / 2));
+      }
+      changed_.notify_all();
+      changed_.wait(lock, [&] { return released_ > i; });
+      { std::ofstream touch(host, std::ios::app); }
+      fs::resize_file(host, static_cast<std::uintmax_t>(sizes_[i]));
+      return platform::Status();
+    });
+  }
+  void WaitStarted(std::size_t count) {
+    std::unique_lock lock(mutex_);
+    changed_.wait(lock, [&] { return started_ >= count; });
+  }
+  void Release() {
+    std::lock_guard lock(mutex_);
+    ++released_;
+    changed_.notify_all();
+  }
+
+ private:
+  std::vector<std::int64_t> sizes_;
+  std::mutex mutex_;
+  std::condition_variable changed_;
+  std::size_t started_ = 0, released_ = 0;
+};
+
+class FakeProgressView : public dialogs::HiveProgressView {
+ public:
+  std::string key_text = "Registry Key";
+  bool timer = false;
+  std::vector<int> bar;
+
+  void HideDialog() override {}
+  void SetBarPosition(int position) override { bar.push_back(position); }
+  void SetKeyText(std::string_view text) override { key_text = text; }
+  void SetTimer(bool on) override { timer = on; }
+  void ShowStopping() override {}
+  void PostCopyShown(std::size_t index) override { Queue([=](dialogs::HiveProgress& p) { p.CopyShown(index); }); }
+  void PostCopied(std::int64_t ms, std::size_t done) override {
+    Queue([=](dialogs::HiveProgress& p) { p.Copied(ms, done); });
+  }
+  void PostClose() override {
+    Queue([this](dialogs::HiveProgress&) { closed = true; });
+  }
+  // The dialog's thread: handles what the worker has posted, waiting until `until` holds.
+  template <typename Until>
+  void Pump(dialogs::HiveProgress& progress, Until until) {
+    for (;;) {
+      std::function<void(dialogs::HiveProgress&)> message;
+      {
+        std::unique_lock lock(mutex_);
+        if (queue_.empty() && until()) return;
+        posted_.wait(lock, [&] { return !queue_.empty(); });
+        message = std::move(queue_.front());
+        queue_.pop_front();
+      }
+      message(progress);
+    }
+  }
+  bool closed = false;
+
+ private:
+  void Queue(std::function<void(dialogs::HiveProgress&)> message) {
+    std::lock_guard lock(mutex_);
+    queue_.push_back(std::move(message));
+    posted_.notify_all();
+  }
+  std::mutex mutex_;
+  std::condition_variable posted_;
+  std::deque<std::function<void(dialogs::HiveProgress&)>> queue_;
+};
+
+TEST_F(DefragTest, ProgressFollowsASlowCopyAndCreepsWhileNoneHasAppeared) {
+  PlantHives(600'000, 400'000);  // total 1,000,000: one byte is a thousandth of the bar
+  const auto hives = defrag::LoadHiveList(machine.registry(), machine.files(), false);
+  SlowCopies copies(machine, {500'000, 380'000});
+  WorkerYard yard;
+  FakeProgressView view;
+  dialogs::HiveProgress progress(view, {machine.platform(), hives, false, false, yard});
+  progress.FormShow();
+  progress.Start();
+  EXPECT_TRUE(view.timer);
+
+  copies.WaitStarted(1);
+  view.Pump(progress, [&] { return view.key_text == kSoftwareHive; });
+  progress.Tick();
+  EXPECT_EQ(progress.Position(), 250) << "the bar follows the copy in work";
+
+  copies.Release();
+  copies.WaitStarted(2);  // the second copy has not appeared yet
+  bool copied = false;
+  view.Pump(progress, [&] { return (copied = view.key_text == kUserHive); });
+  ASSERT_TRUE(copied);
+  EXPECT_EQ(progress.Position(), 600) << "the first hive is done";
+  const std::int64_t step = progress.Step();
+  EXPECT_GE(step, 10);
+  EXPECT_LE(step, 50);
+  for (int tick = 0; tick < 60; ++tick) progress.Tick();
+  EXPECT_GE(progress.Position(), 1000 - step) << "it creeps on towards the next hive's end";
+  EXPECT_LT(progress.Position(), 1000) << "and never reaches it before the copy is there";
+  EXPECT_FALSE(progress.Finished());
+
+  copies.Release();
+  view.Pump(progress, [&] { return view.closed; });
+  EXPECT_TRUE(progress.Finished());
+  EXPECT_EQ(view.key_text, "Finish");
+  EXPECT_EQ(progress.Position(), 1000);
+}
+
+// A copy that is missing or cut short must never become a hive: the compaction then
+// replaces nothing, not even the good ones. With whole copies every hive is registered
+// and the restart is offered.
+TEST_F(DefragTest, NoHiveIsReplacedUnlessEveryCopyIsWhole) {
+  PlantHives(40'000, 20'000);
+  struct Case { std::int64_t user_copy; bool replaced; };
+  for (const Case c : {Case{-1, false}, Case{4'999, false}, Case{5'000, true}}) {
+    FakeSession s(machine.platform());
+    s.view.answer_yes = true;
+    s.others.hive_progress = [&](const dialogs::HiveProgressSetup&) {
+      Resize(defrag::CopyOf(kSoftwareFile), 39'000);
+      fs::remove(machine.HostPath(defrag::CopyOf(kUserFile)));
+      if (c.user_copy >= 0) Resize(defrag::CopyOf(kUserFile), c.user_copy);
+      return true;
+    };
+    s.Start();
+    s.window.defrag().AnalyzeRegistryClick();
+    ASSERT_TRUE(s.others.defrag_enabled) << "a user hive's copy is not checked by the analysis";
+    s.view.infos.clear();
+    s.window.defrag().DefragRegistryClick();
+
+    const auto replaced = machine.registry().hive_replacements();
+    if (!c.replaced) {
+      EXPECT_TRUE(replaced.empty()) << c.user_copy;
+      EXPECT_EQ(s.view.infos, Names{std::string(kDefragFailed) + kUserHive}) << c.user_copy;
+      EXPECT_FALSE(s.others.defrag_enabled);
+      EXPECT_EQ(machine.system().RestartRequests(), 0);
+      continue;
+    }
+    ASSERT_EQ(replaced.size(), 2u);
+    EXPECT_EQ(replaced[0].root, platform::RegRoot::LocalMachine);
+    EXPECT_EQ(replaced[0].subkey, "SOFTWARE");
+    EXPECT_EQ(replaced[0].new_file, std::string(kSoftwareFile) + ".fdc");
+    EXPECT_EQ(replaced[0].old_file, std::string(kSoftwareFile) + ".bak");
+    EXPECT_EQ(replaced[1].root, platform::RegRoot::Users);
+    EXPECT_EQ(s.view.questions, Names{std::string(kRestartQuestion)});
+    EXPECT_EQ(machine.system().RestartRequests(), 1);
+    s.window.FormClose();
+    EXPECT_FALSE(Exists(defrag::CopyOf(kSoftwareFile))) << "copies go at exit";
+  }
+}
+
+// The worker itself: a hive the registry fails to save leaves no copy, not even the
+// part it wrote.
+TEST_F(DefragTest, AFailedSaveLeavesNoCopy) {
+  PlantHives(40'000, 20'000);
+  machine.registry().SetFileWriter([this](const std::string& path, const std::string&) {
+    Resize(path, 1'000);
+    return platform::Status(platform::kErrAccessDenied);
+  });
+  FakeSession s(machine.platform());
+  s.Start();
+  s.window.defrag().AnalyzeRegistryClick();
+  EXPECT_FALSE(Exists(defrag::CopyOf(kSoftwareFile)));
+  EXPECT_FALSE(Exists(defrag::CopyOf(kUserFile)));
+  EXPECT_EQ(s.view.infos, Names{std::string(kAnalysisFailed)});
+  EXPECT_FALSE(s.others.defrag_enabled);
+}
+
+}  // namespace
+}  // namespace norvik::app
