@@ -15,7 +15,6 @@
 
 #include "app/dialogs/custom_list_editor.h"
 #include "app/main_window.h"
-#include "defrag/hive_copy_task.h"
 
 namespace norvik::app {
 
@@ -188,32 +187,16 @@ class FakeOtherPageViews : public ToolsPageView, public DefragPageView {
   void ClearSizeLabels() override {}
   void AddRow(std::string_view text) override { defrag_rows.emplace_back(text); }
 
-  // The Defrag page. Unless a test stands in for it, the progress dialog copies every
-  // hive at once.
+  // The Defrag page; the test stands in for the progress dialog and its copies.
   std::map<std::size_t, defrag::HiveRowTexts> row_sizes;
   std::optional<defrag::AnalysisTexts> size_labels;
   bool defrag_enabled = false;
-  int hive_progress_shown = 0, restore_point_dialogs = 0;
-  std::function<bool(const dialogs::HiveProgressSetup&)> hive_progress;
+  std::function<bool()> hive_progress = [] { return false; };
   void SetRowSizes(std::size_t row, const defrag::HiveRowTexts& texts) override { row_sizes[row] = texts; }
   void SetSizeLabels(const defrag::AnalysisTexts& texts) override { size_labels = texts; }
   void EnableDefragRegistry(bool enabled) override { defrag_enabled = enabled; }
-  bool ShowHiveProgress(const dialogs::HiveProgressSetup& setup) override {
-    ++hive_progress_shown;
-    if (hive_progress) return hive_progress(setup);
-    struct Sink : defrag::HiveCopySink {
-      bool complete = false;
-      void CopyStarted(std::size_t) override {}
-      void CopyDone(std::int64_t, std::size_t) override {}
-      void Finished(bool c) override { complete = c; }
-    } sink;
-    defrag::CopyHives(setup.platform, setup.hives, setup.is_wow64, {}, sink);
-    return sink.complete;
-  }
-  bool ShowRestorePointDialog(platform::System&, WorkerYard&) override {
-    ++restore_point_dialogs;
-    return true;
-  }
+  bool ShowHiveProgress(const dialogs::HiveProgressSetup&) override { return hive_progress(); }
+  bool ShowRestorePointDialog(platform::System&, WorkerYard&) override { return true; }
 };
 
 // One program start on a machine: the store, the fake window and the shell.

@@ -1,10 +1,8 @@
 #include <gtest/gtest.h>
 
-#include <condition_variable>
-#include <deque>
 #include <filesystem>
 #include <fstream>
-#include <mutex>
+#include <semaphore>
 #include <string>
 #include <vector>
 
@@ -83,7 +81,7 @@ TEST_F(DefragTest, AnalysisFiguresOverGivenSizes) {
     const std::string at = std::to_string(c.software) + "/" + std::to_string(c.software_copy);
     PlantHives(c.software, c.user);
     FakeSession s(machine.platform());
-    s.others.hive_progress = [&](const dialogs::HiveProgressSetup&) {
+    s.others.hive_progress = [&] {
       Resize(defrag::CopyOf(kSoftwareFile), c.software_copy);
       Resize(defrag::CopyOf(kUserFile), c.user_copy);
       return true;
@@ -92,18 +90,17 @@ TEST_F(DefragTest, AnalysisFiguresOverGivenSizes) {
     ASSERT_EQ(s.others.defrag_rows, (Names{kSoftwareHive, kUserHive})) << "the hive without a file is left out";
     s.window.defrag().AnalyzeRegistryClick();
 
-    const bool passed = !c.labels.empty();
-    EXPECT_EQ(s.others.defrag_enabled, passed) << at;
-    if (passed) {
-      EXPECT_EQ(s.others.row_sizes[0], c.software_row) << at;
-      EXPECT_EQ(s.others.row_sizes[1], c.user_row) << at;
-      ASSERT_TRUE(s.others.size_labels) << at;
-      const auto& l = *s.others.size_labels;
-      EXPECT_EQ((Names{l.current_total, l.new_total, l.size_reduction, l.compact_percent}), c.labels) << at;
-      EXPECT_EQ(s.view.infos, c.low_message ? Names{defrag::LowFragmentationMessage(c.labels[3])} : Names{}) << at;
-    } else {
-      EXPECT_FALSE(s.others.size_labels) << at;
-      EXPECT_EQ(s.view.infos, Names{std::string(kAnalysisFailed)}) << at;
+    const auto& l = s.others.size_labels;
+    EXPECT_EQ((l ? Names{l->current_total, l->new_total, l->size_reduction, l->compact_percent} : Names{}), c.labels)
+        << at;
+    EXPECT_EQ(s.others.defrag_enabled, !c.labels.empty()) << at;
+    const Names told = c.labels.empty() ? Names{std::string(kAnalysisFailed)}
+                       : c.low_message  ? Names{defrag::LowFragmentationMessage(c.labels[3])}
+                                        : Names{};
+    EXPECT_EQ(s.view.infos, told) << at;
+    if (l) {
+      EXPECT_EQ((std::vector{s.others.row_sizes[0], s.others.row_sizes[1]}), (std::vector{c.software_row, c.user_row}))
+          << at;
     }
     EXPECT_EQ(defrag::ProgressStep(c.software_copy, c.first_ms, c.software + c.user, false), c.step) << at;
     EXPECT_EQ(defrag::ProgressStep(c.software_copy, c.first_ms, c.software + c.user, true), c.step_wow64) << at;
@@ -112,124 +109,64 @@ TEST_F(DefragTest, AnalysisFiguresOverGivenSizes) {
             "The fragment rate of your registry is only 2.4%. ");
 }
 
-// The progress dialog with its worker, over copies the test lets grow step by step.
-class SlowCopies {
- public:
-  SlowCopies(platform::sim::SimMachine& machine, std::vector<std::int64_t> sizes) : sizes_(std::move(sizes)) {
-    machine.registry().SetFileWriter([this, &machine](const std::string& path, const std::string&) {
-      const fs::path host = machine.HostPath(path);
-      std::unique_lock lock(mutex_);
-      const std::size_t i = started_++;
-      // Half of the first copy appears at once; the second appears only when let go.
-      if (i == 0) {
-        { std::ofstream create(host); }
-        fs::resize_file(host, static_cast<std::uintmax_t>(sizes_[i] / 2));
-      }
-      changed_.notify_all();
-      changed_.wait(lock, [&] { return released_ > i; });
-      { std::ofstream touch(host, std::ios::app); }
-      fs::resize_file(host, static_cast<std::uintmax_t>(sizes_[i]));
-      return platform::Status();
-    });
-  }
-  void WaitStarted(std::size_t count) {
-    std::unique_lock lock(mutex_);
-    changed_.wait(lock, [&] { return started_ >= count; });
-  }
-  void Release() {
-    std::lock_guard lock(mutex_);
-    ++released_;
-    changed_.notify_all();
-  }
-
- private:
-  std::vector<std::int64_t> sizes_;
-  std::mutex mutex_;
-  std::condition_variable changed_;
-  std::size_t started_ = 0, released_ = 0;
-};
-
-class FakeProgressView : public dialogs::HiveProgressView {
- public:
-  std::string key_text = "Registry Key";
-  bool timer = false;
-  std::vector<int> bar;
-
+// Handles the worker's posts at once: the test's thread waits meanwhile, as the dialog's
+// thread would between two messages.
+struct FakeProgressView : dialogs::HiveProgressView {
+  dialogs::HiveProgress* progress = nullptr;
+  std::string key_text;
+  std::binary_semaphore closed{0};
   void HideDialog() override {}
-  void SetBarPosition(int position) override { bar.push_back(position); }
+  void SetBarPosition(int) override {}
   void SetKeyText(std::string_view text) override { key_text = text; }
-  void SetTimer(bool on) override { timer = on; }
+  void SetTimer(bool) override {}
   void ShowStopping() override {}
-  void PostCopyShown(std::size_t index) override { Queue([=](dialogs::HiveProgress& p) { p.CopyShown(index); }); }
-  void PostCopied(std::int64_t ms, std::size_t done) override {
-    Queue([=](dialogs::HiveProgress& p) { p.Copied(ms, done); });
-  }
-  void PostClose() override {
-    Queue([this](dialogs::HiveProgress&) { closed = true; });
-  }
-  // The dialog's thread: handles what the worker has posted, waiting until `until` holds.
-  template <typename Until>
-  void Pump(dialogs::HiveProgress& progress, Until until) {
-    for (;;) {
-      std::function<void(dialogs::HiveProgress&)> message;
-      {
-        std::unique_lock lock(mutex_);
-        if (queue_.empty() && until()) return;
-        posted_.wait(lock, [&] { return !queue_.empty(); });
-        message = std::move(queue_.front());
-        queue_.pop_front();
-      }
-      message(progress);
-    }
-  }
-  bool closed = false;
-
- private:
-  void Queue(std::function<void(dialogs::HiveProgress&)> message) {
-    std::lock_guard lock(mutex_);
-    queue_.push_back(std::move(message));
-    posted_.notify_all();
-  }
-  std::mutex mutex_;
-  std::condition_variable posted_;
-  std::deque<std::function<void(dialogs::HiveProgress&)>> queue_;
+  void PostCopyShown(std::size_t i) override { progress->CopyShown(i); }
+  void PostCopied(std::int64_t ms, std::size_t done) override { progress->Copied(ms, done); }
+  void PostClose() override { closed.release(); }
 };
 
-TEST_F(DefragTest, ProgressFollowsASlowCopyAndCreepsWhileNoneHasAppeared) {
-  PlantHives(600'000, 400'000);  // total 1,000,000: one byte is a thousandth of the bar
+// Saves the test lets go one at a time: the first shows half its copy at once, the
+// second shows nothing until it writes part of its copy and fails.
+TEST_F(DefragTest, ProgressFollowsASlowCopyCreepsWhileNoneIsThereAndAFailedCopyLeavesNothing) {
+  PlantHives(600'000, 400'000);  // a thousand bytes are one unit of the bar
+  std::counting_semaphore<2> started{0}, go{0};
+  int saves = 0;
+  machine.registry().SetFileWriter([&](const std::string& path, const std::string&) {
+    const bool first = saves++ == 0;
+    if (first) Resize(path, 250'000);
+    started.release();
+    go.acquire();
+    Resize(path, first ? 500'000 : 300'000);
+    return first ? platform::Status() : platform::Status(platform::kErrAccessDenied);
+  });
   const auto hives = defrag::LoadHiveList(machine.registry(), machine.files(), false);
-  SlowCopies copies(machine, {500'000, 380'000});
   WorkerYard yard;
   FakeProgressView view;
   dialogs::HiveProgress progress(view, {machine.platform(), hives, false, false, yard});
+  view.progress = &progress;
   progress.FormShow();
   progress.Start();
-  EXPECT_TRUE(view.timer);
-
-  copies.WaitStarted(1);
-  view.Pump(progress, [&] { return view.key_text == kSoftwareHive; });
+  started.acquire();
   progress.Tick();
   EXPECT_EQ(progress.Position(), 250) << "the bar follows the copy in work";
 
-  copies.Release();
-  copies.WaitStarted(2);  // the second copy has not appeared yet
-  bool copied = false;
-  view.Pump(progress, [&] { return (copied = view.key_text == kUserHive); });
-  ASSERT_TRUE(copied);
+  go.release();
+  started.acquire();
+  ASSERT_EQ(view.key_text, kUserHive);
   EXPECT_EQ(progress.Position(), 600) << "the first hive is done";
   const std::int64_t step = progress.Step();
-  EXPECT_GE(step, 10);
-  EXPECT_LE(step, 50);
+  EXPECT_TRUE(step >= 10 && step <= 50) << step;
   for (int tick = 0; tick < 60; ++tick) progress.Tick();
-  EXPECT_GE(progress.Position(), 1000 - step) << "it creeps on towards the next hive's end";
-  EXPECT_LT(progress.Position(), 1000) << "and never reaches it before the copy is there";
-  EXPECT_FALSE(progress.Finished());
+  EXPECT_GE(progress.Position(), 1000 - step) << "it creeps on towards the end of the hive in work";
+  EXPECT_LT(progress.Position(), 1000) << "but never reaches it before its copy is there";
 
-  copies.Release();
-  view.Pump(progress, [&] { return view.closed; });
-  EXPECT_TRUE(progress.Finished());
+  go.release();
+  view.closed.acquire();
+  EXPECT_TRUE(progress.Finished()) << "every hive had its turn";
   EXPECT_EQ(view.key_text, "Finish");
   EXPECT_EQ(progress.Position(), 1000);
+  EXPECT_TRUE(Exists(defrag::CopyOf(kSoftwareFile)));
+  EXPECT_FALSE(Exists(defrag::CopyOf(kUserFile))) << "the failed save's part is gone";
 }
 
 // A copy that is missing or cut short must never become a hive: the compaction then
@@ -241,7 +178,7 @@ TEST_F(DefragTest, NoHiveIsReplacedUnlessEveryCopyIsWhole) {
   for (const Case c : {Case{-1, false}, Case{4'999, false}, Case{5'000, true}}) {
     FakeSession s(machine.platform());
     s.view.answer_yes = true;
-    s.others.hive_progress = [&](const dialogs::HiveProgressSetup&) {
+    s.others.hive_progress = [&] {
       Resize(defrag::CopyOf(kSoftwareFile), 39'000);
       fs::remove(machine.HostPath(defrag::CopyOf(kUserFile)));
       if (c.user_copy >= 0) Resize(defrag::CopyOf(kUserFile), c.user_copy);
@@ -255,40 +192,19 @@ TEST_F(DefragTest, NoHiveIsReplacedUnlessEveryCopyIsWhole) {
 
     const auto replaced = machine.registry().hive_replacements();
     if (!c.replaced) {
-      EXPECT_TRUE(replaced.empty()) << c.user_copy;
+      EXPECT_TRUE(replaced.empty() && !s.others.defrag_enabled) << c.user_copy;
       EXPECT_EQ(s.view.infos, Names{std::string(kDefragFailed) + kUserHive}) << c.user_copy;
-      EXPECT_FALSE(s.others.defrag_enabled);
-      EXPECT_EQ(machine.system().RestartRequests(), 0);
       continue;
     }
     ASSERT_EQ(replaced.size(), 2u);
-    EXPECT_EQ(replaced[0].root, platform::RegRoot::LocalMachine);
-    EXPECT_EQ(replaced[0].subkey, "SOFTWARE");
-    EXPECT_EQ(replaced[0].new_file, std::string(kSoftwareFile) + ".fdc");
-    EXPECT_EQ(replaced[0].old_file, std::string(kSoftwareFile) + ".bak");
+    EXPECT_EQ(replaced[0].subkey + "|" + replaced[0].new_file + "|" + replaced[0].old_file,
+              std::string("SOFTWARE|") + kSoftwareFile + ".fdc|" + kSoftwareFile + ".bak");
     EXPECT_EQ(replaced[1].root, platform::RegRoot::Users);
     EXPECT_EQ(s.view.questions, Names{std::string(kRestartQuestion)});
     EXPECT_EQ(machine.system().RestartRequests(), 1);
     s.window.FormClose();
     EXPECT_FALSE(Exists(defrag::CopyOf(kSoftwareFile))) << "copies go at exit";
   }
-}
-
-// The worker itself: a hive the registry fails to save leaves no copy, not even the
-// part it wrote.
-TEST_F(DefragTest, AFailedSaveLeavesNoCopy) {
-  PlantHives(40'000, 20'000);
-  machine.registry().SetFileWriter([this](const std::string& path, const std::string&) {
-    Resize(path, 1'000);
-    return platform::Status(platform::kErrAccessDenied);
-  });
-  FakeSession s(machine.platform());
-  s.Start();
-  s.window.defrag().AnalyzeRegistryClick();
-  EXPECT_FALSE(Exists(defrag::CopyOf(kSoftwareFile)));
-  EXPECT_FALSE(Exists(defrag::CopyOf(kUserFile)));
-  EXPECT_EQ(s.view.infos, Names{std::string(kAnalysisFailed)});
-  EXPECT_FALSE(s.others.defrag_enabled);
 }
 
 }  // namespace

@@ -23,6 +23,7 @@ void DefragPageView::Create(const PageHost& host) {
   instance_ = host.instance;
   frame_ = host.frame;
   HWND page = host.page;
+  ::SetWindowTextW(page, L"Registry Defrag");
   static const wchar_t* const kCaptions[] = {L"Current Registry Size:", L"New Registry Size:", L"Size Reduction:",
                                              L"Compact Percent:"};
   for (int i = 0; i < 4; ++i) {
@@ -33,7 +34,7 @@ void DefragPageView::Create(const PageHost& host) {
   // Sizes read best right-aligned.
   controls.AddColumns(
       ids::kHiveList,
-      {{L"Hive Name", 190}, {L"Current Size", 95, true}, {L"New Size", 95, true}, {L"Reduction", 95, true}},
+      {{L"Hive Name", 250}, {L"Current Size", 95, true}, {L"New Size", 95, true}, {L"Reduction", 95, true}},
       kBaseDpi);
   controls.AddButton(page, ids::kAnalyzeRegistry, L"Analyze Registry");
   ::EnableWindow(controls.AddButton(page, ids::kDefragRegistry, L"Defrag Registry"), FALSE);
