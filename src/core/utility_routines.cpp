@@ -116,26 +116,33 @@ bool EnableRestorePrivilege(platform::System& system) {
   return system.EnablePrivilege("SeRestorePrivilege").ok();
 }
 
+std::optional<HiveKey> HiveKeyOf(std::string_view hive_name) {
+  constexpr std::string_view kMachine = "REGISTRY\\MACHINE\\";
+  constexpr std::string_view kUser = "REGISTRY\\USER\\";
+  const std::string name = platform::UpperCase(hive_name);
+  if (const auto at = name.find(kMachine); at != std::string::npos) {
+    return HiveKey{RegRoot::LocalMachine, name.substr(at + kMachine.size())};
+  }
+  if (const auto at = name.find(kUser); at != std::string::npos) {
+    return HiveKey{RegRoot::Users, name.substr(at + kUser.size())};
+  }
+  return std::nullopt;
+}
+
 bool SaveHiveToFile(platform::Registry& registry, platform::Files& files,
                     std::string_view hive_name, const std::string& destination, bool is_64bit) {
   // RegOpenKey asks for MAXIMUM_ALLOWED; the 64-bit SOFTWARE view only needs to query.
   constexpr std::uint32_t kMaximumAllowed = 0x02000000;
   constexpr std::uint32_t kQuery64 =
       platform::reg_access::kQueryValue | platform::reg_access::kWow64_64Key;
-  constexpr std::string_view kMachine = "REGISTRY\\MACHINE\\";
-  constexpr std::string_view kUser = "REGISTRY\\USER\\";
 
-  const std::string name = platform::UpperCase(hive_name);
   platform::RegKey key;
-  if (const auto at = name.find(kMachine); at != std::string::npos) {
-    const std::string path = name.substr(at + kMachine.size());
-    const bool wide_view = is_64bit && name.find("SOFTWARE") != std::string::npos;
-    if (auto r = registry.Root(RegRoot::LocalMachine).Open(path, wide_view ? kQuery64 : kMaximumAllowed)) {
+  if (const auto hive = HiveKeyOf(hive_name)) {
+    const bool wide_view =
+        is_64bit && hive->root == RegRoot::LocalMachine && hive->subkey.find("SOFTWARE") != std::string::npos;
+    if (auto r = registry.Root(hive->root).Open(hive->subkey, wide_view ? kQuery64 : kMaximumAllowed)) {
       key = std::move(r).value();
     }
-  } else if (const auto at_user = name.find(kUser); at_user != std::string::npos) {
-    const std::string path = name.substr(at_user + kUser.size());
-    if (auto r = registry.Root(RegRoot::Users).Open(path, kMaximumAllowed)) key = std::move(r).value();
   }
 
   if (files.GetAttributes(destination).ok()) (void)files.DeleteFile(destination);

@@ -4,6 +4,7 @@
 // shows anything or throws.
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -51,6 +52,15 @@ bool IsAdmin(platform::System& system);
 // Both answer whether the privilege is now enabled; callers may ignore it.
 bool EnableBackupPrivilege(platform::System& system);
 bool EnableRestorePrivilege(platform::System& system);
+
+// Where a hive named as in the hive list ("\REGISTRY\MACHINE\SOFTWARE",
+// "\REGISTRY\USER\S-1-5-...") is reached: HKEY_LOCAL_MACHINE or HKEY_USERS and the
+// upper-cased path below it; nothing for any other name.
+struct HiveKey {
+  platform::RegRoot root;
+  std::string subkey;
+};
+std::optional<HiveKey> HiveKeyOf(std::string_view hive_name);
 
 // Saves a hive named as in the hive list ("\REGISTRY\MACHINE\SOFTWARE",
 // "\REGISTRY\USER\S-1-5-...") to `destination`, deleting an existing destination first.

@@ -75,19 +75,6 @@ std::optional<std::size_t> FirstUnusableCopy(const std::vector<HiveSizes>& sizes
   return std::nullopt;
 }
 
-std::optional<HiveKey> HiveKeyOf(std::string_view hive_name) {
-  constexpr std::string_view kMachine = "REGISTRY\\MACHINE\\";
-  constexpr std::string_view kUser = "REGISTRY\\USER\\";
-  const std::string upper = platform::UpperCase(hive_name);
-  if (const auto at = upper.find(kMachine); at != std::string::npos) {
-    return HiveKey{platform::RegRoot::LocalMachine, upper.substr(at + kMachine.size())};
-  }
-  if (const auto at = upper.find(kUser); at != std::string::npos) {
-    return HiveKey{platform::RegRoot::Users, upper.substr(at + kUser.size())};
-  }
-  return std::nullopt;
-}
-
 std::int64_t ProgressStep(std::int64_t copy_bytes, std::int64_t first_ms, std::int64_t total_bytes, bool is_wow64) {
   std::int64_t step = 40;
   if (first_ms != 0 && total_bytes > 0) {

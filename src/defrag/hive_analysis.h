@@ -10,7 +10,6 @@
 
 #include "defrag/hive_list.h"
 #include "platform/files.h"
-#include "platform/registry.h"
 
 namespace norvik::defrag {
 
@@ -59,14 +58,6 @@ std::optional<std::size_t> FirstShortSoftwareCopy(const HiveList& hives, const s
 // The first hive of any kind whose copy is missing or fails that check: with one, no hive
 // may be replaced.
 std::optional<std::size_t> FirstUnusableCopy(const std::vector<HiveSizes>& sizes);
-
-// Where RegReplaceKey finds a hive named "\REGISTRY\MACHINE\SOFTWARE" or
-// "\REGISTRY\USER\S-1-5-...": nothing for any other name.
-struct HiveKey {
-  platform::RegRoot root;
-  std::string subkey;
-};
-std::optional<HiveKey> HiveKeyOf(std::string_view hive_name);
 
 // Progress bar units (of 1000) that one second of copying at the first hive's speed covers:
 // `copy_bytes` written in `first_ms` out of `total_bytes`, kept between 10 and 50.

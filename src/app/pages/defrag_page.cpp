@@ -96,7 +96,7 @@ void DefragPage::Compact(bool automatic) {
   for (std::size_t i = 0; i < hives_.size(); ++i) {
     const std::string copy = defrag::CopyOf(hives_.files[i]);
     const std::string old = hives_.files[i] + std::string(defrag::kHiveBackupSuffix);
-    const auto key = defrag::HiveKeyOf(hives_.names[i]);
+    const auto key = core::HiveKeyOf(hives_.names[i]);
     if (key && platform_.files.GetAttributes(old).ok()) (void)platform_.files.DeleteFile(old);
     if (!key || !platform_.registry.ReplaceHive(key->root, key->subkey, copy, old).ok()) {
       prompts_.ShowInformation(std::string(kDefragFailed) + hives_.names[i]);
