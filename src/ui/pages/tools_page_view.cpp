@@ -109,9 +109,15 @@ void ToolsPageView::ShowStartupRows(const std::vector<tools::StartupEntry>& rows
     }
   }
   if (!rows.empty()) {
-    // Wide enough for the longest text and for the caption.
-    for (int column = 0; column < 3; ++column) {
-      ::SendMessageW(list, LVM_SETCOLUMNWIDTH, column, MAKELPARAM(LVSCW_AUTOSIZE_USEHEADER, 0));
+    // Wide enough for the longest text and for the caption. The last column would take
+    // the rest of the list with the header's rule, and be cut short when the rest is less.
+    ::SendMessageW(list, LVM_SETCOLUMNWIDTH, 0, MAKELPARAM(LVSCW_AUTOSIZE_USEHEADER, 0));
+    ::SendMessageW(list, LVM_SETCOLUMNWIDTH, 1, MAKELPARAM(LVSCW_AUTOSIZE_USEHEADER, 0));
+    ::SendMessageW(list, LVM_SETCOLUMNWIDTH, 2, MAKELPARAM(LVSCW_AUTOSIZE, 0));
+    // The caption with room for the header's margins.
+    const auto caption = ::SendMessageW(list, LVM_GETSTRINGWIDTHW, 0, reinterpret_cast<LPARAM>(L"Location    "));
+    if (::SendMessageW(list, LVM_GETCOLUMNWIDTH, 2, 0) < caption) {
+      ::SendMessageW(list, LVM_SETCOLUMNWIDTH, 2, MAKELPARAM(static_cast<int>(caption), 0));
     }
   }
   ::SendMessageW(list, WM_SETREDRAW, TRUE, 0);
