@@ -578,12 +578,6 @@ bool RemoteListView::SetChecked(int item, bool checked) const {
          ::SendMessageW(list_, LVM_SETITEMSTATE, static_cast<WPARAM>(item), memory.lparam()) != 0;
 }
 
-bool RemoteListView::Checked(int item) const {
-  // The state comes back as the result: no memory of the other process is needed.
-  const auto state = ::SendMessageW(list_, LVM_GETITEMSTATE, static_cast<WPARAM>(item), LVIS_STATEIMAGEMASK);
-  return ((state & LVIS_STATEIMAGEMASK) >> 12) == 2;
-}
-
 bool RemoteListView::Select(int item) const {
   RemoteMemory memory(process_, sizeof(LVITEMW));
   LVITEMW lv{};

@@ -154,7 +154,6 @@ class RemoteListView {
   std::wstring Text(int item, int column) const;
   // The check box of a list with LVS_EX_CHECKBOXES.
   bool SetChecked(int item, bool checked) const;
-  bool Checked(int item) const;
   // Makes `item` the only selected and focused row.
   bool Select(int item) const;
 

@@ -1,6 +1,5 @@
-// The startup manager on the Tools page: what Windows starts at logon, listed from the run
-// keys and the Startup folders, and the checked entries deleted (registry values after
-// their backup).
+// The startup manager on the Tools page: run keys and Startup folders listed, and the
+// checked entries deleted, registry values only after their backup.
 
 #include <gtest/gtest.h>
 
@@ -9,8 +8,8 @@
 
 #include "fakes/main_window_view.h"
 #include "platform/reg_text.h"
-#include "platform/sim/sim_machine.h"
 #include "platform/sim/sim_files.h"
+#include "platform/sim/sim_machine.h"
 #include "platform/sim/sim_registry.h"
 #include "platform/sim/sim_shell.h"
 
@@ -18,28 +17,19 @@ namespace norvik::app {
 namespace {
 
 using platform::RegRoot;
-using platform::sim::SimMachine;
 using Lines = std::vector<std::string>;
 
-constexpr char kRunKeys[] =
-    "REGEDIT4\r\n\r\n"
-    "[HKEY_CURRENT_USER\\Software\\Microsoft\\Windows\\CurrentVersion\\Run]\r\n"
-    "@=\"C:\\\\default.exe\"\r\n"
-    "\"Same\"=\"C:\\\\user.exe\"\r\n"
-    "\"Number\"=dword:00000001\r\n\r\n"
-    "[HKEY_LOCAL_MACHINE\\Software\\Microsoft\\Windows\\CurrentVersion\\Run]\r\n"
-    "\"Same\"=\"C:\\\\machine.exe\"\r\n\r\n"
-    "[HKEY_LOCAL_MACHINE\\Software\\Microsoft\\Windows\\CurrentVersion\\RunOnce]\r\n"
-    "\"Locked\"=hex(2):25,00\r\n\r\n"
-    "[HKEY_CURRENT_USER\\Software\\Microsoft\\Windows\\CurrentVersion\\RunServices]\r\n"
-    "\"Service\"=\"C:\\\\service.exe\"\r\n";
-
-constexpr char kUserRun[] = "HKEY_CURRENT_USER\\Software\\Microsoft\\Windows\\CurrentVersion\\Run";
-constexpr char kMachineRun[] = "HKEY_LOCAL_MACHINE\\Software\\Microsoft\\Windows\\CurrentVersion\\Run";
+constexpr char kVersion[] = "Software\\Microsoft\\Windows\\CurrentVersion\\";
+const std::string kCu = std::string("HKEY_CURRENT_USER\\") + kVersion;
+const std::string kLm = std::string("HKEY_LOCAL_MACHINE\\") + kVersion;
 
 TEST(StartupManagerTest, ListsTheLogonProgramsAndDeletesOnlyTheCheckedOnesThatCanGo) {
-  SimMachine machine;
-  ASSERT_TRUE(platform::LoadRegText(machine.registry(), kRunKeys).empty());
+  platform::sim::SimMachine machine;
+  ASSERT_TRUE(platform::LoadRegText(machine.registry(), "REGEDIT4\r\n\r\n[" + kCu + "Run]\r\n@=\"C:\\\\default.exe\"\r\n"
+                                    "\"Same\"=\"C:\\\\user.exe\"\r\n\"Number\"=dword:00000001\r\n\r\n[" + kLm +
+                                    "Run]\r\n\"Same\"=\"C:\\\\machine.exe\"\r\n\r\n[" + kLm + "RunOnce]\r\n"
+                                    "\"Locked\"=hex(2):25,00\r\n\r\n[" + kCu + "RunServices]\r\n\"Service\"=\"x\"\r\n")
+                  .empty());
   const std::string user = *machine.shell().SpecialFolder(platform::csidl::kStartup) + "\\";
   const std::string common = *machine.shell().SpecialFolder(platform::csidl::kCommonStartup) + "\\";
   machine.WriteShortcut(user + "Mail.LNK", "C:\\mail.exe");
@@ -47,47 +37,35 @@ TEST(StartupManagerTest, ListsTheLogonProgramsAndDeletesOnlyTheCheckedOnesThatCa
   machine.WriteShortcut(user + "notes.txt", "C:\\notes.exe");  // a target, but no shortcut's name
   machine.WriteShortcut(common + "Busy.lnk", "C:\\busy.exe");
   FakeSession s(machine.platform());
-  s.Start();
-  s.store.settings().OutputDirectory = "C:\\Norvik\\Backup";  // missing: made for the first backup
+  s.Start();  // Windows 7: no RunServices
+  s.store.settings().OutputDirectory = "C:\\Norvik\\Backup";  // made for the first backup
   ToolsPage& tools = s.window.tools();
 
   tools.StartupClick();
-  EXPECT_EQ(s.others.startup_rows, (Lines{"|C:\\default.exe|" + std::string(kUserRun),
-                                         "Same|C:\\user.exe|" + std::string(kUserRun),
-                                         "Same|C:\\machine.exe|" + std::string(kMachineRun),
-                                         "Locked|%|HKEY_LOCAL_MACHINE\\Software\\Microsoft\\Windows\\CurrentVersion\\RunOnce",
-                                         "Mail.LNK|C:\\mail.exe|Startup", "Busy.lnk|C:\\busy.exe|Common Startup"}));
+  const std::string locked = "Locked|%|" + kLm + "RunOnce", same = "Same|C:\\machine.exe|" + kLm + "Run",
+                    busy = "Busy.lnk|C:\\busy.exe|Common Startup";
+  EXPECT_EQ(s.others.startup_rows, (Lines{"|C:\\default.exe|" + kCu + "Run", "Same|C:\\user.exe|" + kCu + "Run", same,
+                                         locked, "Mail.LNK|C:\\mail.exe|Startup", busy}));
 
-  // Everything but the machine's "Same" checked; the RunOnce key and the common
-  // shortcut refuse to go.
+  // All but the machine's "Same" checked; the RunOnce key and the busy shortcut refuse.
   tools.SelectAllClick();
   s.others.startup_checks[2] = false;
-  ASSERT_TRUE(machine.registry().SetAccessDenied(RegRoot::LocalMachine,
-                                                 "Software\\Microsoft\\Windows\\CurrentVersion\\RunOnce", true));
+  ASSERT_TRUE(machine.registry().SetAccessDenied(RegRoot::LocalMachine, std::string(kVersion) + "RunOnce", true));
   machine.SetFileInUse(common + "Busy.lnk", true);
   tools.DeleteEntryClick();
-
-  EXPECT_EQ(s.others.startup_rows, (Lines{"Same|C:\\machine.exe|" + std::string(kMachineRun),
-                                         "Locked|%|HKEY_LOCAL_MACHINE\\Software\\Microsoft\\Windows\\CurrentVersion\\RunOnce",
-                                         "Busy.lnk|C:\\busy.exe|Common Startup"}));
+  EXPECT_EQ(s.others.startup_rows, (Lines{same, locked, busy}));
   EXPECT_EQ(s.view.errors, Lines{"2 entries could not be removed."});
   EXPECT_FALSE(machine.ReadFile(user + "Mail.LNK"));
   EXPECT_TRUE(machine.ReadFile(user + "Broken.lnk"));
-  EXPECT_TRUE(machine.ReadFile(common + "Busy.lnk"));
-  auto user_run = machine.registry().Root(RegRoot::CurrentUser).Open("Software\\Microsoft\\Windows\\CurrentVersion\\Run");
-  ASSERT_TRUE(user_run);
-  EXPECT_EQ(*user_run->ValueNames(), Lines{"Number"});
-  EXPECT_TRUE(machine.registry().Root(RegRoot::LocalMachine).Open("Software\\Microsoft\\Windows\\CurrentVersion\\Run")->HasValue("Same"));
+  auto run = machine.registry().Root(RegRoot::CurrentUser).Open(std::string(kVersion) + "Run");
+  EXPECT_EQ(*run->ValueNames(), Lines{"Number"});
 
-  // The run's backup brings both deleted values back.
+  // The run's one backup brings both deleted values back.
   auto backups = machine.files().FindFirst("C:\\Norvik\\Backup\\*.reg");
   ASSERT_TRUE(backups);
-  const auto text = machine.ReadFile("C:\\Norvik\\Backup\\" + backups->first.name);
-  ASSERT_TRUE(text);
   EXPECT_FALSE(backups->rest.Next());
-  ASSERT_TRUE(platform::LoadRegText(machine.registry(), *text).empty());
-  EXPECT_EQ(user_run->Query("")->AsString(), "C:\\default.exe");
-  EXPECT_EQ(user_run->Query("Same")->AsString(), "C:\\user.exe");
+  ASSERT_TRUE(platform::LoadRegText(machine.registry(), *machine.ReadFile("C:\\Norvik\\Backup\\" + backups->first.name)).empty());
+  EXPECT_EQ(run->Query("")->AsString() + run->Query("Same")->AsString(), "C:\\default.exeC:\\user.exe");
 
   // No backup, no delete: a backup folder under a file cannot be made.
   machine.WriteFile("C:\\Plain", "");
@@ -95,10 +73,9 @@ TEST(StartupManagerTest, ListsTheLogonProgramsAndDeletesOnlyTheCheckedOnesThatCa
   s.view.errors.clear();
   tools.SelectAllClick();
   tools.DeleteEntryClick();
-  EXPECT_EQ(s.others.startup_rows.size(), 3u);
+  EXPECT_EQ(s.others.startup_rows, (Lines{same, locked, busy}));
   ASSERT_EQ(s.view.errors.size(), 1u);
   EXPECT_TRUE(s.view.errors[0].starts_with("Cannot write the backup file C:\\Plain\\Backup\\")) << s.view.errors[0];
-  EXPECT_TRUE(machine.registry().Root(RegRoot::LocalMachine).Open("Software\\Microsoft\\Windows\\CurrentVersion\\Run")->HasValue("Same"));
 }
 
 }  // namespace
