@@ -179,6 +179,20 @@ class FakeOtherPageViews : public ToolsPageView, public DefragPageView {
   void HideWindowsBackupButton() override { backup_hidden = true; }
   void ShowIndexDatViewer(platform::Platform, bool, int) override {}
   std::optional<std::string> ChooseSaveFile(std::string_view, std::string_view) override { return save_name; }
+  // The startup list: "caption|file|location" per row, with its check mark.
+  std::vector<std::string> startup_rows;
+  std::vector<bool> startup_checks;
+  void ShowStartupRows(const std::vector<tools::StartupEntry>& rows) override {
+    startup_rows.clear();
+    for (const auto& r : rows) startup_rows.push_back(r.caption + "|" + r.file + "|" + r.location);
+    startup_checks.assign(rows.size(), false);
+  }
+  std::vector<bool> StartupChecks() override { return startup_checks; }
+  void RemoveStartupRow(std::size_t row) override {
+    startup_rows.erase(startup_rows.begin() + static_cast<std::ptrdiff_t>(row));
+    startup_checks.erase(startup_checks.begin() + static_cast<std::ptrdiff_t>(row));
+  }
+  void CheckAllStartupRows(bool checked) override { startup_checks.assign(startup_rows.size(), checked); }
   bool ShowBackupHint(platform::Process&, std::string_view hint) override {
     hints.emplace_back(hint);
     return true;

@@ -1,5 +1,8 @@
 #include "gui/gui_driver.h"
 
+#include <shlobj.h>
+#include <shobjidl.h>
+
 #include <algorithm>
 #include <iomanip>
 
@@ -544,6 +547,35 @@ void ProgramFolderTest::SetUp() {
 
 void ProgramFolderTest::TearDown() {
   if (!HasFailure()) RemoveFolderTree(folder_);
+}
+
+std::wstring SpecialFolder(int csidl) {
+  wchar_t path[MAX_PATH]{};
+  return SUCCEEDED(::SHGetFolderPathW(nullptr, csidl, nullptr, SHGFP_TYPE_CURRENT, path)) ? path : L"";
+}
+
+bool PlantShortcut(const std::wstring& lnk, const std::wstring& target) {
+  if (FAILED(::CoInitialize(nullptr))) return false;
+  IShellLinkW* link = nullptr;
+  IPersistFile* file = nullptr;
+  bool ok = SUCCEEDED(::CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkW,
+                                         reinterpret_cast<void**>(&link))) &&
+            SUCCEEDED(link->SetPath(target.c_str())) &&
+            SUCCEEDED(link->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(&file))) &&
+            SUCCEEDED(file->Save(lnk.c_str(), TRUE));
+  if (file) file->Release();
+  if (link) link->Release();
+  ::CoUninitialize();
+  return ok;
+}
+
+bool RemoteListView::SetChecked(int item, bool checked) const {
+  RemoteMemory memory(process_, sizeof(LVITEMW));
+  LVITEMW lv{};
+  lv.stateMask = LVIS_STATEIMAGEMASK;
+  lv.state = INDEXTOSTATEIMAGEMASK(checked ? 2 : 1);
+  return memory && memory.Write(lv) &&
+         ::SendMessageW(list_, LVM_SETITEMSTATE, static_cast<WPARAM>(item), memory.lparam()) != 0;
 }
 
 bool RemoteListView::Select(int item) const {

@@ -52,6 +52,10 @@ bool PlantUserValues(const std::wstring& key, const std::vector<std::wstring>& n
 // Creates the key and sets each (name, text) as a string value; false when any call fails.
 bool PlantUserStrings(const std::wstring& key, const std::vector<std::pair<std::wstring, std::wstring>>& values);
 
+// SHGetFolderPath of the CSIDL; empty when it fails.
+std::wstring SpecialFolder(int csidl);
+// A shortcut file (.lnk) to `target`, saved through the shell link object.
+bool PlantShortcut(const std::wstring& lnk, const std::wstring& target);
 // Controls of another process.
 std::wstring ControlText(HWND control);
 // A direct child of `dialog` with exactly this text; nullptr if there is none.
@@ -148,6 +152,8 @@ class RemoteListView {
   RemoteListView(HWND list, HANDLE process) : list_(list), process_(process) {}
   int Count() const;
   std::wstring Text(int item, int column) const;
+  // The check box of a list with LVS_EX_CHECKBOXES.
+  bool SetChecked(int item, bool checked) const;
   // Makes `item` the only selected and focused row.
   bool Select(int item) const;
 

@@ -103,26 +103,6 @@ Tree Snapshot(const std::vector<std::wstring>& roots) {
   return tree;
 }
 
-std::wstring SpecialFolder(int csidl) {
-  wchar_t path[MAX_PATH]{};
-  return SUCCEEDED(::SHGetFolderPathW(nullptr, csidl, nullptr, SHGFP_TYPE_CURRENT, path)) ? path : L"";
-}
-
-bool PlantShortcut(const std::wstring& lnk, const std::wstring& target) {
-  if (FAILED(::CoInitialize(nullptr))) return false;
-  IShellLinkW* link = nullptr;
-  IPersistFile* file = nullptr;
-  bool ok = SUCCEEDED(::CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkW,
-                                         reinterpret_cast<void**>(&link))) &&
-            SUCCEEDED(link->SetPath(target.c_str())) &&
-            SUCCEEDED(link->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(&file))) &&
-            SUCCEEDED(file->Save(lnk.c_str(), TRUE));
-  if (file) file->Release();
-  if (link) link->Release();
-  ::CoUninitialize();
-  return ok;
-}
-
 class RegistryRepairTest : public ProgramFolderTest {
  protected:
   void TearDown() override {

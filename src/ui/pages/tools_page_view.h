@@ -25,11 +25,16 @@ class ToolsPageView final : public PageView, public app::ToolsPageView {
   void ShowIndexDatViewer(platform::Platform platform, bool is_wipe_file, int wipe_number) override;
   std::optional<std::string> ChooseSaveFile(std::string_view title, std::string_view filter) override;
   bool ShowBackupHint(platform::Process& process, std::string_view hint) override;
+  void ShowStartupRows(const std::vector<tools::StartupEntry>& rows) override;
+  std::vector<bool> StartupChecks() override;
+  void RemoveStartupRow(std::size_t row) override;
+  void CheckAllStartupRows(bool checked) override;
 
  private:
   app::ToolsPage* controller_ = nullptr;
   HINSTANCE instance_ = nullptr;
   HWND frame_ = nullptr;
+  HWND startup_list_ = nullptr;
   HWND windows_backup_ = nullptr;
   bool windows_backup_hidden_ = false;
 };
