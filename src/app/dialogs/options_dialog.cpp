@@ -48,9 +48,11 @@ std::string KeyName(std::uint16_t key) {
     default: break;
   }
   if (key >= 48 && key <= 90) return std::string(1, static_cast<char>(key));
-  if (key >= 96 && key <= 105) return "Num " + std::string(1, static_cast<char>(key - 48));
-  if (key >= 112 && key <= 135) return "F" + std::to_string(key - 111);
-  return {};
+  // Appended rather than concatenated: GCC 12 warns wrongly about the overlap of the latter.
+  std::string name;
+  if (key >= 96 && key <= 105) name.append("Num ").push_back(static_cast<char>(key - 48));
+  if (key >= 112 && key <= 135) name.append("F").append(std::to_string(key - 111));
+  return name;
 }
 
 bool AnyMatch(platform::Files& files, const std::string& pattern) {
