@@ -16,6 +16,7 @@
 #include "ui/dialogs/dialog_base.h"
 #include "ui/dialogs/ignore_entry/ignore_entry_dialog.h"
 #include "ui/dialogs/options/options_ids.h"
+#include "ui/main/gdi_owners.h"
 #include "ui/main/subclass.h"
 
 namespace norvik::ui {
@@ -69,6 +70,25 @@ const std::vector<int> kPageControls[] = {
      IDC_OPT_IGNORE_EDIT, IDC_OPT_IGNORE_REMOVE},
 };
 constexpr int kIgnorePage = 4;
+
+// The colour a tab control fills its pages with: a theme may paint them lighter than the
+// dialog, so it is read from the control's own drawing rather than assumed.
+COLORREF TabBodyColour(HWND tabs) {
+  RECT page{};
+  ::GetClientRect(tabs, &page);
+  TabCtrl_AdjustRect(tabs, FALSE, &page);
+  const HDC screen = ::GetDC(tabs);
+  const HDC memory = ::CreateCompatibleDC(screen);
+  const HBITMAP bitmap = ::CreateCompatibleBitmap(screen, page.right, page.bottom);
+  const HGDIOBJ old = ::SelectObject(memory, bitmap);
+  ::SendMessageW(tabs, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(memory), PRF_CLIENT | PRF_ERASEBKGND);
+  COLORREF colour = ::GetPixel(memory, (page.left + page.right) / 2, (page.top + page.bottom) / 2);
+  ::SelectObject(memory, old);
+  ::DeleteObject(bitmap);
+  ::DeleteDC(memory);
+  ::ReleaseDC(tabs, screen);
+  return colour == CLR_INVALID ? ::GetSysColor(COLOR_BTNFACE) : colour;
+}
 
 class OptionsWindow final : public DialogBase, public app::dialogs::HotkeyProbe {
  public:
@@ -238,10 +258,8 @@ class OptionsWindow final : public DialogBase, public app::dialogs::HotkeyProbe 
       tab.pszText = const_cast<wchar_t*>(i == 0 ? L"Values" : L"Keys");
       ::SendMessageW(ignore_tabs, TCM_INSERTITEMW, i, reinterpret_cast<LPARAM>(&tab));
     }
-    // The inner tab control and the pages' controls are drawn above the outer tab control.
-    for (int id : {IDC_OPT_IGNORE_VALUES, IDC_OPT_IGNORE_KEYS}) {
-      ::SetWindowPos(Item(id), HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
-    }
+    body_colour_ = TabBodyColour(tabs);
+    body_brush_.reset(::CreateSolidBrush(body_colour_));
     for (int i = 1; i <= 10; ++i) {
       ::SendMessageW(Item(IDC_OPT_WIPE_NUMBER), CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(std::to_wstring(i).c_str()));
     }
@@ -300,6 +318,13 @@ class OptionsWindow final : public DialogBase, public app::dialogs::HotkeyProbe 
   }
 
   INT_PTR OnMessage(UINT message, WPARAM wparam, LPARAM lparam) override {
+    if ((message == WM_CTLCOLORSTATIC || message == WM_CTLCOLORBTN) && body_brush_) {
+      // The pages' labels, boxes and buttons lie on the tab's body: they take its colour.
+      const int id = ::GetDlgCtrlID(reinterpret_cast<HWND>(lparam));
+      if (id == IDOK || id == IDCANCEL) return FALSE;
+      ::SetBkColor(reinterpret_cast<HDC>(wparam), body_colour_);
+      return reinterpret_cast<INT_PTR>(body_brush_.get());
+    }
     if (message == WM_NOTIFY) {
       const auto& header = *reinterpret_cast<const NMHDR*>(lparam);
       if (header.code != TCN_SELCHANGE) return FALSE;
@@ -362,6 +387,8 @@ class OptionsWindow final : public DialogBase, public app::dialogs::HotkeyProbe 
   }
 
   OptionsDialog& model_;
+  COLORREF body_colour_ = 0;
+  unique_gdi body_brush_;
   ATOM atom_ = 0;
   HWND tooltip_ = nullptr;
   std::wstring hint_;
