@@ -5,15 +5,13 @@
 
 #include "cleaners/ie_cleaners.h"
 #include "cleaning/deletion_primitives.h"
+#include "core/utility_routines.h"
 #include "platform/status.h"
 
 namespace norvik::app::dialogs {
 namespace {
 
-constexpr std::string_view kCtrl = "Ctrl  ", kShift = "Shift  ", kAlt = "Alt  ";
 constexpr std::string_view kFallbackCookieFolder = "c:\\windows\\cookies\\";
-// A cookie file is a few kilobytes; a larger one is not shown.
-constexpr std::uint64_t kMaxCookieBytes = 1 << 20;
 
 std::string KeyName(std::uint16_t key) {
   switch (key) {
@@ -87,9 +85,7 @@ void MoveAll(std::vector<std::string>& from, std::optional<std::size_t>& from_se
 
 KeyCapture CaptureHotkey(std::uint16_t key, bool ctrl, bool shift, bool alt) {
   KeyCapture capture;
-  if (ctrl) capture.text += kCtrl;
-  if (shift) capture.text += kShift;
-  if (alt) capture.text += kAlt;
+  capture.text = core::HotkeyText(ctrl, shift, alt, "", true);
   if (key >= 16 && key <= 18) return capture;  // a modifier alone names no key
   capture.code = key;
   capture.char_string = KeyName(key);
@@ -102,14 +98,6 @@ KeyCapture CaptureHotkey(std::uint16_t key, bool ctrl, bool shift, bool alt) {
   // with a modifier can never eat into "Ctrl  ".
   capture.text += capture.char_string;
   return capture;
-}
-
-std::string HotkeyText(const core::Settings& s) {
-  std::string text;
-  if (s.IsCtrl) text += kCtrl;
-  if (s.IsShift) text += kShift;
-  if (s.IsAlt) text += kAlt;
-  return text + s.CharString;
 }
 
 void OptionsDialog::Create() {
@@ -146,7 +134,7 @@ void OptionsDialog::FillControls() {
   c.start_wash = s.StartClean;
   c.shutdown_wash = s.ShutdownClean;
   c.use_boss_key = s.EnableHotkey;
-  c.hotkey_text = HotkeyText(s);
+  c.hotkey_text = core::HotkeyText(s.IsCtrl, s.IsShift, s.IsAlt, s.CharString, true);
   c.ie = s.EnableIE;
   c.netscape = s.EnableNetscape;
   c.firefox = s.EnableFirefox;
@@ -230,21 +218,10 @@ void OptionsDialog::DeleteAll() { MoveAll(to_keep_, keep_selection_, to_delete_,
 
 std::optional<std::string> OptionsDialog::ViewSelectedCookie() {
   if (!delete_selection_) return std::nullopt;
-  auto file = platform_.files.Open(cookie_folder_ + to_delete_[*delete_selection_], platform::FileAccess::Read,
-                                   platform::file_share::kAll, platform::FileDisposition::OpenExisting);
-  if (!file) return std::nullopt;
-  auto text = file->ReadAll(kMaxCookieBytes);
-  if (!text) return std::nullopt;
+  const auto lines = core::ReadTextLines(platform_.files, cookie_folder_ + to_delete_[*delete_selection_]);
+  if (lines.empty()) return std::nullopt;
   std::string shown;
-  std::size_t start = 0;
-  while (start < text->size()) {
-    std::size_t end = text->find('\n', start);
-    if (end == std::string::npos) end = text->size();
-    std::string line = text->substr(start, end - start);
-    if (!line.empty() && line.back() == '\r') line.pop_back();
-    shown += "\r\n" + line;
-    start = end + 1;
-  }
+  for (const std::string& line : lines) shown += "\r\n" + line;
   return shown;
 }
 

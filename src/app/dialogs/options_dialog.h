@@ -51,8 +51,6 @@ struct KeyCapture {
   std::uint16_t code = 0;   // CharAscII
 };
 KeyCapture CaptureHotkey(std::uint16_t key, bool ctrl, bool shift, bool alt);
-// "Ctrl  " "Shift  " "Alt  " as present, then the key's name.
-std::string HotkeyText(const core::Settings& s);
 
 // Every control except the lists, as the window shows it.
 struct OptionsControls {
@@ -127,7 +125,7 @@ class OptionsDialog {
   void KeepAll();
   void DeleteAll();
   // "&View": the selected cookie file's lines, each after a line break; nothing when no
-  // row is selected or the file cannot be read.
+  // row is selected or the file cannot be read (or is empty).
   std::optional<std::string> ViewSelectedCookie();
 
   std::vector<IgnoreRow>& ignore_rows(IgnorePage page) { return page == IgnorePage::Values ? values_ : keys_; }
