@@ -66,6 +66,8 @@ TEST_F(OptionsDialogTest, AChangeOnEachPageIsSavedByOk) {
   // Common: the backup folder must exist for "&OK".
   EXPECT_TRUE(Visible(IDC_OPT_ASK_CLEAR) && !Visible(IDC_OPT_TO_DELETE));
   Click(IDC_OPT_ASK_CLEAR);
+  Click(IDC_OPT_FAST_SCAN);
+  const LRESULT fast_mode = ::SendMessageW(app_.Control(ui::ids::kFastMode), BM_GETCHECK, 0, 0);
   ::SetDlgItemTextW(dialog_, IDC_OPT_OUTPUT_FOLDER, folder_.c_str());
   ShotIfAsked(app_, dialog_, L"options_common.bmp");
 
@@ -109,6 +111,8 @@ TEST_F(OptionsDialogTest, AChangeOnEachPageIsSavedByOk) {
   ::PostMessageW(::GetDlgItem(dialog_, IDOK), BM_CLICK, 0, 0);
   ASSERT_TRUE(Eventually([&] { return !::IsWindow(dialog_); }));
 
+  EXPECT_NE(::SendMessageW(app_.Control(ui::ids::kFastMode), BM_GETCHECK, 0, 0), fast_mode)
+      << "the main window's Fast Mode box follows the dialog";
   const std::wstring options = folder_ + L"\\options.ini", cookies = folder_ + L"\\Cookies.ini";
   EXPECT_EQ(IniValue(options, L"Options", L"IsAskBeforeClear"), L"0");
   EXPECT_EQ(IniValue(options, L"SChedule", L"AutoClean"), L"1");
