@@ -93,9 +93,9 @@ KeyCapture CaptureHotkey(std::uint16_t key, bool ctrl, bool shift, bool alt) {
     capture.text.clear();
     return capture;
   }
-  // Delete alone would be written "DDel" for the edit's own Delete to trim to "Del"; the
-  // window swallows every key instead, so the text is written as it ends up, and Delete
-  // with a modifier can never eat into "Ctrl  ".
+  // The window swallows every key, Delete included, so the edit's own Delete handling never
+  // takes a character off the text: Delete alone reads "Del", and with a modifier the
+  // "Ctrl  " before it stays whole.
   capture.text += capture.char_string;
   return capture;
 }
