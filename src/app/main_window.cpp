@@ -147,7 +147,11 @@ void MainWindow::FlatButtonClick(int tag) {
   selected_page_ = tag;
 }
 
-void MainWindow::OptionsClick() { view_.ShowOptionsDialog(); }
+void MainWindow::OptionsClick() {
+  dialogs::OptionsDialog dialog(platform_, store_, *this);
+  dialog.Create();
+  if (view_.ShowOptionsDialog(dialog)) cleaner_.ShowFastMode();
+}
 void MainWindow::HelpClick() { view_.PopupHelpMenu(); }
 
 void MainWindow::OpenUrl(std::string_view url) {

@@ -11,6 +11,7 @@
 #include <string_view>
 #include <vector>
 
+#include "app/dialogs/options_dialog.h"
 #include "app/pages/cleaner_page.h"
 #include "app/pages/defrag_page.h"
 #include "app/pages/page.h"
@@ -51,7 +52,8 @@ class MainWindowView : public Prompts {
   virtual void HideForUnattendedRun() = 0;
 
   virtual void ShowAboutBox() = 0;
-  virtual void ShowOptionsDialog() = 0;
+  // Modal; true when it closed with "&OK".
+  virtual bool ShowOptionsDialog(dialogs::OptionsDialog& dialog) = 0;
   virtual void PopupHelpMenu() = 0;
 };
 
@@ -63,7 +65,7 @@ struct PageViews {
   DefragPageView& defrag;
 };
 
-class MainWindow final {
+class MainWindow final : public dialogs::OptionsHost {
  public:
   // `args` are the command-line arguments after the program name.
   MainWindow(platform::Platform platform, core::SettingsStore& store, MainWindowView& view, PageViews pages,
@@ -123,6 +125,12 @@ class MainWindow final {
   void SetTrayIcon() {}
   void RegisterBossKey() {}
   void UnregisterBossKey() {}
+  // The options dialog's "&OK".
+  void RestartBossKey(bool enabled) override {
+    UnregisterBossKey();
+    if (enabled) RegisterBossKey();
+  }
+  void ArmSchedule() override { ArmScheduleTimer(); }
   void ShowHiddenBrowserWindows() {}
   void MinimiseToTray() {}
   void ArmScheduleTimer() {}

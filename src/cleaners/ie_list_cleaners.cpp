@@ -29,7 +29,6 @@ constexpr std::string_view kIeStoreType = "Internet Explorer";
 constexpr std::string_view kRebootWarning = "Warning: This will take effect next time windows is rebooted.";
 constexpr std::string_view kWininit = "Wininit.ini";
 constexpr std::string_view kRenameHeader = "[rename]";
-constexpr std::uint64_t kMaxWininitBytes = 1 << 20;
 
 void TypedUrls(RunContext& worker) {
   if (!worker.options().FastScan) {
@@ -51,31 +50,11 @@ void TypedUrls(RunContext& worker) {
   worker.ItemCount += cleaning::DeleteUserRegKey(worker, std::string(kSearchBarKey) + "ContainingTextMRU");
 }
 
-// Lines of a text file; none when it is missing or unreadable.
-std::vector<std::string> ReadLines(platform::Files& files, const std::string& path) {
-  std::vector<std::string> lines;
-  auto file = files.Open(path, platform::FileAccess::Read, platform::file_share::kAll,
-                         platform::FileDisposition::OpenExisting);
-  if (!file) return lines;
-  auto text = file->ReadAll(kMaxWininitBytes);
-  if (!text) return lines;
-  std::size_t start = 0;
-  while (start < text->size()) {
-    std::size_t end = text->find('\n', start);
-    if (end == std::string::npos) end = text->size();
-    std::string line = text->substr(start, end - start);
-    if (!line.empty() && line.back() == '\r') line.pop_back();
-    lines.push_back(std::move(line));
-    start = end + 1;
-  }
-  return lines;
-}
-
 // The 95 family's pending removals: three "url=" lines right below the first rename
 // header (so in reverse order), or a new header with the lines in order at the end.
 void AddToWininit(platform::Files& files, const std::vector<std::string>& entries) {
   const std::string path = cleaning::WithBackslash(files.WindowsFolder()) + std::string(kWininit);
-  std::vector<std::string> lines = ReadLines(files, path);
+  std::vector<std::string> lines = core::ReadTextLines(files, path);
   const std::string header = platform::UpperCase(kRenameHeader);
   auto found = std::find_if(lines.begin(), lines.end(),
                             [&](const std::string& line) { return platform::UpperCase(line) == header; });

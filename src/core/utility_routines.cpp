@@ -203,6 +203,25 @@ std::string ResolveShortcut(platform::Shell& shell, std::string_view lnk_path) {
   return shell.ResolveShortcut(lnk_path).value_or(std::string());
 }
 
+std::vector<std::string> ReadTextLines(platform::Files& files, const std::string& path, std::uint64_t max_bytes) {
+  std::vector<std::string> lines;
+  auto file = files.Open(path, platform::FileAccess::Read, platform::file_share::kAll,
+                         platform::FileDisposition::OpenExisting);
+  if (!file) return lines;
+  auto text = file->ReadAll(max_bytes);
+  if (!text) return lines;
+  std::size_t start = 0;
+  while (start < text->size()) {
+    std::size_t end = text->find('\n', start);
+    if (end == std::string::npos) end = text->size();
+    std::string line = text->substr(start, end - start);
+    if (!line.empty() && line.back() == '\r') line.pop_back();
+    lines.push_back(std::move(line));
+    start = end + 1;
+  }
+  return lines;
+}
+
 std::string HotkeyText(bool ctrl, bool shift, bool alt, std::string_view key_text, bool spaced) {
   const std::string_view sep = spaced ? "  " : "+";
   std::string out;

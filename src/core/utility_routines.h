@@ -7,6 +7,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "platform/files.h"
 #include "platform/registry.h"
@@ -75,6 +76,11 @@ std::string DevicePathToDosPath(platform::Files& files, std::string_view device_
 
 // Target of a .lnk file; empty on any failure.
 std::string ResolveShortcut(platform::Shell& shell, std::string_view lnk_path);
+
+// The lines of a text file without their line ends ("\r\n" or "\n"); none when it is
+// missing, unreadable or larger than `max_bytes`.
+std::vector<std::string> ReadTextLines(platform::Files& files, const std::string& path,
+                                       std::uint64_t max_bytes = 1 << 20);
 
 // "Ctrl+Shift+F5", or with `spaced` "Ctrl  Shift  F5".
 std::string HotkeyText(bool ctrl, bool shift, bool alt, std::string_view key_text, bool spaced);

@@ -48,7 +48,7 @@ class FakeMainWindowView : public MainWindowView {
   void ShowInformation(std::string_view m) override { infos.emplace_back(m); }
   void ShowPlainMessage(std::string_view m) override { plain_messages.emplace_back(m); }
   void ShowAboutBox() override { dialogs.emplace_back("about"); }
-  void ShowOptionsDialog() override { dialogs.emplace_back("options"); }
+  bool ShowOptionsDialog(app::dialogs::OptionsDialog&) override { return dialogs.emplace_back("options"), false; }
   void PopupHelpMenu() override { dialogs.emplace_back("help menu"); }
 
   static std::vector<int> On(const std::map<int, bool>& flags) {

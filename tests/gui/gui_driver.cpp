@@ -277,6 +277,19 @@ std::wstring ControlText(HWND control) {
   return text;
 }
 
+bool ClickTab(HWND tabs, HANDLE process, int index) {
+  RemoteMemory memory(process, sizeof(RECT));
+  RECT rect{};
+  if (!memory || !::SendMessageW(tabs, TCM_GETITEMRECT, static_cast<WPARAM>(index), memory.lparam()) ||
+      !memory.Read(rect)) {
+    return false;
+  }
+  const LPARAM point = MAKELPARAM((rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2);
+  ::SendMessageW(tabs, WM_LBUTTONDOWN, MK_LBUTTON, point);
+  ::SendMessageW(tabs, WM_LBUTTONUP, 0, point);
+  return ::SendMessageW(tabs, TCM_GETCURSEL, 0, 0) == index;
+}
+
 HWND ChildWithText(HWND dialog, const std::wstring& text) {
   for (HWND child = ::GetWindow(dialog, GW_CHILD); child; child = ::GetWindow(child, GW_HWNDNEXT)) {
     if (ControlText(child) == text) return child;

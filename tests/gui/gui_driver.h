@@ -117,6 +117,9 @@ class App {
 // whose mnemonic is `key` (lower case).
 ::testing::AssertionResult ChoosePopupItem(const App& app, HWND control, wchar_t key);
 
+// Clicks tab `index` of a tab control of another process, as the mouse would.
+bool ClickTab(HWND tabs, HANDLE process, int index);
+
 // With NORVIK_SHOT_DIR set, repaints `window` and saves it there as `name` (a .bmp).
 void ShotIfAsked(const App& app, HWND window, const std::wstring& name);
 

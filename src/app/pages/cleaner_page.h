@@ -113,6 +113,8 @@ class CleanerPage final : public Page {
   const cleaning::CleanItemTree& CleanItems() const { return clean_items_; }
 
   void FastModeClick(bool checked);
+  // After the options dialog changed the setting.
+  void ShowFastMode() { view_.SetFastModeChecked(settings_.FastScan); }
   // bTest: "Test" starts a test run, "Cancel" cancels the running one.
   void TestClick();
   void CleanClick();

@@ -57,7 +57,7 @@ class MainFrame final : public app::MainWindowView {
   void ShowInformation(std::string_view message) override;
   void ShowPlainMessage(std::string_view message) override;
   void ShowAboutBox() override;
-  void ShowOptionsDialog() override;
+  bool ShowOptionsDialog(app::dialogs::OptionsDialog& dialog) override;
   void PopupHelpMenu() override;
 
  private:

@@ -7,7 +7,7 @@
 
 #include "platform/win32/wide_text.h"
 #include "ui/dialogs/about/about_dialog.h"
-#include "ui/dialogs/placeholder/placeholder_dialog.h"
+#include "ui/dialogs/options/options_dialog.h"
 #include "ui/main/control_ids.h"
 #include "ui/main/main_frame.h"
 
@@ -93,8 +93,8 @@ void MainFrame::ShowAboutBox() {
   });
 }
 
-void MainFrame::ShowOptionsDialog() {
-  ShowPlaceholderDialog(instance_, hwnd_, "Options", "The options editor is not available in this build.");
+bool MainFrame::ShowOptionsDialog(app::dialogs::OptionsDialog& dialog) {
+  return RunOptionsDialog(instance_, hwnd_, dialog);
 }
 
 void MainFrame::PopupHelpMenu() {
