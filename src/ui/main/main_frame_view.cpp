@@ -60,12 +60,6 @@ void MainFrame::SetWindowBounds(const core::WindowBounds& bounds) {
   ::SetWindowPos(hwnd_, nullptr, bounds.left, bounds.top, bounds.width, bounds.height, SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
-void MainFrame::RestoreAndShowWindow() {
-  if (::IsIconic(hwnd_)) ::ShowWindow(hwnd_, SW_RESTORE);
-  ::ShowWindow(hwnd_, SW_SHOW);
-  ::SetForegroundWindow(hwnd_);
-}
-
 void MainFrame::PostToSelf(unsigned message, std::uintptr_t wparam) {
   ::PostMessageW(hwnd_, message, static_cast<WPARAM>(wparam), 0);
 }

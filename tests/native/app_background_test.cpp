@@ -1,0 +1,96 @@
+#include <gtest/gtest.h>
+
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "app/main_window.h"
+#include "fakes/main_window_view.h"
+#include "platform/sim/sim_ini_files.h"
+#include "platform/sim/sim_machine.h"
+
+namespace norvik::app {
+namespace {
+
+constexpr const char* kIni = "C:\\Norvik\\options.ini";
+
+class BackgroundTest : public ::testing::Test {
+ protected:
+  platform::sim::SimMachine machine;
+  void Set(const char* section, const char* key, const std::string& value) {
+    ASSERT_TRUE(machine.ini().WriteString(kIni, section, key, value));
+  }
+};
+
+TEST_F(BackgroundTest, ScheduleFollowsAutoCleanAndInterval) {
+  constexpr unsigned kMinute = 60000;
+  struct Case { bool auto_clean; int interval; std::optional<unsigned> timer; };
+  const Case cases[] = {
+      {true, 0, 15 * kMinute},  {true, 1, 30 * kMinute},      {true, 2, 60 * kMinute},
+      {true, 3, 240 * kMinute}, {true, 4, 480 * kMinute},     {true, 7, 15 * kMinute},
+      {true, -1, 15 * kMinute}, {false, 2, std::nullopt},
+  };
+  for (const auto& c : cases) {
+    Set("SChedule", "AutoClean", c.auto_clean ? "1" : "0");
+    Set("SChedule", "CleanInterval", std::to_string(c.interval));
+    FakeSession s(machine.platform());
+    s.Start();
+    EXPECT_EQ(s.view.tray.timer, c.timer) << c.auto_clean << " " << c.interval;
+  }
+}
+
+TEST_F(BackgroundTest, TrayIconStandsInForTheMinimisedWindow) {
+  FakeSession s(machine.platform());
+  s.Start();
+  auto& tray = s.view.tray;
+  s.window.MinimiseToTray(false);
+  EXPECT_TRUE(tray.icon && !tray.shown);
+  s.window.TrayIconMessage(kWmRButtonDown);
+  EXPECT_EQ(tray.menus, 1);
+  s.window.TrayIconMessage(kWmLButtonDown);
+  EXPECT_TRUE(!tray.icon && tray.shown && !tray.minimised);
+
+  s.window.MinimiseToTray(false);
+  s.window.TrayExitClick();
+  EXPECT_EQ(s.view.closes, 1);
+  EXPECT_FALSE(tray.icon);
+}
+
+TEST_F(BackgroundTest, BossKeyHidesBrowsersOnlyAndCloseBringsThemBack) {
+  Set("Hotkey", "EnableHotkey", "1");
+  Set("Hotkey", "IsCtrl", "1");
+  Set("Hotkey", "IsAlt", "1");
+  Set("Hotkey", "CharAscII", "66");
+  FakeSession s(machine.platform());
+  s.Start();
+  auto& tray = s.view.tray;
+  const std::uint16_t atom = tray.FindAtom(kBossKeyAtomName);
+  ASSERT_NE(atom, 0);
+  EXPECT_EQ(tray.hotkeys[atom], kModControl | kModAlt);
+
+  // Every press flips the state, with or without a browser to hide.
+  s.window.HotkeyMessage(atom);
+  s.window.HotkeyMessage(atom);
+  EXPECT_FALSE(s.window.BossHidden());
+
+  tray.windows = {{"MozillaWindowClass", true}, {"OpWindow", true}, {"Chrome_WidgetWin_1", true}};
+  s.window.HotkeyMessage(atom);
+  EXPECT_TRUE(s.window.BossHidden());
+  EXPECT_EQ(tray.windows, (std::map<std::string, bool>{
+                              {"Chrome_WidgetWin_1", true}, {"MozillaWindowClass", false}, {"OpWindow", false}}));
+  s.window.FormClose();
+  EXPECT_TRUE(tray.windows["MozillaWindowClass"] && tray.windows["OpWindow"]);
+  EXPECT_TRUE(tray.hotkeys.empty());
+  EXPECT_EQ(tray.FindAtom(kBossKeyAtomName), 0);
+}
+
+TEST_F(BackgroundTest, HotkeyTakenElsewhereIsReportedAndTheProgramRunsOn) {
+  Set("Hotkey", "EnableHotkey", "1");
+  FakeSession s(machine.platform());
+  s.view.tray.hotkey_fails = true;
+  s.Start();
+  EXPECT_EQ(s.view.errors, std::vector<std::string>{std::string(kBossKeyFailedMessage)});
+}
+
+}  // namespace
+}  // namespace norvik::app
