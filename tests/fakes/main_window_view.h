@@ -22,20 +22,19 @@ namespace norvik::app {
 // windows by class name for the boss key to hide.
 class FakeBackgroundView : public BackgroundView {
  public:
-  bool icon = false, minimised = false, shown = true, hotkey_fails = false;
+  bool icon = false, minimised = false;
   std::map<std::string, std::uint16_t> atoms;
   std::map<std::uint16_t, unsigned> hotkeys;  // id -> modifiers
   std::map<std::string, bool> windows;       // class -> visible
   std::optional<unsigned> timer;             // the interval, while enabled
-  int menus = 0;
 
   void AddTrayIcon(std::string_view) override { icon = true; }
   void RemoveTrayIcon() override { icon = false; }
-  void MinimiseTowardsTray() override { minimised = true, shown = false; }
+  void MinimiseTowardsTray() override { minimised = true; }
   bool IsMinimised() override { return minimised; }
-  void RestoreFromTray() override { minimised = false, shown = true; }
+  void RestoreFromTray() override { minimised = false; }
   void SelectFirstLogLine() override {}
-  void PopupTrayMenu() override { ++menus; }
+  void PopupTrayMenu() override {}
   std::uint16_t AddAtom(std::string_view name) override {
     return atoms.emplace(std::string(name), static_cast<std::uint16_t>(0xC000 + atoms.size())).first->second;
   }
@@ -45,7 +44,6 @@ class FakeBackgroundView : public BackgroundView {
   }
   void DeleteAtom(std::uint16_t atom) override { std::erase_if(atoms, [&](const auto& a) { return a.second == atom; }); }
   bool RegisterHotkey(std::uint16_t id, unsigned modifiers, unsigned) override {
-    if (hotkey_fails) return false;
     hotkeys[id] = modifiers;
     return true;
   }

@@ -39,23 +39,6 @@ TEST_F(BackgroundTest, ScheduleFollowsAutoCleanAndInterval) {
   }
 }
 
-TEST_F(BackgroundTest, TrayIconStandsInForTheMinimisedWindow) {
-  FakeSession s(machine.platform());
-  s.Start();
-  auto& tray = s.view.tray;
-  s.window.MinimiseToTray(false);
-  EXPECT_TRUE(tray.icon && !tray.shown);
-  s.window.TrayIconMessage(kWmRButtonDown);
-  EXPECT_EQ(tray.menus, 1);
-  s.window.TrayIconMessage(kWmLButtonDown);
-  EXPECT_TRUE(!tray.icon && tray.shown && !tray.minimised);
-
-  s.window.MinimiseToTray(false);
-  s.window.TrayExitClick();
-  EXPECT_EQ(s.view.closes, 1);
-  EXPECT_FALSE(tray.icon);
-}
-
 TEST_F(BackgroundTest, BossKeyHidesBrowsersOnlyAndCloseBringsThemBack) {
   Set("Hotkey", "EnableHotkey", "1");
   Set("Hotkey", "IsCtrl", "1");
@@ -81,15 +64,6 @@ TEST_F(BackgroundTest, BossKeyHidesBrowsersOnlyAndCloseBringsThemBack) {
   s.window.FormClose();
   EXPECT_TRUE(tray.windows["MozillaWindowClass"] && tray.windows["OpWindow"]);
   EXPECT_TRUE(tray.hotkeys.empty());
-  EXPECT_EQ(tray.FindAtom(kBossKeyAtomName), 0);
-}
-
-TEST_F(BackgroundTest, HotkeyTakenElsewhereIsReportedAndTheProgramRunsOn) {
-  Set("Hotkey", "EnableHotkey", "1");
-  FakeSession s(machine.platform());
-  s.view.tray.hotkey_fails = true;
-  s.Start();
-  EXPECT_EQ(s.view.errors, std::vector<std::string>{std::string(kBossKeyFailedMessage)});
 }
 
 }  // namespace
