@@ -42,17 +42,7 @@ TEST_F(BackgroundTest, ClearCleansScansFixesAndEnds) {
   ASSERT_TRUE(WriteBytes(folder_ + L"\\options.ini", ini));
   ASSERT_TRUE(::CreateDirectoryW((folder_ + L"\\Backup").c_str(), nullptr));
 
-  std::wstring command = L"\"" + exe_ + L"\" /CLEAR";
-  STARTUPINFOW startup{};
-  startup.cb = sizeof startup;
-  PROCESS_INFORMATION process{};
-  ASSERT_TRUE(::CreateProcessW(exe_.c_str(), command.data(), nullptr, nullptr, FALSE, 0, nullptr, folder_.c_str(),
-                               &startup, &process));
-  const DWORD waited = ::WaitForSingleObject(process.hProcess, kTimeoutMs);
-  if (waited != WAIT_OBJECT_0) ::TerminateProcess(process.hProcess, 1);
-  ::CloseHandle(process.hThread);
-  ::CloseHandle(process.hProcess);
-  ASSERT_EQ(waited, WAIT_OBJECT_0) << "the run did not end by itself";
+  ASSERT_TRUE(RunsToItsEnd(exe_, L"/CLEAR", folder_, kTimeoutMs)) << "the run did not end by itself";
 
   EXPECT_FALSE(PathExists(kDump));
   EXPECT_FALSE(UserValueExists(kMruKey, L"NorvikGone"));

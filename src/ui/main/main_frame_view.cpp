@@ -98,13 +98,7 @@ void MainFrame::PopupHelpMenu() {
   ::AppendMenuW(menu.get(), MF_STRING, ids::kMenuHomepage, L"H&omepage");
   ::AppendMenuW(menu.get(), MF_STRING, ids::kMenuCheckForUpdate, L"&Check for Update");
   ::AppendMenuW(menu.get(), MF_STRING, ids::kMenuAbout, L"&About...");
-  POINT cursor{};
-  ::GetCursorPos(&cursor);
-  // The chosen command arrives as WM_COMMAND once the menu has closed.
-  ::SetForegroundWindow(hwnd_);
-  ::TrackPopupMenu(menu.get(), TPM_LEFTALIGN | TPM_TOPALIGN | TPM_RIGHTBUTTON, cursor.x, cursor.y, 0, hwnd_,
-                   nullptr);
-  ::PostMessageW(hwnd_, WM_NULL, 0, 0);
+  PopupMenuAtCursor(hwnd_, menu.get());
 }
 
 }  // namespace norvik::ui

@@ -6,6 +6,7 @@
 
 #include "platform/win32/wide_text.h"
 #include "ui/main/control_ids.h"
+#include "ui/main/controls.h"
 #include "ui/main/gdi_owners.h"
 
 namespace norvik::ui {
@@ -105,13 +106,7 @@ void ShellBackground::PopupTrayMenu() {
   ::AppendMenuW(menu.get(), MF_STRING, ids::kMenuTrayOpen, L"&Open");
   ::AppendMenuW(menu.get(), MF_STRING, ids::kMenuOnlineHelp, L"Online &Help");
   ::AppendMenuW(menu.get(), MF_STRING, ids::kMenuTrayExit, L"&Exit");
-  POINT cursor{};
-  ::GetCursorPos(&cursor);
-  // Without the window in front the menu would not close when the user clicks elsewhere.
-  ::SetForegroundWindow(hwnd_);
-  ::TrackPopupMenu(menu.get(), TPM_LEFTALIGN | TPM_TOPALIGN | TPM_RIGHTBUTTON, cursor.x, cursor.y, 0, hwnd_,
-                   nullptr);
-  ::PostMessageW(hwnd_, WM_NULL, 0, 0);
+  PopupMenuAtCursor(hwnd_, menu.get());
 }
 
 std::uint16_t ShellBackground::AddAtom(std::string_view name) { return ::GlobalAddAtomW(Wide(name).c_str()); }
