@@ -1,5 +1,5 @@
 // The program out of sight, through norvik.exe: "/Clear" cleans, scans, fixes and ends
-// by itself; minimising puts an icon in the notification area and the icon brings the
+// by itself; minimising (or "/Auto") puts an icon in the notification area and the icon brings the
 // window back; the boss key hides a browser's window and shows it again.
 
 #include "gui/gui_driver.h"
@@ -78,6 +78,12 @@ TEST_F(BackgroundTest, MinimisedToTheTrayAndBackByItsIcon) {
   EXPECT_FALSE(TrayIconExists(window));
   ShotIfAsked(app, window, L"back_from_tray.bmp");
   EXPECT_TRUE(app.Close());
+
+  // "/Auto" (the Run key's) starts in the tray.
+  App autostart;
+  ASSERT_TRUE(autostart.Start(exe_, L"/Auto"));
+  EXPECT_TRUE(Eventually([&] { return !::IsWindowVisible(autostart.window()) && TrayIconExists(autostart.window()); }));
+  EXPECT_TRUE(autostart.Close());
 }
 
 LRESULT CALLBACK PlainProc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam) {

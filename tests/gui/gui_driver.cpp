@@ -355,9 +355,10 @@ App::~App() {
   if (process_.hProcess) (void)Close();
 }
 
-AssertionResult App::Start(const std::wstring& exe) {
+AssertionResult App::Start(const std::wstring& exe, const std::wstring& arguments) {
   const std::wstring folder = exe.substr(0, exe.find_last_of(L'\\'));
   std::wstring command = L"\"" + exe + L"\"";
+  if (!arguments.empty()) command += L" " + arguments;
   STARTUPINFOW startup{};
   startup.cb = sizeof startup;
   // Wine's server, busy writing a large registry to disk after a test planted one, now and
@@ -379,7 +380,7 @@ AssertionResult App::Start(const std::wstring& exe) {
       [&] {
         window_ = FindMainWindowOf(process_.dwProcessId);
         ended = ::WaitForSingleObject(process_.hProcess, 0) == WAIT_OBJECT_0;
-        return ended || (window_ && ::IsWindowVisible(window_));
+        return ended || (window_ && (!arguments.empty() || ::IsWindowVisible(window_)));
       },
       kStartTimeoutMs);
   if (ended) {
@@ -388,7 +389,7 @@ AssertionResult App::Start(const std::wstring& exe) {
     Release();
     return AssertionFailure() << exe << " ended before showing its window, exit code 0x" << std::hex << code;
   }
-  if (!window_ || !::IsWindowVisible(window_)) {
+  if (!window_ || (arguments.empty() && !::IsWindowVisible(window_))) {
     Kill();
     return AssertionFailure() << "no visible window of class \"" << app::kWindowClassName << "\" within "
                               << kStartTimeoutMs / 1000 << " s";

@@ -89,8 +89,9 @@ class App {
   App& operator=(const App&) = delete;
   ~App();
 
-  // Starts the program and waits for its main window to be shown.
-  ::testing::AssertionResult Start(const std::wstring& exe);
+  // Starts the program and waits for its main window to be shown; with `arguments`
+  // (which may keep it out of sight) only for the window to exist.
+  ::testing::AssertionResult Start(const std::wstring& exe, const std::wstring& arguments = L"");
   // WM_CLOSE, then waits for the process to end; killing it is a failure.
   ::testing::AssertionResult Close();
 
