@@ -83,6 +83,13 @@ TEST_F(BackgroundTest, MinimisedToTheTrayAndBackByItsIcon) {
   App autostart;
   ASSERT_TRUE(autostart.Start(exe_, L"/Auto"));
   EXPECT_TRUE(Eventually([&] { return !::IsWindowVisible(autostart.window()) && TrayIconExists(autostart.window()); }));
+  // A right click on the icon: its menu's "&Exit" ends the program.
+  ::PostMessageW(autostart.window(), app::kWmTrayIcon, 0, WM_RBUTTONDOWN);
+  HWND menu = nullptr;
+  ASSERT_TRUE(Eventually([&] { return (menu = ::FindWindowW(MAKEINTATOM(32768), nullptr)) && ::IsWindowVisible(menu); }));
+  ShotIfAsked(autostart, menu, L"tray_menu.bmp");
+  ::PostMessageW(menu, WM_CHAR, L'e', 0);
+  EXPECT_EQ(::WaitForSingleObject(autostart.process(), 10000), WAIT_OBJECT_0) << "still running after Exit";
   EXPECT_TRUE(autostart.Close());
 }
 
