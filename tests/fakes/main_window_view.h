@@ -18,14 +18,12 @@
 
 namespace norvik::app {
 
-// The tray, the boss key and the schedule: what was asked, and a desktop of top-level
-// windows by class name for the boss key to hide.
+// The tray, the boss key and the schedule: what was asked.
 class FakeBackgroundView : public BackgroundView {
  public:
   bool icon = false, minimised = false;
   std::map<std::string, std::uint16_t> atoms;
   std::map<std::uint16_t, unsigned> hotkeys;  // id -> modifiers
-  std::map<std::string, bool> windows;       // class -> visible
   std::optional<unsigned> timer;             // the interval, while enabled
 
   void AddTrayIcon(std::string_view) override { icon = true; }
@@ -48,11 +46,7 @@ class FakeBackgroundView : public BackgroundView {
     return true;
   }
   void UnregisterHotkey(std::uint16_t id) override { hotkeys.erase(id); }
-  void ShowTopLevelWindowsOf(const std::array<std::string_view, 5>& classes, bool show) override {
-    for (auto& [cls, visible] : windows) {
-      for (std::string_view c : classes) if (cls == c) visible = show;
-    }
-  }
+  void ShowTopLevelWindowsOf(const std::array<std::string_view, 5>&, bool) override {}
   void SetScheduleTimer(bool enabled, unsigned interval_ms) override {
     timer = enabled ? std::optional<unsigned>(interval_ms) : std::nullopt;
   }
