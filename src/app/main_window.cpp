@@ -25,12 +25,12 @@ MainWindow::MainWindow(platform::Platform platform, core::SettingsStore& store, 
       registry_(platform, store.settings(), pages.registry, view),
       tools_(platform, store.settings(), pages.tools, view),
       defrag_(platform, store.settings(), pages.defrag, view),
-      pages_{&cleaner_, &registry_, &tools_, &defrag_} {}
+      pages_{&cleaner_, &registry_, &tools_, &defrag_},
+      background_(store.settings(), view.TrayView(), view) {}
 
 std::string MainWindow::FirstArg() const { return args_.empty() ? std::string() : args_.front(); }
 
 void MainWindow::FormCreate() {
-  boss_hidden_ = false;
   clear_switch_ = false;
   auto_mode_ = false;
   // Missing bounds centre the window at its initial size.
@@ -40,7 +40,7 @@ void MainWindow::FormCreate() {
                initial.height});
   const std::uint8_t os_code = core::GetOsCode(platform_.system);
   for (Page* page : pages_) page->Create(os_code);
-  if (FirstArg() == kAutoSwitch) SetTrayIcon();
+  if (FirstArg() == kAutoSwitch) background_.SetTrayIcon(true);
   if (store_.settings().EnableHotkey) {
     UnregisterBossKey();
     RegisterBossKey();
@@ -75,16 +75,16 @@ void MainWindow::FormActivate() {
   }
   const auto first = FirstArg();
   if (first == kAutoSwitch) {
-    MinimiseToTray();
+    view_.PostMinimiseToTray();
     if (s.StartClean) view_.PostToSelf(kWmAutoClean);
   }
   if (platform::EqualsIgnoreCase(first, kClearSwitch)) {
     clear_switch_ = true;
     cleaner_.SetClearSwitch(true);
-    registry_.SetClearSwitch(true);
+    registry_.SetClearSwitch(true, [this] { FinishClear(); });
     view_.PostToSelf(kWmAutoClean);
   } else {
-    ArmScheduleTimer();
+    ArmSchedule();
   }
 }
 
@@ -96,7 +96,7 @@ void MainWindow::FormClose() {
   SaveSettings();
   if (store_.settings().EnableHotkey) {
     UnregisterBossKey();
-    if (boss_hidden_) ShowHiddenBrowserWindows();
+    if (background_.BossHidden()) background_.ShowHiddenBrowserWindows();
   }
 }
 
@@ -127,7 +127,23 @@ void MainWindow::UnattendedRegistryReportMessage() {
   view_.CloseWindow();
 }
 
-void MainWindow::ShowMainWindow() { view_.RestoreAndShowWindow(); }
+void MainWindow::AutoCleanMessage() {
+  view_.HideForUnattendedRun();
+  cleaner_.AutomaticClean();
+  registry_.ScanClick();
+  // No ticked section, or no scan: "/Clear" still ends rather than stay hidden for good.
+  if (clear_switch_ && !registry_.Scanning()) FinishClear();
+}
+
+void MainWindow::FinishClear() {
+  cleaner_.FinishRunWithin(kClearCleanBudget);
+  view_.CloseWindow();
+}
+
+void MainWindow::TrayExitClick() {
+  view_.CloseWindow();
+  background_.SetTrayIcon(false);
+}
 
 void MainWindow::SaveSettings() {
   core::Settings& settings = store_.settings();

@@ -11,6 +11,7 @@
 #include <string_view>
 #include <vector>
 
+#include "app/background/background.h"
 #include "app/dialogs/options_dialog.h"
 #include "app/pages/cleaner_page.h"
 #include "app/pages/defrag_page.h"
@@ -45,11 +46,14 @@ class MainWindowView : public Prompts {
   virtual ScreenSize GetScreenSize() = 0;
   virtual void SetWindowBounds(const core::WindowBounds& bounds) = 0;
   virtual void MaximiseWindow() = 0;
-  virtual void RestoreAndShowWindow() = 0;
   virtual void PostToSelf(unsigned message, std::uintptr_t wparam = 0) = 0;
   virtual void CloseWindow() = 0;
   // Unattended runs: the window and its taskbar button go out of sight.
   virtual void HideForUnattendedRun() = 0;
+  // The tray, the boss key and the schedule's side of the window.
+  virtual BackgroundView& TrayView() = 0;
+  // WM_SYSCOMMAND / SC_MINIMIZE with lParam 1: to the tray, whose icon is there already.
+  virtual void PostMinimiseToTray() = 0;
 
   virtual void ShowAboutBox() = 0;
   // Modal; true when it closed with "&OK".
@@ -85,8 +89,21 @@ class MainWindow final : public dialogs::OptionsHost {
   bool QueryEndSession();
   // Windows waits about five seconds for an answer before it offers to end the program.
   static constexpr std::chrono::milliseconds kEndSessionBudget{4000};
-  // WM_SHOWMAIN from another program.
-  void ShowMainWindow();
+  // WM_SHOWMAIN from another program, the tray icon and the tray menu's "&Open".
+  void ShowMainWindow() { background_.ShowMainWindow(); }
+  // SC_MINIMIZE; `icon_present` for the one "/Auto" posts.
+  void MinimiseToTray(bool icon_present) { background_.MinimiseToTray(icon_present); }
+  void TrayIconMessage(unsigned mouse_message) { background_.TrayIconMessage(mouse_message); }
+  // The tray menu's "&Exit": the window closes, then the icon goes.
+  void TrayExitClick();
+  // The boss key and the schedule; the options dialog calls these when it is accepted.
+  void RegisterBossKey() { background_.RegisterBossKey(); }
+  void UnregisterBossKey() { background_.UnregisterBossKey(); }
+  void HotkeyMessage(std::uintptr_t id) { background_.HotkeyMessage(id); }
+  bool BossHidden() const { return background_.BossHidden(); }
+  void ArmSchedule() override { background_.ArmSchedule(); }
+  // The scheduled clean; ignored while a run is going.
+  void Timer2Tick() { cleaner_.AutomaticClean(); }
 
   // Side buttons.
   void FlatButtonClick(int tag);
@@ -100,8 +117,11 @@ class MainWindow final : public dialogs::OptionsHost {
   void OpenUpdatePage();
   void AboutClick();
 
-  // Messages that later features handle; here they are accepted and ignored.
-  void AutoCleanMessage() {}
+  // WM_AUTOCLEAN ("/Auto" with StartClean, "/Clear"): out of sight, an automatic clean,
+  // then a scan as bScan starts it. "/Clear" fixes what the scan found and ends.
+  void AutoCleanMessage();
+  // How long an unattended "/Clear" waits for its clean before it closes anyway.
+  static constexpr std::chrono::minutes kClearCleanBudget{10};
   // "/Regdefrag" and "/Regscan [report file]": the run, then the program ends.
   void UnattendedDefragMessage();
   void UnattendedRegistryReportMessage();
@@ -121,19 +141,14 @@ class MainWindow final : public dialogs::OptionsHost {
   void SaveSettings();
   void OpenUrl(std::string_view url);
 
-  // Hooks for features that arrive later (tray, boss key, schedule).
-  void SetTrayIcon() {}
-  void RegisterBossKey() {}
-  void UnregisterBossKey() {}
   // The options dialog's "&OK".
   void RestartBossKey(bool enabled) override {
     UnregisterBossKey();
     if (enabled) RegisterBossKey();
   }
-  void ArmSchedule() override { ArmScheduleTimer(); }
-  void ShowHiddenBrowserWindows() {}
-  void MinimiseToTray() {}
-  void ArmScheduleTimer() {}
+
+  // "/Clear": the clean has its time to end (closing would cancel it), then the window closes.
+  void FinishClear();
 
   platform::Platform platform_;
   core::SettingsStore& store_;
@@ -145,9 +160,9 @@ class MainWindow final : public dialogs::OptionsHost {
   DefragPage defrag_;
   // Every page in tag order; the shell's steps visit them in this order.
   std::vector<Page*> pages_;
+  Background background_;
 
   int selected_page_ = 0;
-  bool boss_hidden_ = false;
   bool clear_switch_ = false;
   bool auto_mode_ = false;
   bool activated_ = false;

@@ -18,6 +18,40 @@
 
 namespace norvik::app {
 
+// The tray, the boss key and the schedule: what was asked.
+class FakeBackgroundView : public BackgroundView {
+ public:
+  bool icon = false, minimised = false;
+  std::map<std::string, std::uint16_t> atoms;
+  std::map<std::uint16_t, unsigned> hotkeys;  // id -> modifiers
+  std::optional<unsigned> timer;             // the interval, while enabled
+
+  void AddTrayIcon(std::string_view) override { icon = true; }
+  void RemoveTrayIcon() override { icon = false; }
+  void MinimiseTowardsTray() override { minimised = true; }
+  bool IsMinimised() override { return minimised; }
+  void RestoreFromTray() override { minimised = false; }
+  void SelectFirstLogLine() override {}
+  void PopupTrayMenu() override {}
+  std::uint16_t AddAtom(std::string_view name) override {
+    return atoms.emplace(std::string(name), static_cast<std::uint16_t>(0xC000 + atoms.size())).first->second;
+  }
+  std::uint16_t FindAtom(std::string_view name) override {
+    const auto it = atoms.find(std::string(name));
+    return it == atoms.end() ? 0 : it->second;
+  }
+  void DeleteAtom(std::uint16_t atom) override { std::erase_if(atoms, [&](const auto& a) { return a.second == atom; }); }
+  bool RegisterHotkey(std::uint16_t id, unsigned modifiers, unsigned) override {
+    hotkeys[id] = modifiers;
+    return true;
+  }
+  void UnregisterHotkey(std::uint16_t id) override { hotkeys.erase(id); }
+  void ShowTopLevelWindowsOf(const std::array<std::string_view, 5>&, bool) override {}
+  void SetScheduleTimer(bool enabled, unsigned interval_ms) override {
+    timer = enabled ? std::optional<unsigned>(interval_ms) : std::nullopt;
+  }
+};
+
 class FakeMainWindowView : public MainWindowView {
  public:
   std::map<int, bool> button_selected;
@@ -36,10 +70,12 @@ class FakeMainWindowView : public MainWindowView {
   ScreenSize GetScreenSize() override { return {1024, 768}; }
   void SetWindowBounds(const core::WindowBounds& b) override { bounds = b; }
   void MaximiseWindow() override { maximised = true; }
-  void RestoreAndShowWindow() override {}
   void PostToSelf(unsigned message, std::uintptr_t) override { posted.push_back(message); }
   void CloseWindow() override { ++closes; }
   void HideForUnattendedRun() override {}
+  FakeBackgroundView tray;
+  BackgroundView& TrayView() override { return tray; }
+  void PostMinimiseToTray() override { posted.push_back(kWmSysCommand); }
   bool AskYesNo(std::string_view q) override {
     questions.emplace_back(q);
     return answer_yes;

@@ -85,6 +85,23 @@ bool Eventually(const std::function<bool()>& done, DWORD timeout_ms) {
   }
 }
 
+bool RunsToItsEnd(const std::wstring& exe, const std::wstring& arguments, const std::wstring& folder,
+                  DWORD timeout_ms) {
+  std::wstring command = L"\"" + exe + L"\" " + arguments;
+  STARTUPINFOW startup{};
+  startup.cb = sizeof startup;
+  PROCESS_INFORMATION process{};
+  if (!::CreateProcessW(exe.c_str(), command.data(), nullptr, nullptr, FALSE, 0, nullptr, folder.c_str(), &startup,
+                        &process)) {
+    return false;
+  }
+  const DWORD waited = ::WaitForSingleObject(process.hProcess, timeout_ms);
+  if (waited != WAIT_OBJECT_0) ::TerminateProcess(process.hProcess, 1);
+  ::CloseHandle(process.hThread);
+  ::CloseHandle(process.hProcess);
+  return waited == WAIT_OBJECT_0;
+}
+
 std::wstring EnvOr(const wchar_t* name, const std::wstring& fallback) {
   wchar_t value[MAX_PATH * 2];
   const DWORD n = ::GetEnvironmentVariableW(name, value, MAX_PATH * 2);
@@ -354,9 +371,10 @@ App::~App() {
   if (process_.hProcess) (void)Close();
 }
 
-AssertionResult App::Start(const std::wstring& exe) {
+AssertionResult App::Start(const std::wstring& exe, const std::wstring& arguments) {
   const std::wstring folder = exe.substr(0, exe.find_last_of(L'\\'));
   std::wstring command = L"\"" + exe + L"\"";
+  if (!arguments.empty()) command += L" " + arguments;
   STARTUPINFOW startup{};
   startup.cb = sizeof startup;
   // Wine's server, busy writing a large registry to disk after a test planted one, now and
@@ -378,7 +396,7 @@ AssertionResult App::Start(const std::wstring& exe) {
       [&] {
         window_ = FindMainWindowOf(process_.dwProcessId);
         ended = ::WaitForSingleObject(process_.hProcess, 0) == WAIT_OBJECT_0;
-        return ended || (window_ && ::IsWindowVisible(window_));
+        return ended || (window_ && (!arguments.empty() || ::IsWindowVisible(window_)));
       },
       kStartTimeoutMs);
   if (ended) {
@@ -387,7 +405,7 @@ AssertionResult App::Start(const std::wstring& exe) {
     Release();
     return AssertionFailure() << exe << " ended before showing its window, exit code 0x" << std::hex << code;
   }
-  if (!window_ || !::IsWindowVisible(window_)) {
+  if (!window_ || (arguments.empty() && !::IsWindowVisible(window_))) {
     Kill();
     return AssertionFailure() << "no visible window of class \"" << app::kWindowClassName << "\" within "
                               << kStartTimeoutMs / 1000 << " s";

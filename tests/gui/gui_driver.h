@@ -34,6 +34,11 @@ std::wstring IniValue(const std::wstring& file, const wchar_t* section, const wc
 // Removes a folder and what is in it; links are removed, never followed.
 void RemoveFolderTree(const std::wstring& folder);
 
+// Runs `exe` with `arguments` in `folder` and waits for it to end by itself; a program
+// still running after `timeout_ms` is ended, and the answer is false.
+bool RunsToItsEnd(const std::wstring& exe, const std::wstring& arguments, const std::wstring& folder,
+                  DWORD timeout_ms);
+
 // A visible top-level window of `process` with exactly this caption, such as a dialog
 // the program opened; nullptr if there is none.
 HWND FindProcessWindow(HANDLE process, std::wstring_view caption);
@@ -88,8 +93,9 @@ class App {
   App& operator=(const App&) = delete;
   ~App();
 
-  // Starts the program and waits for its main window to be shown.
-  ::testing::AssertionResult Start(const std::wstring& exe);
+  // Starts the program and waits for its main window to be shown; with `arguments`
+  // (which may keep it out of sight) only for the window to exist.
+  ::testing::AssertionResult Start(const std::wstring& exe, const std::wstring& arguments = L"");
   // WM_CLOSE, then waits for the process to end; killing it is a failure.
   ::testing::AssertionResult Close();
 

@@ -91,17 +91,7 @@ std::int64_t KB(const std::wstring& text) {
 TEST_F(RegistryDefragTest, ScanReportRunWritesTheFiguresAndEnds) {
   const std::wstring report = folder_ + L"\\report.ini";
   ASSERT_TRUE(WriteBytes(report, "[Scan Result]\r\nOld=1\r\n"));
-  std::wstring command = L"\"" + exe_ + L"\" /Regscan report.ini";
-  STARTUPINFOW startup{};
-  startup.cb = sizeof startup;
-  PROCESS_INFORMATION process{};
-  ASSERT_TRUE(::CreateProcessW(exe_.c_str(), command.data(), nullptr, nullptr, FALSE, 0, nullptr, folder_.c_str(),
-                               &startup, &process));
-  const DWORD waited = ::WaitForSingleObject(process.hProcess, kTimeoutMs);
-  if (waited != WAIT_OBJECT_0) ::TerminateProcess(process.hProcess, 1);
-  ::CloseHandle(process.hThread);
-  ::CloseHandle(process.hProcess);
-  ASSERT_EQ(waited, WAIT_OBJECT_0) << "the run did not end by itself";
+  ASSERT_TRUE(RunsToItsEnd(exe_, L"/Regscan report.ini", folder_, kTimeoutMs)) << "the run did not end by itself";
 
   const auto value = [&](const wchar_t* key) { return IniValue(report, L"Scan Result", key); };
   EXPECT_EQ(value(L"Old"), L"<missing>") << "the section is written afresh";

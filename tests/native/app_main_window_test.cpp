@@ -228,14 +228,17 @@ TEST_F(MainWindowTest, WindowsVersionDecidesBackupButtonAndDefragPage) {
   }
 }
 
+// "/Auto" is compared exactly, the others in any letter case; "/Auto" starts in the tray
+// and "/Clear" arms no schedule.
 TEST_F(MainWindowTest, CommandLineSwitchesPostTheirMessagesOnce) {
-  struct Case { const char* arg; std::vector<unsigned> posted; bool clear, auto_mode; };
+  struct Case { const char* arg; std::vector<unsigned> posted; bool clear, auto_mode, icon, scheduled; };
+  ASSERT_TRUE(machine.ini().WriteString(kIni, "SChedule", "AutoClean", "1"));
   const Case cases[] = {
-      {"/clear", {kWmAutoClean}, true, false},
-      {"/Auto", {}, false, false},  // StartClean is off by default
-      {"/auto", {}, false, false},
-      {"/REGSCAN", {kWmUnattendedRegistryReport}, false, true},
-      {"/regdefrag", {kWmUnattendedDefrag}, false, true},
+      {"/clear", {kWmAutoClean}, true, false, false, false},
+      {"/Auto", {kWmSysCommand}, false, false, true, true},  // StartClean is off by default
+      {"/auto", {}, false, false, false, true},
+      {"/REGSCAN", {kWmUnattendedRegistryReport}, false, true, false, true},
+      {"/regdefrag", {kWmUnattendedDefrag}, false, true, false, true},
   };
   for (const auto& c : cases) {
     Session s(machine, {c.arg});
@@ -244,11 +247,31 @@ TEST_F(MainWindowTest, CommandLineSwitchesPostTheirMessagesOnce) {
     EXPECT_EQ(s.view.posted, c.posted) << c.arg;
     EXPECT_EQ(s.window.ClearSwitch(), c.clear) << c.arg;
     EXPECT_EQ(s.window.AutoMode(), c.auto_mode) << c.arg;
+    EXPECT_EQ(s.view.tray.icon, c.icon) << c.arg;
+    EXPECT_EQ(s.view.tray.timer.has_value(), c.scheduled) << c.arg;
   }
   ASSERT_TRUE(machine.ini().WriteString(kIni, "SChedule", "StartClean", "1"));
   Session s(machine, {"/Auto"});
   s.Start();
-  EXPECT_EQ(s.view.posted, std::vector<unsigned>{kWmAutoClean});
+  EXPECT_EQ(s.view.posted, (std::vector<unsigned>{kWmSysCommand, kWmAutoClean}));
+}
+
+// "/Clear" with no registry section ticked: the clean runs to its end and the program
+// still closes, instead of waiting hidden for a scan that never comes.
+TEST_F(MainWindowTest, ClearWithNoSectionTickedCleansAndCloses) {
+  machine.WriteFile("C:\\Windows\\MEMORY.DMP", "dump");
+  Session s(machine, {"/Clear"});
+  s.Start();
+  s.ClickState(Tree::CleanItems, "Windows - Memory Dumps");
+  for (NodeId top : s.TreeOf(Tree::RegistrySections).TopLevel()) {
+    if (s.TreeOf(Tree::RegistrySections).node(top).state != core::kUnticked) {
+      s.window.registry().TreeMouseDown(top, TreeHit::StateIcon);
+    }
+  }
+  s.window.AutoCleanMessage();
+  EXPECT_FALSE(machine.ReadFile("C:\\Windows\\MEMORY.DMP")) << "closed before the clean ended";
+  EXPECT_EQ(s.view.closes, 1);
+  EXPECT_TRUE(s.view.infos.empty());
 }
 
 // Windows may end the process the moment it has its answer: the shut-down clean has

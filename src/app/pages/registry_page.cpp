@@ -185,7 +185,10 @@ void RegistryPage::ScanDoneMessage() {
   view_.ShowRestoreButton(true);
   ShowProblemCounts();
   // An unattended run ("/Clear") fixes everything it found, questions and all.
-  if (clear_switch_) FixErrorsClick();
+  if (clear_switch_) {
+    FixErrorsClick();
+    if (when_fixed_) when_fixed_();
+  }
 }
 
 void RegistryPage::Timer1Tick() {

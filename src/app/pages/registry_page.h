@@ -5,6 +5,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -116,8 +117,12 @@ class RegistryPage final : public Page {
   void ScanClick();
   bool Scanning() const { return scanning_; }
   const std::string& ScanButtonCaption() const { return scan_caption_; }
-  // Unattended runs (/Clear) start without the "select the sections" notice.
-  void SetClearSwitch(bool on) { clear_switch_ = on; }
+  // Unattended runs (/Clear) start without the "select the sections" notice, fix all
+  // they find and then call `when_fixed`.
+  void SetClearSwitch(bool on, std::function<void()> when_fixed = {}) {
+    clear_switch_ = on;
+    when_fixed_ = std::move(when_fixed);
+  }
   void DrainScanEvents();
   void ScanSectionDoneMessage();
   void ScanDoneMessage();
@@ -160,6 +165,7 @@ class RegistryPage final : public Page {
   std::uint8_t os_code_ = 12;
   bool shown_ = false;
   bool clear_switch_ = false;
+  std::function<void()> when_fixed_;
   bool scanning_ = false;
   bool timer1_on_ = false;
   std::string scan_caption_{kScanCaption};

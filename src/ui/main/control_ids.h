@@ -77,4 +77,9 @@ inline constexpr int kMenuHomepage = 1702;
 inline constexpr int kMenuCheckForUpdate = 1703;
 inline constexpr int kMenuAbout = 1704;
 
+// The tray menu's own commands (its "Online &Help" is the help menu's), and Timer2.
+inline constexpr int kMenuTrayOpen = 1711;
+inline constexpr int kMenuTrayExit = 1712;
+inline constexpr int kScheduleTimer = 1720;
+
 }  // namespace norvik::ui::ids

@@ -11,6 +11,15 @@
 
 namespace norvik::ui {
 
+void PopupMenuAtCursor(HWND owner, HMENU menu) {
+  POINT cursor{};
+  ::GetCursorPos(&cursor);
+  // Without the owner in front the menu would not close when the user clicks elsewhere.
+  ::SetForegroundWindow(owner);
+  ::TrackPopupMenu(menu, TPM_LEFTALIGN | TPM_TOPALIGN | TPM_RIGHTBUTTON, cursor.x, cursor.y, 0, owner, nullptr);
+  ::PostMessageW(owner, WM_NULL, 0, 0);
+}
+
 HWND Controls::Add(HWND parent, int id, const wchar_t* window_class, std::wstring_view text, DWORD style,
                    DWORD ex_style) {
   const std::wstring caption(text);

@@ -11,6 +11,9 @@
 
 namespace norvik::ui {
 
+// A pop-up menu at the cursor, owned by `owner`; its command arrives as WM_COMMAND.
+void PopupMenuAtCursor(HWND owner, HMENU menu);
+
 class Controls {
  public:
   explicit Controls(HINSTANCE instance) : instance_(instance) {}

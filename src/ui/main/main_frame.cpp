@@ -76,6 +76,7 @@ bool MainFrame::Create() {
                                 CW_USEDEFAULT, CW_USEDEFAULT, app::kClientWidth, app::kClientHeight,
                                 nullptr, nullptr, instance_, this);
   if (hwnd == nullptr) return false;
+  background_.RememberExStyle();
   // The first activation puts the keyboard in the item tree.
   saved_focus_ = cleaner_.tree();
   // Only now is the window's monitor, and so its DPI, known.
@@ -191,6 +192,7 @@ LRESULT MainFrame::HandleMessage(UINT message, WPARAM wparam, LPARAM lparam) {
       return OnCtlColor(message, reinterpret_cast<HDC>(wparam), reinterpret_cast<HWND>(lparam));
 
     case WM_TIMER:
+      if (wparam == ids::kScheduleTimer && controller_ != nullptr) controller_->Timer2Tick();
       if (PageView* page = PageOf(static_cast<int>(wparam))) page->OnTimer(static_cast<int>(wparam));
       return 0;
 
@@ -246,7 +248,19 @@ LRESULT MainFrame::HandleMessage(UINT message, WPARAM wparam, LPARAM lparam) {
     case WM_QUERYENDSESSION:
       return controller_ == nullptr || controller_->QueryEndSession() ? TRUE : FALSE;
 
+    case WM_SYSCOMMAND:
+      if ((wparam & 0xFFF0) == SC_MINIMIZE && controller_ != nullptr) {
+        controller_->MinimiseToTray(lparam == 1);
+        return 0;
+      }
+      break;
+
+    case WM_HOTKEY:
+      if (controller_ != nullptr) controller_->HotkeyMessage(wparam);
+      return 0;
+
     case WM_DESTROY:
+      background_.RemoveIconIfShown();
       ::PostQuitMessage(0);
       return 0;
 
@@ -262,6 +276,9 @@ bool MainFrame::HandleProgramMessage(UINT message, WPARAM wparam, LPARAM lparam)
   switch (message) {
     case app::kWmShowMain:
       controller_->ShowMainWindow();
+      return true;
+    case app::kWmTrayIcon:
+      controller_->TrayIconMessage(static_cast<unsigned>(lparam));
       return true;
     case app::kWmAutoClean:
       controller_->AutoCleanMessage();
@@ -319,6 +336,8 @@ void MainFrame::OnCommand(int id, int code, HWND control) {
       case ids::kMenuHomepage: controller_->OpenHomePage(); return;
       case ids::kMenuCheckForUpdate: controller_->OpenUpdatePage(); return;
       case ids::kMenuAbout: controller_->AboutClick(); return;
+      case ids::kMenuTrayOpen: controller_->ShowMainWindow(); return;
+      case ids::kMenuTrayExit: controller_->TrayExitClick(); return;
       default: return;
     }
   }

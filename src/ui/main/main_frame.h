@@ -16,6 +16,7 @@
 #include "app/main_window.h"
 #include "ui/main/controls.h"
 #include "ui/main/gdi_owners.h"
+#include "ui/main/shell_background.h"
 #include "ui/pages/cleaner_page_view.h"
 #include "ui/pages/defrag_page_view.h"
 #include "ui/pages/registry_page_view.h"
@@ -47,11 +48,12 @@ class MainFrame final : public app::MainWindowView {
   app::ScreenSize GetScreenSize() override;
   void SetWindowBounds(const core::WindowBounds& bounds) override;
   void MaximiseWindow() override { ::ShowWindow(hwnd_, SW_MAXIMIZE); }
-  void RestoreAndShowWindow() override;
   void PostToSelf(unsigned message, std::uintptr_t wparam) override;
   void CloseWindow() override { ::PostMessageW(hwnd_, WM_CLOSE, 0, 0); }
   // The window is its own taskbar button.
   void HideForUnattendedRun() override { ::ShowWindow(hwnd_, SW_HIDE); }
+  app::BackgroundView& TrayView() override { return background_; }
+  void PostMinimiseToTray() override { ::PostMessageW(hwnd_, WM_SYSCOMMAND, SC_MINIMIZE, 1); }
   bool AskYesNo(std::string_view question) override;
   void ShowError(std::string_view message) override;
   void ShowInformation(std::string_view message) override;
@@ -89,6 +91,7 @@ class MainFrame final : public app::MainWindowView {
 
   HINSTANCE instance_;
   HWND hwnd_ = nullptr;
+  ShellBackground background_{hwnd_};
   app::MainWindow* controller_ = nullptr;
   UINT dpi_ = 96;
   HWND saved_focus_ = nullptr;  // the control that had the focus when the window was left

@@ -60,12 +60,6 @@ void MainFrame::SetWindowBounds(const core::WindowBounds& bounds) {
   ::SetWindowPos(hwnd_, nullptr, bounds.left, bounds.top, bounds.width, bounds.height, SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
-void MainFrame::RestoreAndShowWindow() {
-  if (::IsIconic(hwnd_)) ::ShowWindow(hwnd_, SW_RESTORE);
-  ::ShowWindow(hwnd_, SW_SHOW);
-  ::SetForegroundWindow(hwnd_);
-}
-
 void MainFrame::PostToSelf(unsigned message, std::uintptr_t wparam) {
   ::PostMessageW(hwnd_, message, static_cast<WPARAM>(wparam), 0);
 }
@@ -104,13 +98,7 @@ void MainFrame::PopupHelpMenu() {
   ::AppendMenuW(menu.get(), MF_STRING, ids::kMenuHomepage, L"H&omepage");
   ::AppendMenuW(menu.get(), MF_STRING, ids::kMenuCheckForUpdate, L"&Check for Update");
   ::AppendMenuW(menu.get(), MF_STRING, ids::kMenuAbout, L"&About...");
-  POINT cursor{};
-  ::GetCursorPos(&cursor);
-  // The chosen command arrives as WM_COMMAND once the menu has closed.
-  ::SetForegroundWindow(hwnd_);
-  ::TrackPopupMenu(menu.get(), TPM_LEFTALIGN | TPM_TOPALIGN | TPM_RIGHTBUTTON, cursor.x, cursor.y, 0, hwnd_,
-                   nullptr);
-  ::PostMessageW(hwnd_, WM_NULL, 0, 0);
+  PopupMenuAtCursor(hwnd_, menu.get());
 }
 
 }  // namespace norvik::ui
