@@ -197,7 +197,7 @@ class FakeRegistryPageView : public RegistryPageView {
   std::vector<std::size_t> SelectedRows() override { return selected; }
   std::optional<std::string> ChooseSaveFile(std::string_view, std::string_view) override { return save_as; }
   void OpenRegistryEditor(std::string_view, std::string_view, std::string_view) override {}
-  bool ShowRestorePointDialog(platform::System&, WorkerYard&) override {
+  bool ShowRestorePointDialog(platform::System&, WorkerYard&, bool) override {
     ++restore_point_dialogs;
     return restore_point_ok;
   }

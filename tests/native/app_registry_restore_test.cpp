@@ -176,6 +176,16 @@ TEST(RegistryRestoreTest, TheRestorePointDialog) {
     EXPECT_EQ(window.questions, Lines{"Restore Point creation Failed! Contiue to fix?"});
     EXPECT_FALSE(point.Close()) << "answered No";
   }
+  // Unattended ("/Clear"): nobody to ask, the fix goes on behind its backup file.
+  {
+    PointWindow window;
+    SystemPoint point(window, machine.system(), yard, /*unattended=*/true);
+    point.Show();
+    ASSERT_TRUE(window.WaitForResult());
+    point.ResultMessage(window.results == 1);
+    EXPECT_TRUE(window.questions.empty());
+    EXPECT_TRUE(point.Close());
+  }
   // Closed before the answer: Cancel at once; the worker finishes in the yard and its
   // answer reaches no window.
   std::atomic<bool> release{false};

@@ -33,7 +33,7 @@ void SystemPoint::Show() {
 
 void SystemPoint::ResultMessage(bool failed) {
   if (done_) return;
-  ok_ = !failed || view_.AskYesNo(kRestorePointFailed);
+  ok_ = !failed || unattended_ || view_.AskYesNo(kRestorePointFailed);
   done_ = true;
   view_.PostClose();
 }

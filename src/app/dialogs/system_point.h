@@ -34,8 +34,10 @@ class SystemPointView {
 
 class SystemPoint {
  public:
-  SystemPoint(SystemPointView& view, platform::System& system, WorkerYard& yard)
-      : view_(view), system_(system), yard_(yard) {}
+  // `unattended`: nobody is there to answer, so a failed restore point does not stop
+  // the fix (every fix still writes its backup file first).
+  SystemPoint(SystemPointView& view, platform::System& system, WorkerYard& yard, bool unattended = false)
+      : view_(view), system_(system), yard_(yard), unattended_(unattended) {}
   // A worker still running when the dialog goes is handed to the yard.
   ~SystemPoint();
   SystemPoint(const SystemPoint&) = delete;
@@ -56,6 +58,7 @@ class SystemPoint {
   SystemPointView& view_;
   platform::System& system_;
   WorkerYard& yard_;
+  bool unattended_;
   std::shared_ptr<Link> link_;
   std::jthread worker_;
   int position_ = 0;

@@ -122,11 +122,11 @@ void CleanerPage::StartCleanRun(cleaning::RunKind run_kind) {
       auto& system = platform_.system;
       if (clean_items_.IsGroupChecked("Mozilla Firefox") &&
           (system.WindowClassExists("MozillaUIWindowClass") || system.WindowClassExists("MozillaWindowClass"))) {
-        prompts_.ShowInformation(kCloseFirefoxMessage);
+        if (!clear_switch_) prompts_.ShowInformation(kCloseFirefoxMessage);
         return;
       }
       if (clean_items_.IsGroupChecked("Google Chrome") && system.WindowClassExists("Chrome_WidgetWin_1")) {
-        prompts_.ShowInformation(kCloseChromeMessage);
+        if (!clear_switch_) prompts_.ShowInformation(kCloseChromeMessage);
         return;
       }
     }

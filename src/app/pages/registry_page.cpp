@@ -301,7 +301,9 @@ void RegistryPage::FixErrorsClick() {
   }
   if (rows_.empty()) return;
   // System Restore exists from XP on (and, we assume, in versions we do not know).
-  if (settings_.RestorePoint && os_code_ >= 9 && !view_.ShowRestorePointDialog(platform_.system, yard_)) return;
+  if (settings_.RestorePoint && os_code_ >= 9 && !view_.ShowRestorePointDialog(platform_.system, yard_, clear_switch_)) {
+    return;
+  }
 
   regrepair::BackedUpDeletes deletes(platform_.registry, platform_.files,
                                      regrepair::MakeBackupFileName(folder, platform_.system.LocalNow()));

@@ -88,7 +88,8 @@ class RegistryPageView {
 
   // The restore point dialog, modal; true when the fix may go on. A worker still
   // running when it closes goes to `yard`.
-  virtual bool ShowRestorePointDialog(platform::System& system, WorkerYard& yard) = 0;
+  // `unattended`: a "/Clear" run, where a failed restore point is not asked about.
+  virtual bool ShowRestorePointDialog(platform::System& system, WorkerYard& yard, bool unattended) = 0;
   // The Restore dialog, modal, listing `folder`.
   virtual void ShowRestoreDialog(platform::Platform platform, const std::string& folder, bool delete_after_restore) = 0;
 };

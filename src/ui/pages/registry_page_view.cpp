@@ -379,9 +379,9 @@ void RegistryPageView::OpenRegistryEditor(std::string_view root, std::string_vie
   OpenRegistryEditorAt(root, key, value);
 }
 
-bool RegistryPageView::ShowRestorePointDialog(platform::System& system, app::WorkerYard& yard) {
+bool RegistryPageView::ShowRestorePointDialog(platform::System& system, app::WorkerYard& yard, bool unattended) {
   MakeNow();
-  return ShowSystemPointDialog(instance_, frame_, system, yard);
+  return ShowSystemPointDialog(instance_, frame_, system, yard, unattended);
 }
 
 void RegistryPageView::ShowRestoreDialog(platform::Platform platform, const std::string& folder,

@@ -53,7 +53,7 @@ class RegistryPageView final : public PageView, public app::RegistryPageView {
   std::vector<std::size_t> SelectedRows() override;
   std::optional<std::string> ChooseSaveFile(std::string_view title, std::string_view filter) override;
   void OpenRegistryEditor(std::string_view root, std::string_view key, std::string_view value) override;
-  bool ShowRestorePointDialog(platform::System& system, app::WorkerYard& yard) override;
+  bool ShowRestorePointDialog(platform::System& system, app::WorkerYard& yard, bool unattended) override;
   void ShowRestoreDialog(platform::Platform platform, const std::string& folder, bool delete_after_restore) override;
 
  private:

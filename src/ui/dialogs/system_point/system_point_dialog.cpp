@@ -19,7 +19,8 @@ constexpr UINT_PTR kBarTimer = 1;
 
 class SystemPointDialog final : public DialogBase, public app::dialogs::SystemPointView {
  public:
-  SystemPointDialog(platform::System& system, app::WorkerYard& yard) : point_(*this, system, yard) {}
+  SystemPointDialog(platform::System& system, app::WorkerYard& yard, bool unattended)
+      : point_(*this, system, yard, unattended) {}
 
   // SystemPointView
   void SetBarPosition(int position) override {
@@ -79,8 +80,9 @@ class SystemPointDialog final : public DialogBase, public app::dialogs::SystemPo
 
 }  // namespace
 
-bool ShowSystemPointDialog(HINSTANCE instance, HWND owner, platform::System& system, app::WorkerYard& yard) {
-  SystemPointDialog dialog(system, yard);
+bool ShowSystemPointDialog(HINSTANCE instance, HWND owner, platform::System& system, app::WorkerYard& yard,
+                           bool unattended) {
+  SystemPointDialog dialog(system, yard, unattended);
   return dialog.RunModal(instance, owner, IDD_SYSTEM_POINT) == IDOK;
 }
 

@@ -9,6 +9,7 @@
 namespace norvik::ui {
 
 // Modal; true when the caller may go on.
-bool ShowSystemPointDialog(HINSTANCE instance, HWND owner, platform::System& system, app::WorkerYard& yard);
+bool ShowSystemPointDialog(HINSTANCE instance, HWND owner, platform::System& system, app::WorkerYard& yard,
+                           bool unattended = false);
 
 }  // namespace norvik::ui
