@@ -223,6 +223,16 @@ TEST_F(RegistryScanTest, FixErrorsAsksForTheFolderBacksUpRemovesAndCountsWhatCou
                                  ". The errors not yet fixed are left as they are."});
   EXPECT_EQ(s.page.Rows().size(), 5u);
   EXPECT_EQ(platform::sim::SaveRegText(machine_.registry(), platform::RegFormat::Version5), before);
+
+  // "/Clear" asks nothing: a missing folder is made, and the fix goes on behind its backup.
+  s.store.settings().OutputDirectory = "C:\\Norvik\\Unattended";
+  s.page.SetClearSwitch(true);
+  const auto questions = s.view.questions;
+  s.page.FixErrorsClick();
+  EXPECT_EQ(s.view.questions, questions);
+  EXPECT_EQ(s.view.errors.size(), 1u);
+  EXPECT_TRUE(machine_.ReadFile("C:\\Norvik\\Unattended\\2026_12_05_073420.reg"));
+  EXPECT_EQ(s.page.Rows().size(), 0u);
 }
 
 }  // namespace

@@ -184,7 +184,8 @@ void RegistryPage::ScanDoneMessage() {
   view_.RedrawRows();
   view_.ShowRestoreButton(true);
   ShowProblemCounts();
-  // An unattended run ("/Clear") fixes everything it found, questions and all.
+  // An unattended run ("/Clear") fixes everything it found; nobody is there to answer,
+  // so the fix asks nothing and the window closes after it whatever happened.
   if (clear_switch_) {
     FixErrorsClick();
     if (when_fixed_) when_fixed_();
@@ -293,9 +294,10 @@ void RegistryPage::OpenRegedit() {
 void RegistryPage::FixErrorsClick() {
   const std::string& folder = settings_.OutputDirectory;
   if (!regrepair::FolderExists(platform_.files, folder)) {
-    if (!prompts_.AskYesNo(folder + std::string(kFolderMissingLine))) return;
+    // Unattended, the folder the user chose for backups is made without asking.
+    if (!clear_switch_ && !prompts_.AskYesNo(folder + std::string(kFolderMissingLine))) return;
     if (!regrepair::CreateFolderPath(platform_.files, folder)) {
-      prompts_.ShowError("Cannot create " + folder);
+      if (!clear_switch_) prompts_.ShowError("Cannot create " + folder);
       return;
     }
   }
@@ -315,7 +317,8 @@ void RegistryPage::FixErrorsClick() {
     std::string message = "Cannot write the backup file ";
     message += *summary.unwritable_backup;
     message += ". The errors not yet fixed are left as they are.";
-    prompts_.ShowError(message);
+    // Unattended, a box would hold the run for ever; the status line keeps the count.
+    if (!clear_switch_) prompts_.ShowError(message);
     return;
   }
   std::string status(kFixFinished);
