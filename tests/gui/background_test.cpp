@@ -33,14 +33,15 @@ TEST_F(BackgroundTest, ClearCleansScansFixesAndEnds) {
   ASSERT_TRUE(PlantFile(kDump, "dump"));
   ASSERT_TRUE(PlantUserStrings(kMruKey, {{L"NorvikGone", L"C:\\NorvikClear\\gone.exe"}}));
   std::string ini =
-      "[Options]\r\nRestorePoint=0\r\n[NodeSelected]\r\nSelectedCount=2\r\n1=Windows\r\n"
+      "[Options]\r\nRestorePoint=1\r\n[NodeSelected]\r\nSelectedCount=2\r\n1=Windows\r\n"
       "2=Windows - Memory Dumps\r\n[TreeViewNodeCheck]\r\n";
   for (int code = 1; code <= 25; ++code) {
     const bool ticked = code == 1 || code == 9 || code == 14 || code == 18 || code == 19 || code == 24;
     ini += std::to_string(code) + (ticked ? "=1\r\n" : "=0\r\n");
   }
   ASSERT_TRUE(WriteBytes(folder_ + L"\\options.ini", ini));
-  ASSERT_TRUE(::CreateDirectoryW((folder_ + L"\\Backup").c_str(), nullptr));
+  // Nobody answers here: Wine's restore point fails and the backup folder is missing,
+  // and neither may hold the run.
 
   ASSERT_TRUE(RunsToItsEnd(exe_, L"/CLEAR", folder_, kTimeoutMs)) << "the run did not end by itself";
 
