@@ -1,6 +1,5 @@
 // The program out of sight, through norvik.exe: "/Clear" cleans, scans, fixes and ends
-// by itself; minimising (or "/Auto") puts an icon in the notification area and the icon brings the
-// window back; the boss key hides a browser's window and shows it again.
+// by itself; the notification area icon and the boss key.
 
 #include "gui/gui_driver.h"
 
@@ -63,37 +62,6 @@ bool TrayIconExists(HWND window) {
   return ::Shell_NotifyIconW(NIM_MODIFY, &data) != FALSE;
 }
 
-TEST_F(BackgroundTest, MinimisedToTheTrayAndBackByItsIcon) {
-  App app;
-  ASSERT_TRUE(app.Start(exe_));
-  HWND window = app.window();
-  EXPECT_FALSE(TrayIconExists(window));
-  ::PostMessageW(window, WM_SYSCOMMAND, SC_MINIMIZE, 0);
-  ASSERT_TRUE(Eventually([&] { return !::IsWindowVisible(window); }));
-  EXPECT_TRUE(Eventually([&] { return TrayIconExists(window); })) << "no icon in the notification area";
-  if (HWND tray = ::FindWindowW(L"Shell_TrayWnd", nullptr)) ShotIfAsked(app, tray, L"tray_icon.bmp");
-
-  // What the shell sends on a left click on the icon.
-  ::PostMessageW(window, app::kWmTrayIcon, 0, WM_LBUTTONDOWN);
-  ASSERT_TRUE(Eventually([&] { return ::IsWindowVisible(window) && !::IsIconic(window); }));
-  EXPECT_FALSE(TrayIconExists(window));
-  ShotIfAsked(app, window, L"back_from_tray.bmp");
-  EXPECT_TRUE(app.Close());
-
-  // "/Auto" (the Run key's) starts in the tray.
-  App autostart;
-  ASSERT_TRUE(autostart.Start(exe_, L"/Auto"));
-  EXPECT_TRUE(Eventually([&] { return !::IsWindowVisible(autostart.window()) && TrayIconExists(autostart.window()); }));
-  // A right click on the icon: its menu's "&Exit" ends the program.
-  ::PostMessageW(autostart.window(), app::kWmTrayIcon, 0, WM_RBUTTONDOWN);
-  HWND menu = nullptr;
-  ASSERT_TRUE(Eventually([&] { return (menu = ::FindWindowW(MAKEINTATOM(32768), nullptr)) && ::IsWindowVisible(menu); }));
-  ShotIfAsked(autostart, menu, L"tray_menu.bmp");
-  ::PostMessageW(menu, WM_CHAR, L'e', 0);
-  EXPECT_EQ(::WaitForSingleObject(autostart.process(), 10000), WAIT_OBJECT_0) << "still running after Exit";
-  EXPECT_TRUE(autostart.Close());
-}
-
 LRESULT CALLBACK PlainProc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam) {
   return ::DefWindowProcW(hwnd, message, wparam, lparam);
 }
@@ -131,7 +99,10 @@ class PlantedBrowser {
   DWORD thread_id_ = 0;
 };
 
-TEST_F(BackgroundTest, BossKeyHidesABrowserWindowAndCloseShowsItAgain) {
+// The boss key hides a browser's window while the program runs and shows it again at
+// close; minimised, the window leaves an icon in the notification area that brings it
+// back, as the show-main message does; "/Auto" (the Run key's) starts in the tray.
+TEST_F(BackgroundTest, TrayIconAndBossKey) {
   // Ctrl+F5, the default key.
   ASSERT_TRUE(WriteBytes(folder_ + L"\\options.ini", "[Hotkey]\r\nEnableHotkey=1\r\n"));
   PlantedBrowser planted;
@@ -139,16 +110,45 @@ TEST_F(BackgroundTest, BossKeyHidesABrowserWindowAndCloseShowsItAgain) {
   ASSERT_TRUE(browser);
   App app;
   ASSERT_TRUE(app.Start(exe_));
+  HWND window = app.window();
   const ATOM atom = ::GlobalFindAtomW(L"MyVESKHotkey_Hide");
   ASSERT_NE(atom, 0) << "no boss key registered";
-
   // What Windows posts when the key is pressed.
-  ::PostMessageW(app.window(), WM_HOTKEY, atom, 0);
+  ::PostMessageW(window, WM_HOTKEY, atom, 0);
   EXPECT_TRUE(Eventually([&] { return !::IsWindowVisible(browser); })) << "the browser stayed";
-  EXPECT_TRUE(::IsWindowVisible(app.window())) << "our own window is not the boss key's";
+  EXPECT_TRUE(::IsWindowVisible(window)) << "our own window is not the boss key's";
+
+  EXPECT_FALSE(TrayIconExists(window));
+  ::PostMessageW(window, WM_SYSCOMMAND, SC_MINIMIZE, 0);
+  ASSERT_TRUE(Eventually([&] { return !::IsWindowVisible(window); }));
+  EXPECT_TRUE(Eventually([&] { return TrayIconExists(window); })) << "no icon in the notification area";
+  if (HWND tray = ::FindWindowW(L"Shell_TrayWnd", nullptr)) ShotIfAsked(app, tray, L"tray_icon.bmp");
+  // What the shell sends on a left click on the icon.
+  ::PostMessageW(window, app::kWmTrayIcon, 0, WM_LBUTTONDOWN);
+  ASSERT_TRUE(Eventually([&] { return ::IsWindowVisible(window) && !::IsIconic(window); }));
+  EXPECT_FALSE(TrayIconExists(window));
+  ShotIfAsked(app, window, L"back_from_tray.bmp");
+
+  ::ShowWindow(window, SW_MINIMIZE);
+  ASSERT_TRUE(Eventually([&] { return ::IsIconic(window) != 0; })) << "the window would not minimise";
+  DWORD_PTR ignored = 0;
+  ::SendMessageTimeoutW(window, app::kWmShowMain, 0, 0, SMTO_ABORTIFHUNG, 5000, &ignored);
+  EXPECT_TRUE(Eventually([&] { return !::IsIconic(window) && ::IsWindowVisible(window); })) << "still minimised";
   EXPECT_TRUE(app.Close());
   EXPECT_TRUE(::IsWindowVisible(browser)) << "closing did not bring the browser back";
   EXPECT_EQ(::GlobalFindAtomW(L"MyVESKHotkey_Hide"), 0);
+
+  App autostart;
+  ASSERT_TRUE(autostart.Start(exe_, L"/Auto"));
+  EXPECT_TRUE(Eventually([&] { return !::IsWindowVisible(autostart.window()) && TrayIconExists(autostart.window()); }));
+  // A right click on the icon: its menu's "&Exit" ends the program.
+  ::PostMessageW(autostart.window(), app::kWmTrayIcon, 0, WM_RBUTTONDOWN);
+  HWND menu = nullptr;
+  ASSERT_TRUE(Eventually([&] { return (menu = ::FindWindowW(MAKEINTATOM(32768), nullptr)) && ::IsWindowVisible(menu); }));
+  ShotIfAsked(autostart, menu, L"tray_menu.bmp");
+  ::PostMessageW(menu, WM_CHAR, L'e', 0);
+  EXPECT_EQ(::WaitForSingleObject(autostart.process(), 10000), WAIT_OBJECT_0) << "still running after Exit";
+  EXPECT_TRUE(autostart.Close());
 }
 
 }  // namespace

@@ -88,11 +88,11 @@ std::int64_t KB(const std::wstring& text) {
   return digits.empty() ? -1 : std::stoll(digits);
 }
 
-TEST_F(RegistryDefragTest, ScanReportRunWritesTheFiguresAndEnds) {
+// The figures' arithmetic is proven natively; here the real sizes, copies and wiring.
+TEST_F(RegistryDefragTest, ReportRunAndAnalysisMeasureEachPlantedHive) {
   const std::wstring report = folder_ + L"\\report.ini";
   ASSERT_TRUE(WriteBytes(report, "[Scan Result]\r\nOld=1\r\n"));
   ASSERT_TRUE(RunsToItsEnd(exe_, L"/Regscan report.ini", folder_, kTimeoutMs)) << "the run did not end by itself";
-
   const auto value = [&](const wchar_t* key) { return IniValue(report, L"Scan Result", key); };
   EXPECT_EQ(value(L"Old"), L"<missing>") << "the section is written afresh";
   // The planted files: 4,096 KB and 1,024 KB.
@@ -100,18 +100,10 @@ TEST_F(RegistryDefragTest, ScanReportRunWritesTheFiguresAndEnds) {
   const std::int64_t fresh = KB(value(L"New Size"));
   EXPECT_GT(fresh, 1024 + 1) << "the SOFTWARE copy passed the size check: " << value(L"New Size");
   EXPECT_LT(fresh, 5120);
-  // Both rounded up: the reduction may be one more than the difference of the texts.
-  EXPECT_GE(KB(value(L"Size Reduction")), 5120 - fresh) << value(L"Size Reduction");
-  EXPECT_LE(KB(value(L"Size Reduction")), 5121 - fresh) << value(L"Size Reduction");
-  const std::wstring percent = value(L"Compact Percent");
-  ASSERT_TRUE(percent.ends_with(L"%")) << percent;
-  const double p = std::stod(percent);
-  EXPECT_NEAR(p, (5120.0 - fresh) * 100 / 5120, 0.2) << percent;
+  EXPECT_TRUE(value(L"Compact Percent").ends_with(L"%")) << value(L"Compact Percent");
   EXPECT_GE(value(L"Time").size(), 8u) << "a date and a time: " << value(L"Time");
   ExpectNoCopies();
-}
 
-TEST_F(RegistryDefragTest, AnalysisListsEachPlantedHiveWithItsFigures) {
   App app;
   ASSERT_TRUE(app.Start(exe_));
   ::SendMessageW(app.Control(ids::SideButton(app::kTagDefrag)), BM_CLICK, 0, 0);
@@ -120,7 +112,6 @@ TEST_F(RegistryDefragTest, AnalysisListsEachPlantedHiveWithItsFigures) {
   EXPECT_EQ(list.Text(0, 0), kSoftwareHive);
   EXPECT_EQ(list.Text(1, 0), user_hive_);
   EXPECT_FALSE(::IsWindowEnabled(app.Control(ids::kDefragRegistry)));
-
   // Posted: the progress dialog holds the handler until it closes.
   ::PostMessageW(app.Control(ids::kAnalyzeRegistry), BM_CLICK, 0, 0);
   // The copies take a moment only: the progress dialog is gone before it could be caught.
@@ -130,9 +121,7 @@ TEST_F(RegistryDefragTest, AnalysisListsEachPlantedHiveWithItsFigures) {
   EXPECT_EQ(list.Text(1, 1), L"1,024 KB");
   EXPECT_GT(KB(list.Text(0, 2)), 1024) << "the SOFTWARE copy passed the size check";
   EXPECT_GT(KB(list.Text(1, 2)), 0) << "the user's hive was saved too";
-  EXPECT_TRUE(list.Text(0, 3).ends_with(L"%"));
   EXPECT_EQ(ControlText(app.Control(ids::kCurrentRegistrySize)), L"5,120 KB");
-  EXPECT_TRUE(ControlText(app.Control(ids::kCompactPercent)).ends_with(L"%"));
   ShotIfAsked(app, app.window(), L"defrag_analysis.bmp");
   EXPECT_TRUE(app.Close());
   ExpectNoCopies();

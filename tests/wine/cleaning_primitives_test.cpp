@@ -113,27 +113,6 @@ TEST_F(WinePrimitivesTest, HostLinksAreNeitherCountedWipedNorDeletedThrough) {
   EXPECT_EQ(read(walk + "\\plain.txt"), "<missing>");
 }
 
-LRESULT CALLBACK PlainWindowProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
-  return ::DefWindowProcW(window, message, wparam, lparam);
-}
-
-TEST_F(WinePrimitivesTest, WindowClassesAreFoundWhileAWindowIsOpen) {
-  WNDCLASSW window_class{};
-  window_class.lpfnWndProc = PlainWindowProc;
-  window_class.hInstance = ::GetModuleHandleW(nullptr);
-  window_class.lpszClassName = L"NorvikPrimitivesTestWindow";
-  ASSERT_TRUE(::RegisterClassW(&window_class));
-  platform::System& system = env_->platform().system;
-  EXPECT_FALSE(system.WindowClassExists("NorvikPrimitivesTestWindow"));
-  HWND window = ::CreateWindowExW(0, window_class.lpszClassName, L"", WS_OVERLAPPED, 0, 0, 10, 10, nullptr, nullptr,
-                                  window_class.hInstance, nullptr);
-  ASSERT_TRUE(window);
-  EXPECT_TRUE(system.WindowClassExists("norvikprimitivestestwindow"));
-  ::DestroyWindow(window);
-  EXPECT_FALSE(system.WindowClassExists("NorvikPrimitivesTestWindow"));
-  ::UnregisterClassW(window_class.lpszClassName, window_class.hInstance);
-}
-
 // The bin folder the recycle bin item walks is named by the SID of the process token, the
 // one Wine files this user's profile under; only that user's deleted files are counted
 // and removed. The program folder token covers both program folders of this system.
