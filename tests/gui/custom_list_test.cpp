@@ -1,6 +1,7 @@
 // The custom list editor as a user meets it: opened from "<New List>" in the clean-item
 // tree, a registry row and a folder row added through their dialogs, Custom.dat written
-// beside the program on "&OK". Screenshots of the three dialogs go to %NORVIK_SHOT_DIR%.
+// beside the program on "&OK". When each "&OK" is enabled is proven natively; here the
+// dialogs' wiring. Screenshots of the three dialogs go to %NORVIK_SHOT_DIR%.
 
 #include "gui/gui_driver.h"  // first: brings the Windows headers in the right order
 
@@ -62,20 +63,15 @@ TEST_F(CustomListTest, RowsAddedThroughBothDialogsAreSavedToCustomDat) {
 
   const HWND editor = WaitForWindow(L"Edit Custom Item");
   ASSERT_NE(editor, nullptr) << "no editor after a click on <New List>";
-  EXPECT_EQ(RowCount(editor, IDC_CL_CONTENT, LVM_GETITEMCOUNT), 0);
-  EXPECT_FALSE(Enabled(editor, IDOK) || Enabled(editor, IDC_CL_EDIT) || Enabled(editor, IDC_CL_REMOVE));
+  EXPECT_FALSE(Enabled(editor, IDOK)) << "nothing to save yet";
 
   // A registry value: "&OK" waits for the value name.
   Click(editor, IDC_CL_ADD_REGISTRY);
   const HWND registry = WaitForWindow(L"Add Registry");
   ASSERT_NE(registry, nullptr);
-  EXPECT_FALSE(Enabled(registry, IDOK));
-  EXPECT_FALSE(Enabled(registry, IDC_AR_VALUE));
   Type(registry, IDC_AR_KEY, kRegistryKey);
-  EXPECT_TRUE(Enabled(registry, IDOK));
   ClickNow(registry, IDC_AR_DELETE_VALUE);
-  EXPECT_TRUE(Enabled(registry, IDC_AR_VALUE));
-  EXPECT_FALSE(Enabled(registry, IDOK));
+  EXPECT_FALSE(Enabled(registry, IDOK)) << "the value name is missing";
   Type(registry, IDC_AR_VALUE, L"Last");
   EXPECT_TRUE(Enabled(registry, IDOK));
   Shot(registry, L"custom_list_add_registry.bmp");
@@ -90,18 +86,14 @@ TEST_F(CustomListTest, RowsAddedThroughBothDialogsAreSavedToCustomDat) {
   Type(folder, IDC_AF_FOLDER, data);
   ClickNow(folder, IDC_AF_SINGLE);
   EXPECT_EQ(RowCount(folder, IDC_AF_FILES, LB_GETCOUNT), 1);
-  EXPECT_FALSE(Enabled(folder, IDOK)) << "no file is selected yet";
-  Shot(folder, L"custom_list_add_file.bmp");
   ClickNow(folder, IDC_AF_MULTIPLE);
   EXPECT_FALSE(Visible(folder, IDC_AF_FILES));
   EXPECT_TRUE(Visible(folder, IDC_AF_WHOLE) && Visible(folder, IDC_AF_PATTERN));
-  EXPECT_TRUE(Enabled(folder, IDOK)) << "\"Delete this folder\" is the default";
   Shot(folder, L"custom_list_add_folder.bmp");
   Click(folder, IDOK);
   EXPECT_TRUE(Eventually([&] { return !::IsWindow(folder); }));
   EXPECT_TRUE(Eventually([&] { return RowCount(editor, IDC_CL_CONTENT, LVM_GETITEMCOUNT) == 2; }));
 
-  EXPECT_TRUE(Enabled(editor, IDOK));
   Shot(editor, L"custom_list_editor.bmp");
   Click(editor, IDOK);
   EXPECT_TRUE(Eventually([&] { return !::IsWindow(editor); }));

@@ -3,7 +3,6 @@
 #include <shlobj.h>
 #include <shobjidl.h>
 
-#include <algorithm>
 #include <iomanip>
 
 #include "app/main_window.h"
@@ -328,22 +327,6 @@ std::vector<std::wstring> ListLines(HWND list) {
   const LRESULT count = ::SendMessageW(list, LB_GETCOUNT, 0, 0);
   for (LRESULT i = 0; i < count; ++i) lines.push_back(ListLine(list, i));
   return lines;
-}
-
-std::vector<std::wstring> SortFileLines(std::vector<std::wstring> log) {
-  const auto is_file_line = [](const std::wstring& line) {
-    for (const std::wstring prefix : {L"Test: deleting ", L"Clean: deleting "}) {
-      if (line.rfind(prefix, 0) == 0) return line.rfind(prefix + L"registry ", 0) != 0;
-    }
-    return false;
-  };
-  for (auto begin = log.begin(); begin != log.end();) {
-    begin = std::find_if(begin, log.end(), is_file_line);
-    const auto end = std::find_if_not(begin, log.end(), is_file_line);
-    std::sort(begin, end);
-    begin = end;
-  }
-  return log;
 }
 
 AssertionResult WaitForFinish(const App& app, const std::wstring& prefix, DWORD timeout_ms) {

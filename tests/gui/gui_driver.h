@@ -69,10 +69,6 @@ HWND ChildWithText(HWND dialog, const std::wstring& text);
 std::wstring ListLine(HWND list, LRESULT i);
 std::vector<std::wstring> ListLines(HWND list);
 
-// A cleaning log with each run of file detail lines ("Test: deleting C:\...") sorted:
-// a folder walk goes in whatever order the file system gives.
-std::vector<std::wstring> SortFileLines(std::vector<std::wstring> log);
-
 // Each test gets norvik.exe copied into an empty folder of its own under
 // C:\NorvikGuiTests, so options.ini starts absent. A failed test keeps its folder to
 // look at.
