@@ -34,9 +34,7 @@ class OptionsDialogTest : public ProgramFolderTest {
  protected:
   void SetUp() override {
     ProgramFolderTest::SetUp();
-    wchar_t path[MAX_PATH]{};
-    ASSERT_TRUE(SUCCEEDED(::SHGetFolderPathW(nullptr, CSIDL_COOKIES, nullptr, SHGFP_TYPE_CURRENT, path)));
-    cookie_ = std::wstring(path) + kCookie;
+    cookie_ = SpecialFolder(CSIDL_COOKIES) + kCookie;
     ASSERT_TRUE(PlantFile(cookie_, "name\nvalue\n"));
   }
   void TearDown() override {
