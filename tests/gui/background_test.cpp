@@ -42,7 +42,7 @@ TEST_F(BackgroundTest, ClearCleansScansFixesAndEnds) {
   // Nobody answers here: Wine's restore point fails and the backup folder is missing,
   // and neither may hold the run.
 
-  ASSERT_TRUE(RunsToItsEnd(exe_, L"/CLEAR", folder_, kTimeoutMs)) << "the run did not end by itself";
+  ASSERT_EQ(RunToItsEnd(L"\"" + exe_ + L"\" /CLEAR", folder_, kTimeoutMs), 0u) << "the run did not end by itself";
 
   EXPECT_FALSE(PathExists(kDump));
   EXPECT_FALSE(UserValueExists(kMruKey, L"NorvikGone"));

@@ -84,21 +84,23 @@ bool Eventually(const std::function<bool()>& done, DWORD timeout_ms) {
   }
 }
 
-bool RunsToItsEnd(const std::wstring& exe, const std::wstring& arguments, const std::wstring& folder,
-                  DWORD timeout_ms) {
-  std::wstring command = L"\"" + exe + L"\" " + arguments;
+DWORD RunToItsEnd(std::wstring command, const std::wstring& folder, DWORD timeout_ms) {
   STARTUPINFOW startup{};
   startup.cb = sizeof startup;
   PROCESS_INFORMATION process{};
-  if (!::CreateProcessW(exe.c_str(), command.data(), nullptr, nullptr, FALSE, 0, nullptr, folder.c_str(), &startup,
-                        &process)) {
-    return false;
+  if (!::CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                        folder.empty() ? nullptr : folder.c_str(), &startup, &process)) {
+    return ::GetLastError();
   }
-  const DWORD waited = ::WaitForSingleObject(process.hProcess, timeout_ms);
-  if (waited != WAIT_OBJECT_0) ::TerminateProcess(process.hProcess, 1);
+  DWORD code = WAIT_TIMEOUT;
+  if (::WaitForSingleObject(process.hProcess, timeout_ms) == WAIT_OBJECT_0) {
+    ::GetExitCodeProcess(process.hProcess, &code);
+  } else {
+    ::TerminateProcess(process.hProcess, 1);
+  }
   ::CloseHandle(process.hThread);
   ::CloseHandle(process.hProcess);
-  return waited == WAIT_OBJECT_0;
+  return code;
 }
 
 std::wstring EnvOr(const wchar_t* name, const std::wstring& fallback) {

@@ -34,10 +34,10 @@ std::wstring IniValue(const std::wstring& file, const wchar_t* section, const wc
 // Removes a folder and what is in it; links are removed, never followed.
 void RemoveFolderTree(const std::wstring& folder);
 
-// Runs `exe` with `arguments` in `folder` and waits for it to end by itself; a program
-// still running after `timeout_ms` is ended, and the answer is false.
-bool RunsToItsEnd(const std::wstring& exe, const std::wstring& arguments, const std::wstring& folder,
-                  DWORD timeout_ms);
+// Runs `command` (a program found as CreateProcess finds it, and its arguments) in
+// `folder` (empty: this one) and waits for it to end by itself: its exit code, or
+// WAIT_TIMEOUT for a program still running after `timeout_ms`, which is then ended.
+DWORD RunToItsEnd(std::wstring command, const std::wstring& folder, DWORD timeout_ms);
 
 // A visible top-level window of `process` with exactly this caption, such as a dialog
 // the program opened; nullptr if there is none.

@@ -34,20 +34,7 @@ std::wstring Upper(std::wstring text) {
 }
 
 // msiexec with `arguments` and no user interface; its exit code.
-DWORD SilentMsiexec(const std::wstring& arguments) {
-  std::wstring command = L"msiexec.exe " + arguments + L" /qn";
-  STARTUPINFOW startup{};
-  startup.cb = sizeof startup;
-  PROCESS_INFORMATION process{};
-  if (!::CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process)) {
-    return ::GetLastError();
-  }
-  DWORD code = WAIT_TIMEOUT;
-  if (::WaitForSingleObject(process.hProcess, 120000) == WAIT_OBJECT_0) ::GetExitCodeProcess(process.hProcess, &code);
-  ::CloseHandle(process.hThread);
-  ::CloseHandle(process.hProcess);
-  return code;
-}
+DWORD SilentMsiexec(const std::wstring& arguments) { return RunToItsEnd(L"msiexec.exe " + arguments + L" /qn", L"", 120000); }
 
 // A string value under HKEY_LOCAL_MACHINE, or "<missing>".
 std::wstring MachineString(const std::wstring& key, const wchar_t* name) {

@@ -92,7 +92,8 @@ std::int64_t KB(const std::wstring& text) {
 TEST_F(RegistryDefragTest, ReportRunAndAnalysisMeasureEachPlantedHive) {
   const std::wstring report = folder_ + L"\\report.ini";
   ASSERT_TRUE(WriteBytes(report, "[Scan Result]\r\nOld=1\r\n"));
-  ASSERT_TRUE(RunsToItsEnd(exe_, L"/Regscan report.ini", folder_, kTimeoutMs)) << "the run did not end by itself";
+  ASSERT_EQ(RunToItsEnd(L"\"" + exe_ + L"\" /Regscan report.ini", folder_, kTimeoutMs), 0u)
+      << "the run did not end by itself";
   const auto value = [&](const wchar_t* key) { return IniValue(report, L"Scan Result", key); };
   EXPECT_EQ(value(L"Old"), L"<missing>") << "the section is written afresh";
   // The planted files: 4,096 KB and 1,024 KB.
