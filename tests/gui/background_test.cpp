@@ -30,7 +30,7 @@ std::wstring FirstFileIn(const std::wstring& folder) {
 
 TEST_F(BackgroundTest, ClearCleansScansFixesAndEnds) {
   ASSERT_TRUE(PlantFile(kDump, "dump"));
-  ASSERT_TRUE(PlantUserStrings(kMruKey, {{L"NorvikGone", L"C:\\NorvikClear\\gone.exe"}}));
+  ASSERT_TRUE(PlantStrings(kMruKey, {{L"NorvikGone", L"C:\\NorvikClear\\gone.exe"}}));
   std::string ini =
       "[Options]\r\nRestorePoint=1\r\n[NodeSelected]\r\nSelectedCount=2\r\n1=Windows\r\n"
       "2=Windows - Memory Dumps\r\n[TreeViewNodeCheck]\r\n";

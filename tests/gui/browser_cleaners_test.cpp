@@ -32,15 +32,6 @@ std::string Utf8(const std::wstring& text) {
   return out;
 }
 
-std::wstring ShellFoldersValue(const wchar_t* name) {
-  wchar_t value[MAX_PATH]{};
-  DWORD size = sizeof value;
-  const LSTATUS status = ::RegGetValueW(HKEY_CURRENT_USER,
-                                        L"Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders", name,
-                                        RRF_RT_REG_SZ, nullptr, value, &size);
-  return status == ERROR_SUCCESS ? value : L"";
-}
-
 LRESULT CALLBACK PlainWindowProc(HWND window, UINT message, WPARAM w, LPARAM l) {
   return ::DefWindowProcW(window, message, w, l);
 }
@@ -51,8 +42,9 @@ class BrowserCleanersTest : public ProgramFolderTest {
     ProgramFolderTest::SetUp();
     wchar_t roaming[MAX_PATH]{};
     ASSERT_TRUE(SUCCEEDED(::SHGetFolderPathW(nullptr, CSIDL_APPDATA, nullptr, SHGFP_TYPE_CURRENT, roaming)));
-    const std::wstring local = ShellFoldersValue(L"Local AppData");
-    ASSERT_FALSE(local.empty()) << "Explorer records no Local AppData folder";
+    const std::wstring local = RegText(HKEY_CURRENT_USER, L"Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders",
+                                       L"Local AppData");
+    ASSERT_NE(local, L"<missing>") << "Explorer records no Local AppData folder";
     google_ = local + L"\\Google";
     mozilla_ = std::wstring(roaming) + L"\\Mozilla";
     chrome_ = google_ + L"\\Chrome\\User Data\\Default\\";

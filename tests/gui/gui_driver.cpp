@@ -271,12 +271,12 @@ bool UserValueExists(const std::wstring& key, const wchar_t* name) {
 bool PlantUserValues(const std::wstring& key, const std::vector<std::wstring>& names) {
   std::vector<std::pair<std::wstring, std::wstring>> values;
   for (const std::wstring& name : names) values.emplace_back(name, L"x");
-  return PlantUserStrings(key, values);
+  return PlantStrings(key, values);
 }
 
-bool PlantUserStrings(const std::wstring& key, const std::vector<std::pair<std::wstring, std::wstring>>& values) {
+bool PlantStrings(const std::wstring& key, const std::vector<std::pair<std::wstring, std::wstring>>& values, HKEY root) {
   HKEY created = nullptr;
-  if (::RegCreateKeyExW(HKEY_CURRENT_USER, key.c_str(), 0, nullptr, 0, KEY_WRITE, nullptr, &created, nullptr) !=
+  if (::RegCreateKeyExW(root, key.c_str(), 0, nullptr, 0, KEY_WRITE, nullptr, &created, nullptr) !=
       ERROR_SUCCESS) {
     return false;
   }
@@ -287,6 +287,13 @@ bool PlantUserStrings(const std::wstring& key, const std::vector<std::pair<std::
   }
   ::RegCloseKey(created);
   return ok;
+}
+
+std::wstring RegText(HKEY root, const std::wstring& key, const wchar_t* name) {
+  wchar_t text[1024]{};
+  DWORD size = sizeof text;
+  const DWORD types = RRF_RT_REG_SZ | RRF_RT_REG_EXPAND_SZ | RRF_NOEXPAND;
+  return ::RegGetValueW(root, key.c_str(), name, types, nullptr, text, &size) == ERROR_SUCCESS ? text : L"<missing>";
 }
 
 std::wstring ControlText(HWND control) {

@@ -55,7 +55,10 @@ bool UserValueExists(const std::wstring& key, const wchar_t* name);
 // Creates the key and sets string values named `names`; false when any call fails.
 bool PlantUserValues(const std::wstring& key, const std::vector<std::wstring>& names);
 // Creates the key and sets each (name, text) as a string value; false when any call fails.
-bool PlantUserStrings(const std::wstring& key, const std::vector<std::pair<std::wstring, std::wstring>>& values);
+bool PlantStrings(const std::wstring& key, const std::vector<std::pair<std::wstring, std::wstring>>& values,
+                  HKEY root = HKEY_CURRENT_USER);
+// A string value as stored (REG_EXPAND_SZ unexpanded), or "<missing>".
+std::wstring RegText(HKEY root, const std::wstring& key, const wchar_t* name);
 
 // SHGetFolderPath of the CSIDL; empty when it fails.
 std::wstring SpecialFolder(int csidl);

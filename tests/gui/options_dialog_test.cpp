@@ -21,15 +21,6 @@ constexpr wchar_t kRunKey[] = L"Software\\Microsoft\\Windows\\CurrentVersion\\Ru
 constexpr wchar_t kRunValue[] = L"Norvik Cleaner";
 constexpr wchar_t kCookie[] = L"\\user@options.example.txt";
 
-std::wstring RunValueText() {
-  wchar_t text[1024]{};
-  DWORD size = sizeof text;
-  if (::RegGetValueW(HKEY_CURRENT_USER, kRunKey, kRunValue, RRF_RT_REG_SZ, nullptr, text, &size) != ERROR_SUCCESS) {
-    return L"<missing>";
-  }
-  return text;
-}
-
 class OptionsDialogTest : public ProgramFolderTest {
  protected:
   void SetUp() override {
@@ -119,7 +110,7 @@ TEST_F(OptionsDialogTest, AChangeOnEachPageIsSavedByOk) {
   EXPECT_EQ(IniValue(options, L"IgnoreValue", L"Value1"), L"HKEY_CURRENT_USER\\Software\\Ignored");
   EXPECT_EQ(IniValue(cookies, L"Cookies to Keep", L"Count"), L"1");
   EXPECT_EQ(IniValue(cookies, L"Cookies to Keep", L"0"), kCookie + 1);
-  EXPECT_EQ(RunValueText(), exe_ + L" /Auto");
+  EXPECT_EQ(RegText(HKEY_CURRENT_USER, kRunKey, kRunValue), exe_ + L" /Auto");
   EXPECT_TRUE(app_.Close());
 }
 

@@ -36,17 +36,6 @@ std::wstring Upper(std::wstring text) {
 // msiexec with `arguments` and no user interface; its exit code.
 DWORD SilentMsiexec(const std::wstring& arguments) { return RunToItsEnd(L"msiexec.exe " + arguments + L" /qn", L"", 120000); }
 
-// A string value under HKEY_LOCAL_MACHINE, or "<missing>".
-std::wstring MachineString(const std::wstring& key, const wchar_t* name) {
-  wchar_t text[1024]{};
-  DWORD size = sizeof text;
-  const DWORD types = RRF_RT_REG_SZ | RRF_RT_REG_EXPAND_SZ | RRF_NOEXPAND;
-  if (::RegGetValueW(HKEY_LOCAL_MACHINE, key.c_str(), name, types, nullptr, text, &size) != ERROR_SUCCESS) {
-    return L"<missing>";
-  }
-  return text;
-}
-
 // The subkeys of `parent` (ending with its backslash) whose value `name` is `text`.
 std::vector<std::wstring> MachineKeysWith(const std::wstring& parent, const wchar_t* name, std::string_view text) {
   std::vector<std::wstring> found;
@@ -56,7 +45,7 @@ std::vector<std::wstring> MachineKeysWith(const std::wstring& parent, const wcha
   for (DWORD i = 0;; ++i) {
     DWORD chars = 256;
     if (::RegEnumKeyExW(key, i, subkey, &chars, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS) break;
-    if (MachineString(parent + subkey, name) == Widen(text)) found.emplace_back(subkey);
+    if (RegText(HKEY_LOCAL_MACHINE, parent + subkey, name) == Widen(text)) found.emplace_back(subkey);
   }
   ::RegCloseKey(key);
   return found;
@@ -98,12 +87,12 @@ TEST_F(PackageTest, InstallerInstallsUpgradesAndUninstallsSilentlyLeavingTheUser
   EXPECT_TRUE(StartMenuShortcutExists());
   const auto entries = ProgramEntries();
   ASSERT_EQ(entries.size(), 1u);
-  EXPECT_EQ(MachineString(kUninstall + entries[0], L"DisplayVersion"), VersionOf(msi_));
-  EXPECT_EQ(MachineString(kUninstall + entries[0], L"Publisher"), L"Norvik Software");
+  EXPECT_EQ(RegText(HKEY_LOCAL_MACHINE, kUninstall + entries[0], L"DisplayVersion"), VersionOf(msi_));
+  EXPECT_EQ(RegText(HKEY_LOCAL_MACHINE, kUninstall + entries[0], L"Publisher"), L"Norvik Software");
   // Add/Remove Programs takes an installed package's icon from its product registration.
   const auto products = MachineKeysWith(kInstallerProducts, L"ProductName", app::kProductName);
   ASSERT_EQ(products.size(), 1u);
-  EXPECT_TRUE(PathExists(MachineString(kInstallerProducts + products[0], L"ProductIcon")));
+  EXPECT_TRUE(PathExists(RegText(HKEY_LOCAL_MACHINE, kInstallerProducts + products[0], L"ProductIcon")));
 
   {
     App app;
@@ -128,7 +117,7 @@ TEST_F(PackageTest, InstallerInstallsUpgradesAndUninstallsSilentlyLeavingTheUser
   const auto upgraded = ProgramEntries();
   ASSERT_EQ(upgraded.size(), 1u) << "the newer package replaces the older one";
   EXPECT_NE(upgraded[0], entries[0]);
-  EXPECT_EQ(MachineString(kUninstall + upgraded[0], L"DisplayVersion"), VersionOf(newer_));
+  EXPECT_EQ(RegText(HKEY_LOCAL_MACHINE, kUninstall + upgraded[0], L"DisplayVersion"), VersionOf(newer_));
   EXPECT_TRUE(PathExists(kInstalled + L"norvik.exe"));
 
   ASSERT_EQ(SilentMsiexec(L"/x " + upgraded[0]), 0u);

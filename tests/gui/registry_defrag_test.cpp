@@ -38,11 +38,6 @@ std::wstring UserSid() {
   }
 }
 
-bool SetString(HKEY key, const std::wstring& name, const std::wstring& text) {
-  return ::RegSetValueExW(key, name.c_str(), 0, REG_SZ, reinterpret_cast<const BYTE*>(text.c_str()),
-                          static_cast<DWORD>((text.size() + 1) * sizeof(wchar_t))) == ERROR_SUCCESS;
-}
-
 class RegistryDefragTest : public ProgramFolderTest {
  protected:
   void SetUp() override {
@@ -56,13 +51,11 @@ class RegistryDefragTest : public ProgramFolderTest {
     // the copies show a reduction and pass the size check.
     ASSERT_TRUE(PlantFile(std::wstring(kHiveFolder) + L"\\SOFTWARE", std::string(4 << 20, 'h')));
     ASSERT_TRUE(PlantFile(std::wstring(kHiveFolder) + L"\\NTUSER.DAT", std::string(1 << 20, 'u')));
-    HKEY key = nullptr;
-    ASSERT_EQ(::RegCreateKeyExW(HKEY_LOCAL_MACHINE, kHiveList, 0, nullptr, 0, KEY_SET_VALUE, nullptr, &key, nullptr),
-              ERROR_SUCCESS);
-    EXPECT_TRUE(SetString(key, kSoftwareHive, device + std::wstring(L"\\NorvikHives\\SOFTWARE")));
-    EXPECT_TRUE(SetString(key, user_hive_, device + std::wstring(L"\\NorvikHives\\NTUSER.DAT")));
-    EXPECT_TRUE(SetString(key, L"\\REGISTRY\\MACHINE\\NOWHERE", device + std::wstring(L"\\NorvikHives\\MISSING")));
-    ::RegCloseKey(key);
+    const std::wstring files = device + std::wstring(L"\\NorvikHives\\");
+    ASSERT_TRUE(PlantStrings(kHiveList,
+                             {{kSoftwareHive, files + L"SOFTWARE"}, {user_hive_, files + L"NTUSER.DAT"},
+                              {L"\\REGISTRY\\MACHINE\\NOWHERE", files + L"MISSING"}},
+                             HKEY_LOCAL_MACHINE));
   }
   void TearDown() override {
     HKEY key = nullptr;

@@ -40,15 +40,7 @@ HKEY RootOf(const std::wstring& path) { return path.starts_with(kLm) ? HKEY_LOCA
 std::wstring Below(const std::wstring& path) { return path.substr(path.find(L'\\') + 1); }
 
 bool SetText(const std::wstring& key, const std::wstring& name, const std::wstring& text) {
-  HKEY created = nullptr;
-  if (::RegCreateKeyExW(RootOf(key), Below(key).c_str(), 0, nullptr, 0, KEY_WRITE, nullptr, &created, nullptr) !=
-      ERROR_SUCCESS) {
-    return false;
-  }
-  const bool ok = ::RegSetValueExW(created, name.c_str(), 0, REG_SZ, reinterpret_cast<const BYTE*>(text.c_str()),
-                                   static_cast<DWORD>((text.size() + 1) * sizeof(wchar_t))) == ERROR_SUCCESS;
-  ::RegCloseKey(created);
-  return ok;
+  return PlantStrings(Below(key), {{name, text}}, RootOf(key));
 }
 
 // A subtree as the registry holds it: each key with its values' kinds and bytes.

@@ -90,7 +90,7 @@ std::wstring EditorKey(HWND editor) {
 TEST_F(RegistryScanTest, PlantedReferencesAreListedAndARowGoesToTheEditorAndTheIgnoreLists) {
   ASSERT_TRUE(PlantFile(L"C:\\NorvikScan\\app.exe", "x"));
   ASSERT_TRUE(PlantFile(L"C:\\NorvikScan\\with blank\\app.exe", "x"));
-  ASSERT_TRUE(PlantUserStrings(kKey, {{L"Missing", L"C:\\NorvikScan\\gone.exe"},
+  ASSERT_TRUE(PlantStrings(kKey, {{L"Missing", L"C:\\NorvikScan\\gone.exe"},
                                       {L"Present", L"C:\\NorvikScan\\app.exe /min"},
                                       {L"QuotedGone", L"\"C:\\NorvikScan\\with blank\\gone app.exe\" -x"},
                                       {L"QuotedPresent", L"\"C:\\NorvikScan\\with blank\\app.exe\" -x"},
@@ -182,7 +182,7 @@ TEST_F(RegistryScanTest, WindowStaysResponsiveWhileAScanAdds100000Rows) {
     for (int v = 0; v < kValuesPerKey; ++v) {
       values.emplace_back(L"v" + std::to_wstring(v), L"C:\\NorvikScan\\gone" + std::to_wstring(v) + L".exe");
     }
-    ASSERT_TRUE(PlantUserStrings(std::wstring(kKey) + L"\\k" + std::to_wstring(k), values));
+    ASSERT_TRUE(PlantStrings(std::wstring(kKey) + L"\\k" + std::to_wstring(k), values));
   }
   App app;
   ASSERT_NO_FATAL_FAILURE(StartWithSections(app, {1, 2, 4}));

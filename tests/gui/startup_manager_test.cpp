@@ -28,7 +28,7 @@ int RowOf(const RemoteListView& list, const std::wstring& caption) {
 }
 
 TEST_F(ProgramFolderTest, StartupManagerDeletesTheCheckedRunValueAndShortcutOnly) {
-  ASSERT_TRUE(PlantUserStrings(kRun, {{L"NorvikGuiKeep", L"C:\\keep.exe"}, {L"NorvikGuiGone", L"C:\\gone.exe /q"}}));
+  ASSERT_TRUE(PlantStrings(kRun, {{L"NorvikGuiKeep", L"C:\\keep.exe"}, {L"NorvikGuiGone", L"C:\\gone.exe /q"}}));
   const std::wstring shortcut = SpecialFolder(CSIDL_STARTUP) + L"\\NorvikGui.lnk";
   ASSERT_TRUE(PlantShortcut(shortcut, L"C:\\windows\\notepad.exe"));
 
