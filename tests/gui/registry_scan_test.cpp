@@ -1,7 +1,7 @@
 // The registry scan through norvik.exe against Wine's registry and drive_c: every section
-// but two hives runs over a fresh prefix, planted broken references are listed exactly in
-// columns that fit the list, a row opens in Wine's registry editor and goes to the ignore
-// lists, and the window keeps answering while 100,000 rows arrive.
+// (of the hives, the user's only) runs over a fresh prefix, planted broken references are
+// listed exactly in columns that fit the list, a row opens in Wine's registry editor and
+// goes to the ignore lists, and the window keeps answering while 100,000 rows arrive.
 
 #include "gui/gui_driver.h"
 
