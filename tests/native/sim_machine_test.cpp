@@ -1,5 +1,6 @@
-// What only the simulated Windows offers: its set-up calls (files in use, links, drives
-// without a medium, locked keys) and the rules it had to choose itself. Shared behaviour
+// What only the simulated Windows offers: its set-up calls (files in use, links, locked
+// keys) and the rules it had to choose itself. (Drives without a medium: the scan's
+// FileReferenceTest and ListChecksTest.) Shared behaviour
 // is in the conformance suite; scenarios kept as data are loaded by the tests that use
 // them (regscan_list_checks_test).
 
@@ -86,17 +87,6 @@ TEST_F(SimMachineTest, LinksAreToldApartAndNeverDeleted) {
   }
   EXPECT_EQ(Names(files, "C:\\walk\\deeper\\*"), (Listing{".", "..", "again"}));
   EXPECT_EQ(Names(files, "C:\\target\\*.txt"), (Listing{"file.txt"}));
-}
-
-TEST_F(SimMachineTest, DrivesAndMissingMedia) {
-  machine.MapDrive('a', DriveType::Removable, false);
-  machine.MapDrive('D', DriveType::CdRom);
-  EXPECT_EQ(files.LogicalDrives(), (1u << 0) | (1u << 2) | (1u << 3));
-  EXPECT_EQ(files.GetDriveType("d:"), DriveType::CdRom);
-  EXPECT_EQ(files.GetDriveType("C:\\windows"), DriveType::Fixed);  // only the letter counts
-  EXPECT_EQ(files.GetDriveType("\\\\server\\share\\"), DriveType::NoRootDir);
-  EXPECT_EQ(files.FindFirst("A:\\*").code(), kErrNotReady);
-  EXPECT_EQ(files.QueryDosDevice("a:").value_or({"-"}).front(), "\\Device\\Floppy0");
 }
 
 TEST_F(SimMachineTest, RulesChosenWhereWineCannotShowWindows) {
