@@ -1,6 +1,7 @@
 // A registry backup is only as good as the registry editor's import of it: here the
 // editor itself ("regedit /s", Wine's own under Wine) brings back what a fix of rows of
-// every kind removed, a subtree holding every kind of value among it.
+// every kind removed, a subtree holding every kind of value and names holding the
+// characters of the file's own syntax among it.
 
 #include <gtest/gtest.h>
 
@@ -30,7 +31,7 @@ TEST(BackupConformanceTest, TheRegistryEditorRestoresWhatAFixOfEveryKindRemoved)
     for (std::size_t i = 0; i < long_binary.size(); ++i) long_binary[i] = static_cast<std::uint8_t>(255 - i);
     const std::pair<const char*, RegValue> kValues[] = {
         {"", RegValue::String("C:\\dir\\x.exe")},
-        {"a\"b\\c", RegValue::String("quote \" and \\ back")},
+        {"a\"b\\c=[x]@;", RegValue::String("quote \" and \\ back")},
         {"café", RegValue::String("été €")},
         {"empty", RegValue::String("")},
         {"nul inside", RegValue::String(std::string("a\0b", 3))},
@@ -45,7 +46,7 @@ TEST(BackupConformanceTest, TheRegistryEditorRestoresWhatAFixOfEveryKindRemoved)
         {"resources", RegValue::Binary({9, 8, 7}, RegType::ResourceList)},
     };
     for (const auto& [name, value] : kValues) ASSERT_TRUE(top.Set(name, value)) << name;
-    ASSERT_TRUE(top.Create("Sub\\Deeper").value().Set("x", RegValue::Dword(1)));
+    ASSERT_TRUE(top.Create("Sub [x]=@;\\Deeper").value().Set("x", RegValue::Dword(1)));
     ASSERT_TRUE(top.Create("Empty"));
     auto values = root.Create(key + "\\V").value();
     for (const char* name : {"val1", "val2", "Nop-M1", "kept"}) ASSERT_TRUE(values.Set(name, RegValue::String(name)));

@@ -90,13 +90,5 @@ TEST_F(SystemConformance, VersionAndRights) {
   EXPECT_TRUE(module.size() > 3 && module.substr(1, 2) == ":\\" && module.ends_with(".exe")) << module;
 }
 
-TEST_F(SystemConformance, NoBrowserWindowAndAnEndedBrowserSession) {
-  for (const char* name : {"MozillaWindowClass", "Chrome_WidgetWin_1", "NorvikNoSuchClass", ""}) {
-    EXPECT_FALSE(system().WindowClassExists(name)) << name;
-  }
-  EXPECT_TRUE(system().EndBrowserSession());
-  EXPECT_TRUE(system().EndBrowserSession()) << "ending it twice is harmless";
-}
-
 }  // namespace
 }  // namespace norvik::conformance

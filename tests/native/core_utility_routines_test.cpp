@@ -13,15 +13,13 @@ namespace {
 
 using platform::RegRoot;
 
-TEST(TextRoutinesTest, KilobytesAndRot13) {
+TEST(TextRoutinesTest, Kilobytes) {
   const std::pair<std::int64_t, const char*> sizes[] = {
       {0, "0 KB"},          {3, "1 KB"},           {1024, "1 KB"},           {1536, "2 KB"},
       {999 * 1024, "999 KB"}, {1000 * 1024, "1,000 KB"}, {999999LL * 1024 + 1, "1,000,000 KB"},
       {INT64_MAX, "9,007,199,254,740,992 KB"},         {-1, "0 KB"}};
   for (const auto& [bytes, text] : sizes) EXPECT_EQ(FormatSizeKB(bytes), text) << bytes;
   EXPECT_EQ(FormatKB(1234567LL * 1024), "1,234,567");
-
-  EXPECT_EQ(Rot13("AaMmNnZz C:\\é 123-!"), "NnZzAaMm P:\\é 123-!");
 }
 
 class UtilityOnMachineTest : public ::testing::Test {
@@ -60,11 +58,6 @@ TEST_F(UtilityOnMachineTest, FileChecks) {
   for (const char* refused : {"", "C:", "C:\\"}) EXPECT_FALSE(DeleteFileSilently(p.files, refused)) << refused;
   EXPECT_TRUE(DeleteFileSilently(p.files, held));
   EXPECT_FALSE(machine.ReadFile(held).has_value());
-
-  machine.MakeFolder("C:\\A Long Folder Name");
-  const std::string short_name = ShortPathOf(p.files, "C:\\A Long Folder Name");
-  EXPECT_TRUE(!short_name.empty() && short_name.find(' ') == std::string::npos) << short_name;
-  EXPECT_EQ(ShortPathOf(p.files, "C:\\No Such Folder"), "");
 }
 
 TEST_F(UtilityOnMachineTest, DevicePathsToDriveLetters) {
@@ -91,28 +84,6 @@ TEST_F(UtilityOnMachineTest, DevicePathsToDriveLetters) {
       {"", ""},
   };
   for (const auto& [device, dos] : cases) EXPECT_EQ(DevicePathToDosPath(p.files, device), dos) << device;
-}
-
-TEST_F(UtilityOnMachineTest, SaveHiveToFileNamesAndDestination) {
-  RegistryAccess reg(p.registry);
-  reg.SetRootKey(RegRoot::Users);
-  ASSERT_TRUE(reg.OpenKey("S-1-5-21-7\\Software\\NorvikTest", true));
-  ASSERT_TRUE(reg.WriteString("v", "x"));
-  reg.SetRootKey(RegRoot::LocalMachine);
-  ASSERT_TRUE(reg.OpenKey("SOFTWARE\\NorvikTest", true));
-
-  machine.WriteFile("C:\\hives\\user.hiv", "old contents");
-  EXPECT_TRUE(SaveHiveToFile(p.registry, p.files, "\\Registry\\User\\S-1-5-21-7", "C:\\hives\\user.hiv", false));
-  EXPECT_NE(machine.ReadFile("C:\\hives\\user.hiv").value_or("old contents"), "old contents");
-  EXPECT_TRUE(SaveHiveToFile(p.registry, p.files, "\\REGISTRY\\MACHINE\\SOFTWARE", "C:\\hives\\sw.hiv", true));
-  EXPECT_TRUE(machine.ReadFile("C:\\hives\\sw.hiv").has_value());
-
-  // Nothing is saved for an unknown form or a missing hive, but an old copy is removed.
-  machine.WriteFile("C:\\hives\\other.hiv", "old");
-  EXPECT_FALSE(SaveHiveToFile(p.registry, p.files, "\\Device\\SOFTWARE", "C:\\hives\\other.hiv", false));
-  EXPECT_FALSE(machine.ReadFile("C:\\hives\\other.hiv").has_value());
-  EXPECT_FALSE(SaveHiveToFile(p.registry, p.files, "\\REGISTRY\\USER\\S-1-5-99", "C:\\hives\\none.hiv", false));
-  EXPECT_FALSE(machine.ReadFile("C:\\hives\\none.hiv").has_value());
 }
 
 }  // namespace

@@ -1,5 +1,6 @@
-// What only the simulated Windows offers: its set-up calls (files in use, links, drives
-// without a medium, locked keys) and the rules it had to choose itself. Shared behaviour
+// What only the simulated Windows offers: its set-up calls (files in use, links, locked
+// keys) and the rules it had to choose itself. (Drives without a medium: the scan's
+// FileReferenceTest and ListChecksTest.) Shared behaviour
 // is in the conformance suite; scenarios kept as data are loaded by the tests that use
 // them (regscan_list_checks_test).
 
@@ -8,7 +9,6 @@
 #include <gtest/gtest.h>
 
 #include <set>
-#include <utility>
 
 #include "platform/reg_text.h"
 #include "platform/sim/sim_files.h"
@@ -35,15 +35,16 @@ class SimMachineTest : public ::testing::Test {
   SimFiles& files = machine.files();
 };
 
+// Paths a real system would take relative to a current folder or a share; names holding
+// characters no name may hold.
 TEST_F(SimMachineTest, PathsThatAreNotDriveAbsoluteOrHoldBadCharacters) {
   machine.WriteFile("C:\\Dir\\File.txt", "x");
   EXPECT_TRUE(files.GetAttributes("c:/DIR\\..\\dir\\.\\file.TXT"));
-  for (const char* path : {"", "C:", "C:dir", "dir\\file.txt", "\\dir", "\\\\server\\share\\x"}) {
-    EXPECT_EQ(files.GetAttributes(path).code(), kErrPathNotFound) << path;
-  }
-  for (const char* path : {"C:\\dir\\a|b", "C:\\dir\\*.txt", "C:\\d?r\\file.txt", "C:\\dir\\a:b"}) {
-    EXPECT_EQ(files.GetAttributes(path).code(), kErrInvalidName) << path;
-  }
+  const std::pair<const char*, std::uint32_t> cases[] = {
+      {"", kErrPathNotFound},          {"C:", kErrPathNotFound},          {"C:dir", kErrPathNotFound},
+      {"dir\\file.txt", kErrPathNotFound}, {"\\\\server\\share\\x", kErrPathNotFound},
+      {"C:\\dir\\a|b", kErrInvalidName}, {"C:\\d?r\\file.txt", kErrInvalidName}, {"C:\\dir\\a:b", kErrInvalidName}};
+  for (const auto& [path, code] : cases) EXPECT_EQ(files.GetAttributes(path).code(), code) << path;
   EXPECT_EQ(files.FindFirst("C:\\dir\\file.txt\\*").code(), kErrInvalidName);  // as Wine answers
   EXPECT_THROW(machine.HostPath("relative\\x"), std::invalid_argument);
 }
@@ -63,48 +64,29 @@ TEST_F(SimMachineTest, FileInUseByAnotherProgram) {
 }
 
 TEST_F(SimMachineTest, LinksAreToldApartAndNeverDeleted) {
-  machine.WriteFile("C:\\target\\keep.txt", "x");
   machine.WriteFile("C:\\target\\file.txt", "x");
-  machine.MakeFolder("C:\\walk");
+  machine.MakeFolder("C:\\walk\\deeper");
   machine.CreateLink("C:\\walk\\junction", "C:\\target");
   machine.CreateLink("C:\\walk\\file-link.txt", "C:\\target\\file.txt");
+  machine.CreateLink("C:\\walk\\deeper\\again", "C:\\target");
 
   EXPECT_EQ(files.FindFirst("C:\\walk\\junction")->first.attributes, kDirectory | kReparsePoint);
   // As under Wine, a link to a file lists as that file; only IsLink tells.
   EXPECT_EQ(files.GetAttributes("C:\\walk\\file-link.txt").value_or(0), kArchive);
   EXPECT_TRUE(files.IsLink("C:\\walk\\file-link.txt") && files.IsLink("C:\\walk\\junction"));
   EXPECT_FALSE(files.IsLink("C:\\target\\file.txt") || files.IsLink("C:\\walk\\missing"));
-  EXPECT_EQ(Names(files, "C:\\walk\\junction\\*.txt"), (Listing{"file.txt", "keep.txt"}));
+  EXPECT_EQ(Names(files, "C:\\walk\\junction\\*.txt"), (Listing{"file.txt"}));
 
   // Wine deletes what a link points to, so every delete refuses the link, or a tree holding one.
-  machine.MakeFolder("C:\\walk\\deeper");
-  machine.CreateLink("C:\\walk\\deeper\\again", "C:\\target");
   for (const char* link : {"C:\\walk\\junction", "C:\\walk\\file-link.txt"}) {
     EXPECT_EQ(files.DeleteFile(link).code(), kErrAccessDenied) << link;
     EXPECT_EQ(files.RemoveDirectory(link).code(), kErrAccessDenied) << link;
   }
-  for (const char* path : {"C:\\walk\\junction", "C:\\walk\\file-link.txt", "C:\\walk\\deeper", "C:\\walk"}) {
+  for (const char* path : {"C:\\walk\\junction", "C:\\walk\\file-link.txt", "C:\\walk"}) {
     EXPECT_EQ(files.ShellDelete(path).code(), kErrAccessDenied) << path;
   }
   EXPECT_EQ(Names(files, "C:\\walk\\deeper\\*"), (Listing{".", "..", "again"}));
-  EXPECT_EQ(Names(files, "C:\\target\\*.txt"), (Listing{"file.txt", "keep.txt"}));
-}
-
-TEST_F(SimMachineTest, DrivesTheirDevicesAndMissingMedia) {
-  machine.MapDrive('a', DriveType::Removable, false);
-  machine.MapDrive('D', DriveType::CdRom);
-  machine.MapDrive('E', DriveType::Fixed);
-  EXPECT_EQ(files.LogicalDrives(), (1u << 0) | (1u << 2) | (1u << 3) | (1u << 4));
-  EXPECT_EQ(files.GetDriveType("d:"), DriveType::CdRom);
-  EXPECT_EQ(files.GetDriveType("C:\\windows"), DriveType::Fixed);  // only the letter counts
-  EXPECT_EQ(files.GetDriveType("\\\\server\\share\\"), DriveType::NoRootDir);
-  EXPECT_FALSE(files.IsVolumeReady("A:\\"));
-  EXPECT_EQ(files.FindFirst("A:\\*").code(), kErrNotReady);
-  for (const auto& [drive, device] :
-       {std::pair{"C:\\", "\\Device\\HarddiskVolume1"}, {"a:", "\\Device\\Floppy0"}, {"D:", "\\Device\\CdRom0"},
-        {"E:", "\\Device\\HarddiskVolume2"}, {"C:\\x", "-"}}) {
-    EXPECT_EQ(files.QueryDosDevice(drive).value_or({"-"}).front(), device) << drive;
-  }
+  EXPECT_EQ(Names(files, "C:\\target\\*.txt"), (Listing{"file.txt"}));
 }
 
 TEST_F(SimMachineTest, RulesChosenWhereWineCannotShowWindows) {
@@ -115,31 +97,21 @@ TEST_F(SimMachineTest, RulesChosenWhereWineCannotShowWindows) {
   EXPECT_EQ(machine.ini().WriteString("C:\\ro.ini", "A", "x", "2").code(), kErrAccessDenied);
   EXPECT_TRUE(machine.ini().WriteString("C:\\ro.ini", "a", "X", " 1 "));  // no change: nothing written
 
-  ASSERT_TRUE(files.SetLastWriteTime("C:\\ro.ini", 132000000000000000ull));
-  EXPECT_EQ(files.FindFirst("C:\\ro.ini")->first.last_write_time, 132000000000000000ull);
-  EXPECT_TRUE(files.DeleteOnReboot("C:\\a.tmp"));
-  EXPECT_EQ(machine.RebootDeletes(), (std::vector<std::string>{"C:\\a.tmp"}));
-}
-
-TEST_F(SimMachineTest, IniFilesSurviveHostileBytes) {
-  std::string junk;
-  for (int i = 0; i < 4096; ++i) junk += static_cast<char>((i * 7919) % 256);
-  machine.WriteFile("C:\\junk.ini", junk + "\n[S]\nk=v");
-  EXPECT_EQ(machine.ini().GetString("C:\\junk.ini", "S", "k", "d"), "v");
-  machine.WriteFile("C:\\bom.ini", "\xEF\xBB\xBF[S]\r\nk=\xC3\xA9\r\n");  // UTF-8 with its mark
+  // A UTF-8 file keeps its mark and its encoding through a write.
+  machine.WriteFile("C:\\bom.ini", "\xEF\xBB\xBF[S]\r\nk=\xC3\xA9\r\n");
   ASSERT_TRUE(machine.ini().WriteString("C:\\bom.ini", "S", "j", "☃"));
   EXPECT_EQ(machine.ini().GetString("C:\\bom.ini", "S", "k", "d"), "é");
   EXPECT_EQ(machine.ReadFile("C:\\bom.ini"), "\xEF\xBB\xBF[S]\r\nk=\xC3\xA9\r\nj=\xE2\x98\x83\r\n");
 }
 
-// The simulated registry's own switches, its saved-hive writer and its depth cap.
-TEST(SimRegistryTest, AccessDeniedKeysCannotBeOpenedCreatedOrDeleted) {
+// The simulated registry's own switch for keys that cannot be opened, and the
+// configuration view the conformance suite cannot reach on both backends.
+TEST(SimRegistryTest, AccessDeniedKeysAndTheCurrentConfigView) {
   SimRegistry reg;
   RegKey user = reg.Root(RegRoot::CurrentUser);
   ASSERT_TRUE(user.Create("Software\\Locked\\Inner")->Set("v", RegValue::Dword(1)));
   ASSERT_TRUE(user.Open("Software\\Locked")->Set("hidden", RegValue::Dword(2)));
   ASSERT_TRUE(reg.SetAccessDenied(RegRoot::CurrentUser, "Software\\Locked", true));
-
   EXPECT_EQ(user.Open("Software\\Locked").code(), kErrAccessDenied);
   EXPECT_EQ(user.DeleteSubKey("Software\\Locked\\Inner"), Status::Ok());  // passing through is allowed
   EXPECT_EQ(user.DeleteSubKey("Software\\Locked").code(), kErrAccessDenied);
@@ -147,18 +119,9 @@ TEST(SimRegistryTest, AccessDeniedKeysCannotBeOpenedCreatedOrDeleted) {
   const std::string text = ExportRegKey(reg, RegRoot::CurrentUser, "Software", RegFormat::Regedit4).value();
   EXPECT_NE(text.find("[HKEY_CURRENT_USER\\Software\\Locked]\r\n"), std::string::npos);
   EXPECT_EQ(text.find("hidden"), std::string::npos);
-}
 
-// Views that the conformance suite cannot reach on both backends, and the hard caps.
-TEST(SimRegistryTest, CurrentConfigViewAndDepthCap) {
-  SimRegistry reg;
   ASSERT_TRUE(reg.Root(RegRoot::CurrentConfig).Create("Seen")->Set("v", RegValue::Dword(1)));
   EXPECT_TRUE(reg.OpenKey(RegRoot::LocalMachine, "System\\CurrentControlSet\\Hardware Profiles\\Current\\Seen"));
-
-  std::string path;
-  for (std::size_t depth = 1; depth <= kMaxKeyDepth; ++depth) path += "d\\";
-  EXPECT_TRUE(reg.Root(RegRoot::LocalMachine).Create(path).ok());
-  EXPECT_EQ(reg.Root(RegRoot::LocalMachine).Create(path + "one-too-many").code(), kErrInvalidParameter);
 }
 
 }  // namespace
