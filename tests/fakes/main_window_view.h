@@ -159,7 +159,7 @@ class FakeRegistryPageView : public RegistryPageView {
  public:
   std::string status = "<unset>";
   std::string title, button = "Scan";
-  bool restore_shown = true, event_timer = false;
+  bool key_display = false, restore_shown = true, timer1 = false, event_timer = false;
   std::size_t row_count = 0;
   std::vector<unsigned> posted;
   std::vector<std::size_t> selected;
@@ -173,13 +173,13 @@ class FakeRegistryPageView : public RegistryPageView {
   void SetStatusText(std::string_view text) override { status = text; }
   void SetScanTitle(std::string_view text) override { title = text; }
   void SetKeyText(std::string_view) override {}
-  void ShowKeyDisplay(bool) override {}
+  void ShowKeyDisplay(bool shown) override { key_display = shown; }
   void ShowRestoreButton(bool shown) override { restore_shown = shown; }
   void SetScanButtonCaption(std::string_view caption) override { button = caption; }
   void ShowScanBar() override {}
   void SetScanBarPosition(int) override {}
   void SetScanBarCaption(std::optional<std::string>) override {}
-  void SetTimer1(bool) override {}
+  void SetTimer1(bool on) override { timer1 = on; }
   void SetScanEventTimer(bool on) override { event_timer = on; }
   void PostToSelf(unsigned message) override { posted.push_back(message); }
   void SetRowCount(std::size_t count) override { row_count = count; }
