@@ -160,7 +160,6 @@ void MainWindow::FlatButtonClick(int tag) {
   for (int page : kPageTags) view_.SetPageVisible(page, page == tag);
   for (Page* page : pages_) page->SetShown(page->Tag() == tag);
   view_.SetSideButtonSelected(tag, true);
-  selected_page_ = tag;
 }
 
 void MainWindow::OptionsClick() {

@@ -109,7 +109,6 @@ class MainWindow final : public dialogs::OptionsHost {
   void FlatButtonClick(int tag);
   void OptionsClick();
   void HelpClick();
-  int SelectedPage() const { return selected_page_; }
 
   // Help menu and title strip.
   void OpenHelpPage();
@@ -162,7 +161,6 @@ class MainWindow final : public dialogs::OptionsHost {
   std::vector<Page*> pages_;
   Background background_;
 
-  int selected_page_ = 0;
   bool clear_switch_ = false;
   bool auto_mode_ = false;
   bool activated_ = false;

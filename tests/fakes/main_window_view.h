@@ -54,22 +54,23 @@ class FakeBackgroundView : public BackgroundView {
 
 class FakeMainWindowView : public MainWindowView {
  public:
-  std::map<int, bool> button_selected;
-  std::map<int, bool> page_visible;
+  std::set<int> selected_buttons;
   core::WindowBounds bounds{0, 0, 713, 495};  // the frame around a 697 x 456 client
-  bool maximised = false;
   std::vector<unsigned> posted;
   int closes = 0;
-  std::vector<std::string> infos, plain_messages, questions, errors, dialogs;
+  std::vector<std::string> infos, plain_messages, questions, errors;
   bool answer_yes = false;
 
-  void SetSideButtonSelected(int tag, bool on) override { button_selected[tag] = on; }
-  void SetPageVisible(int tag, bool on) override { page_visible[tag] = on; }
+  void SetSideButtonSelected(int tag, bool on) override {
+    if (on) selected_buttons.insert(tag);
+    if (!on) selected_buttons.erase(tag);
+  }
+  void SetPageVisible(int, bool) override {}
   std::optional<int> WindowShowCommand() override { return 1; }
   core::WindowBounds CurrentWindowBounds() override { return bounds; }
   ScreenSize GetScreenSize() override { return {1024, 768}; }
   void SetWindowBounds(const core::WindowBounds& b) override { bounds = b; }
-  void MaximiseWindow() override { maximised = true; }
+  void MaximiseWindow() override {}
   void PostToSelf(unsigned message, std::uintptr_t) override { posted.push_back(message); }
   void CloseWindow() override { ++closes; }
   void HideForUnattendedRun() override {}
@@ -83,15 +84,9 @@ class FakeMainWindowView : public MainWindowView {
   void ShowError(std::string_view m) override { errors.emplace_back(m); }
   void ShowInformation(std::string_view m) override { infos.emplace_back(m); }
   void ShowPlainMessage(std::string_view m) override { plain_messages.emplace_back(m); }
-  void ShowAboutBox() override { dialogs.emplace_back("about"); }
-  bool ShowOptionsDialog(app::dialogs::OptionsDialog&) override { return dialogs.emplace_back("options"), false; }
-  void PopupHelpMenu() override { dialogs.emplace_back("help menu"); }
-
-  static std::vector<int> On(const std::map<int, bool>& flags) {
-    std::vector<int> out;
-    for (const auto& [tag, on] : flags) if (on) out.push_back(tag);
-    return out;
-  }
+  void ShowAboutBox() override {}
+  bool ShowOptionsDialog(app::dialogs::OptionsDialog&) override { return false; }
+  void PopupHelpMenu() override {}
 };
 
 class FakeCleanerPageView : public CleanerPageView {
@@ -159,16 +154,12 @@ class FakeCleanerPageView : public CleanerPageView {
   void ShowCustomListEditor(dialogs::CustomListEditor& editor) override { dialogs.push_back(editor.file()); }
 };
 
-// The other pages: what they were told, in one place.
 // The Registry page as the user sees it: the list's rows come from the controller.
 class FakeRegistryPageView : public RegistryPageView {
  public:
-  std::set<core::NodeId> expanded;
   std::string status = "<unset>";
   std::string title, button = "Scan";
-  std::optional<std::string> bar_caption;
-  int bar = 0;
-  bool key_display = false, restore_shown = true, timer1 = false, event_timer = false, bar_shown = false;
+  bool key_display = false, restore_shown = true, timer1 = false, event_timer = false;
   std::size_t row_count = 0;
   std::vector<unsigned> posted;
   std::vector<std::size_t> selected;
@@ -178,16 +169,16 @@ class FakeRegistryPageView : public RegistryPageView {
 
   void RebuildTree(const core::CheckTree&) override {}
   void RefreshTreeChecks(const core::CheckTree&) override {}
-  void ExpandNode(core::NodeId id) override { expanded.insert(id); }
+  void ExpandNode(core::NodeId) override {}
   void SetStatusText(std::string_view text) override { status = text; }
   void SetScanTitle(std::string_view text) override { title = text; }
   void SetKeyText(std::string_view) override {}
   void ShowKeyDisplay(bool shown) override { key_display = shown; }
   void ShowRestoreButton(bool shown) override { restore_shown = shown; }
   void SetScanButtonCaption(std::string_view caption) override { button = caption; }
-  void ShowScanBar() override { bar_shown = true; }
-  void SetScanBarPosition(int position) override { bar = position; }
-  void SetScanBarCaption(std::optional<std::string> caption) override { bar_caption = std::move(caption); }
+  void ShowScanBar() override {}
+  void SetScanBarPosition(int) override {}
+  void SetScanBarCaption(std::optional<std::string>) override {}
   void SetTimer1(bool on) override { timer1 = on; }
   void SetScanEventTimer(bool on) override { event_timer = on; }
   void PostToSelf(unsigned message) override { posted.push_back(message); }

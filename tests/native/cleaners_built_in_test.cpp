@@ -28,7 +28,6 @@ using platform::sim::SimMachine;
 using Lines = std::vector<std::string>;
 
 constexpr char kExplorer[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer";
-constexpr char kRecent[] = "C:\\users\\user\\AppData\\Roaming\\Microsoft\\Windows\\Recent\\";
 constexpr char kOfficeRecent[] = "C:\\users\\user\\AppData\\Roaming\\Microsoft\\Office\\Recent\\";
 constexpr char kReceived[] = "C:\\users\\user\\Documents\\My Received Files\\";
 constexpr RunOptions kLogged{.FastScan = false};
@@ -121,7 +120,8 @@ struct Case {
 
 // Each item on a machine with its traces and their neighbours. The Test lists and counts
 // the traces and changes nothing; the Clean lists and counts the same and leaves exactly
-// the machine that has only the neighbours.
+// the machine that has only the neighbours. (Recent Documents with files and Temporary
+// Files are the GUI suite's, on Wine's own folders: WindowsCleanersTest.)
 TEST(BuiltInCleanersTest, TestListsAndCleanRemovesExactlyTheItemsTraces) {
   const std::string run_mru = std::string(kExplorer) + "\\RunMRU", recent_docs = std::string(kExplorer) + "\\RecentDocs",
                     tray = std::string(kExplorer) + "\\TrayNotify",
@@ -130,7 +130,7 @@ TEST(BuiltInCleanersTest, TestListsAndCleanRemovesExactlyTheItemsTraces) {
                     assist1 = user_assist + "{5E6AB780-7743-11CF-A12B-00AA004AE837}\\Count",
                     assist2 = user_assist + "{75048700-EF1F-11D0-9888-006097DEACF9}\\Count",
                     yahoo = "C:\\Program Files\\Yahoo!\\Messenger\\", skype = "C:\\users\\user\\AppData\\Roaming\\Skype\\",
-                    temp = "C:\\users\\user\\Temp\\", sibling = Section(std::string(kExplorer) + "\\Other");
+                    sibling = Section(std::string(kExplorer) + "\\Other");
   const MachineSetup more_drives = [](SimMachine& m) {
     m.MapDrive('D', platform::DriveType::Fixed);
     m.MapDrive('E', platform::DriveType::Removable);
@@ -184,12 +184,6 @@ TEST(BuiltInCleanersTest, TestListsAndCleanRemovesExactlyTheItemsTraces) {
   const RunOptions cache_logged{.FastScan = false, .ShowLogTempInternetFiles = true};
 
   const Case cases[] = {
-      {"Windows - Recent Documents",
-       {sibling, {{std::string(kRecent) + "Sub\\deep.lnk", 3}}},
-       {Section(recent_docs, "\"a\"=hex:01\r\n\"MRUListEx\"=hex:00\r\n") + Section(recent_docs + "\\.txt"),
-        {{std::string(kRecent) + "doc1.lnk", 10}, {std::string(kRecent) + "doc2.txt.lnk", 2000}}},
-       5,
-       {Key(recent_docs)}},
       // An existing key without values still counts once; the empty folder adds nothing.
       {"Windows - Recent Documents", {Section(kExplorer, "")}, {Section(recent_docs, "")}, 1, {Key(recent_docs)}},
       {"Windows - Start Run", {sibling}, {Section(run_mru, "\"a\"=\"cmd\"\r\n\"MRUList\"=\"a\"\r\n")}, 2, {Key(run_mru)}},
@@ -210,14 +204,6 @@ TEST(BuiltInCleanersTest, TestListsAndCleanRemovesExactlyTheItemsTraces) {
        {Section(tray, "\"IconStreams\"=hex:01\r\n\"PastIconsStream\"=hex:02\r\n")},
        2,
        {Value(tray, "IconStreams"), Value(tray, "PastIconsStream")}},
-      // Only one of the two values: 1, and the key stays.
-      {"Advanced - Tray Notifications Cache", {Section(tray, "")}, {Section(tray, "\"IconStreams\"=hex:01\r\n")}, 1,
-       {Value(tray, "IconStreams")}},
-      {"Windows - Temporary Files",
-       {},
-       {"", {{temp + "a.tmp", 100}, {temp + "sub\\b.tmp", 200}, {temp + "sub\\deep\\c", 50}}, {temp + "empty"}},
-       3,
-       {}},
       {"Windows - Memory Dumps",
        {"",
         {{"C:\\windows\\other.dmp", 1}, {"C:\\windows\\MiniDump\\note.txt", 1}, {"C:\\windows\\MiniDump\\sub\\c.dmp", 1}}},
@@ -232,8 +218,6 @@ TEST(BuiltInCleanersTest, TestListsAndCleanRemovesExactlyTheItemsTraces) {
       // The 95 family: bins on fixed drives holding both marker files only; the markers stay.
       {"Windows - Empty Recycle Bin", bin_stays, bin_goes, 3, {}, false, windows98, kLogged,
        {"Clearing, please wait..."}},
-      {"Windows - Empty Recycle Bin", bin_stays, bin_goes, 3, {}, true, windows98,
-       {.FastScan = false, .ShowLogRecycleBin = true}},
       // Vista on: the current user's bin on each fixed drive, all but its desktop.ini.
       {"Windows - Empty Recycle Bin", user_bin_stays, user_bin_goes, 5, {}, true, bins_with_links,
        {.FastScan = false, .ShowLogRecycleBin = true}},

@@ -123,6 +123,10 @@ TEST(ListCleanerNames, BaseFolderOnlyForKnownTokensThatResolveToAFullPath) {
   for (const auto& [token, bases] : cases) EXPECT_EQ(folders.BaseFolders(token), bases) << token;
   folders.windows.clear();
   EXPECT_TRUE(folders.BaseFolders("%windir%").empty());
+  // A UNC entry takes the share as its token.
+  const FileEntry entry = ParseFileEntry("\\\\server\\share\\Logs\\Old,*.tmp");
+  EXPECT_TRUE(entry.token == "\\\\server\\share" && entry.path == "Logs\\Old" && entry.mask == "*.tmp");
+  EXPECT_EQ(ParseFileEntry("\\\\server\\share").token, "\\\\server\\share");
 }
 
 // Each case runs as a Test (counts, changes nothing) and then as a Clean (same counts,
@@ -233,14 +237,6 @@ TEST_F(ListCleanerTest, LocalMachineValuesNeedAnAdministratorOnNt) {
   RunListItem(w, kQoltFile, "Applications - Vendor");
   RunListItem(w, kQoltFile, "Applications - Vendor");
   EXPECT_EQ(reporter.messages().size(), 2u);
-}
-
-TEST(ListCleanerNames, UncEntriesTakeTheShareAsTheirToken) {
-  const FileEntry entry = ParseFileEntry("\\\\server\\share\\Logs\\Old,*.tmp");
-  EXPECT_EQ(entry.token, "\\\\server\\share");
-  EXPECT_EQ(entry.path, "Logs\\Old");
-  EXPECT_EQ(entry.mask, "*.tmp");
-  EXPECT_EQ(ParseFileEntry("\\\\server\\share").token, "\\\\server\\share");
 }
 
 // A list of hostile and mistaken entries beside precious files and keys: a Clean takes
