@@ -114,8 +114,7 @@ TEST_F(CustomListEditorTest, OnlyRegistryRowsAreEditedAndTheirTextSurvivesTheDia
 }
 
 // The list splits an entry at its first ",": a folder or key holding one would name
-// another target, so both dialogs refuse it; a comma in a value name is fine. "&OK"
-// waiting for a key and for a value name is the GUI suite's (CustomListTest).
+// another target, so both dialogs refuse it; a comma in a value name is fine.
 TEST_F(CustomListEditorTest, RegistryDialogAcceptsAKeyWithWhatToDelete) {
   using enum RegistryChoice;
   const struct {
@@ -124,8 +123,9 @@ TEST_F(CustomListEditorTest, RegistryDialogAcceptsAKeyWithWhatToDelete) {
     const char* value;
     bool ok;
   } cases[] = {
-      {"Software\\X", DeleteKey, "", false},     {"hkey_users\\x", DeleteKey, "", true},
-      {"HKEY_USERS\\x", DeleteValues, "", true},  {"HKEY_USERS\\x", DeleteValue, "B,C", true},
+      {"", DeleteKey, "", false},          {"Software\\X", DeleteKey, "", false},
+      {"hkey_users\\x", DeleteKey, "", true}, {"HKEY_USERS\\x", DeleteValues, "", true},
+      {"HKEY_USERS\\x", DeleteValue, "", false}, {"HKEY_USERS\\x", DeleteValue, "B,C", true},
       {"HKEY_CURRENT_USER\\Software\\A,B", DeleteKey, "", true},
   };
   for (const auto& c : cases) {
@@ -151,6 +151,7 @@ TEST_F(CustomListEditorTest, FolderDialogEntriesAndWhenOkIsEnabled) {
     std::optional<std::string> entry;  // nothing: "&OK" disabled
   } cases[] = {
       {"C:\\Data", FolderChoice::SingleFile, WholeFolder, "*.", "C:\\Data,a.txt"},
+      {"C:\\Data", FolderChoice::MultipleFiles, WholeFolder, "*.", "C:\\Data"},
       {"C:\\Data", FolderChoice::MultipleFiles, Wildcard, "*.", std::nullopt},
       {"C:\\Data", FolderChoice::MultipleFiles, Wildcard, "*.log", "C:\\Data,*.log"},
       {"C:\\Missing", FolderChoice::MultipleFiles, WholeFolder, "*.", std::nullopt},

@@ -4,6 +4,8 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <string>
 #include <vector>
 
@@ -38,6 +40,10 @@ class BrowserDatabasesTest : public ::testing::Test {
     machine_.MakeFolder(path.substr(0, path.rfind('\\')));
     for (const char* sql : scripts) ASSERT_EQ(testdata::RunSql(Host(path), sql), "") << path;
   }
+  std::string Bytes(const std::string& path) {
+    std::ifstream in(machine_.HostPath(path), std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), {});
+  }
 
   Lines Run(const Lines& items, cleaning::RunKind kind) {
     cleaning::FakeRunReporter reporter;
@@ -55,9 +61,9 @@ class BrowserDatabasesTest : public ::testing::Test {
 };
 
 // Firefox keeps bookmarked places and opens only profiles marked ".default"; every
-// listed Chrome table is emptied, a missing one skipped, and every other table stays. (A
-// Test changing no byte is the GUI suite's, with the real engine: BrowserCleanersTest.)
-TEST_F(BrowserDatabasesTest, CleanEmptiesTheListedTablesOnly) {
+// listed Chrome table is emptied, a missing one skipped, and every other table stays.
+// A Test opens no database and changes no byte.
+TEST_F(BrowserDatabasesTest, CleanEmptiesTheListedTablesAndTestChangesNoByte) {
   const std::string places = std::string(kFirefox) + "a.default\\places.sqlite",
                     places_suffixed = std::string(kFirefox) + "b.default-release\\places.sqlite",
                     places_unmarked = std::string(kFirefox) + "plain\\places.sqlite",
@@ -67,10 +73,20 @@ TEST_F(BrowserDatabasesTest, CleanEmptiesTheListedTablesOnly) {
   MakeDatabase(history, {testdata::kChromeMeta, testdata::kChromeHistory});
   MakeDatabase(web_data, {testdata::kChromeMeta, testdata::kChromeWebData});
   MakeDatabase(shortcuts, {testdata::kChromeShortcuts});
+  machine_.WriteFile(std::string(kFirefox) + "a.default\\history.dat", std::string(10, 'h'));
 
-  const Lines clean = Run({"Google Chrome - Download History", "Google Chrome - Stored passwords in Forms",
-                           "Google Chrome - Saved Form Information", "Mozilla Firefox - Visited URL History"},
-                          cleaning::RunKind::AutomaticClean);
+  const Lines items = {"Google Chrome - Download History", "Google Chrome - Stored passwords in Forms",
+                       "Google Chrome - Saved Form Information", "Mozilla Firefox - Visited URL History"};
+  const std::string files[] = {places, places_suffixed, places_unmarked, history, web_data, shortcuts};
+  std::vector<std::string> before;
+  for (const std::string& file : files) before.push_back(Bytes(file));
+  const Lines test = Run(items, cleaning::RunKind::Test);
+  for (std::size_t i = 0; i < std::size(files); ++i) EXPECT_EQ(Bytes(files[i]), before[i]) << files[i];
+  EXPECT_EQ(test.back(), std::string(107, '-'));
+  EXPECT_EQ(test[test.size() - 2], "Total items will be removed = 1 ; Total files will be removed = 1 KB")
+      << "only history.dat";
+
+  const Lines clean = Run(items, cleaning::RunKind::AutomaticClean);
   EXPECT_TRUE(std::none_of(clean.begin(), clean.end(), [](const std::string& l) { return l.starts_with("Error"); }));
   const std::string full_places = "moz_bookmarks=3 moz_historyvisits=4 moz_places=3";
   const struct {

@@ -68,6 +68,27 @@ TEST_F(SettingsStoreTest, AFreshStartWritesEveryDefaultInTableOrder) {
   EXPECT_EQ(Slot(s.TreeViewNodeCheck, 25), &s.TreeViewNodeCheck[25]);
 }
 
+TEST_F(SettingsStoreTest, EveryFieldSurvivesSaveAndLoad) {
+  Settings& s = store.settings();
+  s.IsAskBeforeClear = s.IsCtrl = s.FastScan = s.DeleteBackupFile = s.IncludeRemoveMedia = false;
+  s.IsWipeFile = s.EnableHotkey = s.IsShift = s.IsAlt = s.EnableIE = s.EnableNetscape = s.EnableFirefox =
+      s.EnableOpera = s.AutoClean = s.StartClean = s.ShutdownClean = s.ShowLogTempInternetFiles =
+          s.ShowLogRecycleBin = s.IncludeCDdrive = s.RestorePoint = true;
+  s.WipeNumber = 7;
+  s.CharString = "F9";
+  s.CharAscII = 120;
+  s.CleanInterval = 3;
+  s.SelectedItems = {"Windows", "Windows - Clipboard", "Mozilla Firefox - Download Manager"};
+  s.FirstNodeExpand[4] = false;
+  s.TreeViewNodeCheck[2] = s.TreeViewNodeCheck[25] = false;
+  s.OutputDirectory = "D:\\Backups\\Registry";
+  s.IgnoreValues = {"HKEY_CURRENT_USER\\Software\\A\\v", "x"};
+  s.IgnoreKeys = {"HKEY_LOCAL_MACHINE\\SOFTWARE\\Old"};
+  s.Window = {30, 40, 800, 600};
+  ASSERT_TRUE(store.Save());
+  EXPECT_EQ(Reload(), s);
+}
+
 TEST_F(SettingsStoreTest, NumbersThatAreOutOfRangeOrNotNumbersAndDamagedCounts) {
   for (auto [text, wipe] : {std::pair{"0", 1}, {"11", 1}, {"-3", 1}, {"10", 10}, {"abc", 1}, {"$A", 10}}) {
     Put("Options", "WipeNumber", text);
@@ -159,15 +180,16 @@ TEST_F(SettingsStoreTest, AFailedSaveLeavesTheFileAsItWasAndNamesIt) {
   EXPECT_FALSE(machine.ReadFile("C:\\Norvik\\options.ini.tmp"));
 }
 
-// Turning autostart off takes our Run value only. (The value written:
-// OptionsDialogTest.EveryControlReachesItsSettingAndComesBack.)
-TEST_F(SettingsStoreTest, AutostartOffRemovesOnlyOurRunValue) {
+TEST_F(SettingsStoreTest, AutostartValueIsProgramPathAndSwitch) {
+  EXPECT_EQ(ReadAutostart(p), std::nullopt);
   ASSERT_TRUE(SetAutostart(p, true));
   RegistryAccess reg(p.registry);
   ASSERT_TRUE(reg.OpenKey("Software\\Microsoft\\Windows\\CurrentVersion\\Run", false));
+  EXPECT_EQ(reg.GetDataType("Norvik Cleaner"), platform::RegType::Sz);
+  EXPECT_EQ(reg.ReadString("Norvik Cleaner").value_or(""), "C:\\Norvik\\norvik.exe /Auto");
   ASSERT_TRUE(reg.WriteString("Other", "x.exe"));
   EXPECT_TRUE(SetAutostart(p, false));
-  EXPECT_EQ(ReadAutostart(p), std::nullopt);
+  EXPECT_FALSE(reg.ValueExists("Norvik Cleaner"));
   EXPECT_TRUE(reg.ValueExists("Other"));
   EXPECT_TRUE(SetAutostart(p, false));  // already gone
 }

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <array>
 #include <string>
 #include <tuple>
@@ -27,9 +28,11 @@ Listed Rows(const IndexDatListing& listing) {
   return listed;
 }
 
-Listed List(SimMachine& machine, const std::string& bytes) {
+Listed List(SimMachine& machine, const std::string& bytes, std::vector<int>* percents = nullptr) {
   machine.WriteFile(kPath, bytes);
-  return Rows(ListIndexDat(machine.platform().files, kPath));
+  return Rows(ListIndexDat(machine.platform().files, kPath, [&](int p) {
+    if (percents) percents->push_back(p);
+  }));
 }
 
 // Records placed below the first table; tables from 0x4000 on.
@@ -70,6 +73,8 @@ TEST(IndexDatTest, ListingReadsTheReachableUsedEntriesAndNothingElse) {
   cases.push_back({"a loop",
                    WithRecords().FirstTable(0x4000).Table(0x4000, 1, 0x5000, {url}).Table(0x5000, 1, 0x4000, {redr}),
                    {{a, kT1}, {redirect, kT1}}});
+  cases.push_back({"a table pointing at itself",
+                   WithRecords().FirstTable(0x4000).Table(0x4000, 1, 0x4000, {url}), {{a, kT1}}});
   cases.push_back({"no HASH signature", WithRecords().FirstTable(0x4000).Table(0x4000, 1, 0, {url}).Put(0x4000, "HASX"),
                    {}});
   // The header claims more than the file holds: the chain ends at the real end, and a
@@ -132,6 +137,17 @@ TEST(IndexDatTest, ListingReadsRecordsAcrossBlockEdgesInEntryOrder) {
   EXPECT_EQ(List(machine, file.bytes()), expected);
 }
 
+TEST(IndexDatTest, ListingReportsRisingPercentagesEndingAt100) {
+  SimMachine machine;
+  std::vector<int> percents;
+  // 12 + 28 entries: each percentage is told once.
+  List(machine, WithRecords().FirstTable(0x4000).Table(0x4000, 1, 0x5000).Table(0x5000, 2, 0).bytes(), &percents);
+  ASSERT_FALSE(percents.empty());
+  EXPECT_TRUE(std::is_sorted(percents.begin(), percents.end()));
+  EXPECT_EQ(std::adjacent_find(percents.begin(), percents.end()), percents.end());
+  EXPECT_EQ(percents.back(), 100);
+}
+
 struct OverwriteCase {
   const char* name;
   IndexDatBuilder file;
@@ -182,7 +198,8 @@ TEST(IndexDatTest, TimeTextIsTheLocalTimeOrNotAvailable) {
   const auto at = [](std::uint16_t y, std::uint16_t mo, std::uint16_t d, std::uint16_t h, std::uint16_t mi) {
     return platform::sim::FileTimeFromCalendar({.year = y, .month = mo, .day = d, .hour = h, .minute = mi});
   };
-  const std::vector<std::pair<std::uint64_t, std::string>> cases = {  // the full form: IndexDatViewerTest
+  const std::vector<std::pair<std::uint64_t, std::string>> cases = {
+      {at(2024, 5, 17, 11, 4) + 50'000'000, "2024-05-17 13:04:05"},
       {at(2024, 5, 16, 22, 0), "2024-05-17"},                // local midnight: no time
       {at(2501, 1, 1, 0, 0), "Not Available"},               // beyond the year 2500
       {at(1899, 12, 29, 22, 0), "Not Available"},            // the calendar's day zero

@@ -3,12 +3,14 @@
 #include <gtest/gtest.h>
 
 #include <optional>
+#include <random>
 #include <string>
 #include <vector>
 
 #include "platform/reg_text.h"
 #include "platform/sim/sim_machine.h"
 #include "platform/sim/sim_registry.h"
+#include "platform/text_encoding.h"
 
 namespace norvik::regrepair {
 namespace {
@@ -82,9 +84,11 @@ class BackupTest : public ::testing::Test {
 };
 
 TEST_F(BackupTest, FileNameTextHeaderAndAppend) {
-  const platform::CalendarTime at{2026, 12, 0, 5, 7, 34, 20, 0};
+  platform::CalendarTime at{2026, 12, 0, 5, 7, 34, 20, 0};
   EXPECT_EQ(MakeBackupFileName("C:\\Backup", at), file);
   EXPECT_EQ(MakeBackupFileName("C:\\Backup\\", at), file);
+  at = {2026, 11, 0, 30, 23, 59, 59, 0};
+  EXPECT_EQ(MakeBackupFileName("D:\\b", at), "D:\\b\\2026_11_30_235959.reg");
 
   auto key = Create("Software\\Example");
   ASSERT_TRUE(key.Set("", RegValue::String("C:\\dir\\x.exe")));
@@ -120,6 +124,90 @@ TEST_F(BackupTest, RefusalsAndFailuresDeleteNothingUnbackedUp) {
   EXPECT_TRUE(Exists("Software\\K"));
   // The startup manager's delete has no backup to write.
   EXPECT_TRUE(deletes.DeleteRegValue("HKEY_CURRENT_USER", "Software\\V", "snow☃", false));
+}
+
+// Random trees of every kind of value, with hostile names, are backed up, deleted and
+// imported again (as "regedit /s" would): the subtree must come back byte for byte.
+class TreeMaker {
+ public:
+  explicit TreeMaker(unsigned seed) : rng_(seed) {}
+
+  void Fill(platform::RegKey& key, int depth) {
+    const int values = Pick(0, 6);
+    for (int i = 0; i < values; ++i) (void)key.Set(i == 0 && Pick(0, 2) == 0 ? "" : Text(6) + "#" + std::to_string(i), Value());
+    if (depth >= 3) return;
+    // Names are unique within a key through their index.
+    const int subkeys = Pick(0, 3);
+    for (int i = 0; i < subkeys; ++i) {
+      std::string name = Text(6);
+      std::erase(name, '\\');  // a key name holds none
+      auto sub = key.Create(name + "#" + std::to_string(i)).value();
+      Fill(sub, depth + 1);
+    }
+  }
+  int Pick(int low, int high) { return std::uniform_int_distribution<int>(low, high)(rng_); }
+
+ private:
+  std::string Text(int max_chars) {
+    static const char* const kPieces[] = {"a", "Z", "\\", "\"", " ", "é", "€", "%PATH%", "[x]", "=", "@", ";", "ÿ"};
+    std::string out;
+    for (int n = Pick(0, max_chars); n > 0; --n) out += kPieces[Pick(0, 12)];
+    return out;
+  }
+  std::vector<std::uint8_t> Random(int max) {
+    std::vector<std::uint8_t> out(static_cast<std::size_t>(Pick(0, max)));
+    for (auto& b : out) b = static_cast<std::uint8_t>(Pick(0, 255));
+    return out;
+  }
+  RegValue Value() {
+    switch (Pick(0, 11)) {
+      case 0: return RegValue::String(Text(12));
+      case 1: return RegValue::String(Text(3) + std::string(1, '\0') + Text(3) + "\r\n");
+      case 2: return RegValue::ExpandString(Text(12));
+      case 3: return RegValue::MultiString({Text(5), Text(5), "x"});
+      case 4: return RegValue::Dword(static_cast<std::uint32_t>(Pick(0, 1 << 30)) * 3u);
+      case 5: return RegValue::Qword(0x8000000000000001ull + static_cast<std::uint64_t>(Pick(0, 1000)));
+      case 6: return RegValue::Binary(Random(90));
+      case 7: return RegValue::Binary({});
+      case 8: return Raw(RegType::None, Random(4));
+      case 9: return Raw(static_cast<RegType>(Pick(8, 0x7FFF)), Random(30));
+      case 10: return Raw(RegType::Dword, Random(3));
+      default: return RegValue::String("");
+    }
+  }
+  std::mt19937 rng_;
+};
+
+TEST_F(BackupTest, GeneratedTreesComeBackExactly) {
+  constexpr int kCases = 1000;
+  TreeMaker maker(20261205);
+  for (int i = 0; i < kCases; ++i) {
+    const std::string path = "Software\\Gen\\T" + std::to_string(i);
+    auto key = Create(path);
+    maker.Fill(key, 0);
+    key.Close();
+    const std::string before = platform::ExportRegKey(p.registry, RegRoot::CurrentUser, path,
+                                                      platform::RegFormat::Version5).value();
+    const std::string backup = "C:\\Backup\\case.reg";
+    BackedUpDeletes deletes(p.registry, p.files, backup);
+    // Every fourth case deletes its top key's values one by one, the rest the whole key.
+    auto names = p.registry.Root(RegRoot::CurrentUser).Open(path).value().ValueNames().value();
+    if (i % 4 == 0 && !names.empty()) {
+      for (const auto& name : names) ASSERT_TRUE(deletes.DeleteRegValue("HKEY_CURRENT_USER", path, name, true));
+    } else {
+      ASSERT_TRUE(deletes.DeleteRegKey("HKEY_CURRENT_USER", path)) << i;
+      ASSERT_FALSE(Exists(path));
+    }
+    const auto problems = platform::LoadRegText(p.registry, machine.ReadFile(backup).value());
+    ASSERT_TRUE(problems.empty()) << i << ": line " << problems.front().line << " " << problems.front().message;
+    ASSERT_EQ(platform::ExportRegKey(p.registry, RegRoot::CurrentUser, path, platform::RegFormat::Version5).value(),
+              before)
+        << "case " << i << ", backup:\n"
+        << *machine.ReadFile(backup);
+    // Each case starts from an empty registry and folder, so that they all cost the same.
+    ASSERT_TRUE(platform::LoadRegText(p.registry, "REGEDIT4\r\n[-HKEY_CURRENT_USER\\" + path + "]\r\n").empty());
+    ASSERT_TRUE(p.files.DeleteFile(backup));
+  }
 }
 
 }  // namespace
