@@ -1,6 +1,6 @@
 // Start-up of norvik.exe to a visible main window against a minimal window program,
-// run under Wine. Each program is started `runs` times, the two taking turns so that
-// both see the same load; one unmeasured start of each comes first (disk cache, Wine's
+// run under Wine. Each program is started `runs` times, the two taking turns (in
+// alternating order) so that both see the same load; one unmeasured start of each comes first (disk cache, Wine's
 // own first-start work). Prints the medians, their ratio and the libraries each
 // program has loaded once its window shows.
 //
@@ -104,7 +104,10 @@ int wmain(int argc, wchar_t** argv) {
   std::vector<double> seconds[2];
   std::vector<std::string> libraries[2];
   for (int run = -1; run < runs; ++run) {
-    for (int side = 0; side < 2; ++side) {
+    // The order alternates: the second start of a pair runs while the first one's exit
+    // still settles, which would otherwise weigh on one side only.
+    for (int turn = 0; turn < 2; ++turn) {
+      const int side = run % 2 == 0 ? turn : 1 - turn;
       Start start = TimeStart(programs[side]);
       if (start.seconds < 0) {
         std::fprintf(stderr, "no visible window from %s\n", norvik::platform::win32::Narrow(programs[side]).c_str());

@@ -15,7 +15,8 @@
 #      sequential read of it through ReadFile (median ratios of 5 runs, listing into fresh
 #      memory and again into the last listing's buffers);
 #   5. under Wine on a virtual display: start-up of norvik.exe to its visible main window
-#      against a minimal window program, with the libraries each has loaded by then.
+#      against a minimal window program, with the libraries each has loaded by then (21
+#      starts of each in alternating order: single starts vary by 2x on a shared machine).
 # Every figure is a ratio of two sides run in turn in the same run (median of 5); the
 # machine's load is printed beside each Wine section, since the machine may be shared.
 #
@@ -102,5 +103,5 @@ section "Start-up to the main window against a minimal window program (Wine)"
 dest=$(norvik_wine_install "$BUILD_ROOT/bench-win64/src/ui/norvik.exe")
 cp -f "$BUILD_ROOT/bench-win64/bench/norvik_wine_startup_bench.exe" "$BUILD_ROOT/bench-win64/bench/norvik_minimal_window.exe" "$dest/"
 load
-(cd "$dest" && wine norvik_wine_startup_bench.exe 'C:\Norvik\norvik_minimal_window.exe' 'C:\Norvik\norvik.exe' 5 </dev/null)
+(cd "$dest" && wine norvik_wine_startup_bench.exe 'C:\Norvik\norvik_minimal_window.exe' 'C:\Norvik\norvik.exe' 21 </dev/null)
 load

@@ -18,13 +18,6 @@ inline constexpr int kRegistryIds = 1300;
 inline constexpr int kToolsIds = 1400;
 inline constexpr int kDefragIds = 1500;
 
-// Title strip.
-inline constexpr int kTitleImage = 1601;    // imgTitle
-inline constexpr int kTitleIcon = 1602;     // Image1
-inline constexpr int kTitle = 1603;         // lTitle
-inline constexpr int kTitleHint = 1604;     // lTitleHint
-inline constexpr int kUpdateLink = 1605;    // lUpdate
-
 // Cleaner page.
 inline constexpr int kCleanItems = 1201;    // tvCleanItems
 inline constexpr int kLog = 1202;           // lMain

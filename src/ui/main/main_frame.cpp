@@ -182,10 +182,27 @@ LRESULT MainFrame::HandleMessage(UINT message, WPARAM wparam, LPARAM lparam) {
     case WM_PAINT: {
       PAINTSTRUCT paint{};
       HDC dc = ::BeginPaint(hwnd_, &paint);
-      PaintTitleBand(dc, POINT{0, 0});
+      title_strip_.Paint(dc, paint.rcPaint, title_icon_.get(), AsFont(title_font_), AsFont(font_),
+                         AsFont(link_font_));
       ::EndPaint(hwnd_, &paint);
       return 0;
     }
+
+    case WM_LBUTTONUP:
+      if (OnTitleClick(POINT{GET_X_LPARAM(lparam), GET_Y_LPARAM(lparam)})) return 0;
+      break;
+
+    case WM_SETCURSOR:
+      if (reinterpret_cast<HWND>(wparam) == hwnd_ && LOWORD(lparam) == HTCLIENT) {
+        POINT point{};
+        ::GetCursorPos(&point);
+        ::ScreenToClient(hwnd_, &point);
+        if (title_strip_.HitTest(point) != TitleStrip::Hit::kNone) {
+          ::SetCursor(::LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_HAND)));
+          return TRUE;
+        }
+      }
+      break;
 
     case WM_CTLCOLORSTATIC:
     case WM_CTLCOLORLISTBOX:
@@ -325,11 +342,6 @@ void MainFrame::OnCommand(int id, int code, HWND control) {
     }
     return;
   }
-  if (control != nullptr && code == STN_CLICKED) {
-    if (id == ids::kTitle || id == ids::kTitleIcon) controller_->OpenHomePage();
-    if (id == ids::kUpdateLink) controller_->OpenUpdatePage();
-    return;
-  }
   if (control == nullptr && code == 0) {
     switch (id) {
       case ids::kMenuOnlineHelp: controller_->OpenHelpPage(); return;
@@ -343,20 +355,23 @@ void MainFrame::OnCommand(int id, int code, HWND control) {
   }
 }
 
+bool MainFrame::OnTitleClick(POINT client) {
+  if (controller_ == nullptr) return false;
+  switch (title_strip_.HitTest(client)) {
+    case TitleStrip::Hit::kHome:
+      controller_->OpenHomePage();
+      return true;
+    case TitleStrip::Hit::kUpdate:
+      controller_->OpenUpdatePage();
+      return true;
+    case TitleStrip::Hit::kNone:
+      return false;
+  }
+  return false;
+}
+
 LRESULT MainFrame::OnCtlColor(UINT message, HDC dc, HWND control) {
   const int id = ::GetDlgCtrlID(control);
-  const bool title = id == ids::kTitleImage || id == ids::kTitleIcon || id == ids::kTitle ||
-                     id == ids::kTitleHint || id == ids::kUpdateLink;
-  if (message == WM_CTLCOLORSTATIC && title && ::GetParent(control) == hwnd_) {
-    // The label's own share of the band, then its text on top without a background.
-    RECT rect{};
-    ::GetWindowRect(control, &rect);
-    ::MapWindowPoints(nullptr, hwnd_, reinterpret_cast<POINT*>(&rect), 2);
-    PaintTitleBand(dc, POINT{rect.left, rect.top});
-    ::SetTextColor(dc, RGB(255, 255, 255));
-    ::SetBkMode(dc, TRANSPARENT);
-    return reinterpret_cast<LRESULT>(::GetStockObject(NULL_BRUSH));
-  }
   if (PageView* page = PageOf(id)) {
     if (HBRUSH brush = page->OnCtlColor(dc, control)) return reinterpret_cast<LRESULT>(brush);
   }

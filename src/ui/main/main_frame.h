@@ -17,6 +17,7 @@
 #include "ui/main/controls.h"
 #include "ui/main/gdi_owners.h"
 #include "ui/main/shell_background.h"
+#include "ui/main/title_strip.h"
 #include "ui/pages/cleaner_page_view.h"
 #include "ui/pages/defrag_page_view.h"
 #include "ui/pages/registry_page_view.h"
@@ -85,8 +86,9 @@ class MainFrame final : public app::MainWindowView {
   void LayoutPage(std::size_t index);
   // Makes the controls of a page that makes them late, in the window's present fonts.
   void CreatePage(std::size_t index);
-  void PaintTitleBand(HDC dc, POINT origin) const;
   void DrawSideButton(const DRAWITEMSTRUCT& item) const;
+  // A click on the title strip: its icon and name, or the update link.
+  bool OnTitleClick(POINT client);
   int TitleHeight() const;
 
   HINSTANCE instance_;
@@ -97,6 +99,7 @@ class MainFrame final : public app::MainWindowView {
   HWND saved_focus_ = nullptr;  // the control that had the focus when the window was left
   Controls controls_;
   std::map<int, bool> side_selected_;  // by tag
+  TitleStrip title_strip_;
 
   // The pages, each registered once here; the frame treats them alike.
   CleanerPageView cleaner_;

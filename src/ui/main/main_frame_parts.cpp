@@ -22,53 +22,38 @@ namespace {
 
 using platform::win32::Wide;
 
-// The title band runs from the first colour on the left to the second on the right.
-constexpr COLORREF kBandLeft = RGB(20, 48, 92);
-constexpr COLORREF kBandRight = RGB(62, 118, 184);
-constexpr COLORREF kBandEdge = RGB(140, 178, 224);
-// The selected side button's marker matches the band.
+// The selected side button's marker matches the title band.
 constexpr COLORREF kSelectedMarker = RGB(40, 86, 150);
 
-constexpr int kTitleBandHeight = 50;
 constexpr int kSideButtonLeft = 6;
 constexpr int kSideButtonWidth = 90;
 constexpr int kSideButtonHeight = 55;
 constexpr int kSideButtonPitch = 61;
 constexpr int kPageMargin = 6;
 
-COLORREF Lerp(COLORREF a, COLORREF b, int num, int den) {
-  const auto mix = [&](int x, int y) { return x + (y - x) * num / std::max(den, 1); };
-  return RGB(mix(GetRValue(a), GetRValue(b)), mix(GetGValue(a), GetGValue(b)),
-             mix(GetBValue(a), GetBValue(b)));
+// The pages, captioned like their side buttons.
+struct PageCaption {
+  int tag;
+  const wchar_t* caption;
+};
+constexpr PageCaption kSideButtons[] = {{app::kTagCleaner, L"Cleaner"}, {app::kTagRegistry, L"Registry"},
+                                        {app::kTagTools, L"Tools"},     {app::kTagDefrag, L"Defrag"},
+                                        {app::kTagOptions, L"Options"}, {app::kTagHelp, L"More"}};
+
+const wchar_t* CaptionOf(int tag) {
+  for (const auto& button : kSideButtons) {
+    if (button.tag == tag) return button.caption;
+  }
+  return L"";
 }
 
 }  // namespace
 
 void MainFrame::CreateControls() {
-  // imgTitle: the band. Its siblings lie on top of it and paint their share of the band
-  // themselves (WM_CTLCOLORSTATIC), so it must stay at the bottom and clip them out.
-  HWND band = controls_.AddLabel(hwnd_, ids::kTitleImage, L"", SS_LEFT | WS_CLIPSIBLINGS);
-  controls_.AddLabel(hwnd_, ids::kTitleIcon, L"", SS_ICON | SS_REALSIZECONTROL | SS_NOTIFY);
-  controls_.AddLabel(hwnd_, ids::kTitle, Wide(app::kProductName), SS_LEFT | SS_NOTIFY | SS_NOPREFIX);
-  controls_.AddLabel(hwnd_, ids::kTitleHint, Wide(app::kTitleHint), SS_LEFT | SS_NOPREFIX);
-  controls_.AddLabel(hwnd_, ids::kUpdateLink, Wide(app::kUpdateLinkText), SS_RIGHT | SS_NOTIFY | SS_NOPREFIX);
-  ::SetWindowPos(band, HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
-
-  // The first four buttons switch pages; each page is captioned like its button.
-  static const struct {
-    int tag;
-    const wchar_t* caption;
-  } kSideButtons[] = {{app::kTagCleaner, L"Cleaner"}, {app::kTagRegistry, L"Registry"},
-                      {app::kTagTools, L"Tools"},     {app::kTagDefrag, L"Defrag"},
-                      {app::kTagOptions, L"Options"}, {app::kTagHelp, L"More"}};
+  // The title strip is painted by the frame (title_strip.cpp); the first four buttons
+  // switch pages.
   for (const auto& button : kSideButtons) {
     controls_.AddButton(hwnd_, ids::SideButton(button.tag), button.caption, BS_OWNERDRAW);
-    if (button.tag == app::kTagOptions || button.tag == app::kTagHelp) continue;
-    // Hidden until the shell picks a page. The page parents its controls, so it must
-    // let tab navigation in and pass their notifications on.
-    HWND box = controls_.Add(hwnd_, ids::Page(button.tag), WC_BUTTONW, button.caption,
-                             BS_GROUPBOX | WS_CLIPCHILDREN, WS_EX_CONTROLPARENT);
-    Subclass(box, PageProc, this);
   }
   for (std::size_t i = 0; i < pages_.size(); ++i) {
     if (pages_[i]->CreatedAtStart()) {
@@ -83,9 +68,16 @@ void MainFrame::CreateControls() {
 
 void MainFrame::CreatePage(std::size_t index) {
   PageView* page = pages_[index];
-  page->Create(PageHost{instance_, hwnd_, controls_.Get(ids::Page(page->tag())), controls_});
+  // Hidden until the shell picks it. The page parents its controls, so it must let tab
+  // navigation in and pass their notifications on.
+  HWND box = controls_.Add(hwnd_, ids::Page(page->tag()), WC_BUTTONW, CaptionOf(page->tag()),
+                           BS_GROUPBOX | WS_CLIPCHILDREN, WS_EX_CONTROLPARENT);
+  Subclass(box, PageProc, this);
+  page->Create(PageHost{instance_, hwnd_, box, controls_});
   page_created_[index] = true;
+  page_stale_[index] = true;
   if (!font_) return;  // ApplyDpi, still to come, sets them all
+  ::SendMessageW(box, WM_SETFONT, reinterpret_cast<WPARAM>(AsFont(font_)), FALSE);
   for (const auto& [id, control] : controls_.all()) {
     if (page->Owns(id)) ::SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(AsFont(font_)), FALSE);
   }
@@ -111,16 +103,12 @@ void MainFrame::ApplyDpi() {
   link_font_.reset(::CreateFontIndirectW(&link));
 
   for (const auto& [id, control] : controls_.all()) {
-    HFONT font = AsFont(font_);
-    if (id == ids::kTitle) font = AsFont(title_font_);
-    if (id == ids::kUpdateLink) font = AsFont(link_font_);
-    ::SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
+    ::SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(AsFont(font_)), FALSE);
   }
 
   const int icon_size = Scale(32, dpi_);
   title_icon_.reset(static_cast<HICON>(::LoadImageW(instance_, MAKEINTRESOURCEW(IDI_NORVIK), IMAGE_ICON,
                                                     icon_size, icon_size, 0)));
-  ::SendMessageW(controls_.Get(ids::kTitleIcon), STM_SETICON, reinterpret_cast<WPARAM>(title_icon_.get()), 0);
 
   for (std::size_t i = 0; i < pages_.size(); ++i) {
     if (page_created_[i]) pages_[i]->ApplyDpi(dpi_, AsFont(font_));
@@ -129,7 +117,7 @@ void MainFrame::ApplyDpi() {
   ::InvalidateRect(hwnd_, nullptr, TRUE);
 }
 
-int MainFrame::TitleHeight() const { return Scale(kTitleBandHeight, dpi_); }
+int MainFrame::TitleHeight() const { return title_strip_.Height(dpi_); }
 
 void MainFrame::Layout(bool force) {
   RECT client{};
@@ -143,27 +131,7 @@ void MainFrame::Layout(bool force) {
   const auto s = [this](int v) { return Scale(v, dpi_); };
   const int band = TitleHeight();
 
-  // Title strip.
-  controls_.Place(ids::kTitleImage, 0, 0, width, band);
-  controls_.Place(ids::kTitleIcon, s(10), (band - s(32)) / 2, s(32), s(32));
-  controls_.Place(ids::kTitle, s(50), s(4), std::min(s(360), width - s(60)), s(27));
-  controls_.Place(ids::kTitleHint, s(52), s(30), std::min(s(360), width - s(60)), s(17));
-  {
-    // The link is exactly as wide as its text, so only the text is clickable.
-    HWND link = controls_.Get(ids::kUpdateLink);
-    int text_width = s(140);
-    if (HDC dc = ::GetDC(link)) {
-      HGDIOBJ old = ::SelectObject(dc, link_font_.get());
-      const std::wstring text = Wide(app::kUpdateLinkText);
-      SIZE extent{};
-      if (::GetTextExtentPoint32W(dc, text.c_str(), static_cast<int>(text.size()), &extent)) {
-        text_width = extent.cx + s(2);
-      }
-      ::SelectObject(dc, old);
-      ::ReleaseDC(link, dc);
-    }
-    controls_.Place(ids::kUpdateLink, width - s(8) - text_width, s(30), text_width, s(17));
-  }
+  title_strip_.Layout(hwnd_, width, dpi_, AsFont(link_font_));
 
   // Side buttons, stacked below the title.
   int y = band + s(kPageMargin);
@@ -181,13 +149,9 @@ void MainFrame::Layout(bool force) {
   for (std::size_t i = 0; i < pages_.size(); ++i) {
     page_stale_[i] = true;
     const HWND box = controls_.Get(ids::Page(pages_[i]->tag()));
-    if ((::GetWindowLongW(box, GWL_STYLE) & WS_VISIBLE) != 0) LayoutPage(i);
+    if (box != nullptr && (::GetWindowLongW(box, GWL_STYLE) & WS_VISIBLE) != 0) LayoutPage(i);
   }
-
   ::InvalidateRect(hwnd_, nullptr, TRUE);
-  // The gradient spans the whole width: every label on the band must repaint its share.
-  const RECT band_rect{0, 0, width, band};
-  ::RedrawWindow(hwnd_, &band_rect, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
 }
 
 void MainFrame::LayoutPage(std::size_t index) {
@@ -195,25 +159,6 @@ void MainFrame::LayoutPage(std::size_t index) {
   controls_.Place(ids::Page(pages_[index]->tag()), r.left, r.top, r.right - r.left, r.bottom - r.top);
   pages_[index]->Layout(controls_, PageGrid{dpi_, r.right - r.left, r.bottom - r.top});
   page_stale_[index] = false;
-}
-
-void MainFrame::PaintTitleBand(HDC dc, POINT origin) const {
-  RECT client{};
-  ::GetClientRect(hwnd_, &client);
-  const int width = std::max<int>(client.right, 1);
-  const int band = TitleHeight();
-  // Vertical strips of the gradient: cheap, and needs no extra library.
-  constexpr int kStrip = 4;
-  for (int x = 0; x < width; x += kStrip) {
-    HBRUSH brush = ::CreateSolidBrush(Lerp(kBandLeft, kBandRight, x, width));
-    const RECT strip{x - origin.x, -origin.y, x + kStrip - origin.x, band - 1 - origin.y};
-    ::FillRect(dc, &strip, brush);
-    ::DeleteObject(brush);
-  }
-  HBRUSH edge = ::CreateSolidBrush(kBandEdge);
-  const RECT line{-origin.x, band - 1 - origin.y, width - origin.x, band - origin.y};
-  ::FillRect(dc, &line, edge);
-  ::DeleteObject(edge);
 }
 
 void MainFrame::DrawSideButton(const DRAWITEMSTRUCT& item) const {

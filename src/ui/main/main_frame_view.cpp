@@ -21,14 +21,13 @@ void MainFrame::SetSideButtonSelected(int tag, bool selected) {
 }
 
 void MainFrame::SetPageVisible(int tag, bool visible) {
-  HWND page = controls_.Get(ids::Page(tag));
-  if (page == nullptr) return;
   for (std::size_t i = 0; i < pages_.size(); ++i) {
     if (!visible || pages_[i]->tag() != tag) continue;
     if (!page_created_[i]) CreatePage(i);
     if (page_stale_[i]) LayoutPage(i);
   }
-  ::ShowWindow(page, visible ? SW_SHOW : SW_HIDE);
+  // A page never shown has no window yet, and nothing to hide.
+  if (HWND page = controls_.Get(ids::Page(tag))) ::ShowWindow(page, visible ? SW_SHOW : SW_HIDE);
 }
 
 std::optional<int> MainFrame::WindowShowCommand() {
