@@ -256,5 +256,23 @@ TEST_F(CleaningRunTest, AFailingCleanerIsLoggedAndTheRunGoesOn) {
   EXPECT_EQ(r.cleaner.bar_caption, "Finished!");
 }
 
+// A "/Clear" run is hidden and ends by itself: a question (a drive root in the user's
+// list) gets No, the default button, without a box, and a message is not shown.
+TEST_F(CleaningRunTest, AClearRunAsksNothingAndAnswersNo) {
+  Session r(machine);
+  std::atomic<int> answers_yes{0};
+  r.page.Cleaners().Register("Windows - Start Run", [&](RunContext& w) {
+    if (w.AskYesNo("Do you want to delete all files and folders under C:\\?")) answers_yes++;
+    w.ShowMessage("Told you.");
+  });
+  r.Tick("Windows - Start Run");
+  r.view.answer_yes = true;
+  r.page.SetClearSwitch(true);
+  r.page.AutomaticClean();
+  r.PumpUntilIdle();
+  EXPECT_EQ(answers_yes, 0);
+  EXPECT_TRUE(r.view.questions.empty() && r.view.plain_messages.empty());
+}
+
 }  // namespace
 }  // namespace norvik::app

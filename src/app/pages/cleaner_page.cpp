@@ -268,11 +268,13 @@ void CleanerPage::DrainRunEvents() {
           break;
         case Kind::Question:
           flush();
-          event.answer->set_value(prompts_.AskYesNo(event.text));
+          // Nobody answers in a "/Clear" run: No, the default button, leaves the folder
+          // as it is rather than holding the hidden run on a box.
+          event.answer->set_value(!clear_switch_ && prompts_.AskYesNo(event.text));
           break;
         case Kind::Message:
           flush();
-          prompts_.ShowPlainMessage(event.text);
+          if (!clear_switch_) prompts_.ShowPlainMessage(event.text);
           event.answer->set_value(true);
           break;
       }
