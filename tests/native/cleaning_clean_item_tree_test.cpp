@@ -71,10 +71,7 @@ TEST(CleanItemTreeTest, CheckItemByNameMatchesExactly) {
 }
 
 TEST(CleanItemTreeTest, ApplicationsBranchMatchesSectionsAndDisplayNames) {
-  struct Case {
-    const char* what;
-    Names sections, display_names, expected;
-  };
+  struct Case { const char* what; Names sections, display_names, expected; };
   const Case cases[] = {
       {"section inside a display name", {"ICQ", "Skype"}, {"ICQ 6"}, {"ICQ"}},
       {"display name inside a section", {"Windows Log Files", "WinZip", "Windows Media Player"},
