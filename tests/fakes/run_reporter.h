@@ -17,25 +17,25 @@ class FakeRunReporter : public RunReporter {
  public:
   void AppendLine(std::string line) override {
     std::lock_guard lock(mutex_);
-    lines_.push_back(std::move(line));
+    record_.lines.push_back(std::move(line));
   }
   void ScrollLogToEnd() override {
     std::lock_guard lock(mutex_);
-    scrolled_at_.push_back(lines_.size());
+    record_.scrolled_at.push_back(record_.lines.size());
   }
   void Progress(std::uint32_t processed) override {
     std::lock_guard lock(mutex_);
-    progress_.push_back(processed);
+    record_.progress.push_back(processed);
   }
   void Done(std::uint32_t) override {}
   bool AskYesNo(std::string_view question) override {
     std::lock_guard lock(mutex_);
-    questions_.emplace_back(question);
+    record_.questions.emplace_back(question);
     return answer_;
   }
   void ShowMessage(std::string_view text) override {
     std::lock_guard lock(mutex_);
-    messages_.emplace_back(text);
+    record_.messages.emplace_back(text);
   }
 
   void SetAnswer(bool yes) {
@@ -44,33 +44,30 @@ class FakeRunReporter : public RunReporter {
   }
   void Clear() {
     std::lock_guard lock(mutex_);
-    lines_.clear();
-    scrolled_at_.clear();
-    progress_.clear();
-    questions_.clear();
-    messages_.clear();
+    record_ = {};
   }
 
-  std::vector<std::string> lines() const { return Copy(lines_); }
+  std::vector<std::string> lines() const { return Copy(&Record::lines); }
   // How many lines the log held at each scroll.
-  std::vector<std::size_t> scrolled_at() const { return Copy(scrolled_at_); }
-  std::vector<std::uint32_t> progress() const { return Copy(progress_); }
-  std::vector<std::string> questions() const { return Copy(questions_); }
-  std::vector<std::string> messages() const { return Copy(messages_); }
+  std::vector<std::size_t> scrolled_at() const { return Copy(&Record::scrolled_at); }
+  std::vector<std::uint32_t> progress() const { return Copy(&Record::progress); }
+  std::vector<std::string> questions() const { return Copy(&Record::questions); }
+  std::vector<std::string> messages() const { return Copy(&Record::messages); }
 
  private:
+  struct Record {
+    std::vector<std::string> lines, questions, messages;
+    std::vector<std::size_t> scrolled_at;
+    std::vector<std::uint32_t> progress;
+  };
   template <typename T>
-  T Copy(const T& field) const {
+  T Copy(T Record::*field) const {
     std::lock_guard lock(mutex_);
-    return field;
+    return record_.*field;
   }
 
   mutable std::mutex mutex_;
-  std::vector<std::string> lines_;
-  std::vector<std::size_t> scrolled_at_;
-  std::vector<std::uint32_t> progress_;
-  std::vector<std::string> questions_;
-  std::vector<std::string> messages_;
+  Record record_;
   bool answer_ = true;
 };
 
