@@ -4,7 +4,6 @@
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <string>
@@ -138,10 +137,7 @@ struct PointWindow : SystemPointView {
 
   void SetBarPosition(int) override {}
   void PostResult(bool failed) override { results = failed ? 1 : 0; }
-  bool AskYesNo(std::string_view q) override {
-    questions.emplace_back(q);
-    return answer;
-  }
+  bool AskYesNo(std::string_view q) override { return questions.emplace_back(q), answer; }
   void PostClose() override { ++closes; }
   bool WaitForResult() {
     for (int i = 0; i < 5000 && results < 0; ++i) std::this_thread::sleep_for(std::chrono::milliseconds(1));
