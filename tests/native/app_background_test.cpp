@@ -2,7 +2,6 @@
 
 #include <optional>
 #include <string>
-#include <vector>
 
 #include "app/main_window.h"
 #include "fakes/main_window_view.h"

@@ -12,7 +12,6 @@
 #include "fakes/run_reporter.h"
 #include "platform/sim/sim_files.h"
 #include "platform/sim/sim_machine.h"
-#include "platform/sim/sim_system.h"
 
 namespace norvik::cleaning {
 namespace {

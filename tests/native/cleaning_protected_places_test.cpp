@@ -3,8 +3,6 @@
 
 #include <gtest/gtest.h>
 
-#include <string>
-
 #include "cleaning/protected_places.h"
 
 namespace norvik::cleaning {
