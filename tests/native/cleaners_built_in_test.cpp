@@ -32,12 +32,9 @@ const std::string kOfficeRecent = "C:\\users\\user\\AppData\\Roaming\\Microsoft\
 const std::string kReceived = "C:\\users\\user\\Documents\\My Received Files\\";
 constexpr RunOptions kLogged{.FastScan = false};
 
-// Files with their sizes, registry text and empty folders: what a machine holds.
-struct Content {
-  std::string reg = {};  // REGEDIT4 sections, the header added
-  std::vector<std::pair<std::string, std::size_t>> files = {};
-  std::vector<std::string> folders = {};
-};
+// Files with their sizes, registry text (REGEDIT4 sections, the header added) and empty
+// folders: what a machine holds.
+struct Content { std::string reg = {}; std::vector<std::pair<std::string, std::size_t>> files = {}; Lines folders = {}; };
 
 using MachineSetup = std::function<void(SimMachine&)>;
 
@@ -103,15 +100,10 @@ std::string Office(int version, const std::string& below) {
   return "Software\\Microsoft\\Office\\" + std::to_string(version) + ".0\\" + below;
 }
 
+// registry_lines: without the run's prefix.
 struct Case {
-  const char* item;
-  Content stays, goes;
-  std::uint32_t count;
-  Lines registry_lines;  // without the run's prefix
-  bool files_logged = true;
-  MachineSetup setup = {};
-  RunOptions options = kLogged;
-  Lines clean_only_lines = {};
+  const char* item; Content stays, goes; std::uint32_t count; Lines registry_lines; bool files_logged = true;
+  MachineSetup setup = {}; RunOptions options = kLogged; Lines clean_only_lines = {};
 };
 
 // Each item on a machine with its traces and their neighbours. The Test lists and counts
