@@ -41,10 +41,7 @@ class FakeBackgroundView : public BackgroundView {
     return it == atoms.end() ? 0 : it->second;
   }
   void DeleteAtom(std::uint16_t atom) override { std::erase_if(atoms, [&](const auto& a) { return a.second == atom; }); }
-  bool RegisterHotkey(std::uint16_t id, unsigned modifiers, unsigned) override {
-    hotkeys[id] = modifiers;
-    return true;
-  }
+  bool RegisterHotkey(std::uint16_t id, unsigned modifiers, unsigned) override { return hotkeys[id] = modifiers, true; }
   void UnregisterHotkey(std::uint16_t id) override { hotkeys.erase(id); }
   void ShowTopLevelWindowsOf(const std::array<std::string_view, 5>&, bool) override {}
   void SetScheduleTimer(bool enabled, unsigned interval_ms) override {
@@ -77,10 +74,7 @@ class FakeMainWindowView : public MainWindowView {
   FakeBackgroundView tray;
   BackgroundView& TrayView() override { return tray; }
   void PostMinimiseToTray() override { posted.push_back(kWmSysCommand); }
-  bool AskYesNo(std::string_view q) override {
-    questions.emplace_back(q);
-    return answer_yes;
-  }
+  bool AskYesNo(std::string_view q) override { return questions.emplace_back(q), answer_yes; }
   void ShowError(std::string_view m) override { errors.emplace_back(m); }
   void ShowInformation(std::string_view m) override { infos.emplace_back(m); }
   void ShowPlainMessage(std::string_view m) override { plain_messages.emplace_back(m); }
@@ -143,10 +137,7 @@ class FakeCleanerPageView : public CleanerPageView {
     posted.push_back(message);
     posted_wparams.push_back(wparam);
   }
-  bool ShowAskDeleteDialog() override {
-    ++ask_delete_shown;
-    return ask_delete_answer;
-  }
+  bool ShowAskDeleteDialog() override { return ++ask_delete_shown, ask_delete_answer; }
   std::optional<std::string> ChooseSaveFile(std::string_view title, std::string_view filter) override {
     dialogs.push_back(std::string(title) + "|" + std::string(filter));
     return save_name;
@@ -220,10 +211,7 @@ class FakeOtherPageViews : public ToolsPageView, public DefragPageView {
     startup_checks.erase(startup_checks.begin() + static_cast<std::ptrdiff_t>(row));
   }
   void CheckAllStartupRows(bool checked) override { startup_checks.assign(startup_rows.size(), checked); }
-  bool ShowBackupHint(platform::Process&, std::string_view hint) override {
-    hints.emplace_back(hint);
-    return true;
-  }
+  bool ShowBackupHint(platform::Process&, std::string_view hint) override { return hints.emplace_back(hint), true; }
   void DisableAnalyzeRegistry() override { analyze_disabled = true; }
   void ClearSizeLabels() override {}
   void AddRow(std::string_view text) override { defrag_rows.emplace_back(text); }

@@ -7,6 +7,7 @@
 #include <mutex>
 #include <string>
 #include <string_view>
+#include <type_traits>
 #include <vector>
 
 #include "cleaning/run_reporter.h"
@@ -15,62 +16,42 @@ namespace norvik::cleaning {
 
 class FakeRunReporter : public RunReporter {
  public:
-  void AppendLine(std::string line) override {
-    std::lock_guard lock(mutex_);
-    lines_.push_back(std::move(line));
-  }
-  void ScrollLogToEnd() override {
-    std::lock_guard lock(mutex_);
-    scrolled_at_.push_back(lines_.size());
-  }
-  void Progress(std::uint32_t processed) override {
-    std::lock_guard lock(mutex_);
-    progress_.push_back(processed);
-  }
+  void AppendLine(std::string line) override { Locked([&] { record_.lines.push_back(std::move(line)); }); }
+  void ScrollLogToEnd() override { Locked([&] { record_.scrolled_at.push_back(record_.lines.size()); }); }
+  void Progress(std::uint32_t processed) override { Locked([&] { record_.progress.push_back(processed); }); }
   void Done(std::uint32_t) override {}
   bool AskYesNo(std::string_view question) override {
-    std::lock_guard lock(mutex_);
-    questions_.emplace_back(question);
-    return answer_;
+    return Locked([&] {
+      record_.questions.emplace_back(question);
+      return answer_;
+    });
   }
-  void ShowMessage(std::string_view text) override {
-    std::lock_guard lock(mutex_);
-    messages_.emplace_back(text);
-  }
+  void ShowMessage(std::string_view text) override { Locked([&] { record_.messages.emplace_back(text); }); }
 
-  void SetAnswer(bool yes) {
-    std::lock_guard lock(mutex_);
-    answer_ = yes;
-  }
-  void Clear() {
-    std::lock_guard lock(mutex_);
-    lines_.clear();
-    scrolled_at_.clear();
-    progress_.clear();
-    questions_.clear();
-    messages_.clear();
-  }
+  void SetAnswer(bool yes) { Locked([&] { answer_ = yes; }); }
+  void Clear() { Locked([&] { record_ = {}; }); }
 
-  std::vector<std::string> lines() const { return Copy(lines_); }
+  std::vector<std::string> lines() const { return Locked([&] { return record_.lines; }); }
   // How many lines the log held at each scroll.
-  std::vector<std::size_t> scrolled_at() const { return Copy(scrolled_at_); }
-  std::vector<std::uint32_t> progress() const { return Copy(progress_); }
-  std::vector<std::string> questions() const { return Copy(questions_); }
-  std::vector<std::string> messages() const { return Copy(messages_); }
+  std::vector<std::size_t> scrolled_at() const { return Locked([&] { return record_.scrolled_at; }); }
+  std::vector<std::uint32_t> progress() const { return Locked([&] { return record_.progress; }); }
+  std::vector<std::string> questions() const { return Locked([&] { return record_.questions; }); }
+  std::vector<std::string> messages() const { return Locked([&] { return record_.messages; }); }
 
  private:
-  template <typename T>
-  T Copy(const T& field) const {
+  struct Record {
+    std::vector<std::string> lines, questions, messages;
+    std::vector<std::size_t> scrolled_at;
+    std::vector<std::uint32_t> progress;
+  };
+  template <typename Action>
+  std::invoke_result_t<Action> Locked(Action action) const {
     std::lock_guard lock(mutex_);
-    return field;
+    return action();
   }
 
   mutable std::mutex mutex_;
-  std::vector<std::string> lines_;
-  std::vector<std::size_t> scrolled_at_;
-  std::vector<std::uint32_t> progress_;
-  std::vector<std::string> questions_;
-  std::vector<std::string> messages_;
+  Record record_;
   bool answer_ = true;
 };
 

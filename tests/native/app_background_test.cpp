@@ -2,7 +2,6 @@
 
 #include <optional>
 #include <string>
-#include <vector>
 
 #include "app/main_window.h"
 #include "fakes/main_window_view.h"
@@ -39,7 +38,7 @@ TEST_F(BackgroundTest, ScheduleFollowsAutoCleanAndInterval) {
 }
 
 // Hiding and showing the browsers' windows, and the close bringing them back and
-// dropping the key, are the GUI suite's (BackgroundTest.BossKeyHidesABrowserWindowAndCloseShowsItAgain).
+// dropping the key, are the GUI suite's (BackgroundTest.TrayIconAndBossKey).
 TEST_F(BackgroundTest, BossKeyTakesItsModifiersAndEveryPressFlips) {
   Set("Hotkey", "EnableHotkey", "1");
   Set("Hotkey", "IsCtrl", "0");

@@ -72,8 +72,8 @@ class CleaningRunTest : public ::testing::Test {
   platform::sim::SimMachine machine;
 };
 
-// The whole log of a Test and of a Clean is the GUI suite's
-// (CleaningRunTest.TestChangesNothingAndCleanRemovesExactlyWhatTheTestListed); here an
+// The detail lines and counts of a real Test and Clean are the GUI suite's
+// (CleaningRunTest.TestChangesNothingAndCleanRemovesAllButWhatIsInUseOrKept); here an
 // item without a cleaner, the progress after each item, and the Clean's invisible
 // counting pass that keeps the user's fast mode.
 TEST_F(CleaningRunTest, TestCountsEachItemAndCleanCountsInvisiblyFirst) {

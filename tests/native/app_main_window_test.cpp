@@ -1,6 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <memory>
 #include <set>
 #include <string>
 #include <vector>
@@ -22,8 +21,11 @@ constexpr const char* kIni = "C:\\Norvik\\options.ini";
 
 enum class Tree { CleanItems, RegistrySections };
 
+// One program start: the window created, shown and activated.
 struct Session : FakeSession {
-  explicit Session(platform::sim::SimMachine& m, Names args = {}) : FakeSession(m.platform(), std::move(args)) {}
+  explicit Session(platform::sim::SimMachine& m, Names args = {}) : FakeSession(m.platform(), std::move(args)) {
+    Start();
+  }
   const core::CheckTree& TreeOf(Tree tree) {
     return tree == Tree::CleanItems ? window.cleaner().CleanItems().tree() : window.registry().Sections().tree();
   }
@@ -54,11 +56,10 @@ class MainWindowTest : public ::testing::Test {
   }
 };
 
-// Which page shows is the GUI suite's (MainWindowTest.EachSideButtonShowsExactlyItsPage);
+// Which page shows is the GUI suite's (ProgramFolderTest.MainWindowStartsFreshAndComesBackAsItWasLeft);
 // here that its button alone stays selected.
 TEST_F(MainWindowTest, ASideButtonStaysSelectedAlone) {
   Session s(machine);
-  s.Start();
   EXPECT_EQ(s.view.selected_buttons, std::set<int>{kTagCleaner});
   for (int tag : {kTagRegistry, kTagTools, kTagDefrag, kTagCleaner}) {
     s.window.FlatButtonClick(tag);
@@ -67,19 +68,17 @@ TEST_F(MainWindowTest, ASideButtonStaysSelectedAlone) {
 }
 
 // The clean-item ticks, expansion and window place coming back are the GUI suite's
-// (MainWindowTest.SecondStartRestoresTicksExpansionAndPlace); here the section ticks and
+// (ProgramFolderTest.MainWindowStartsFreshAndComesBackAsItWasLeft); here the section ticks and
 // fast mode, which only the controller copies.
 TEST_F(MainWindowTest, SecondStartRestoresSectionTicksAndFastMode) {
   {
     Session first(machine);
-    first.Start();
     first.ClickState(Tree::RegistrySections, "HKEY_USERS");
     first.ClickState(Tree::RegistrySections, "Empty Keys");
     first.window.cleaner().FastModeClick(false);
     first.window.FormClose();
   }
   Session second(machine);
-  second.Start();
   const auto& sections = second.TreeOf(Tree::RegistrySections);
   EXPECT_EQ(sections.node(second.Node(Tree::RegistrySections, "HKEY_USERS")).state, core::kUnticked);
   EXPECT_EQ(sections.node(second.Node(Tree::RegistrySections, "Empty Keys")).state, core::kUnticked);
@@ -96,15 +95,13 @@ TEST_F(MainWindowTest, TheInstallersMarkerAloneSendsTheUsersFilesToTheAppDataFol
   for (const bool marker_is_file : {true, false}) {
     SCOPED_TRACE(marker_is_file);
     platform::sim::SimMachine m;
-    if (marker_is_file) m.WriteFile(beside + "installed.txt", "installed copy");
-    if (!marker_is_file) m.MakeFolder(beside + "installed.txt");
+    marker_is_file ? m.WriteFile(beside + "installed.txt", "installed copy") : m.MakeFolder(beside + "installed.txt");
     m.WriteFile(beside + "qolt.dat", "[Vendor Tool]\r\n");
     auto uninstall = m.registry().Root(platform::RegRoot::LocalMachine).Create(
         "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\VendorTool");
     ASSERT_TRUE(uninstall.ok() && uninstall->Set("DisplayName", platform::RegValue::String("Vendor Tool 2")).ok());
 
     Session s(m);
-    s.Start();
     s.Node(Tree::CleanItems, "Applications - Vendor Tool");  // fails unless qolt.dat was read beside the program
     s.window.cleaner().TreeMouseDown(s.Node(Tree::CleanItems, "Custom Lists - <New List>"), TreeHit::Label);
     EXPECT_EQ(s.cleaner.dialogs, Names{(marker_is_file ? app_data : beside) + "Custom.dat"});
@@ -113,7 +110,6 @@ TEST_F(MainWindowTest, TheInstallersMarkerAloneSendsTheUsersFilesToTheAppDataFol
 
 TEST_F(MainWindowTest, TreeClicksOnlyActOnStateIconsAndTheNewListLabel) {
   Session s(machine);
-  s.Start();
   const NodeId new_list = s.Node(Tree::CleanItems, "Custom Lists - <New List>");
   auto& cleaner = s.window.cleaner();
   cleaner.TreeMouseDown(new_list, TreeHit::Label);
@@ -137,7 +133,6 @@ TEST_F(MainWindowTest, LogIsSavedAsTextWithHeaderAndOverwriteQuestion) {
   }
 
   Session s(machine);
-  s.Start();
   auto& cleaner = s.window.cleaner();
   EXPECT_FALSE(cleaner.CanSaveLog());
   cleaner.SaveLogClick();
@@ -175,7 +170,6 @@ TEST_F(MainWindowTest, WindowsVersionDecidesBackupButtonAndDefragPage) {
   for (const auto& c : cases) {
     machine.system().SetVersion(c.version);
     Session s(machine);
-    s.Start();
     EXPECT_EQ(s.others.backup_hidden, c.backup_hidden) << c.version.minor;
     EXPECT_EQ(s.window.defrag().AnalyzeRegistryEnabled(), c.analyze) << c.version.minor;
     EXPECT_EQ(s.others.analyze_disabled, !c.analyze);
@@ -197,7 +191,6 @@ TEST_F(MainWindowTest, CommandLineSwitchesPostTheirMessagesOnce) {
   };
   for (const auto& c : cases) {
     Session s(machine, {c.arg});
-    s.Start();
     s.window.FormActivate();  // after a dialog: nothing runs twice
     EXPECT_EQ(s.view.posted, c.posted) << c.arg;
     EXPECT_EQ(s.window.ClearSwitch(), c.clear) << c.arg;
@@ -207,7 +200,6 @@ TEST_F(MainWindowTest, CommandLineSwitchesPostTheirMessagesOnce) {
   }
   ASSERT_TRUE(machine.ini().WriteString(kIni, "SChedule", "StartClean", "1"));
   Session s(machine, {"/Auto"});
-  s.Start();
   EXPECT_EQ(s.view.posted, (std::vector<unsigned>{kWmSysCommand, kWmAutoClean}));
 }
 
@@ -216,7 +208,6 @@ TEST_F(MainWindowTest, CommandLineSwitchesPostTheirMessagesOnce) {
 TEST_F(MainWindowTest, ClearWithNoSectionTickedCleansAndCloses) {
   machine.WriteFile("C:\\Windows\\MEMORY.DMP", "dump");
   Session s(machine, {"/Clear"});
-  s.Start();
   s.ClickState(Tree::CleanItems, "Windows - Memory Dumps");
   for (NodeId top : s.TreeOf(Tree::RegistrySections).TopLevel()) {
     if (s.TreeOf(Tree::RegistrySections).node(top).state != core::kUnticked) {
@@ -236,7 +227,6 @@ TEST_F(MainWindowTest, LogOffCleansAndClosesBeforeAnsweringAndWriteFailuresAreSh
   ASSERT_TRUE(machine.ini().WriteString(kIni, "Options", "IsAskBeforeClear", "1"));
   machine.WriteFile("C:\\Windows\\MEMORY.DMP", "dump");
   Session s(machine);
-  s.Start();
   s.ClickState(Tree::CleanItems, "Windows - Memory Dumps");
   s.cleaner.expanded.erase(s.Node(Tree::CleanItems, "Opera"));
   EXPECT_TRUE(s.window.QueryEndSession());
@@ -247,7 +237,6 @@ TEST_F(MainWindowTest, LogOffCleansAndClosesBeforeAnsweringAndWriteFailuresAreSh
   EXPECT_EQ(s.view.closes, 1);
 
   Session again(machine);
-  again.Start();
   ASSERT_TRUE(machine.files().SetAttributes(kIni, platform::file_attr::kReadOnly));
   again.window.cleaner().FastModeClick(false);
   again.window.FormClose();

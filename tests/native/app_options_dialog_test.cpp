@@ -86,21 +86,12 @@ TEST_F(OptionsDialogTest, EveryControlReachesItsSettingAndComesBack) {
 }
 
 TEST_F(OptionsDialogTest, HotkeyCaptureNamesKeysAsTheTableSays) {
-  struct Case {
-    std::uint16_t key;
-    bool ctrl, shift, alt;
-    std::string text, name;
-    std::uint16_t code;
-  };
+  struct Case { std::uint16_t key; bool ctrl, shift, alt; std::string text, name; std::uint16_t code; };
   const Case cases[] = {
-      {116, true, false, true, "Ctrl  Alt  F5", "F5", 116},
-      {16, false, true, false, "Shift  ", "", 0},
-      {103, false, false, false, "Num 7", "Num 7", 103},
-      {65, true, true, true, "Ctrl  Shift  Alt  A", "A", 65},
-      {186, true, false, false, "", "", 186},
-      {46, false, false, false, "Del", "Del", 46},
-      {46, true, false, false, "Ctrl  Del", "Del", 46},
-      {108, false, false, false, "Separator", "Separator", 108},
+      {116, true, false, true, "Ctrl  Alt  F5", "F5", 116},    {16, false, true, false, "Shift  ", "", 0},
+      {103, false, false, false, "Num 7", "Num 7", 103},     {65, true, true, true, "Ctrl  Shift  Alt  A", "A", 65},
+      {186, true, false, false, "", "", 186},                {46, false, false, false, "Del", "Del", 46},
+      {46, true, false, false, "Ctrl  Del", "Del", 46},      {108, false, false, false, "Separator", "Separator", 108},
   };
   for (const Case& c : cases) {
     const KeyCapture got = CaptureHotkey(c.key, c.ctrl, c.shift, c.alt);

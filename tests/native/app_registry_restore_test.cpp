@@ -4,7 +4,6 @@
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <string>
@@ -138,10 +137,7 @@ struct PointWindow : SystemPointView {
 
   void SetBarPosition(int) override {}
   void PostResult(bool failed) override { results = failed ? 1 : 0; }
-  bool AskYesNo(std::string_view q) override {
-    questions.emplace_back(q);
-    return answer;
-  }
+  bool AskYesNo(std::string_view q) override { return questions.emplace_back(q), answer; }
   void PostClose() override { ++closes; }
   bool WaitForResult() {
     for (int i = 0; i < 5000 && results < 0; ++i) std::this_thread::sleep_for(std::chrono::milliseconds(1));
@@ -199,11 +195,8 @@ TEST(RegistryRestoreTest, TheToolsPageBacksUpTheWholeRegistryAndStartsTheSystemB
   ToolsPage& tools = s.window.tools();
   machine.MakeFolder("C:\\out");
   machine.WriteFile("C:\\out\\old.reg", "old");
-  const struct {
-    const char* chosen;
-    bool yes;
-    const char* started;  // nothing when nothing starts
-  } kCases[] = {
+  // started: nullptr when nothing starts
+  const struct { const char* chosen; bool yes; const char* started; } kCases[] = {
       {"C:\\out\\backup.txt", false, "Regedit /e \"C:\\out\\backup.txt.reg\""},
       {"C:\\out\\BACKUP.Reg", false, "Regedit /e \"C:\\out\\BACKUP.Reg\""},
       {"C:\\out\\old.reg", false, nullptr},
@@ -216,10 +209,8 @@ TEST(RegistryRestoreTest, TheToolsPageBacksUpTheWholeRegistryAndStartsTheSystemB
     const auto started = machine.shell().StartedCommands().size();
     tools.BackupFullRegistryClick();
     const auto commands = machine.shell().StartedCommands();
-    EXPECT_EQ(commands.size(), started + (c.started ? 1 : 0));
-    if (c.started) {
-      EXPECT_EQ(commands.back(), c.started);
-    }
+    EXPECT_EQ(Lines(commands.begin() + static_cast<std::ptrdiff_t>(started), commands.end()),
+              c.started ? Lines{c.started} : Lines{});
   }
   EXPECT_EQ(s.view.questions, (Lines{"C:\\out\\old.reg has existed,overite it?", "C:\\out\\old.reg has existed,overite it?"}));
   EXPECT_EQ(s.others.hints, Lines(3, "Backup registry..."));

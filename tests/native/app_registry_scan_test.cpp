@@ -1,7 +1,6 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
-#include <optional>
 #include <string>
 #include <thread>
 #include <utility>
@@ -77,7 +76,7 @@ class RegistryScanTest : public ::testing::Test {
 };
 
 // The rows listed, the counts line and the page's state after a scan are the GUI
-// suite's (RegistryScanTest.PlantedBrokenReferencesAreListedExactly), which rows the
+// suite's (RegistryScanTest.PlantedReferencesAreListedAndARowGoesToTheEditorAndTheIgnoreLists), which rows the
 // filter drops is the results table's; here the page filters with the user's list and
 // its actions work on the rows.
 TEST_F(RegistryScanTest, TheScanFiltersWithTheIgnoreListAndTheActionsWorkOnItsRows) {

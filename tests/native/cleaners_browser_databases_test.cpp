@@ -89,10 +89,7 @@ TEST_F(BrowserDatabasesTest, CleanEmptiesTheListedTablesAndTestChangesNoByte) {
   const Lines clean = Run(items, cleaning::RunKind::AutomaticClean);
   EXPECT_TRUE(std::none_of(clean.begin(), clean.end(), [](const std::string& l) { return l.starts_with("Error"); }));
   const std::string full_places = "moz_bookmarks=3 moz_historyvisits=4 moz_places=3";
-  const struct {
-    const std::string& file;
-    const char* rows;
-  } expected[] = {
+  const struct { const std::string& file; const char* rows; } expected[] = {
       {places, "moz_bookmarks=3 moz_historyvisits=0 moz_places=1"},
       {places_suffixed, "moz_bookmarks=3 moz_historyvisits=0 moz_places=1"},
       {places_unmarked, full_places.c_str()},

@@ -27,17 +27,14 @@ using cleaning::RunOptions;
 using platform::sim::SimMachine;
 using Lines = std::vector<std::string>;
 
-constexpr char kExplorer[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer";
-constexpr char kOfficeRecent[] = "C:\\users\\user\\AppData\\Roaming\\Microsoft\\Office\\Recent\\";
-constexpr char kReceived[] = "C:\\users\\user\\Documents\\My Received Files\\";
+const std::string kExplorer = "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer";
+const std::string kOfficeRecent = "C:\\users\\user\\AppData\\Roaming\\Microsoft\\Office\\Recent\\";
+const std::string kReceived = "C:\\users\\user\\Documents\\My Received Files\\";
 constexpr RunOptions kLogged{.FastScan = false};
 
-// Files with their sizes, registry text and empty folders: what a machine holds.
-struct Content {
-  std::string reg = {};  // REGEDIT4 sections, the header added
-  std::vector<std::pair<std::string, std::size_t>> files = {};
-  std::vector<std::string> folders = {};
-};
+// Files with their sizes, registry text (REGEDIT4 sections, the header added) and empty
+// folders: what a machine holds.
+struct Content { std::string reg = {}; std::vector<std::pair<std::string, std::size_t>> files = {}; Lines folders = {}; };
 
 using MachineSetup = std::function<void(SimMachine&)>;
 
@@ -74,12 +71,8 @@ std::string Snapshot(SimMachine& machine) {
   return text + platform::sim::SaveRegText(machine.registry(), platform::RegFormat::Regedit4);
 }
 
-struct Outcome {
-  Lines details;  // between the header and the result line, sorted
-  std::string result;
-  std::uint32_t count = 0;
-  std::int64_t size = 0;
-};
+// details: the lines between the header and the result line, sorted
+struct Outcome { Lines details; std::string result; std::uint32_t count = 0; std::int64_t size = 0; };
 
 Outcome RunItem(SimMachine& machine, const std::string& item, RunKind kind, const RunOptions& options) {
   cleaning::FakeRunReporter reporter;
@@ -107,15 +100,10 @@ std::string Office(int version, const std::string& below) {
   return "Software\\Microsoft\\Office\\" + std::to_string(version) + ".0\\" + below;
 }
 
+// registry_lines: without the run's prefix.
 struct Case {
-  const char* item;
-  Content stays, goes;
-  std::uint32_t count;
-  Lines registry_lines;  // without the run's prefix
-  bool files_logged = true;
-  MachineSetup setup = {};
-  RunOptions options = kLogged;
-  Lines clean_only_lines = {};
+  const char* item; Content stays, goes; std::uint32_t count; Lines registry_lines; bool files_logged = true;
+  MachineSetup setup = {}; RunOptions options = kLogged; Lines clean_only_lines = {};
 };
 
 // Each item on a machine with its traces and their neighbours. The Test lists and counts
@@ -123,14 +111,14 @@ struct Case {
 // the machine that has only the neighbours. (Recent Documents with files and Temporary
 // Files are the GUI suite's, on Wine's own folders: WindowsCleanersTest.)
 TEST(BuiltInCleanersTest, TestListsAndCleanRemovesExactlyTheItemsTraces) {
-  const std::string run_mru = std::string(kExplorer) + "\\RunMRU", recent_docs = std::string(kExplorer) + "\\RecentDocs",
-                    tray = std::string(kExplorer) + "\\TrayNotify",
+  const std::string run_mru = kExplorer + "\\RunMRU", recent_docs = kExplorer + "\\RecentDocs",
+                    tray = kExplorer + "\\TrayNotify", comdlg = kExplorer + "\\ComDlg32\\",
                     front_page = "Software\\Microsoft\\FrontPage\\Explorer\\FrontPage Explorer\\",
-                    user_assist = std::string(kExplorer) + "\\UserAssist\\",
-                    assist1 = user_assist + "{5E6AB780-7743-11CF-A12B-00AA004AE837}\\Count",
-                    assist2 = user_assist + "{75048700-EF1F-11D0-9888-006097DEACF9}\\Count",
+                    user_assist = kExplorer + "\\UserAssist\\", guid1 = "{5E6AB780-7743-11CF-A12B-00AA004AE837}",
+                    guid2 = "{75048700-EF1F-11D0-9888-006097DEACF9}", assist1 = user_assist + guid1 + "\\Count",
+                    assist2 = user_assist + guid2 + "\\Count", win = "C:\\windows\\", sys32 = win + "system32\\",
                     yahoo = "C:\\Program Files\\Yahoo!\\Messenger\\", skype = "C:\\users\\user\\AppData\\Roaming\\Skype\\",
-                    sibling = Section(std::string(kExplorer) + "\\Other");
+                    sibling = Section(kExplorer + "\\Other"), rec = kOfficeRecent;
   const MachineSetup more_drives = [](SimMachine& m) {
     m.MapDrive('D', platform::DriveType::Fixed);
     m.MapDrive('E', platform::DriveType::Removable);
@@ -154,24 +142,19 @@ TEST(BuiltInCleanersTest, TestListsAndCleanRemovesExactlyTheItemsTraces) {
     m.MakeFolder("F:\\$Recycle.Bin");
     m.CreateLink("F:\\" + bin, "F:\\Outside");
   };
-  const Content user_bin_stays{"",
-                               {{"C:\\" + bin + "desktop.ini", 5}, {"D:\\" + bin + "DESKTOP.INI", 5},
-                                {"C:\\$Recycle.Bin\\S-1-5-21-9-9-9-1001\\$RB.txt", 7}, {"E:\\" + bin + "$RE.txt", 7}}};
-  const Content user_bin_goes{"",
-                              {{"c:\\" + bin + "$IA1.txt", 544}, {"c:\\" + bin + "$RA1.txt", 100},
-                               {"c:\\" + bin + "$RA2\\inner.txt", 50}, {"c:\\" + bin + "$RA2\\desktop.ini", 10},
-                               {"d:\\" + bin + "INFO2", 30}}};
-  const Content xp_bin_stays{"",
-                             {{"C:\\" + xp_bin + "INFO2", 20}, {"C:\\" + xp_bin + "Desktop.ini", 5},
-                              {"C:\\RECYCLER\\S-1-5-21-9-9-9-1001\\Dc1.txt", 7}, {"C:\\" + bin + "$RA1.txt", 7}}};
+  const Content user_bin_stays{"", {{"C:\\" + bin + "desktop.ini", 5}, {"D:\\" + bin + "DESKTOP.INI", 5},
+                                    {"C:\\$Recycle.Bin\\S-1-5-21-9-9-9-1001\\$RB.txt", 7}, {"E:\\" + bin + "$RE.txt", 7}}};
+  const Content user_bin_goes{"", {{"c:\\" + bin + "$IA1.txt", 544}, {"c:\\" + bin + "$RA1.txt", 100},
+                                   {"c:\\" + bin + "$RA2\\inner.txt", 50}, {"c:\\" + bin + "$RA2\\desktop.ini", 10},
+                                   {"d:\\" + bin + "INFO2", 30}}};
+  const Content xp_bin_stays{"", {{"C:\\" + xp_bin + "INFO2", 20}, {"C:\\" + xp_bin + "Desktop.ini", 5},
+                                  {"C:\\RECYCLER\\S-1-5-21-9-9-9-1001\\Dc1.txt", 7}, {"C:\\" + bin + "$RA1.txt", 7}}};
   const Content xp_bin_goes{"", {{"c:\\" + xp_bin + "Dc1.txt", 100}, {"c:\\" + xp_bin + "Dc2\\a", 5}}};
-  const Content bin_stays{"",
-                          {{"C:\\Recycled\\INFO2", 20}, {"C:\\Recycled\\desktop.ini", 5}, {"D:\\Recycled\\info2", 20},
-                           {"D:\\Recycled\\DESKTOP.INI", 5}, {"E:\\Recycled\\INFO2", 1}, {"E:\\Recycled\\desktop.ini", 1},
-                           {"E:\\Recycled\\removable.txt", 7}, {"F:\\Recycled\\INFO2", 1}, {"F:\\Recycled\\no-ini.txt", 7}},
-                          {}};
-    // The walk names the drives in lower case.
-  const Content bin_goes{"", {{"c:\\Recycled\\Dc1.txt", 100}, {"c:\\Recycled\\Dc2\\inner.txt", 50}, {"d:\\Recycled\\Dd1", 30}}, {}};
+  const Content bin_stays{"", {{"C:\\Recycled\\INFO2", 20}, {"C:\\Recycled\\desktop.ini", 5}, {"D:\\Recycled\\info2", 20},
+                               {"D:\\Recycled\\DESKTOP.INI", 5}, {"E:\\Recycled\\INFO2", 1}, {"E:\\Recycled\\desktop.ini", 1},
+                               {"E:\\Recycled\\removable.txt", 7}, {"F:\\Recycled\\INFO2", 1}, {"F:\\Recycled\\no-ini.txt", 7}}};
+  // The walk names the drives in lower case.
+  const Content bin_goes{"", {{"c:\\Recycled\\Dc1.txt", 100}, {"c:\\Recycled\\Dc2\\inner.txt", 50}, {"d:\\Recycled\\Dd1", 30}}};
   const std::string msn = "Software\\Microsoft\\MSNMessenger\\PerPassportSettings\\";
   const std::string ie = "Software\\Microsoft\\Internet Explorer";
   const std::string ff = "C:\\users\\user\\AppData\\Roaming\\Mozilla\\Firefox\\Profiles\\",
@@ -182,146 +165,98 @@ TEST(BuiltInCleanersTest, TestListsAndCleanRemovesExactlyTheItemsTraces) {
                     chrome_data = "C:\\users\\user\\AppData\\Local\\Google\\Chrome\\User Data\\",
                     chrome = chrome_data + "Default\\";
   const RunOptions cache_logged{.FastScan = false, .ShowLogTempInternetFiles = true};
+  const Lines waits = {"Clearing, please wait..."};
 
   const Case cases[] = {
       // An existing key without values still counts once; the empty folder adds nothing.
       {"Windows - Recent Documents", {Section(kExplorer, "")}, {Section(recent_docs, "")}, 1, {Key(recent_docs)}},
       {"Windows - Start Run", {sibling}, {Section(run_mru, "\"a\"=\"cmd\"\r\n\"MRUList\"=\"a\"\r\n")}, 2, {Key(run_mru)}},
-      {"Advanced - Open File History",
-       {Section(std::string(kExplorer) + "\\ComDlg32\\LastVisitedMRU")},
-       {Section(std::string(kExplorer) + "\\ComDlg32\\OpenSaveMRU\\*", "\"a\"=\"x\"\r\n\"MRUList\"=\"a\"\r\n") +
-        Section(std::string(kExplorer) + "\\ComDlg32\\OpenSaveMRU\\txt")},
-       3,
-       {Key(std::string(kExplorer) + "\\ComDlg32\\OpenSaveMRU")}},
+      {"Advanced - Open File History", {Section(comdlg + "LastVisitedMRU")},
+       {Section(comdlg + "OpenSaveMRU\\*", "\"a\"=\"x\"\r\n\"MRUList\"=\"a\"\r\n") + Section(comdlg + "OpenSaveMRU\\txt")},
+       3, {Key(comdlg + "OpenSaveMRU")}},
       {"Advanced - User Assist History",
-       {Section(user_assist + "{5E6AB780-7743-11CF-A12B-00AA004AE837}", "\"Version\"=dword:00000003\r\n") +
-        Section(user_assist + "{75048700-EF1F-11D0-9888-006097DEACF9}", "")},
-       {Section(assist1, "\"a\"=hex:01\r\n\"b\"=hex:02\r\n") + Section(assist2)},
-       3,
-       {Key(assist1), Key(assist2)}},
-      {"Advanced - Tray Notifications Cache",
-       {Section(tray, "\"BalloonTip\"=dword:00000001\r\n")},
-       {Section(tray, "\"IconStreams\"=hex:01\r\n\"PastIconsStream\"=hex:02\r\n")},
-       2,
+       {Section(user_assist + guid1, "\"Version\"=dword:00000003\r\n") + Section(user_assist + guid2, "")},
+       {Section(assist1, "\"a\"=hex:01\r\n\"b\"=hex:02\r\n") + Section(assist2)}, 3, {Key(assist1), Key(assist2)}},
+      {"Advanced - Tray Notifications Cache", {Section(tray, "\"BalloonTip\"=dword:00000001\r\n")},
+       {Section(tray, "\"IconStreams\"=hex:01\r\n\"PastIconsStream\"=hex:02\r\n")}, 2,
        {Value(tray, "IconStreams"), Value(tray, "PastIconsStream")}},
       {"Windows - Memory Dumps",
-       {"",
-        {{"C:\\windows\\other.dmp", 1}, {"C:\\windows\\MiniDump\\note.txt", 1}, {"C:\\windows\\MiniDump\\sub\\c.dmp", 1}}},
-       {"", {{"C:\\windows\\MEMORY.DMP", 1000}, {"C:\\windows\\MiniDump\\a.dmp", 10}, {"C:\\windows\\MiniDump\\b.DMP", 20}}},
-       3,
-       {}},
-      {"Windows - Chkdsk File Fragments",
-       {"", {{"C:\\windows\\system32\\notfile.chk", 1}, {"C:\\windows\\system32\\sub\\FILE0002.CHK", 1}}},
-       {"", {{"C:\\windows\\system32\\FILE0000.CHK", 5}, {"C:\\windows\\system32\\file0001.chk", 6}}},
-       2,
-       {}},
+       {"", {{win + "other.dmp", 1}, {win + "MiniDump\\note.txt", 1}, {win + "MiniDump\\sub\\c.dmp", 1}}},
+       {"", {{win + "MEMORY.DMP", 1000}, {win + "MiniDump\\a.dmp", 10}, {win + "MiniDump\\b.DMP", 20}}}, 3, {}},
+      {"Windows - Chkdsk File Fragments", {"", {{sys32 + "notfile.chk", 1}, {sys32 + "sub\\FILE0002.CHK", 1}}},
+       {"", {{sys32 + "FILE0000.CHK", 5}, {sys32 + "file0001.chk", 6}}}, 2, {}},
       // The 95 family: bins on fixed drives holding both marker files only; the markers stay.
-      {"Windows - Empty Recycle Bin", bin_stays, bin_goes, 3, {}, false, windows98, kLogged,
-       {"Clearing, please wait..."}},
+      {"Windows - Empty Recycle Bin", bin_stays, bin_goes, 3, {}, false, windows98, kLogged, waits},
       // Vista on: the current user's bin on each fixed drive, all but its desktop.ini.
       {"Windows - Empty Recycle Bin", user_bin_stays, user_bin_goes, 5, {}, true, bins_with_links,
        {.FastScan = false, .ShowLogRecycleBin = true}},
       // Without the user's SID no bin is known to be theirs.
       {"Windows - Empty Recycle Bin", {"", {{"C:\\" + bin + "$RA1.txt", 7}}}, {}, 0, {}, false,
-       [](SimMachine& m) { m.system().SetUserSid(std::nullopt); }, kLogged, {"Clearing, please wait..."}},
+       [](SimMachine& m) { m.system().SetUserSid(std::nullopt); }, kLogged, waits},
       // 2000 and XP: the user's RECYCLER folder; its index stays like its desktop.ini.
-      {"Windows - Empty Recycle Bin", xp_bin_stays, xp_bin_goes, 2, {}, false, windows_xp, kLogged,
-       {"Clearing, please wait..."}},
+      {"Windows - Empty Recycle Bin", xp_bin_stays, xp_bin_goes, 2, {}, false, windows_xp, kLogged, waits},
       {"Microsoft Office - Access",
        {Section(Office(11, "Access\\Options")) + Section(Office(12, "Access"), "") + Section(Office(13, "Access\\Settings")),
-        {{std::string(kOfficeRecent) + "x.xls", 1}}},
+        {{rec + "x.xls", 1}}},
        {Section(Office(11, "Access\\Settings"), "\"MRU1\"=\"a\"\r\n\"MRU2\"=\"b\"\r\n") +
-            Section(Office(12, "Access\\Settings\\Sub")),
-        {{std::string(kOfficeRecent) + "a.mdb", 10}, {std::string(kOfficeRecent) + "B.MDB", 20}}},
-       5,
-       {Key(Office(11, "Access\\Settings")), Key(Office(12, "Access\\Settings"))}},
+            Section(Office(12, "Access\\Settings\\Sub")), {{rec + "a.mdb", 10}, {rec + "B.MDB", 20}}},
+       5, {Key(Office(11, "Access\\Settings")), Key(Office(12, "Access\\Settings"))}},
       // The whole Excel key of each version that has one.
       {"Microsoft Office - Excel",
-       {Section(Office(11, "Word\\Data"), "\"Settings\"=hex:01\r\n") + Section(Office(8, ""), ""), {}, {kOfficeRecent}},
+       {Section(Office(11, "Word\\Data"), "\"Settings\"=hex:01\r\n") + Section(Office(8, ""), ""), {}, {rec}},
        {Section(Office(11, "Excel\\Recent Files"), "\"File1\"=\"a\"\r\n") + Section(Office(11, "Excel\\Options")) +
-            Section(Office(8, "Excel"), ""),
-        {{std::string(kOfficeRecent) + "a.xls", 3}}},
-       4,
-       {Key(Office(8, "Excel")), Key(Office(11, "Excel"))}},
+            Section(Office(8, "Excel"), ""), {{rec + "a.xls", 3}}},
+       4, {Key(Office(8, "Excel")), Key(Office(11, "Excel"))}},
       // "*.htm" and "*.html" each take only their own ending.
-      {"Microsoft Office - FrontPage",
-       {Section(front_page + "Settings"), {{std::string(kOfficeRecent) + "d.shtml", 1}, {std::string(kOfficeRecent) + "e.htmx", 1}}},
+      {"Microsoft Office - FrontPage", {Section(front_page + "Settings"), {{rec + "d.shtml", 1}, {rec + "e.htmx", 1}}},
        {Section(front_page + "Recent File List", "\"1\"=\"a\"\r\n\"2\"=\"b\"\r\n") + Section(front_page + "Recent Page List"),
-        {{std::string(kOfficeRecent) + "a.htm", 1}, {std::string(kOfficeRecent) + "b.html", 1},
-         {std::string(kOfficeRecent) + "C.HTM", 1}}},
-       6,
-       {Key(front_page + "Recent File List"), Key(front_page + "Recent Page List")}},
+        {{rec + "a.htm", 1}, {rec + "b.html", 1}, {rec + "C.HTM", 1}}},
+       6, {Key(front_page + "Recent File List"), Key(front_page + "Recent Page List")}},
       // Only the "Settings" value; the Data key and its other values stay.
       {"Microsoft Office - Word",
        {Section(Office(11, "Word\\Data"), "\"Toolbars\"=hex:01\r\n") + Section(Office(12, "Word\\Data"), ""),
-        {{std::string(kOfficeRecent) + "c.docx", 1}, {std::string(kOfficeRecent) + "sub\\d.doc", 1}}},
+        {{rec + "c.docx", 1}, {rec + "sub\\d.doc", 1}}},
        {Section(Office(11, "Word\\Data"), "\"Settings\"=hex:01\r\n") +
-            Section(Office(12, "Word\\Data"), "\"Settings\"=hex:02\r\n"),
-        {{std::string(kOfficeRecent) + "a.doc", 10}, {std::string(kOfficeRecent) + "B.DOC", 10}}},
-       4,
-       {Value(Office(11, "Word\\Data"), "Settings"), Value(Office(12, "Word\\Data"), "Settings")}},
-      {"Microsoft Office - Recent Files",
-       {"", {{std::string(kOfficeRecent) + "sub\\d.doc", 1}}},
-       {"", {{std::string(kOfficeRecent) + "a.doc", 1}, {std::string(kOfficeRecent) + "b.txt", 1},
-             {std::string(kOfficeRecent) + "noext", 1}}},
-       3,
-       {}},
+            Section(Office(12, "Word\\Data"), "\"Settings\"=hex:02\r\n"), {{rec + "a.doc", 10}, {rec + "B.DOC", 10}}},
+       4, {Value(Office(11, "Word\\Data"), "Settings"), Value(Office(12, "Word\\Data"), "Settings")}},
+      {"Microsoft Office - Recent Files", {"", {{rec + "sub\\d.doc", 1}}},
+       {"", {{rec + "a.doc", 1}, {rec + "b.txt", 1}, {rec + "noext", 1}}}, 3, {}},
       // The first passport whose log folder exists, then the received files.
       {"Instant Messengers - MSN Messenger",
        {Section(msn + "1111", "\"MessageLogPath\"=\"C:\\\\Missing\"\r\n") +
             Section(msn + "2222", "\"MessageLogPath\"=dword:00000001\r\n") +
             Section(msn + "3333", "\"MessageLogPath\"=\"C:\\\\Chats\"\r\n") +
             Section(msn + "4444", "\"MessageLogPath\"=\"C:\\\\Later\"\r\n"),
-        {{"C:\\Later\\later.xml", 1}},
-        {"C:\\Chats", kReceived}},
-       {"",
-        {{"C:\\Chats\\log1.xml", 10}, {"C:\\Chats\\sub\\log2.xml", 10}, {std::string(kReceived) + "pic.jpg", 10},
-         {std::string(kReceived) + "sub\\x", 10}}},
-       4,
-       {}},
+        {{"C:\\Later\\later.xml", 1}}, {"C:\\Chats", kReceived}},
+       {"", {{"C:\\Chats\\log1.xml", 10}, {"C:\\Chats\\sub\\log2.xml", 10}, {kReceived + "pic.jpg", 10},
+             {kReceived + "sub\\x", 10}}}, 4, {}},
       // The log folder is the received files folder (named in another letter case): once.
       {"Instant Messengers - MSN Messenger",
        {Section(msn + "1", "\"MessageLogPath\"=\"c:\\\\users\\\\user\\\\documents\\\\my received files\"\r\n"), {},
         {kReceived}},
        {"", {{"c:\\users\\user\\documents\\my received files\\a.jpg", 10},
-             {"c:\\users\\user\\documents\\my received files\\b.jpg", 10}}},
-       2,
-       {}},
+             {"c:\\users\\user\\documents\\my received files\\b.jpg", 10}}}, 2, {}},
       {"Instant Messengers - Yahoo! Messenger",
        {"", {{yahoo + "ypager.exe", 1}, {yahoo + "other.log", 1}}, {yahoo + "IMVCache", yahoo + "Profiles"}},
        {"", {{yahoo + "ypager.log", 100}, {yahoo + "IMVCache\\x.bmp", 100}, {yahoo + "Profiles\\bob\\Archive\\m.dat", 100}}},
-       3,
-       {}},
-      {"Instant Messengers - Skype",
-       {"", {{skype + "bob\\main.db", 1}}},
-       {"", {{skype + "bob\\chat.dbb", 10}, {skype + "x.DBB", 10}}},
-       2,
-       {}},
+       3, {}},
+      {"Instant Messengers - Skype", {"", {{skype + "bob\\main.db", 1}}},
+       {"", {{skype + "bob\\chat.dbb", 10}, {skype + "x.DBB", 10}}}, 2, {}},
       // A database deleted whole takes the files SQLite keeps beside it.
       {"Mozilla Firefox - Cookies",
        {"", {{ff + "a.default\\cookies.sqlite.bak", 1}, {ff + "a.default\\cookies.txt.old", 1}}, {ff + "b\\deep"}},
        {"", {{ff + "a.default\\cookies.sqlite", 100}, {ff + "a.default\\cookies.sqlite-wal", 10},
-             {ff + "a.default\\cookies.sqlite-shm", 5}, {ff + "b\\deep\\Cookies-2.TXT", 7}}},
-       4,
-       {}},
+             {ff + "a.default\\cookies.sqlite-shm", 5}, {ff + "b\\deep\\Cookies-2.TXT", 7}}}, 4, {}},
       // Each profile's Cache folder, roaming and local; the folders stay.
       {"Mozilla Firefox - Temporary Internet Files",
        {"", {{ff + "a.default\\cache2\\x", 1}}, {ff + "a.default\\Cache", ff + "b\\Cache", ff_local + "a.default\\Cache"}},
        {"", {{ff + "a.default\\Cache\\1", 100}, {ff + "b\\Cache\\sub\\2", 100}, {ff_local + "a.default\\Cache\\3", 100}}},
-       3,
-       {},
-       false,
-       {},
-       kLogged,
-       {"Clearing, please wait..."}},
+       3, {}, false, {}, kLogged, waits},
       {"Mozilla Firefox - Temporary Internet Files", {"", {}, {ff + "a.default\\Cache"}},
        {"", {{ff + "a.default\\Cache\\1", 100}}}, 1, {}, true, {}, cache_logged},
       // The fixed profile name first; its subfolders are not searched.
-      {"Netscape - Cookies",
-       {"", {{ns + "abc.default\\cookies.txt", 1}, {ns + "pbzik8cu.default\\sub\\cookies.txt", 1}}},
-       {"", {{ns + "pbzik8cu.default\\cookies.txt", 10}, {ns + "pbzik8cu.default\\Cookies-1.TXT", 10}}},
-       2,
-       {}},
+      {"Netscape - Cookies", {"", {{ns + "abc.default\\cookies.txt", 1}, {ns + "pbzik8cu.default\\sub\\cookies.txt", 1}}},
+       {"", {{ns + "pbzik8cu.default\\cookies.txt", 10}, {ns + "pbzik8cu.default\\Cookies-1.TXT", 10}}}, 2, {}},
       // Otherwise the first profile marked ".default".
       {"Netscape - Visited URL History", {"", {{ns + "plain\\history.dat", 1}, {ns + "x.default\\sub\\history.dat", 1}}},
        {"", {{ns + "x.default\\history.dat", 10}}}, 1, {}},
@@ -329,15 +264,14 @@ TEST(BuiltInCleanersTest, TestListsAndCleanRemovesExactlyTheItemsTraces) {
        {"", {{ns + "x.default\\Cache\\a", 10}, {ns + "x.default\\Cache\\b\\c", 10}}}, 2, {}, true, {}, cache_logged},
       {"Opera - Temporary Internet Files",
        {"", {{opera + "p\\profile\\cache\\x", 1}}, {opera + "p\\profile\\cache4", opera_local + "q\\profile\\cache4"}},
-       {"", {{opera + "p\\profile\\cache4\\a", 10}, {opera_local + "q\\profile\\cache4\\b", 10}}},
-       2,
-       {}},
+       {"", {{opera + "p\\profile\\cache4\\a", 10}, {opera_local + "q\\profile\\cache4\\b", 10}}}, 2, {}},
       // Without the roaming folder the local one is not looked at.
       {"Opera - Temporary Internet Files", {"", {{opera_local + "q\\profile\\cache4\\b", 10}}}, {}, 0, {}},
       {"Opera - Visited URL History", {"", {{opera + "global.dat.old", 1}}, {opera + "p"}},
        {"", {{opera + "global.dat", 10}, {opera + "p\\vlink4.dat", 10}, {opera + "autosave.win", 10}}}, 3, {}},
       // Only the Default profile; Cache first, then Media Cache.
-      {"Google Chrome - Temporary Internet Files", {"", {{chrome_data + "Profile 1\\Cache\\x", 1}}, {chrome + "Cache", chrome + "Media Cache"}},
+      {"Google Chrome - Temporary Internet Files",
+       {"", {{chrome_data + "Profile 1\\Cache\\x", 1}}, {chrome + "Cache", chrome + "Media Cache"}},
        {"", {{chrome + "Cache\\a", 10}, {chrome + "Cache\\sub\\b", 10}, {chrome + "Media Cache\\c", 10}}}, 3, {}},
       {"Google Chrome - Temporary Internet Files", {"", {{chrome + "Media Cache\\c", 10}}}, {}, 0, {}},
       {"Google Chrome - Cookies", {"", {{chrome_data + "Profile 1\\Cookies", 1}, {chrome + "Cookies.bak", 1}}, {chrome}},
@@ -351,9 +285,7 @@ TEST(BuiltInCleanersTest, TestListsAndCleanRemovesExactlyTheItemsTraces) {
              {chrome + "Last Tabs", 1}, {chrome + "Top Sites", 1}, {chrome + "History Provider Cache", 1},
              {chrome + "Network Action Predictor", 1}, {chrome + "History Index 2010-05", 1},
              {chrome + "History Index 2010-05-journal", 1}, {chrome + "History Index 2010-06-wal", 1},
-             {chrome + "sub\\History", 1}}},
-       14,
-       {}},
+             {chrome + "sub\\History", 1}}}, 14, {}},
       {"Google Chrome - Local Storage", {"", {}, {chrome + "Local Storage"}},
        {"", {{chrome + "Local Storage\\a", 10}, {chrome + "Local Storage\\sub\\b", 10}}}, 2, {}},
       // Typed addresses are listed in a Test too; the download folder is one value.

@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <filesystem>
-#include <memory>
 #include <string>
 #include <vector>
 
@@ -29,23 +28,19 @@ constexpr char kCache[] = "C:\\users\\user\\AppData\\Local\\Microsoft\\Windows\\
 constexpr char kHistory[] = "C:\\users\\user\\AppData\\Local\\Microsoft\\Windows\\History\\";
 constexpr char kKeepList[] = "C:\\NorvikData\\Cookies.ini";  // with the settings
 
-struct ItemRun {
-  std::uint32_t count = 0;
-  std::int64_t size = 0;
-  Names lines;  // the log between the item's header and its result line
-};
+// lines: the log between the item's header and its result line
+struct ItemRun { std::uint32_t count = 0; std::int64_t size = 0; Names lines; };
 
 ItemRun RunItem(SimMachine& machine, const std::string& item, bool test, std::uint8_t os_code = 12) {
   cleaning::FakeRunReporter reporter;
   cleaning::CleanerTable table;
   RegisterBuiltInCleaners(table);
-  cleaning::RunSetup setup;
-  setup.item_names = {item};
-  setup.run_kind = test ? cleaning::RunKind::Test : cleaning::RunKind::CleanRequest;
-  setup.options.FastScan = false;
-  setup.folders = {"C:\\Norvik\\", "C:\\NorvikData\\"};
-  setup.os_code = os_code;
-  cleaning::TClearTaskThread worker(machine.platform(), reporter, table, std::move(setup));
+  cleaning::TClearTaskThread worker(machine.platform(), reporter, table,
+                                    {.item_names = {item},
+                                     .run_kind = test ? cleaning::RunKind::Test : cleaning::RunKind::CleanRequest,
+                                     .options = {.FastScan = false},
+                                     .folders = {"C:\\Norvik\\", "C:\\NorvikData\\"},
+                                     .os_code = os_code});
   worker.Execute();
   const Names lines = reporter.lines();
   ItemRun run{worker.TotalCount(), worker.TotalSize(), {}};
@@ -75,14 +70,9 @@ Names FilesBelow(SimMachine& machine, const std::string& folder) {
   return names;
 }
 
-struct CookieCase {
-  const char* name;
-  const char* keep_list;  // Cookies.ini, nullptr: none
-  Names files;            // below the cookie folder
-  Names left;
-  std::uint32_t count;
-  const char* index;  // the index.dat that a Clean overwrites, nullptr: none
-};
+// keep_list: Cookies.ini, nullptr: none; files: below the cookie folder; index: the index.dat
+// that a Clean overwrites, nullptr: none.
+struct CookieCase { const char* name; const char* keep_list; Names files, left; std::uint32_t count; const char* index; };
 
 // The keep list keeps exact names only, only keys below Count count, only names with
 // ".txt" are cookies; the index is overwritten only when nothing is kept; a cookie
@@ -107,7 +97,7 @@ TEST(IeCleanersTest, CookiesKeepTheListedFilesAndOverwriteTheIndexOnlyWhenNoneAr
     for (const bool test : {true, false}) {
       SimMachine machine;
       if (c.keep_list) machine.WriteFile(kKeepList, c.keep_list);
-      for (const auto& file : c.files) machine.WriteFile(kCookies + file, file == "index.dat" || file.ends_with("\\index.dat") ? IndexDat() : "xx");
+      for (const auto& file : c.files) machine.WriteFile(kCookies + file, file.ends_with("index.dat") ? IndexDat() : "xx");
       const Names before = FilesBelow(machine, kCookies);
       const ItemRun run = RunItem(machine, "Internet Explorer - Cookies", test);
       EXPECT_EQ(run.count, c.count) << c.name;
@@ -137,14 +127,8 @@ TEST(IeCleanersTest, CacheCountsIndexFilesOnlyWhenACleanDeletesThem) {
   }
 }
 
-struct HistoryCase {
-  const char* name;
-  std::uint8_t os_code;
-  Names files;  // below the history folder
-  Names left;
-  Names overwritten;  // index files a Clean overwrites
-  std::uint32_t count;
-};
+// files: below the history folder; overwritten: the index files a Clean overwrites.
+struct HistoryCase { const char* name; std::uint8_t os_code; Names files, left, overwritten; std::uint32_t count; };
 
 // The URL history object and the web pages of the WinInet cache, then the store: on XP
 // History.IE5 is emptied but for its index files, whose nested copies a Clean
@@ -174,9 +158,7 @@ TEST(IeCleanersTest, HistoryEmptiesTheObjectTheCacheEntriesAndTheStoreButTodaysC
       internet.SetLocalNow(platform::CalendarTime{.year = 2024, .month = 5, .day = 17, .hour = 9});
       internet.SetUrlHistory(Names{"http://a.example/", "http://b.example/", "file:///C:/c.txt"});
       internet.SetUrlCache({"http://page.example/", "cookie:user@example/", "http://img.example/x.png"});
-      for (const auto& file : c.files) {
-        machine.WriteFile(kHistory + file, file.ends_with("index.dat") ? IndexDat() : "data");
-      }
+      for (const auto& file : c.files) machine.WriteFile(kHistory + file, file.ends_with("index.dat") ? IndexDat() : "data");
       const Names before = FilesBelow(machine, kHistory);
       const ItemRun run = RunItem(machine, "Internet Explorer - Visited URL History", test, c.os_code);
       EXPECT_EQ(run.count, c.count) << c.name;
@@ -214,12 +196,8 @@ TEST(IeCleanersTest, HistoryStopsDeletingAddressesAtTheFirstRefusal) {
 TEST(IeCleanersTest, IndexDatFilesAreOverwrittenAndRemovedAtTheNextStart) {
   const std::string cookie_index = std::string(kCookies) + "index.dat";
   const std::string cache_index = std::string(kCache) + "Content.IE5\\index.dat";
-  struct Case {
-    const char* name;
-    std::uint8_t os_code;
-    const char* wininit;  // before, nullptr: none
-    const char* expected;
-  };
+  // wininit: the file before, nullptr: none
+  struct Case { const char* name; std::uint8_t os_code; const char* wininit; const char* expected; };
   const std::vector<Case> cases = {
       {"NT", 12, nullptr, nullptr},
       {"9x without a rename section", 3, "[other]\r\nx=1\r\n",

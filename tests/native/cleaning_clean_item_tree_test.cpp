@@ -20,6 +20,12 @@ NodeId Find(const CleanItemTree& t, const std::string& name) {
   return 0;
 }
 
+Names Selected(const CleanItemTree& t) {
+  Names out;
+  t.CollectSelectedItems(out);
+  return out;
+}
+
 Names Children(const CleanItemTree& t, const std::string& group) {
   Names out;
   for (NodeId id : t.tree().node(Find(t, group)).children) out.push_back(t.tree().node(id).text);
@@ -29,18 +35,13 @@ Names Children(const CleanItemTree& t, const std::string& group) {
 TEST(CleanItemTreeTest, MouseTicksFollowGroupAndItemRules) {
   CleanItemTree t;
   t.ToggleByUser(Find(t, "Opera"));
-  Names selected;
-  t.CollectSelectedItems(selected);
-  EXPECT_EQ(selected.size(), 6u) << "ticking a group ticks all its items";
+  EXPECT_EQ(Selected(t).size(), 6u) << "ticking a group ticks all its items";
   EXPECT_TRUE(t.IsGroupChecked("Opera"));
 
-  t.ToggleByUser(Find(t, "Opera"));
-  t.ToggleByUser(Find(t, "Windows - Clipboard"));
-  t.ToggleByUser(Find(t, "Windows - Start Run"));
-  t.ToggleByUser(Find(t, "Internet Explorer - Cookies"));
-  selected.clear();
-  t.CollectSelectedItems(selected);
-  EXPECT_EQ(selected, (Names{"Internet Explorer - Cookies", "Windows - Start Run", "Windows - Clipboard"}))
+  for (const char* name : {"Opera", "Windows - Clipboard", "Windows - Start Run", "Internet Explorer - Cookies"}) {
+    t.ToggleByUser(Find(t, name));
+  }
+  EXPECT_EQ(Selected(t), (Names{"Internet Explorer - Cookies", "Windows - Start Run", "Windows - Clipboard"}))
       << "items in tree order, groups never";
   EXPECT_EQ(t.CheckedNames(), (Names{"Internet Explorer", "Internet Explorer - Cookies", "Windows",
                                      "Windows - Start Run", "Windows - Clipboard"}));
@@ -54,9 +55,7 @@ TEST(CleanItemTreeTest, MouseTicksFollowGroupAndItemRules) {
   CleanItemTree empty;
   empty.ToggleByUser(Find(empty, "Applications"));
   EXPECT_TRUE(empty.IsGroupChecked("Applications"));
-  selected.clear();
-  empty.CollectSelectedItems(selected);
-  EXPECT_TRUE(selected.empty());
+  EXPECT_TRUE(Selected(empty).empty());
   EXPECT_FALSE(empty.IsGroupChecked("applications")) << "exact text only";
 }
 
@@ -71,10 +70,7 @@ TEST(CleanItemTreeTest, CheckItemByNameMatchesExactly) {
 }
 
 TEST(CleanItemTreeTest, ApplicationsBranchMatchesSectionsAndDisplayNames) {
-  struct Case {
-    const char* what;
-    Names sections, display_names, expected;
-  };
+  struct Case { const char* what; Names sections, display_names, expected; };
   const Case cases[] = {
       {"section inside a display name", {"ICQ", "Skype"}, {"ICQ 6"}, {"ICQ"}},
       {"display name inside a section", {"Windows Log Files", "WinZip", "Windows Media Player"},

@@ -12,7 +12,6 @@
 #include "fakes/run_reporter.h"
 #include "platform/sim/sim_files.h"
 #include "platform/sim/sim_machine.h"
-#include "platform/sim/sim_system.h"
 
 namespace norvik::cleaning {
 namespace {
@@ -101,14 +100,8 @@ TEST_F(DeletionPrimitivesTest, DriveRootsAndMyDocumentsAskInACleanOnly) {
   const std::string all_docs = DeleteAllQuestion("C:\\users\\user\\Documents\\");
   const std::string all_pics = DeleteAllQuestion("C:\\users\\user\\Documents\\My Pictures\\");
   EXPECT_EQ(all_root, "Do you want to delete all files and folders under C:\\?");
-  struct Case {
-    RunKind kind;
-    const char* folder;
-    const char* mask;  // nullptr: DeleteFolderContents
-    bool answer;
-    Lines questions;
-    bool deleted;
-  };
+  // mask nullptr: DeleteFolderContents
+  struct Case { RunKind kind; const char* folder; const char* mask; bool answer; Lines questions; bool deleted; };
   const Case cases[] = {
       {RunKind::Test, "C:\\", nullptr, false, {}, false},
       {RunKind::AutomaticClean, "C:\\", nullptr, false, {all_root}, false},

@@ -29,18 +29,15 @@ const core::FileFolders kFolders{"C:\\Norvik\\", "C:\\NorvikData\\"};
 class ListCleanerTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    machine.WriteFile("C:\\windows\\Temp\\a.tmp", std::string(10, 'x'));
-    machine.WriteFile("C:\\windows\\Temp\\B.TMP", std::string(20, 'x'));
-    machine.WriteFile("C:\\windows\\Temp\\keep.txt", "k");
-    machine.WriteFile("C:\\windows\\Temp\\sub\\c.tmp", "c");
-    machine.WriteFile("C:\\Old\\x.txt", std::string(2000, 'x'));
-    machine.WriteFile("C:\\Old\\deep\\y.txt", std::string(50, 'y'));
-    machine.WriteFile(std::string(kLocalAppData) + "\\App\\Cache\\f.bin", "f");
-    // What an unresolved token would reach if it fell back to the drive root.
-    machine.WriteFile("C:\\App\\Cache\\f.bin", "f");
-    // A 64-bit system: the token stands for both program folders.
-    machine.WriteFile("C:\\Program Files\\App\\Cache\\a.tmp", std::string(10, 'a'));
-    machine.WriteFile("C:\\Program Files (x86)\\App\\Cache\\b.tmp", std::string(20, 'b'));
+    // C:\App\Cache is what an unresolved token would reach if it fell back to the drive
+    // root; a 64-bit system's token stands for both program folders.
+    for (const auto& [file, size] : std::vector<std::pair<std::string, std::size_t>>{
+             {"C:\\windows\\Temp\\a.tmp", 10}, {"C:\\windows\\Temp\\B.TMP", 20}, {"C:\\windows\\Temp\\keep.txt", 1},
+             {"C:\\windows\\Temp\\sub\\c.tmp", 1}, {"C:\\Old\\x.txt", 2000}, {"C:\\Old\\deep\\y.txt", 50},
+             {std::string(kLocalAppData) + "\\App\\Cache\\f.bin", 1}, {"C:\\App\\Cache\\f.bin", 1},
+             {"C:\\Program Files\\App\\Cache\\a.tmp", 10}, {"C:\\Program Files (x86)\\App\\Cache\\b.tmp", 20}}) {
+      machine.WriteFile(file, std::string(size, 'x'));
+    }
     SetValue(RegRoot::LocalMachine, kCurrentVersion, "ProgramFilesDir (x86)", "C:\\Program Files (x86)");
     SetValue(RegRoot::CurrentUser, kShellFolders, "Local AppData", kLocalAppData);
     SetValue(RegRoot::CurrentUser, "Software\\X", "Last", "1");
@@ -88,13 +85,9 @@ class ListCleanerTest : public ::testing::Test {
 
 TEST(ListCleanerNames, SectionIsTheTextAfterTheFirstDashLessOneCharacter) {
   const std::pair<const char*, const char*> cases[] = {
-      {"Windows - Windows Log Files", "Windows Log Files"},
-      {"Custom Lists - <New List>", "<New List>"},
-      {"Applications - 7-Zip", "7-Zip"},
-      {"Advanced - Yahoo! Toolbar History", "Yahoo! Toolbar History"},
-      {"No dash at all", ""},
-      {"Ends with -", ""},
-      {"", ""},
+      {"Windows - Windows Log Files", "Windows Log Files"}, {"Custom Lists - <New List>", "<New List>"},
+      {"Applications - 7-Zip", "7-Zip"}, {"Advanced - Yahoo! Toolbar History", "Yahoo! Toolbar History"},
+      {"No dash at all", ""}, {"Ends with -", ""}, {"", ""},
   };
   for (const auto& [run_name, section] : cases) EXPECT_EQ(SectionForRunName(run_name), section) << run_name;
 }
@@ -106,19 +99,13 @@ TEST(ListCleanerNames, BaseFolderOnlyForKnownTokensThatResolveToAFullPath) {
                        .current_app_data = "AppData\\Roaming",
                        .common_app_data = "\\\\server\\share\\data\\"};
   const std::pair<const char*, Paths> cases[] = {
-      {"%ProgramFiles%", {"C:\\Program Files\\"}},
-      {"%windir%", {"C:\\windows\\"}},
-      {"{C: Drive}", {"C:\\"}},
-      {"d:", {"d:\\"}},
-      {"{Common AppData}", {"\\\\server\\share\\data\\"}},
-      {"\\\\server\\share", {"\\\\server\\share\\"}},
-      {"\\\\server", {}},
+      {"%ProgramFiles%", {"C:\\Program Files\\"}}, {"%windir%", {"C:\\windows\\"}}, {"{C: Drive}", {"C:\\"}},
+      {"d:", {"d:\\"}}, {"{Common AppData}", {"\\\\server\\share\\data\\"}},
+      {"\\\\server\\share", {"\\\\server\\share\\"}}, {"\\\\server", {}},
       {"%WINDIR%", {}},           // tokens are compared exactly
       {"{Local AppData}", {}},    // unset Shell Folders value
       {"{Current AppData}", {}},  // relative: would hang off the current folder
-      {"Temp", {}},
-      {"", {}},
-      {"CD:", {}},
+      {"Temp", {}}, {"", {}}, {"CD:", {}},
   };
   for (const auto& [token, bases] : cases) EXPECT_EQ(folders.BaseFolders(token), bases) << token;
   folders.windows.clear();
@@ -132,19 +119,13 @@ TEST(ListCleanerNames, BaseFolderOnlyForKnownTokensThatResolveToAFullPath) {
 // Each case runs as a Test (counts, changes nothing) and then as a Clean (same counts,
 // exact effects, no folder question).
 TEST_F(ListCleanerTest, EntryGrammarTestCountsWhatCleanRemoves) {
-  struct Case {
-    std::string body;
-    std::uint32_t count;
-    std::int64_t bytes;
-    Paths gone, kept;
-  };
+  struct Case { std::string body; std::uint32_t count; std::int64_t bytes; Paths gone, kept; };
   const Case cases[] = {
-      {"DelFile1=%windir%\\Temp,*.tmp", 2, 30,
-       {"C:\\windows\\Temp\\a.tmp", "C:\\windows\\Temp\\B.TMP"},
+      {"DelFile1=%windir%\\Temp,*.tmp", 2, 30, {"C:\\windows\\Temp\\a.tmp", "C:\\windows\\Temp\\B.TMP"},
        {"C:\\windows\\Temp\\keep.txt", "C:\\windows\\Temp\\sub\\c.tmp"}},
       {"DelFile2={C: Drive}\\Old", 2, 2050, {"C:\\Old"}, {"C:\\windows\\Temp\\a.tmp"}},
-      {"DelFile3={Local AppData}\\App\\Cache,*.*", 1, 1,
-       {std::string(kLocalAppData) + "\\App\\Cache\\f.bin"}, {std::string(kLocalAppData) + "\\App\\Cache"}},
+      {"DelFile3={Local AppData}\\App\\Cache,*.*", 1, 1, {std::string(kLocalAppData) + "\\App\\Cache\\f.bin"},
+       {std::string(kLocalAppData) + "\\App\\Cache"}},
       {"MyDelFileList={C: Drive}\\Old", 2, 2050, {"C:\\Old"}, {}},
       {"DelFile1=%WINDIR%\\Temp,*.tmp", 0, 0, {}, {"C:\\windows\\Temp\\a.tmp"}},
       {"DelFile1=%ProgramFiles%\\App\\Cache", 2, 30,
@@ -192,20 +173,11 @@ TEST_F(ListCleanerTest, EntryGrammarTestCountsWhatCleanRemoves) {
 }
 
 TEST_F(ListCleanerTest, LocalMachineValuesNeedAnAdministratorOnNt) {
-  struct Case {
-    std::uint8_t os_code;
-    bool admin;
-    RunKind kind;
-    std::size_t messages;
-    bool values_deleted;
-  };
+  struct Case { std::uint8_t os_code; bool admin; RunKind kind; std::size_t messages; bool values_deleted; };
   const Case cases[] = {
-      {12, false, RunKind::Test, 1, false},
-      {9, false, RunKind::PreparedClean, 1, false},
-      {12, false, RunKind::AutomaticClean, 0, false},
-      {12, true, RunKind::PreparedClean, 0, true},
-      {1, false, RunKind::PreparedClean, 0, true},
-      {8, false, RunKind::PreparedClean, 0, true},
+      {12, false, RunKind::Test, 1, false},          {9, false, RunKind::PreparedClean, 1, false},
+      {12, false, RunKind::AutomaticClean, 0, false}, {12, true, RunKind::PreparedClean, 0, true},
+      {1, false, RunKind::PreparedClean, 0, true},    {8, false, RunKind::PreparedClean, 0, true},
   };
   const char* body =
       "DelRegValue1=HKEY_LOCAL_MACHINE\\Software\\Vendor\\Mru,A\r\n"
@@ -232,8 +204,7 @@ TEST_F(ListCleanerTest, LocalMachineValuesNeedAnAdministratorOnNt) {
   reporter.Clear();
   SetUp();
   WriteList("qolt.dat", "Vendor", body);
-  machine.system().SetAdministrator(false);
-  RunContext& w = Worker(RunKind::Test);
+  RunContext& w = Worker(RunKind::Test);  // on NT, not an administrator, as the last row left it
   RunListItem(w, kQoltFile, "Applications - Vendor");
   RunListItem(w, kQoltFile, "Applications - Vendor");
   EXPECT_EQ(reporter.messages().size(), 2u);

@@ -3,8 +3,6 @@
 
 #include <gtest/gtest.h>
 
-#include <string>
-
 #include "cleaning/protected_places.h"
 
 namespace norvik::cleaning {
@@ -24,58 +22,34 @@ ProtectedPlaces SevenPlaces() {
 
 TEST(ProtectedPlacesTest, FoldersRankTheSameInEverySpelling) {
   const ProtectedPlaces places = SevenPlaces();
-  const struct {
-    const char* folder;
-    FolderRank rank;
-  } cases[] = {
-      {"C:\\", FolderRank::VolumeRoot},
-      {"C:\\Junk\\..", FolderRank::VolumeRoot},
-      {"\\\\?\\C:\\", FolderRank::VolumeRoot},
-      {"\\\\server\\share\\", FolderRank::VolumeRoot},
-      {"\\\\localhost\\c$", FolderRank::VolumeRoot},
-      {"C:\\windows", FolderRank::Protected},
-      {"c:\\WINDOWS.\\", FolderRank::Protected},
-      {"C:/Windows//System32/", FolderRank::Protected},
-      {"\\\\?\\C:\\Windows", FolderRank::Protected},
-      {"\\\\127.0.0.1\\C$\\Windows", FolderRank::Protected},
-      {"C:\\Junk\\...\\Program Files", FolderRank::Protected},
-      {"C:\\users\\someone", FolderRank::Protected},
-      {"C:\\Users\\someone\\AppData\\Local", FolderRank::Protected},
-      {"C:\\users\\someone\\My Documents", FolderRank::Protected},
-      {"C:\\users\\user\\documents", FolderRank::MyDocuments},
-      {"C:\\users\\user\\Documents\\My Pictures\\", FolderRank::MyDocuments},
+  using enum FolderRank;
+  const struct { const char* folder; FolderRank rank; } cases[] = {
+      {"C:\\", VolumeRoot}, {"C:\\Junk\\..", VolumeRoot}, {"\\\\?\\C:\\", VolumeRoot},
+      {"\\\\server\\share\\", VolumeRoot}, {"\\\\localhost\\c$", VolumeRoot},
+      {"C:\\windows", Protected}, {"c:\\WINDOWS.\\", Protected}, {"C:/Windows//System32/", Protected},
+      {"\\\\?\\C:\\Windows", Protected}, {"\\\\127.0.0.1\\C$\\Windows", Protected},
+      {"C:\\Junk\\...\\Program Files", Protected}, {"C:\\users\\someone", Protected},
+      {"C:\\Users\\someone\\AppData\\Local", Protected}, {"C:\\users\\someone\\My Documents", Protected},
+      {"C:\\users\\user\\documents", MyDocuments}, {"C:\\users\\user\\Documents\\My Pictures\\", MyDocuments},
       // Below them, and beside them, names are ordinary.
-      {"C:\\windows\\Temp", FolderRank::Ordinary},
-      {"C:\\users\\someone\\AppData\\Local\\Temp", FolderRank::Ordinary},
-      {"C:\\windowsold", FolderRank::Ordinary},
-      {"\\\\server\\share\\folder", FolderRank::Ordinary},
-      {"Junk\\windows", FolderRank::Ordinary},
+      {"C:\\windows\\Temp", Ordinary}, {"C:\\users\\someone\\AppData\\Local\\Temp", Ordinary},
+      {"C:\\windowsold", Ordinary}, {"\\\\server\\share\\folder", Ordinary}, {"Junk\\windows", Ordinary},
   };
   for (const auto& c : cases) EXPECT_EQ(places.Rank(c.folder), c.rank) << c.folder;
 }
 
 TEST(ProtectedPlacesTest, KeysAtTheTopAndCoreKeysInEveryHiveAndView) {
-  const struct {
-    RegRoot root;
-    const char* key;
-    bool is_protected;
-  } cases[] = {
-      {RegRoot::LocalMachine, "Software", true},
-      {RegRoot::LocalMachine, "\\SOFTWARE\\\\", true},
-      {RegRoot::CurrentUser, "Control Panel", true},
-      {RegRoot::LocalMachine, "Software\\Microsoft", true},
-      {RegRoot::CurrentUser, "software\\microsoft\\windows\\currentversion", true},
-      {RegRoot::LocalMachine, "Software\\Classes\\CLSID", true},
-      {RegRoot::ClassesRoot, ".txt", true},
-      {RegRoot::LocalMachine, "Software\\Wow6432Node\\Microsoft", true},
-      {RegRoot::LocalMachine, "System\\CurrentControlSet", true},
-      {RegRoot::LocalMachine, "SYSTEM\\ControlSet001\\Services", true},
-      {RegRoot::Users, "S-1-5-21-0-0-0-1000\\Software", true},
-      {RegRoot::Users, "S-1-5-21-0-0-0-1000_Classes\\CLSID", true},
-      {RegRoot::CurrentUser, "Software\\Junk", false},
-      {RegRoot::LocalMachine, "Software\\Microsoft\\Windows\\CurrentVersion\\Run", false},
-      {RegRoot::ClassesRoot, "CLSID\\{00000000-0000-0000-0000-000000000001}", false},
-      {RegRoot::LocalMachine, "Software\\Wow6432Node\\Junk", false},
+  using enum RegRoot;
+  const struct { RegRoot root; const char* key; bool is_protected; } cases[] = {
+      {LocalMachine, "Software", true}, {LocalMachine, "\\SOFTWARE\\\\", true}, {CurrentUser, "Control Panel", true},
+      {LocalMachine, "Software\\Microsoft", true}, {CurrentUser, "software\\microsoft\\windows\\currentversion", true},
+      {LocalMachine, "Software\\Classes\\CLSID", true}, {ClassesRoot, ".txt", true},
+      {LocalMachine, "Software\\Wow6432Node\\Microsoft", true}, {LocalMachine, "System\\CurrentControlSet", true},
+      {LocalMachine, "SYSTEM\\ControlSet001\\Services", true}, {Users, "S-1-5-21-0-0-0-1000\\Software", true},
+      {Users, "S-1-5-21-0-0-0-1000_Classes\\CLSID", true}, {CurrentUser, "Software\\Junk", false},
+      {LocalMachine, "Software\\Microsoft\\Windows\\CurrentVersion\\Run", false},
+      {ClassesRoot, "CLSID\\{00000000-0000-0000-0000-000000000001}", false},
+      {LocalMachine, "Software\\Wow6432Node\\Junk", false},
   };
   for (const auto& c : cases) EXPECT_EQ(IsProtectedKey(c.root, c.key), c.is_protected) << c.key;
 }

@@ -4,10 +4,8 @@
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <cctype>
 #include <fstream>
-#include <map>
 #include <set>
 #include <sstream>
 #include <string>
