@@ -30,19 +30,13 @@ TEST(BackupConformanceTest, TheRegistryEditorRestoresWhatAFixOfEveryKindRemoved)
     std::vector<std::uint8_t> long_binary(100);
     for (std::size_t i = 0; i < long_binary.size(); ++i) long_binary[i] = static_cast<std::uint8_t>(255 - i);
     const std::pair<const char*, RegValue> kValues[] = {
-        {"", RegValue::String("C:\\dir\\x.exe")},
-        {"a\"b\\c=[x]@;", RegValue::String("quote \" and \\ back")},
-        {"café", RegValue::String("été €")},
-        {"empty", RegValue::String("")},
-        {"nul inside", RegValue::String(std::string("a\0b", 3))},
-        {"lines", RegValue::String("one\r\ntwo")},
+        {"", RegValue::String("C:\\dir\\x.exe")}, {"a\"b\\c=[x]@;", RegValue::String("quote \" and \\ back")},
+        {"café", RegValue::String("été €")}, {"empty", RegValue::String("")},
+        {"nul inside", RegValue::String(std::string("a\0b", 3))}, {"lines", RegValue::String("one\r\ntwo")},
         {"expand", RegValue::ExpandString("%SystemRoot%\\é")},
-        {"multi", RegValue::MultiString({"first", "", "dernière"})},
-        {"dword", RegValue::Dword(0xDEADBEEF)},
-        {"qword", RegValue::Qword(0x0102030405060708ull)},
-        {"binary", RegValue::Binary(long_binary)},
-        {"binary0", RegValue::Binary({})},
-        {"none", RegValue::Binary({1, 2}, RegType::None)},
+        {"multi", RegValue::MultiString({"first", "", "dernière"})}, {"dword", RegValue::Dword(0xDEADBEEF)},
+        {"qword", RegValue::Qword(0x0102030405060708ull)}, {"binary", RegValue::Binary(long_binary)},
+        {"binary0", RegValue::Binary({})}, {"none", RegValue::Binary({1, 2}, RegType::None)},
         {"resources", RegValue::Binary({9, 8, 7}, RegType::ResourceList)},
     };
     for (const auto& [name, value] : kValues) ASSERT_TRUE(top.Set(name, value)) << name;
@@ -72,10 +66,8 @@ TEST(BackupConformanceTest, TheRegistryEditorRestoresWhatAFixOfEveryKindRemoved)
       {true, "p", "", "HKLM\\Software", regscan::kFixKey},           // short root: nothing done
       {true, "p", "", full + "\\Types", regscan::kFixKey},
       {true, "p", "", full + "\\V\\val1", regscan::kFixValuePath},
-      {true, "p", "val2", full + "\\V", regscan::kFixNamedValue},
-      {true, "p", "K3", full, regscan::kFixSubKey},
-      {true, "p", "x", shortcut, regscan::kFixShortcut},
-      {true, "p", "", full + "\\D", regscan::kFixDefaultValue},
+      {true, "p", "val2", full + "\\V", regscan::kFixNamedValue}, {true, "p", "K3", full, regscan::kFixSubKey},
+      {true, "p", "x", shortcut, regscan::kFixShortcut}, {true, "p", "", full + "\\D", regscan::kFixDefaultValue},
       {true, "p", "Abc-Z1", full + "\\V", regscan::kFixRot13Value},
   };
   const regrepair::FixSummary fixed = regrepair::FixTickedRows(rows, deletes, p.files);

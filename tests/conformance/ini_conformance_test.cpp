@@ -55,27 +55,15 @@ TEST_F(IniConformance, ReadingRules) {
     std::size_t buffer = 2048;  // characters, the terminating NUL included
   } cases[] = {
       {"SEC", "KEY", "Value"},  // letter case ignored; the first of two keys wins
-      {" Sec ", "  spaced  ", "some value"},
-      {"Sec", "empty", ""},
-      {"Sec", "dq", "quoted"},
-      {"Sec", "sq", "single"},
-      {"Sec", "mixq", "\"mixed'"},
-      {"Sec", "onlyq", "\""},
-      {"Sec", "dqsp", " padded "},
-      {"Sec", "inner", "a \"b\" c"},
-      {"Sec", "semi", "1 ; not a comment"},
-      {"Sec", "noeq", "d"},
-      {"Sec", ";comment", "x"},
-      {"Sec", "tab", "t"},
+      {" Sec ", "  spaced  ", "some value"}, {"Sec", "empty", ""}, {"Sec", "dq", "quoted"}, {"Sec", "sq", "single"},
+      {"Sec", "mixq", "\"mixed'"}, {"Sec", "onlyq", "\""}, {"Sec", "dqsp", " padded "}, {"Sec", "inner", "a \"b\" c"},
+      {"Sec", "semi", "1 ; not a comment"}, {"Sec", "noeq", "d"}, {"Sec", ";comment", "x"}, {"Sec", "tab", "t"},
       {"sec", "y", "d"},  // only the first of two same-named sections is read
-      {"Missing", "x", "dflt", "dflt"},
-      {"Sec", "other", "", ""},
+      {"Missing", "x", "dflt", "dflt"}, {"Sec", "other", "", ""},
       {"Sec", "other", "  padded", "  padded  "},  // trailing blanks of the default go
       {"Sec", "other", "quoted", "\"quoted\""},
       {"Sec", "Key", "Val", "d", 4},  // the answer is cut to the buffer
-      {"Sec", "Key", "", "d", 1},
-      {"Sec", "dq", "quo", "d", 4},
-      {"Sec", "other", "def", "defaultlong", 4},
+      {"Sec", "Key", "", "d", 1}, {"Sec", "dq", "quo", "d", 4}, {"Sec", "other", "def", "defaultlong", 4},
   };
   for (const auto& c : cases) {
     EXPECT_EQ(Get(c.section, c.key, c.def, c.buffer), c.value) << c.section << " " << c.key << " " << c.buffer;

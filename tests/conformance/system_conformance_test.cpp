@@ -32,16 +32,10 @@ TEST_F(SystemConformance, EnvironmentExpansion) {
   const std::string temp = system().GetEnvironment("TEMP").value_or("");
   EXPECT_FALSE(temp.empty());
   const std::pair<std::string, std::string> cases[] = {
-      {"%SystemRoot%\\x", *root + "\\x"},
-      {"%systemroot%", *root},
+      {"%SystemRoot%\\x", *root + "\\x"}, {"%systemroot%", *root},
       {"%TEMP%%TMP%", temp + system().GetEnvironment("TMP").value_or("?")},
-      {"%NORVIK_NO_SUCH_VARIABLE%\\x", "%NORVIK_NO_SUCH_VARIABLE%\\x"},
-      {"a%%b", "a%%b"},
-      {"100%", "100%"},
-      {"%windir", "%windir"},
-      {"%windir%%", *root + "%"},
-      {"% windir%", "% windir%"},
-      {"", ""},
+      {"%NORVIK_NO_SUCH_VARIABLE%\\x", "%NORVIK_NO_SUCH_VARIABLE%\\x"}, {"a%%b", "a%%b"}, {"100%", "100%"},
+      {"%windir", "%windir"}, {"%windir%%", *root + "%"}, {"% windir%", "% windir%"}, {"", ""},
   };
   for (const auto& [text, expanded] : cases) EXPECT_EQ(system().ExpandEnvironment(text), expanded) << text;
 }

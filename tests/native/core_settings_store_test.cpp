@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "core/registry_access.h"
@@ -45,21 +46,16 @@ TEST_F(SettingsStoreTest, AFreshStartWritesEveryDefaultInTableOrder) {
   ASSERT_TRUE(store.Save());
 
   // Keys of a section that is already there go to its end.
-  std::string expected =
-      "[Options]\r\nIsAskBeforeClear=1\r\nIsWipeFile=0\r\nWipeNumber=1\r\n"
-      "OutputDirectory=C:\\Norvik\\Backup\r\nDeleteBackupFile=1\r\nIncludeRemoveMedia=1\r\nIncludeCDdrive=0\r\n"
-      "RestorePoint=0\r\n"
-      "[Hotkey]\r\nEnableHotkey=0\r\nIsCtrl=1\r\nIsShift=0\r\nIsAlt=0\r\nCharString=F5\r\nCharAscII=116\r\n"
-      "EnableIE=0\r\nEnableNetscape=0\r\nEnableFirefox=0\r\nEnableOpera=0\r\n"
-      "[SChedule]\r\nAutoClean=0\r\nCleanInterval=0\r\nStartClean=0\r\nShutdownClean=0\r\n"
-      "[NodeSelected]\r\nSelectedCount=0\r\n[FirstNodeExpand]\r\n";
+  std::string expected = "[Options]\r\nIsAskBeforeClear=1\r\nIsWipeFile=0\r\nWipeNumber=1\r\nOutputDirectory=C:\\Norvik"
+      "\\Backup\r\nDeleteBackupFile=1\r\nIncludeRemoveMedia=1\r\nIncludeCDdrive=0\r\nRestorePoint=0\r\n[Hotkey]\r\n"
+      "EnableHotkey=0\r\nIsCtrl=1\r\nIsShift=0\r\nIsAlt=0\r\nCharString=F5\r\nCharAscII=116\r\nEnableIE=0\r\n"
+      "EnableNetscape=0\r\nEnableFirefox=0\r\nEnableOpera=0\r\n[SChedule]\r\nAutoClean=0\r\nCleanInterval=0\r\n"
+      "StartClean=0\r\nShutdownClean=0\r\n[NodeSelected]\r\nSelectedCount=0\r\n[FirstNodeExpand]\r\n";
   for (int i = 1; i <= 11; ++i) expected += std::to_string(i) + "=1\r\n";
-  expected +=
-      "[Settings]\r\nShowLogTempInternetFiles=0\r\nShowLogRecycleBin=0\r\nFastScan=1\r\n[TreeViewNodeCheck]\r\n";
+  expected += "[Settings]\r\nShowLogTempInternetFiles=0\r\nShowLogRecycleBin=0\r\nFastScan=1\r\n[TreeViewNodeCheck]\r\n";
   for (int i = 1; i <= 25; ++i) expected += std::to_string(i) + "=1\r\n";
-  expected +=
-      "[IgnoreValue]\r\nCount=0\r\n[IgnoreKey]\r\nCount=0\r\n"
-      "[Window]\r\nState=1\r\nLeft=159\r\nTop=139\r\nWidth=705\r\nHeight=490\r\n";
+  expected += "[IgnoreValue]\r\nCount=0\r\n[IgnoreKey]\r\nCount=0\r\n[Window]\r\nState=1\r\nLeft=159\r\nTop=139\r\n"
+      "Width=705\r\nHeight=490\r\n";
   EXPECT_EQ(machine.ReadFile(kIni), expected);
 
   // A node's image index outside the slots has none.
@@ -94,19 +90,16 @@ TEST_F(SettingsStoreTest, NumbersThatAreOutOfRangeOrNotNumbersAndDamagedCounts) 
     Put("Options", "WipeNumber", text);
     EXPECT_EQ(Reload().WipeNumber, wipe) << text;
   }
-  Put("Settings", "FastScan", "no");  // not a number: default
-  Put("Options", "IsWipeFile", "5");  // any non-zero number is true
-  Put("SChedule", "CleanInterval", "1.5");
-  Put("Hotkey", "CharAscII", "65601");  // kept in 16 bits
-  Put("IgnoreKey", "Count", "2000000000");  // a damaged count: read up to the first gap
-  Put("IgnoreKey", "Key1", "HKEY_USERS\\x");
-  Put("IgnoreKey", "Key3", "HKEY_USERS\\y");
-  Put("IgnoreValue", "Count", "-5");
+  // FastScan is not a number (default), IsWipeFile any non-zero number (true), CharAscII kept in 16 bits, and
+  // a damaged count reads up to the first gap.
+  for (auto [section, key, value] : {std::tuple{"Settings", "FastScan", "no"}, {"Options", "IsWipeFile", "5"},
+                                     {"SChedule", "CleanInterval", "1.5"}, {"Hotkey", "CharAscII", "65601"},
+                                     {"IgnoreKey", "Count", "2000000000"}, {"IgnoreKey", "Key1", "HKEY_USERS\\x"},
+                                     {"IgnoreKey", "Key3", "HKEY_USERS\\y"}, {"IgnoreValue", "Count", "-5"}}) {
+    Put(section, key, value);
+  }
   const Settings s = Reload();
-  EXPECT_TRUE(s.FastScan && s.IsWipeFile);
-  EXPECT_EQ(s.CleanInterval, 0);
-  EXPECT_EQ(s.CharAscII, 65);
-  EXPECT_TRUE(s.IgnoreValues.empty());
+  EXPECT_TRUE(s.FastScan && s.IsWipeFile && s.CleanInterval == 0 && s.CharAscII == 65 && s.IgnoreValues.empty());
   EXPECT_EQ(s.IgnoreKeys, Names{"HKEY_USERS\\x"});
 
   for (auto [text, n] : {std::pair{"+42", 42}, {"  -42", -42}, {"x1f", 31}, {"0X10", 16}, {"-$10", -16},
@@ -120,10 +113,8 @@ TEST_F(SettingsStoreTest, NumbersThatAreOutOfRangeOrNotNumbersAndDamagedCounts) 
 }
 
 TEST_F(SettingsStoreTest, WindowStateAndPlacement) {
-  for (auto [key, value] : {std::pair{"Left", "10"}, {"Top", "20"}, {"Width", "700"}, {"Height", "500"}}) {
+  for (auto [key, value] : {std::pair{"Left", "10"}, {"Top", "20"}, {"Width", "700"}, {"Height", "500"}, {"State", "3"}})
     Put("Window", key, value);
-  }
-  Put("Window", "State", "3");
   Settings s = Reload();
   EXPECT_TRUE(s.IsMaximised());
   EXPECT_EQ(s.Window, WindowBounds{}) << "bounds are not read for a maximised window";

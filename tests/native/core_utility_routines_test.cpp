@@ -71,16 +71,11 @@ TEST_F(UtilityOnMachineTest, DevicePathsToDriveLetters) {
   files.SetDosDevice('G', "\\Device\\CdRom0");
   const std::pair<const char*, const char*> cases[] = {
       {"\\Device\\HarddiskVolume1\\WINDOWS\\system32\\config\\SYSTEM", "c:\\WINDOWS\\system32\\config\\SYSTEM"},
-      {"\\device\\harddiskvolume1\\x", "c:\\x"},
-      {"Device\\HarddiskVolume1\\x", "c:\\x"},
-      {"\\Device\\HarddiskVolume1", "c:"},
-      {"\\Device\\Harddisk0\\Partition1\\WINDOWS\\x", "e:\\WINDOWS\\x"},
-      {"\\Device\\HarddiskVolume7\\a\\b", "f:\\a\\b"},
-      {"\\Device\\CdRom0", "g:"},
+      {"\\device\\harddiskvolume1\\x", "c:\\x"}, {"Device\\HarddiskVolume1\\x", "c:\\x"},
+      {"\\Device\\HarddiskVolume1", "c:"}, {"\\Device\\Harddisk0\\Partition1\\WINDOWS\\x", "e:\\WINDOWS\\x"},
+      {"\\Device\\HarddiskVolume7\\a\\b", "f:\\a\\b"}, {"\\Device\\CdRom0", "g:"},
       {"\\Device\\CdRom0\\x", ""},  // other devices match only as a whole
-      {"\\Device\\HarddiskVolume10\\x", ""},
-      {"\\Device\\Harddisk0\\Partition2\\x", ""},
-      {"C:\\Windows", ""},
+      {"\\Device\\HarddiskVolume10\\x", ""}, {"\\Device\\Harddisk0\\Partition2\\x", ""}, {"C:\\Windows", ""},
       {"", ""},
   };
   for (const auto& [device, dos] : cases) EXPECT_EQ(DevicePathToDosPath(p.files, device), dos) << device;

@@ -58,45 +58,39 @@ TEST(IndexDatTest, ListingReadsTheReachableUsedEntriesAndNothingElse) {
   const std::pair<std::uint32_t, std::uint32_t> url{0x10, 0x1000}, leak{0x20, 0x1100}, redr{0x30, 0x1200},
       no_text{0x40, 0x1300}, unknown{0x50, 0x1400}, empty{0x60, 0x1500}, free1{0x101, 0x1600}, free3{0x703, 0x1600},
       nul_sig{0x70, 0x1700}, past_header{0x80, kSize + 0x100}, negative{0x90, 0x80000000};
-  std::vector<ListCase> cases;
-  cases.push_back({"no table", WithRecords(), {}});
-  cases.push_back({"one table",
-                   WithRecords().FirstTable(0x4000).Table(
-                       0x4000, 1, 0, {url, leak, redr, no_text, unknown, empty, free1, free3, nul_sig, past_header, negative}),
-                   {{a, kT1}, {"leak.example", kT2}, {redirect, kT1}}});
   // Two blocks hold 28 entries; the last one is still read. Zero blocks hold none.
   std::vector<std::pair<std::uint32_t, std::uint32_t>> last_of_28(28, {1, 0});
   last_of_28[27] = redr;
-  cases.push_back({"0 and 2 blocks",
-                   WithRecords().FirstTable(0x4000).Table(0x4000, 0, 0x5000, {url}).Table(0x5000, 2, 0, last_of_28),
-                   {{redirect, kT1}}});
-  cases.push_back({"a loop",
-                   WithRecords().FirstTable(0x4000).Table(0x4000, 1, 0x5000, {url}).Table(0x5000, 1, 0x4000, {redr}),
-                   {{a, kT1}, {redirect, kT1}}});
-  cases.push_back({"a table pointing at itself",
-                   WithRecords().FirstTable(0x4000).Table(0x4000, 1, 0x4000, {url}), {{a, kT1}}});
-  cases.push_back({"no HASH signature", WithRecords().FirstTable(0x4000).Table(0x4000, 1, 0, {url}).Put(0x4000, "HASX"),
-                   {}});
-  // The header claims more than the file holds: the chain ends at the real end, and a
-  // table's entries stop there too.
-  cases.push_back({"chain past the real end",
-                   WithRecords().HeaderSize(0x7FFFFFFF).FirstTable(0x4000).Table(0x4000, 1, kSize + 0x1000, {url}),
-                   {{a, kT1}}});
-  cases.push_back({"blocks past the real end",
-                   WithRecords().FirstTable(kSize - 48).Table(kSize - 48, 0xFFFFFFFF, 0, {url, redr}), {{a, kT1}, {redirect, kT1}}});
-  cases.push_back({"first table past the header's size",
-                   WithRecords().HeaderSize(0x3FFF).FirstTable(0x4000).Table(0x4000, 1, 0, {url}), {}});
   // A text that never ends stops at the end of the file.
   IndexDatBuilder open_text(0x5000, 'z');
   open_text.FirstTable(0x1000).Table(0x1000, 1, 0, {{0x10, 0x4F00}}).Put(0x4F00, "URL ").Put64(0x4F10, kT1);
   open_text.Put(0x4F34, "\x80");
-  cases.push_back({"text up to the end", open_text, {{std::string(0x80, 'z'), kT1}}});
-  cases.push_back({"too short for a header", IndexDatBuilder(20), {}});
   // Single-byte text comes out as UTF-8; an address is cut at 4,096 bytes.
   IndexDatBuilder texts(0x5000);
   texts.Url(0x1000, kT1, "http://caf\xE9.example/").Url(0x2000, kT2, std::string(5000, 'w'));
   texts.FirstTable(0x4000).Table(0x4000, 1, 0, {{0x10, 0x1000}, {0x20, 0x2000}});
-  cases.push_back({"texts", texts, {{"http://caf\xC3\xA9.example/", kT1}, {std::string(4096, 'w'), kT2}}});
+  const auto first = [] { return WithRecords().FirstTable(0x4000); };
+  // The header may claim more than the file holds: the chain ends at the real end, and a table's entries too.
+  const ListCase cases[] = {
+      {"no table", WithRecords(), {}},
+      {"one table",
+       first().Table(0x4000, 1, 0,
+                     {url, leak, redr, no_text, unknown, empty, free1, free3, nul_sig, past_header, negative}),
+       {{a, kT1}, {"leak.example", kT2}, {redirect, kT1}}},
+      {"0 and 2 blocks", first().Table(0x4000, 0, 0x5000, {url}).Table(0x5000, 2, 0, last_of_28), {{redirect, kT1}}},
+      {"a loop", first().Table(0x4000, 1, 0x5000, {url}).Table(0x5000, 1, 0x4000, {redr}), {{a, kT1}, {redirect, kT1}}},
+      {"a table pointing at itself", first().Table(0x4000, 1, 0x4000, {url}), {{a, kT1}}},
+      {"no HASH signature", first().Table(0x4000, 1, 0, {url}).Put(0x4000, "HASX"), {}},
+      {"chain past the real end",
+       WithRecords().HeaderSize(0x7FFFFFFF).FirstTable(0x4000).Table(0x4000, 1, kSize + 0x1000, {url}), {{a, kT1}}},
+      {"blocks past the real end",
+       WithRecords().FirstTable(kSize - 48).Table(kSize - 48, 0xFFFFFFFF, 0, {url, redr}), {{a, kT1}, {redirect, kT1}}},
+      {"first table past the header's size",
+       WithRecords().HeaderSize(0x3FFF).FirstTable(0x4000).Table(0x4000, 1, 0, {url}), {}},
+      {"text up to the end", open_text, {{std::string(0x80, 'z'), kT1}}},
+      {"too short for a header", IndexDatBuilder(20), {}},
+      {"texts", texts, {{"http://caf\xC3\xA9.example/", kT1}, {std::string(4096, 'w'), kT2}}},
+  };
 
   SimMachine machine;
   // Each file is also listed into the buffers of the listing before it.
@@ -158,21 +152,19 @@ struct OverwriteCase {
 // end), running on to the end when it comes within 4 KB of it; never past the real end.
 TEST(IndexDatTest, OverwriteFillsTheRegionsBehindEachReachableTableHeader) {
   const auto junk = [] { return IndexDatBuilder(kSize, '\xEE'); };
-  std::vector<OverwriteCase> cases;
-  cases.push_back({"no table", junk(), {}});
-  cases.push_back({"one table", junk().FirstTable(0x4000).Table(0x4000, 1, 0), {{0x4020, kSize}}});
-  cases.push_back({"two tables", junk().FirstTable(0x4000).Table(0x4000, 1, 0x8000).Table(0x8000, 4, 0),
-                   {{0x4020, 0x8000}, {0x8020, kSize}}});
-  // The second table lies within 4 KB of the end: the first region runs over it.
-  cases.push_back({"table near the end", junk().FirstTable(0x4000).Table(0x4000, 1, 0xF800).Table(0xF800, 1, 0),
-                   {{0x4020, kSize}}});
-  cases.push_back({"a loop", junk().FirstTable(0x4000).Table(0x4000, 1, 0x8000).Table(0x8000, 1, 0x4000),
-                   {{0x4020, 0x8000}}});
-  cases.push_back({"header larger than the file", junk().HeaderSize(0x40000).FirstTable(0x4000).Table(0x4000, 1, 0),
-                   {{0x4020, kSize}}});
-  cases.push_back({"chain past the real end",
-                   junk().HeaderSize(0x40000).FirstTable(0x4000).Table(0x4000, 1, 0x30000), {{0x4020, kSize}}});
-  cases.push_back({"no HASH signature", junk().FirstTable(0x4000).Table(0x4000, 1, 0).Put(0x4000, "HASX"), {}});
+  const auto one = [&] { return junk().FirstTable(0x4000).Table(0x4000, 1, 0x8000); };
+  const auto big = [&] { return junk().HeaderSize(0x40000).FirstTable(0x4000); };
+  const OverwriteCase cases[] = {
+      {"no table", junk(), {}},
+      {"one table", junk().FirstTable(0x4000).Table(0x4000, 1, 0), {{0x4020, kSize}}},
+      {"two tables", one().Table(0x8000, 4, 0), {{0x4020, 0x8000}, {0x8020, kSize}}},
+      // The second table lies within 4 KB of the end: the first region runs over it.
+      {"table near the end", junk().FirstTable(0x4000).Table(0x4000, 1, 0xF800).Table(0xF800, 1, 0), {{0x4020, kSize}}},
+      {"a loop", one().Table(0x8000, 1, 0x4000), {{0x4020, 0x8000}}},
+      {"header larger than the file", big().Table(0x4000, 1, 0), {{0x4020, kSize}}},
+      {"chain past the real end", big().Table(0x4000, 1, 0x30000), {{0x4020, kSize}}},
+      {"no HASH signature", junk().FirstTable(0x4000).Table(0x4000, 1, 0).Put(0x4000, "HASX"), {}},
+  };
 
   SimMachine machine;
   for (const auto& c : cases) {

@@ -37,30 +37,19 @@ TEST(RegFileTest, LoadSaveLoadKeepsTheTree) {
   const auto raw = [](RegType t, std::vector<std::uint8_t> b) { return RegValue::Binary(std::move(b), t); };
   const std::string rt = "Software\\RT";
   const std::tuple<std::string, std::string, RegValue> tree[] = {
-      {rt, "", RegValue::String("default")},
-      {rt, "quote\"back\\slash\\", RegValue::String("C:\\dir\\ \"q\"")},
-      {rt, "\"", RegValue::String("")},
-      {rt, "line\r\nbreak", RegValue::String("x")},
-      {rt, "snow ☃", RegValue::String("☃ 日本")},
-      {rt, "expand", RegValue::ExpandString("%TEMP%\\é")},
-      {rt, "multi", RegValue::MultiString({"a", "é€", "c"})},
-      {rt, "dword", RegValue::Dword(0x1A)},
-      {rt, "qword", RegValue::Qword(0xFFFFFFFF00000001ull)},
-      {rt, "bin0", RegValue::Binary({})},
-      {rt, "bin1000 with NULs", RegValue::Binary(ramp)},
-      {rt, "none", raw(RegType::None, {})},
-      {rt, "none data", raw(RegType::None, {0, 1})},
-      {rt, "sz no terminator", raw(RegType::Sz, {'a', 0, 'b', 0})},
+      {rt, "", RegValue::String("default")}, {rt, "quote\"back\\slash\\", RegValue::String("C:\\dir\\ \"q\"")},
+      {rt, "\"", RegValue::String("")}, {rt, "line\r\nbreak", RegValue::String("x")},
+      {rt, "snow ☃", RegValue::String("☃ 日本")}, {rt, "expand", RegValue::ExpandString("%TEMP%\\é")},
+      {rt, "multi", RegValue::MultiString({"a", "é€", "c"})}, {rt, "dword", RegValue::Dword(0x1A)},
+      {rt, "qword", RegValue::Qword(0xFFFFFFFF00000001ull)}, {rt, "bin0", RegValue::Binary({})},
+      {rt, "bin1000 with NULs", RegValue::Binary(ramp)}, {rt, "none", raw(RegType::None, {})},
+      {rt, "none data", raw(RegType::None, {0, 1})}, {rt, "sz no terminator", raw(RegType::Sz, {'a', 0, 'b', 0})},
       {rt, "sz embedded NUL", raw(RegType::Sz, {'a', 0, 0, 0, 'b', 0, 0, 0})},
-      {rt, "sz CRLF", RegValue::String("a\r\nb")},
-      {rt, "sz zero bytes", raw(RegType::Sz, {})},
-      {rt, "sz odd", raw(RegType::Sz, {'a', 0, 'b'})},
-      {rt, "dword 3 bytes", raw(RegType::Dword, {1, 2, 3})},
+      {rt, "sz CRLF", RegValue::String("a\r\nb")}, {rt, "sz zero bytes", raw(RegType::Sz, {})},
+      {rt, "sz odd", raw(RegType::Sz, {'a', 0, 'b'})}, {rt, "dword 3 bytes", raw(RegType::Dword, {1, 2, 3})},
       {rt, "kind ffffffff", raw(static_cast<RegType>(0xFFFFFFFFu), {7})},
-      {rt + "\\Sub ]x[", "v", RegValue::String("in odd key")},
-      {rt + "\\ spaced ", "v", RegValue::Dword(1)},
-      {rt + "\\Ünï ☃", "v", RegValue::Dword(2)},
-      {rt + "\\empty key", "", RegValue::String("")},
+      {rt + "\\Sub ]x[", "v", RegValue::String("in odd key")}, {rt + "\\ spaced ", "v", RegValue::Dword(1)},
+      {rt + "\\Ünï ☃", "v", RegValue::Dword(2)}, {rt + "\\empty key", "", RegValue::String("")},
   };
   SimRegistry original;
   const RegKey user = original.Root(RegRoot::CurrentUser);
@@ -81,24 +70,20 @@ TEST(RegFileTest, ValueLinesAreReadAsWineRegeditReadsThem) {
   const std::vector<std::tuple<const char*, const char*, std::optional<RegValue>, bool>> cases = {
       {R"("d"=dword: 0000001A  )", "d", RegValue::Dword(0x1A), false},
       {R"("d"=dword:123456789)", "d", std::nullopt, true},
-      {R"("s" = "spaced"   )", "s", RegValue::String("spaced"), false},
-      {R"("s"="b" junk)", "s", std::nullopt, true},
+      {R"("s" = "spaced"   )", "s", RegValue::String("spaced"), false}, {R"("s"="b" junk)", "s", std::nullopt, true},
       {R"("s"="a\\b\"c\nd\q")", "s", RegValue::String("a\\b\"c\ndq"), false},
       {R"("s"="C:\dir")", "s", RegValue::String("C:dir"), false},  // unknown escapes drop the '\'
-      {R"("open="x")", "open=", std::nullopt, true},
-      {R"(garbage)", "garbage", std::nullopt, true},
+      {R"("open="x")", "open=", std::nullopt, true}, {R"(garbage)", "garbage", std::nullopt, true},
       {R"("h"=hex:1,2,)", "h", RegValue::Binary({1, 2}), false},
       {R"("h"=hex:FF,0A)", "h", RegValue::Binary({0xFF, 0x0A}), false},  // as our own backups write it
-      {R"("h"=hex: 01 , 02)", "h", std::nullopt, true},
-      {R"("h"=hex:01,zz)", "h", std::nullopt, true},
+      {R"("h"=hex: 01 , 02)", "h", std::nullopt, true}, {R"("h"=hex:01,zz)", "h", std::nullopt, true},
       {R"("h"=hex(100000000):01)", "h", std::nullopt, true},
       {R"("h"=hex(b):01,00,00,00,00,00,00,00)", "h", RegValue::Qword(1), false},
       {"\"h\"=hex:01,\\\n; comment\n\n  02", "h", RegValue::Binary({1, 2}), false},
       {"\"h\"=hex:01,\\\r\n02", "h", RegValue::Binary({1, 2}), false},  // no indentation, as in backups
       {"\"h\"=hex:01\\\n  02", "h", std::nullopt, true},
       {"\"h\"=hex:01,\\", "h", std::nullopt, true},  // the file ends inside the value
-      {R"(# "c"="comment")", "c", std::nullopt, false},
-      {"\"gone\"=\"y\"\n\"GONE\"=-", "gone", std::nullopt, false},
+      {R"(# "c"="comment")", "c", std::nullopt, false}, {"\"gone\"=\"y\"\n\"GONE\"=-", "gone", std::nullopt, false},
   };
   for (const auto& [lines, name, expected, problem] : cases) {
     SimRegistry reg;
@@ -122,8 +107,7 @@ TEST(RegFileTest, KeyLinesNameTheKeyTheirValuesGoTo) {
       {"[HKEY_CLASSES_ROOT\\.t]", RegRoot::LocalMachine, "Software\\Classes\\.t"},
       {"[HKEY_CURRENT_USER]", RegRoot::Users, "S-1-5-21-0-0-0-1000"},
       {"[HKEY_CURRENT_USER\\Software\\T\\nobracket", RegRoot::CurrentUser, nullptr},
-      {"[HKEY_BOGUS\\Software\\T]", RegRoot::CurrentUser, nullptr},
-      {deep.c_str(), RegRoot::CurrentUser, nullptr},
+      {"[HKEY_BOGUS\\Software\\T]", RegRoot::CurrentUser, nullptr}, {deep.c_str(), RegRoot::CurrentUser, nullptr},
   };
   for (const auto& [line, root, path] : cases) {
     SCOPED_TRACE(line);
@@ -155,9 +139,7 @@ TEST(RegFileTest, FileEncodingsAndHeaders) {
   const std::string body = "\r\n[HKEY_CURRENT_USER\\Software\\café ☃]\r\n\"s\"=\"€\"\r\n";
   const std::pair<std::string, const char*> cases[] = {  // the file, the key below HKCU\Software holding "s"="€"
       {"REGEDIT4\r\n\r\n[HKEY_CURRENT_USER\\Software\\caf\xE9]\r\n\"s\"=\"\x80\"\r\n", "café"},
-      {Utf16File(v5 + body), "café ☃"},
-      {Utf16File(v5 + body) + "\x01", "café ☃"},
-      {v5 + body, "café ☃"},
+      {Utf16File(v5 + body), "café ☃"}, {Utf16File(v5 + body) + "\x01", "café ☃"}, {v5 + body, "café ☃"},
       {"\xEF\xBB\xBF" + v5 + body, "café ☃"},
       // Not UTF-8: read as code page text, as Wine reads every 5.00 file without a BOM.
       {v5 + "[HKEY_CURRENT_USER\\Software\\caf\xE9]\r\n\"s\"=\"\x80\"", "café"},

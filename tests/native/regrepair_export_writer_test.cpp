@@ -34,14 +34,10 @@ TEST(BackupTextTest, ValueLines) {
     RegValue value;
     std::optional<std::string> line;
   } kCases[] = {
-      {"a\"b\\c", RegValue::String("x"), R"("a\"b\\c"="x")"},
-      {"p", RegValue::String("C:\\dir"), R"("p"="C:\\dir")"},
-      {"Count", RegValue::Dword(26), R"("Count"=dword:0000001A)"},
-      {"", RegValue::String("d"), R"(@="d")"},
-      {"e", RegValue::String(""), R"("e"="")"},
-      {"é€", RegValue::String("ü"), "\"é€\"=\"ü\""},
-      {"bin", RegValue::Binary({1, 2, 255}), "\"bin\"=hex:01,02,FF"},
-      {"b0", RegValue::Binary({}), "\"b0\"=hex:"},
+      {"a\"b\\c", RegValue::String("x"), R"("a\"b\\c"="x")"}, {"p", RegValue::String("C:\\dir"), R"("p"="C:\\dir")"},
+      {"Count", RegValue::Dword(26), R"("Count"=dword:0000001A)"}, {"", RegValue::String("d"), R"(@="d")"},
+      {"e", RegValue::String(""), R"("e"="")"}, {"é€", RegValue::String("ü"), "\"é€\"=\"ü\""},
+      {"bin", RegValue::Binary({1, 2, 255}), "\"bin\"=hex:01,02,FF"}, {"b0", RegValue::Binary({}), "\"b0\"=hex:"},
       {"b26", RegValue::Binary(Bytes(26)),
        "\"b26\"=hex:00,01,02,03,04,05,06,07,08,09,0A,0B,0C,0D,0E,0F,10,11,12,13,14,15,16,17,18,19"},
       {"b27", RegValue::Binary(Bytes(27)),
@@ -59,10 +55,8 @@ TEST(BackupTextTest, ValueLines) {
       {"lf", RegValue::String("a\r\nb"), "\"lf\"=hex(1):61,0D,0A,62,00"},
       {"short", Raw(RegType::Dword, {1, 2, 3}), "\"short\"=hex(4):01,02,03"},
       // No import could give these back.
-      {"line\nbreak", RegValue::String("x"), std::nullopt},
-      {"snow☃", RegValue::String("x"), std::nullopt},
-      {"s", RegValue::String("snow☃"), std::nullopt},
-      {"s", RegValue::ExpandString("snow☃"), std::nullopt},
+      {"line\nbreak", RegValue::String("x"), std::nullopt}, {"snow☃", RegValue::String("x"), std::nullopt},
+      {"s", RegValue::String("snow☃"), std::nullopt}, {"s", RegValue::ExpandString("snow☃"), std::nullopt},
   };
   for (const auto& c : kCases) {
     SCOPED_TRACE(c.name);

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "fakes/scan_rows.h"
 #include "platform/sim/sim_machine.h"
 #include "platform/sim/sim_registry.h"
 #include "platform/sim/sim_system.h"
@@ -17,15 +18,11 @@ namespace {
 using platform::sim::SimMachine;
 using Rows = std::vector<std::string>;
 
-class RowSink : public ScanSink {
- public:
-  void SetTitle(std::string) override {}
-  void ShowKey(std::string) override {}
+// The rows with their problem's text.
+struct RowSink : testing::RecordingSink {
   void AddRow(ProblemRow row) override {
     rows.push_back(row.problem + ": " + std::to_string(row.fix_kind) + " " + row.registry_key + " = " + row.data);
   }
-  void SectionDone() override {}
-  void Done() override {}
   Rows rows;
 };
 

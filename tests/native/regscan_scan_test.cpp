@@ -5,7 +5,6 @@
 #include <vector>
 
 #include "fakes/scan_rows.h"
-#include "platform/reg_text.h"
 #include "platform/sim/sim_machine.h"
 #include "platform/sim/sim_registry.h"
 #include "regscan/hive_scan.h"
@@ -17,58 +16,29 @@ namespace {
 
 using platform::sim::SimMachine;
 using Events = std::vector<std::string>;
+using testing::Plant;
 using testing::RecordingSink;
-
-constexpr char kMachineRegistry[] = R"(REGEDIT4
-
-[HKEY_CURRENT_USER\Software\Acme]
-"Present"="C:\\Tools\\app.exe /min"
-"Gone"="C:\\Tools\\gone.exe"
-"Count"=dword:00000001
-"C:\\Tools\\named.exe"="C:\\Tools\\named.exe"
-
-[HKEY_CURRENT_USER\Software\Microsoft\Windows\CurrentVersion\Run]
-"Startup"="C:\\gone\\run.exe"
-
-[HKEY_LOCAL_MACHINE\Software\Acme]
-"Sys"="C:\\Windows\\System32\\gone64.dll"
-
-[HKEY_LOCAL_MACHINE\Software\Microsoft\Windows\CurrentVersion\Run]
-"Startup"="C:\\gone\\run.exe"
-
-[HKEY_LOCAL_MACHINE\Software\Microsoft\Speech\Voices\Tokens\Voice]
-"Path"="C:\\gone\\voice.dll"
-
-[HKEY_LOCAL_MACHINE\Software\Wow6432Node\Acme]
-"Sys"="C:\\Windows\\System32\\gone32.dll"
-"Gone"="C:\\gone\\wow.exe"
-
-[HKEY_LOCAL_MACHINE\Software\Wow6432Node\Microsoft\Windows\CurrentVersion\Run]
-"Startup"="C:\\gone\\run32.exe"
-
-[HKEY_LOCAL_MACHINE\Software\Wow6432Node\Wow6432Node\Loop]
-"Gone"="C:\\gone\\loop.exe"
-
-[HKEY_LOCAL_MACHINE\System\Acme]
-"Gone"="C:\\gone\\system.exe"
-
-[HKEY_LOCAL_MACHINE\Software\Classes\.acme]
-@="C:\\gone\\class.exe"
-
-[HKEY_USERS\S-1-5-21-1\Software\Acme]
-"Gone"="D:\\on\\cdrom.exe"
-"Also"="C:\\gone\\users.exe"
-)";
 
 class ScanTest : public ::testing::Test {
  protected:
   void SetUp() override {
     machine_.WriteFile("C:\\Tools\\app.exe", "x");
     machine_.MapDrive('D', platform::DriveType::CdRom);
-    ASSERT_TRUE(platform::LoadRegText(machine_.registry(), kMachineRegistry).empty());
+    const std::string cu = "HKEY_CURRENT_USER\\Software\\", lm = "HKEY_LOCAL_MACHINE\\Software\\",
+                      wow = lm + "Wow6432Node\\", run = "Microsoft\\Windows\\CurrentVersion\\Run";
+    Plant(machine_, {cu + "Acme|Present=C:\\Tools\\app.exe /min", cu + "Acme|Gone=C:\\Tools\\gone.exe",
+                     cu + "Acme|Count=#1", cu + "Acme|C:\\Tools\\named.exe=C:\\Tools\\named.exe",
+                     cu + run + "|Startup=C:\\gone\\run.exe", lm + "Acme|Sys=C:\\Windows\\System32\\gone64.dll",
+                     lm + run + "|Startup=C:\\gone\\run.exe",
+                     lm + "Microsoft\\Speech\\Voices\\Tokens\\Voice|Path=C:\\gone\\voice.dll",
+                     wow + "Acme|Sys=C:\\Windows\\System32\\gone32.dll", wow + "Acme|Gone=C:\\gone\\wow.exe",
+                     wow + run + "|Startup=C:\\gone\\run32.exe", wow + "Wow6432Node\\Loop|Gone=C:\\gone\\loop.exe",
+                     "HKEY_LOCAL_MACHINE\\System\\Acme|Gone=C:\\gone\\system.exe",
+                     lm + "Classes\\.acme|@=C:\\gone\\class.exe",
+                     "HKEY_USERS\\S-1-5-21-1\\Software\\Acme|Gone=D:\\on\\cdrom.exe",
+                     "HKEY_USERS\\S-1-5-21-1\\Software\\Acme|Also=C:\\gone\\users.exe"});
     auto acme = machine_.registry().Root(platform::RegRoot::CurrentUser).Open("Software\\Acme");
-    ASSERT_TRUE(acme);
-    ASSERT_TRUE(acme->Set("Expand", platform::RegValue::ExpandString("%SystemRoot%\\gone.exe")));
+    ASSERT_TRUE(acme && acme->Set("Expand", platform::RegValue::ExpandString("%SystemRoot%\\gone.exe")));
   }
 
   Events Scan(std::vector<int> codes, std::uint8_t os_code = 12) {
@@ -83,37 +53,24 @@ class ScanTest : public ::testing::Test {
 };
 
 TEST_F(ScanTest, HiveSectionsReportExactlyTheMissingReferences) {
+  const std::string cu = "HKEY_CURRENT_USER\\Software\\Acme", lm = "row:1 HKEY_LOCAL_MACHINE\\Software\\",
+                    user = "HKEY_USERS\\S-1-5-21-0-0-0-1000\\Software\\";
   const Events expected = {
-      "title:",
-      "section",
-      "section",
-      "title:Scanning: HKEY_CLASSES_ROOT",
-      "row:1 HKEY_CLASSES_ROOT\\.acme\\ = C:\\gone\\class.exe",
-      "section",
-      "title:Scanning: HKEY_CURRENT_USER",
-      "row:2 HKEY_CURRENT_USER\\Software\\Acme = C:\\Tools\\named.exe",
-      "row:1 HKEY_CURRENT_USER\\Software\\Acme\\Expand = %SystemRoot%\\gone.exe",
-      "row:1 HKEY_CURRENT_USER\\Software\\Acme\\Gone = C:\\Tools\\gone.exe",
-      "section",
-      "title:Scanning: HKEY_LOCAL_MACHINE",
-      "row:1 HKEY_LOCAL_MACHINE\\Software\\Acme\\Sys = C:\\Windows\\System32\\gone64.dll",
-      "row:1 HKEY_LOCAL_MACHINE\\Software\\Classes\\.acme\\ = C:\\gone\\class.exe",
-      "row:1 HKEY_LOCAL_MACHINE\\Software\\Microsoft\\Speech\\Voices\\Tokens\\Voice\\Path = C:\\gone\\voice.dll",
-      "row:1 HKEY_LOCAL_MACHINE\\Software\\Wow6432Node\\Acme\\Gone = C:\\gone\\wow.exe",
-      "section",
+      "title:", "section", "section", "title:Scanning: HKEY_CLASSES_ROOT",
+      "row:1 HKEY_CLASSES_ROOT\\.acme\\ = C:\\gone\\class.exe", "section", "title:Scanning: HKEY_CURRENT_USER",
+      "row:2 " + cu + " = C:\\Tools\\named.exe", "row:1 " + cu + "\\Expand = %SystemRoot%\\gone.exe",
+      "row:1 " + cu + "\\Gone = C:\\Tools\\gone.exe", "section", "title:Scanning: HKEY_LOCAL_MACHINE",
+      lm + "Acme\\Sys = C:\\Windows\\System32\\gone64.dll", lm + "Classes\\.acme\\ = C:\\gone\\class.exe",
+      lm + "Microsoft\\Speech\\Voices\\Tokens\\Voice\\Path = C:\\gone\\voice.dll",
+      lm + "Wow6432Node\\Acme\\Gone = C:\\gone\\wow.exe", "section",
       "title:Scanning: HKEY_USERS",  // the user's own hive again, with no keys left out
-      "row:2 HKEY_USERS\\S-1-5-21-0-0-0-1000\\Software\\Acme = C:\\Tools\\named.exe",
-      "row:1 HKEY_USERS\\S-1-5-21-0-0-0-1000\\Software\\Acme\\Expand = %SystemRoot%\\gone.exe",
-      "row:1 HKEY_USERS\\S-1-5-21-0-0-0-1000\\Software\\Acme\\Gone = C:\\Tools\\gone.exe",
-      "row:1 HKEY_USERS\\S-1-5-21-0-0-0-1000\\Software\\Microsoft\\Windows\\CurrentVersion\\Run\\Startup = "
-      "C:\\gone\\run.exe",
-      "row:1 HKEY_USERS\\S-1-5-21-1\\Software\\Acme\\Also = C:\\gone\\users.exe",
-      "section",
-      "title:Scanning: Shared DLLs",
-      "section",
+      "row:2 " + user + "Acme = C:\\Tools\\named.exe", "row:1 " + user + "Acme\\Expand = %SystemRoot%\\gone.exe",
+      "row:1 " + user + "Acme\\Gone = C:\\Tools\\gone.exe",
+      "row:1 " + user + "Microsoft\\Windows\\CurrentVersion\\Run\\Startup = C:\\gone\\run.exe",
+      "row:1 HKEY_USERS\\S-1-5-21-1\\Software\\Acme\\Also = C:\\gone\\users.exe", "section",
+      "title:Scanning: Shared DLLs", "section",
       "section",  // Applications: no title of its own
-      "title:Optimizing...Do not close the dialog.",
-      "done",
+      "title:Optimizing...Do not close the dialog.", "done",
   };
   EXPECT_EQ(Scan({1, 2, 3, 4, 5, 6, 7, 22}), expected);
   EXPECT_GT(sink_.keys_shown, 10);
