@@ -45,8 +45,7 @@ class IniConformance : public ::testing::Test {
 
 TEST_F(IniConformance, ReadingRules) {
   EXPECT_EQ(Get("Sec", "Key"), "d");  // no file yet
-  EXPECT_EQ(ini().GetKeys(file_, "Sec"), Names{});
-  EXPECT_EQ(ini().GetSections(file_), Names{});
+  EXPECT_TRUE(ini().GetKeys(file_, "Sec").empty() && ini().GetSections(file_).empty());
   Put("[Sec]\r\nKey=Value\r\n  spaced  =  some value  \r\nempty=\r\ndq=\"quoted\"\r\nsq='single'\r\n"
       "mixq=\"mixed'\r\nonlyq=\"\r\ndqsp=\" padded \"\r\ninner=a \"b\" c\r\nsemi=1 ; not a comment\r\n"
       "noeq\r\n;comment=x\r\nKey=Second\r\ntab\t=\tt\t\r\n\r\n[Other]\r\nx=1\r\n[sec]\r\ny=2\r\n");
@@ -84,18 +83,17 @@ TEST_F(IniConformance, OddLines) {
 TEST_F(IniConformance, WritesRewriteTheFile) {
   ASSERT_TRUE(ini().WriteString(file_, "Sec", "Key", "Value"));
   EXPECT_EQ(Bytes(), "[Sec]\r\nKey=Value\r\n");
-  ASSERT_TRUE(ini().WriteString(file_, "Sec", "  Key2  ", "  spaced  "));
-  ASSERT_TRUE(ini().WriteString(file_, "Sec2", "k", "v"));
-  ASSERT_TRUE(ini().WriteString(file_, "sec", "KEY", "changed"));  // in place, stored case kept
-  ASSERT_TRUE(ini().WriteString(file_, "Sec", "quoted", "\"q\""));
+  // "KEY" changes in place and keeps its stored case.
+  for (const auto& e : std::vector<platform::IniEntry>{
+           {"Sec", "  Key2  ", "  spaced  "}, {"Sec2", "k", "v"}, {"sec", "KEY", "changed"}, {"Sec", "quoted", "\"q\""}}) {
+    ASSERT_TRUE(ini().WriteString(file_, e.section, e.key, e.value)) << e.key;
+  }
   EXPECT_EQ(Bytes(), "[Sec]\r\nKey=changed\r\nKey2=spaced\r\nquoted=\"q\"\r\n[Sec2]\r\nk=v\r\n");
   EXPECT_EQ(Get("Sec", "quoted"), "q");
 
-  ASSERT_TRUE(ini().DeleteKey(file_, "SEC", "key2"));
-  ASSERT_TRUE(ini().DeleteKey(file_, "Missing", "missing"));
+  ASSERT_TRUE(ini().DeleteKey(file_, "SEC", "key2") && ini().DeleteKey(file_, "Missing", "missing"));
   EXPECT_EQ(Bytes(), "[Sec]\r\nKey=changed\r\nquoted=\"q\"\r\n[Sec2]\r\nk=v\r\n");
-  ASSERT_TRUE(ini().DeleteSection(file_, "sec"));
-  ASSERT_TRUE(ini().DeleteSection(file_, "Missing"));
+  ASSERT_TRUE(ini().DeleteSection(file_, "sec") && ini().DeleteSection(file_, "Missing"));
   EXPECT_EQ(Bytes(), "[Sec2]\r\nk=v\r\n");
 }
 
@@ -154,9 +152,9 @@ TEST_F(IniConformance, Encodings) {
 }
 
 TEST_F(IniConformance, FailedWrites) {
-  const std::string nested = env_->ScratchFolder() + "\\missing\\test.ini";
-  EXPECT_FALSE(ini().WriteString(nested, "A", "x", "1"));
-  EXPECT_FALSE(files().GetAttributes(env_->ScratchFolder() + "\\missing"));  // no folder made
+  // No folder is made for a file in a missing one.
+  EXPECT_FALSE(ini().WriteString(env_->ScratchFolder() + "\\missing\\test.ini", "A", "x", "1") ||
+               files().GetAttributes(env_->ScratchFolder() + "\\missing"));
 
   Put("[A]\r\nx=1\r\n");
   {

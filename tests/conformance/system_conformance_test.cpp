@@ -26,11 +26,10 @@ class SystemConformance : public ::testing::Test {
 
 TEST_F(SystemConformance, EnvironmentExpansion) {
   const auto root = system().GetEnvironment("SystemRoot");
-  ASSERT_TRUE(root);
+  const std::string temp = system().GetEnvironment("TEMP").value_or("");
+  ASSERT_TRUE(root && !temp.empty());
   EXPECT_EQ(system().GetEnvironment("windir"), root);
   EXPECT_FALSE(system().GetEnvironment("NORVIK_NO_SUCH_VARIABLE"));
-  const std::string temp = system().GetEnvironment("TEMP").value_or("");
-  EXPECT_FALSE(temp.empty());
   const std::pair<std::string, std::string> cases[] = {
       {"%SystemRoot%\\x", *root + "\\x"}, {"%systemroot%", *root},
       {"%TEMP%%TMP%", temp + system().GetEnvironment("TMP").value_or("?")},
@@ -52,10 +51,9 @@ TEST_F(SystemConformance, SpecialFoldersExist) {
     EXPECT_FALSE(folder->ends_with("\\")) << *folder;
     EXPECT_NE(files().GetAttributes(*folder).value_or(0) & attr::kDirectory, 0u) << *folder;
   }
-  EXPECT_EQ(shell().SpecialFolder(csidl::kWindows).value_or(""), files().WindowsFolder());
-  EXPECT_EQ(shell().SpecialFolder(csidl::kSystem).value_or(""), files().SystemFolder());
-  EXPECT_EQ(shell().SpecialFolder(csidl::kAppData).value_or(""),
-            system().GetEnvironment("APPDATA"));
+  EXPECT_EQ((std::vector{shell().SpecialFolder(csidl::kWindows).value_or(""), shell().SpecialFolder(csidl::kSystem).value_or(""),
+                         shell().SpecialFolder(csidl::kAppData).value_or("")}),
+            (std::vector{files().WindowsFolder(), files().SystemFolder(), system().GetEnvironment("APPDATA").value_or("?")}));
   EXPECT_FALSE(shell().SpecialFolder(0xFF));
 }
 
@@ -73,11 +71,9 @@ TEST_F(SystemConformance, ShortcutsThatAreNotShortcuts) {
 TEST_F(SystemConformance, VersionAndRights) {
   const platform::OsVersion v = system().GetVersion();
   EXPECT_EQ(std::tie(v.platform_id, v.major, v.minor), std::make_tuple(2u, 6u, 1u));  // Windows 7
-  EXPECT_EQ(system().IsWow64Process().value_or(true), false);  // a 64-bit program
-  EXPECT_EQ(system().IsAdministrator().value_or(false), true);
-
-  EXPECT_TRUE(system().EnablePrivilege("SeBackupPrivilege"));
-  EXPECT_TRUE(system().EnablePrivilege("serestoreprivilege"));
+  EXPECT_FALSE(system().IsWow64Process().value_or(true));  // a 64-bit program
+  EXPECT_TRUE(system().IsAdministrator().value_or(false));
+  EXPECT_TRUE(system().EnablePrivilege("SeBackupPrivilege") && system().EnablePrivilege("serestoreprivilege"));
   EXPECT_EQ(system().EnablePrivilege("SeNoSuchPrivilege").code(), platform::kErrNoSuchPrivilege);
 
   const std::string module = system().ModuleFileName();

@@ -4,6 +4,7 @@
 #include <fstream>
 #include <semaphore>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "app/dialogs/hive_progress.h"
@@ -94,16 +95,14 @@ TEST_F(DefragTest, AnalysisFiguresOverGivenSizes) {
     EXPECT_EQ((l ? Names{l->current_total, l->new_total, l->size_reduction, l->compact_percent} : Names{}), c.labels)
         << at;
     EXPECT_EQ(s.others.defrag_enabled, !c.labels.empty()) << at;
-    const Names told = c.labels.empty() ? Names{std::string(kAnalysisFailed)}
-                       : c.low_message  ? Names{defrag::LowFragmentationMessage(c.labels[3])}
-                                        : Names{};
-    EXPECT_EQ(s.view.infos, told) << at;
+    EXPECT_EQ(s.view.infos, c.labels.empty() ? Names{std::string(kAnalysisFailed)}
+                            : c.low_message  ? Names{defrag::LowFragmentationMessage(c.labels[3])} : Names{}) << at;
     if (l) {
-      EXPECT_EQ((std::vector{s.others.row_sizes[0], s.others.row_sizes[1]}), (std::vector{c.software_row, c.user_row}))
-          << at;
+      EXPECT_EQ((std::vector{s.others.row_sizes[0], s.others.row_sizes[1]}), (std::vector{c.software_row, c.user_row})) << at;
     }
-    EXPECT_EQ(defrag::ProgressStep(c.software_copy, c.first_ms, c.software + c.user, false), c.step) << at;
-    EXPECT_EQ(defrag::ProgressStep(c.software_copy, c.first_ms, c.software + c.user, true), c.step_wow64) << at;
+    EXPECT_EQ((std::vector{defrag::ProgressStep(c.software_copy, c.first_ms, c.software + c.user, false),
+                           defrag::ProgressStep(c.software_copy, c.first_ms, c.software + c.user, true)}),
+              (std::vector<std::int64_t>{c.step, c.step_wow64})) << at;
   }
 }
 
@@ -161,8 +160,7 @@ TEST_F(DefragTest, ProgressFollowsASlowCopyCreepsWhileNoneIsThereAndAFailedCopyL
   go.release();
   view.closed.acquire();
   EXPECT_TRUE(progress.Finished()) << "every hive had its turn";
-  EXPECT_EQ(view.key_text, "Finish");
-  EXPECT_EQ(progress.Position(), 1000);
+  EXPECT_EQ(std::tuple(view.key_text, progress.Position()), std::tuple("Finish", 1000));
   EXPECT_TRUE(Exists(defrag::CopyOf(kSoftwareFile)));
   EXPECT_FALSE(Exists(defrag::CopyOf(kUserFile))) << "the failed save's part is gone";
 }

@@ -28,10 +28,8 @@ class FileReferenceTest : public ::testing::Test {
   void SetUp() override {
     for (const char* file : {"C:\\Tools\\a b.exe", "C:\\Tools\\app.exe", "C:\\Tools\\tool.com", "C:\\Tools\\run.bat",
                              "C:\\Tools\\caf\xc3\xa9.exe", "C:\\Tools\\note.txt", "C:\\windows\\notepad.exe",
-                             "C:\\windows\\system32\\present.dll", "D:\\setup.exe",
-                             "C:\\Program Files\\App\\app.exe"}) {
+                             "C:\\windows\\system32\\present.dll", "D:\\setup.exe", "C:\\Program Files\\App\\app.exe"})
       machine_.WriteFile(file, "x");
-    }
     machine_.MakeFolder("C:\\Dir");
     machine_.MapDrive('D', DriveType::CdRom);
     machine_.MapDrive('A', DriveType::Removable, false);

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "platform/reg_text.h"
@@ -18,19 +19,16 @@ ProblemRow Row(int kind, std::string key, std::string data = "d") {
   return ProblemRow{true, "Problem", std::move(data), std::move(key), kind};
 }
 
-struct FilterCase {
-  ProblemRow row;
-  Lists keys;
-  Lists values;
-  bool removed;
-};
-
 TEST(ResultFilterTest, ExclusionsAndIgnoreListsRemoveWhatTheyCover) {
   const Lists none;
   const Lists value_a = {"HKEY_CURRENT_USER\\Software\\A\\Setting"};
   const Lists key_x = {"HKEY_LOCAL_MACHINE\\SOFTWARE\\X"};
   const Lists key_ab = {"HKEY_CURRENT_USER\\Software\\Ab\\"};
-  const FilterCase cases[] = {
+  const struct {
+    ProblemRow row;
+    Lists keys, values;
+    bool removed;
+  } cases[] = {
       // Built-in exclusions, whatever the letter case.
       {Row(0, "HKEY_CLASSES_ROOT\\CLSID\\{dfeaf541-f3e1-4c24-acac-99c30715084a}\\InprocServer32"), none, none, true},
       {Row(1, "HKEY_LOCAL_MACHINE\\Software\\Classes\\CLSID\\{DC6EFB56-9CFA-464D-8880-44885D7DC193}\\x"), none, none, true},
@@ -63,7 +61,7 @@ TEST(ResultFilterTest, ExclusionsAndIgnoreListsRemoveWhatTheyCover) {
       {Row(4, "C:\\users\\user\\Desktop\\x.lnk", "C:\\gone.exe"), {"C:\\users"}, value_a, false},
       {Row(0, "HKEY_CURRENT_USER"), {"HKEY_CURRENT_USER"}, none, false},
   };
-  for (const FilterCase& c : cases) {
+  for (const auto& c : cases) {
     ProblemRows rows = {c.row};
     FilterProblemRows(rows, c.keys, c.values);
     EXPECT_EQ(rows.empty(), c.removed) << c.row.fix_kind << " " << c.row.registry_key << " / " << c.row.data;
@@ -113,10 +111,9 @@ TEST(ResultActionsTest, RegistryEditorOpensAtTheRowsKeyOrValue) {
   for (const auto& c : cases) {
     const RegeditTarget target = RegeditTargetFor(c.row, machine.registry());
     EXPECT_EQ(target.outcome, c.outcome) << c.row.registry_key;
-    if (c.outcome != Outcome::Open) continue;
-    EXPECT_EQ(target.root, "HKEY_CURRENT_USER");
-    EXPECT_EQ(target.key, c.key);
-    EXPECT_EQ(target.value, c.value);
+    if (c.outcome == Outcome::Open) {
+      EXPECT_EQ(std::tuple(target.root, target.key, target.value), std::tuple("HKEY_CURRENT_USER", c.key, c.value));
+    }
   }
 }
 
