@@ -46,18 +46,16 @@ TEST_F(UtilityOnMachineTest, ReadRegStringAnswersEmptyForAnythingButAString) {
 TEST_F(UtilityOnMachineTest, FileChecks) {
   const std::string held = "C:\\data\\held.log", missing = "C:\\data\\missing.log";
   machine.WriteFile(held, "abc");
-  EXPECT_EQ(FileSizeOf(p.files, held), 3u);
-  EXPECT_EQ(FileSizeOf(p.files, missing), 0u);
-  EXPECT_EQ(FileSizeOrError(p.files, missing), 0);
+  EXPECT_EQ(std::tuple(FileSizeOf(p.files, held), FileSizeOf(p.files, missing), FileSizeOrError(p.files, missing)),
+            std::tuple(3u, 0u, 0));
   for (const std::string& f : {held, missing, std::string("C:\\data")}) EXPECT_FALSE(IsFileInUse(p.files, f)) << f;
   machine.files().SetFileInUse(held, true);
-  EXPECT_TRUE(IsFileInUse(p.files, held));
-  EXPECT_EQ(FileSizeOrError(p.files, held), 3);  // still listed
-  EXPECT_FALSE(DeleteFileSilently(p.files, held));
+  // In use, yet listed with its size, and not deleted.
+  EXPECT_EQ(std::tuple(IsFileInUse(p.files, held), FileSizeOrError(p.files, held), DeleteFileSilently(p.files, held)),
+            std::tuple(true, 3, false));
   machine.files().SetFileInUse(held, false);
   for (const char* refused : {"", "C:", "C:\\"}) EXPECT_FALSE(DeleteFileSilently(p.files, refused)) << refused;
-  EXPECT_TRUE(DeleteFileSilently(p.files, held));
-  EXPECT_FALSE(machine.ReadFile(held).has_value());
+  EXPECT_TRUE(DeleteFileSilently(p.files, held) && !machine.ReadFile(held).has_value());
 }
 
 TEST_F(UtilityOnMachineTest, DevicePathsToDriveLetters) {
