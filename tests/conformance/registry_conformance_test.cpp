@@ -130,12 +130,11 @@ TEST_F(RegistryConformance, RegistryLinksAreFollowedOnTheWayButNeverWalkedOrDele
   ASSERT_TRUE(target.Set("precious", RegValue::Dword(7)) && target.Create("Sub").ok());
   ASSERT_TRUE(env_->MakeRegistryLink(base + "\\Holder\\Link", base + "\\Target"));
 
-  EXPECT_TRUE(Got(*scratch_.Open("Holder\\Link"), "precious")) << "an ordinary open follows";
-  EXPECT_TRUE(scratch_.Open("Holder\\Link\\Sub").ok()) << "so does a path through it";
+  // An ordinary open follows the link, and so does a path through it; the link itself lists nothing.
+  EXPECT_TRUE(Got(*scratch_.Open("Holder\\Link"), "precious") && scratch_.Open("Holder\\Link\\Sub").ok());
   auto link = scratch_.OpenLink("Holder\\Link");
   ASSERT_TRUE(link.ok());
-  EXPECT_TRUE(link->IsLink() && !target.IsLink());
-  EXPECT_EQ(Listed(link->SubKeyNames()), Names{});
+  EXPECT_TRUE(link->IsLink() && !target.IsLink() && Listed(link->SubKeyNames()).empty());
 
   std::vector<std::string> walked;
   WalkSubtree(*scratch_.Open("Holder"), [&](const WalkEntry& entry) {
@@ -197,11 +196,9 @@ TEST_F(RegistryConformance, HandlesAreLimitedToTheAccessTheyWereOpenedWith) {
   ASSERT_TRUE(full.Set("v", RegValue::Dword(1)));
   RegKey read = scratch_.Open("Access", platform::reg_access::kRead).value_or({});
   RegKey write = scratch_.Open("Access", platform::reg_access::kWrite).value_or({});
-  EXPECT_EQ(Got(read, "v"), RegValue::Dword(1));
-  EXPECT_EQ(read.Set("v", RegValue::Dword(2)).code(), kErrAccessDenied);
-  EXPECT_TRUE(write.Set("w", RegValue::Dword(2)));
-  EXPECT_EQ(write.Query("v").code(), kErrAccessDenied);
-  EXPECT_EQ(write.SubKeyNames().code(), kErrAccessDenied);
+  EXPECT_TRUE(Got(read, "v") == RegValue::Dword(1) && write.Set("w", RegValue::Dword(2)));
+  EXPECT_EQ((std::vector{read.Set("v", RegValue::Dword(2)).code(), write.Query("v").code(), write.SubKeyNames().code()}),
+            std::vector<std::uint32_t>(3, kErrAccessDenied));
 }
 
 TEST_F(RegistryConformance, ClassesRootShowsLocalMachineSoftwareClasses) {

@@ -154,15 +154,15 @@ TEST_F(DefragTest, ProgressFollowsASlowCopyCreepsWhileNoneIsThereAndAFailedCopyL
   const std::int64_t step = progress.Step();
   EXPECT_TRUE(step >= 10 && step <= 50) << step;
   for (int tick = 0; tick < 60; ++tick) progress.Tick();
-  EXPECT_GE(progress.Position(), 1000 - step) << "it creeps on towards the end of the hive in work";
-  EXPECT_LT(progress.Position(), 1000) << "but never reaches it before its copy is there";
+  // It creeps on towards the end of the hive in work, but never reaches it before its copy is there.
+  EXPECT_TRUE(progress.Position() >= 1000 - step && progress.Position() < 1000) << progress.Position();
 
   go.release();
   view.closed.acquire();
-  EXPECT_TRUE(progress.Finished()) << "every hive had its turn";
-  EXPECT_EQ(std::tuple(view.key_text, progress.Position()), std::tuple("Finish", 1000));
-  EXPECT_TRUE(Exists(defrag::CopyOf(kSoftwareFile)));
-  EXPECT_FALSE(Exists(defrag::CopyOf(kUserFile))) << "the failed save's part is gone";
+  // Every hive had its turn; the failed save's part is gone.
+  EXPECT_EQ(std::tuple(progress.Finished(), view.key_text, progress.Position(), Exists(defrag::CopyOf(kSoftwareFile)),
+                       Exists(defrag::CopyOf(kUserFile))),
+            std::tuple(true, "Finish", 1000, true, false));
 }
 
 // A copy that is missing or cut short must never become a hive: the compaction then
@@ -195,9 +195,8 @@ TEST_F(DefragTest, NoHiveIsReplacedUnlessEveryCopyIsWhole) {
     ASSERT_EQ(replaced.size(), 2u);
     EXPECT_EQ(replaced[0].subkey + "|" + replaced[0].new_file + "|" + replaced[0].old_file,
               std::string("SOFTWARE|") + kSoftwareFile + ".fdc|" + kSoftwareFile + ".bak");
-    EXPECT_EQ(replaced[1].root, platform::RegRoot::Users);
-    EXPECT_EQ(s.view.questions, Names{std::string(kRestartQuestion)});
-    EXPECT_EQ(machine.system().RestartRequests(), 1);
+    EXPECT_EQ(std::tuple(replaced[1].root, s.view.questions, machine.system().RestartRequests()),
+              std::tuple(platform::RegRoot::Users, Names{std::string(kRestartQuestion)}, 1));
     s.window.FormClose();
     EXPECT_FALSE(Exists(defrag::CopyOf(kSoftwareFile))) << "copies go at exit";
   }

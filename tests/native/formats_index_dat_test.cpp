@@ -136,10 +136,8 @@ TEST(IndexDatTest, ListingReportsRisingPercentagesEndingAt100) {
   std::vector<int> percents;
   // 12 + 28 entries: each percentage is told once.
   List(machine, WithRecords().FirstTable(0x4000).Table(0x4000, 1, 0x5000).Table(0x5000, 2, 0).bytes(), &percents);
-  ASSERT_FALSE(percents.empty());
-  EXPECT_TRUE(std::is_sorted(percents.begin(), percents.end()));
-  EXPECT_EQ(std::adjacent_find(percents.begin(), percents.end()), percents.end());
-  EXPECT_EQ(percents.back(), 100);
+  EXPECT_TRUE(!percents.empty() && percents.back() == 100 && std::ranges::is_sorted(percents) &&
+              std::ranges::adjacent_find(percents) == percents.end()) << ::testing::PrintToString(percents);
 }
 
 struct OverwriteCase {

@@ -90,12 +90,9 @@ TEST(ScanGuardTest, NoRowDeletesARootKeyOrAKeyDirectlyBelowOne) {
     const char *registry_key, *data;
     int fix_kind;
     bool dropped;
-  } rows[] = {{"HKEY_USERS\\S-1-5-21-1", "", kFixKey, true},
-              {"HKEY_LOCAL_MACHINE\\\\Software\\", "", kFixKey, true},
-              {"HKEY_USERS\\", "S-1-5-21-1", kFixSubKey, true},
-              {"HKEY_LOCAL_MACHINE\\Software", "Vendor", kFixSubKey, false},
-              {"HKEY_CLASSES_ROOT\\Interface\\{I}", "", kFixKey, false},
-              {"HKEY_USERS\\S-1-5-21-1", "V", kFixNamedValue, false}};
+  } rows[] = {{"HKEY_USERS\\S-1-5-21-1", "", kFixKey, true}, {"HKEY_LOCAL_MACHINE\\\\Software\\", "", kFixKey, true},
+              {"HKEY_USERS\\", "S-1-5-21-1", kFixSubKey, true}, {"HKEY_LOCAL_MACHINE\\Software", "Vendor", kFixSubKey, false},
+              {"HKEY_CLASSES_ROOT\\Interface\\{I}", "", kFixKey, false}, {"HKEY_USERS\\S-1-5-21-1", "V", kFixNamedValue, false}};
   for (const auto& r : rows) {
     EXPECT_EQ(DeletesTopLevelKey(r.registry_key, r.data, r.fix_kind), r.dropped) << r.registry_key << " + " << r.data;
   }

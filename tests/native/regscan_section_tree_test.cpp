@@ -8,9 +8,7 @@ namespace norvik::regscan {
 namespace {
 
 NodeId ByCode(const SectionTree& t, int code) {
-  for (NodeId id = 0; id < t.tree().size(); ++id) {
-    if (t.Code(id) == code) return id;
-  }
+  for (NodeId id = 0; id < t.tree().size(); ++id) if (t.Code(id) == code) return id;
   ADD_FAILURE() << "no section " << code;
   return 0;
 }
