@@ -24,6 +24,7 @@ TEST(ResultFilterTest, ExclusionsAndIgnoreListsRemoveWhatTheyCover) {
   const Lists value_a = {"HKEY_CURRENT_USER\\Software\\A\\Setting"};
   const Lists key_x = {"HKEY_LOCAL_MACHINE\\SOFTWARE\\X"};
   const Lists key_ab = {"HKEY_CURRENT_USER\\Software\\Ab\\"};
+  const std::string cu = "HKEY_CURRENT_USER\\Software\\", lm = "HKEY_LOCAL_MACHINE\\SOFTWARE\\";
   const struct {
     ProblemRow row;
     Lists keys, values;
@@ -32,31 +33,23 @@ TEST(ResultFilterTest, ExclusionsAndIgnoreListsRemoveWhatTheyCover) {
       // Built-in exclusions, whatever the letter case.
       {Row(0, "HKEY_CLASSES_ROOT\\CLSID\\{dfeaf541-f3e1-4c24-acac-99c30715084a}\\InprocServer32"), none, none, true},
       {Row(1, "HKEY_LOCAL_MACHINE\\Software\\Classes\\CLSID\\{DC6EFB56-9CFA-464D-8880-44885D7DC193}\\x"), none, none, true},
-      {Row(1, "HKEY_CURRENT_USER\\Software\\X\\v", "C:\\%username%_cache\\a.exe"), none, none, true},
-      {Row(1, "HKEY_CURRENT_USER\\Software\\?\\v", "C:\\a.exe"), none, none, false},
-      {Row(1, "HKEY_CURRENT_USER\\Software\\?:\\v"), none, none, true},
-      {Row(1, "HKEY_CURRENT_USER\\Software\\%A%\\?"), none, none, true},
-      {Row(1, "HKEY_CURRENT_USER\\Software\\X\\v", "C:\\?.exe"), none, none, true},
-      {Row(1, "HKEY_CURRENT_USER\\Software\\X\\v", "%A%?"), none, none, true},
-      {Row(1, "HKEY_CURRENT_USER\\Software\\X\\v", "%A?"), none, none, false},
+      {Row(1, cu + "X\\v", "C:\\%username%_cache\\a.exe"), none, none, true},
+      {Row(1, cu + "?\\v", "C:\\a.exe"), none, none, false}, {Row(1, cu + "?:\\v"), none, none, true},
+      {Row(1, cu + "%A%\\?"), none, none, true}, {Row(1, cu + "X\\v", "C:\\?.exe"), none, none, true},
+      {Row(1, cu + "X\\v", "%A%?"), none, none, true}, {Row(1, cu + "X\\v", "%A?"), none, none, false},
       {Row(0, "hkey_current_user\\software\\javasoft\\Prefs"), none, none, true},
-      {Row(1, "HKEY_CURRENT_USER\\Software\\Lexmark2\\v"), none, none, false},
+      {Row(1, cu + "Lexmark2\\v"), none, none, false},
       // An ignored value: the key holding it, the value itself, not its neighbours.
-      {Row(0, "HKEY_CURRENT_USER\\Software\\A"), none, value_a, true},
-      {Row(3, "HKEY_CURRENT_USER\\Software", "A"), none, value_a, true},
-      {Row(1, "HKEY_CURRENT_USER\\Software\\A\\setting"), none, value_a, true},
-      {Row(2, "HKEY_CURRENT_USER\\Software\\A", "Setting"), none, value_a, true},
-      {Row(1, "HKEY_CURRENT_USER\\Software\\A\\Other"), none, value_a, false},
-      {Row(6, "HKEY_CURRENT_USER\\Software\\A", "Frggvat"), none, value_a, true},
-      {Row(5, "HKEY_CURRENT_USER\\Software\\A\\Setting"), none, {"HKEY_CURRENT_USER\\Software\\A\\Setting\\@"}, true},
+      {Row(0, cu + "A"), none, value_a, true}, {Row(3, "HKEY_CURRENT_USER\\Software", "A"), none, value_a, true},
+      {Row(1, cu + "A\\setting"), none, value_a, true}, {Row(2, cu + "A", "Setting"), none, value_a, true},
+      {Row(1, cu + "A\\Other"), none, value_a, false}, {Row(6, cu + "A", "Frggvat"), none, value_a, true},
+      {Row(5, cu + "A\\Setting"), none, {"HKEY_CURRENT_USER\\Software\\A\\Setting\\@"}, true},
       // An ignored key: everything at or below it, and the keys that hold it.
       {Row(1, "HKEY_LOCAL_MACHINE\\Software\\x\\Deep\\v"), key_x, none, true},
       {Row(3, "HKEY_LOCAL_MACHINE\\SOFTWARE", "X"), key_x, none, true},
-      {Row(0, "HKEY_LOCAL_MACHINE\\SOFTWARE"), key_x, none, true},
-      {Row(2, "HKEY_LOCAL_MACHINE\\SOFTWARE\\X", "v"), key_x, none, true},
-      {Row(1, "HKEY_LOCAL_MACHINE\\SOFTWARE\\Xy\\v"), key_x, none, false},
-      {Row(0, "HKEY_CURRENT_USER\\Software\\Ab\\Sub"), key_ab, none, true},
-      {Row(0, "HKEY_CURRENT_USER\\Software\\Abc"), key_ab, none, false},
+      {Row(0, "HKEY_LOCAL_MACHINE\\SOFTWARE"), key_x, none, true}, {Row(2, lm + "X", "v"), key_x, none, true},
+      {Row(1, lm + "Xy\\v"), key_x, none, false}, {Row(0, cu + "Ab\\Sub"), key_ab, none, true},
+      {Row(0, cu + "Abc"), key_ab, none, false},
       // Shortcut files and rows without a backslash are never covered by a list.
       {Row(4, "C:\\users\\user\\Desktop\\x.lnk", "C:\\gone.exe"), {"C:\\users"}, value_a, false},
       {Row(0, "HKEY_CURRENT_USER"), {"HKEY_CURRENT_USER"}, none, false},
