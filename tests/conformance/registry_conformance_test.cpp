@@ -219,29 +219,27 @@ TEST_F(RegistryConformance, SubtreeWalkVisitsKeysBeforeTheirSubkeys) {
     ASSERT_TRUE(scratch_.Create(path).ok()) << path;
   }
   RegKey walk = Create("Walk");
-  Names seen;
-  EXPECT_TRUE(platform::WalkSubtree(walk, [&](const platform::WalkEntry& e) {
-    seen.push_back(e.path + "@" + std::to_string(e.depth));
-    return e.path == "b\\deep" ? WalkAction::SkipSubkeys : WalkAction::Continue;
-  }));
-  EXPECT_EQ(seen, (Names{"@0", "a@1", "a\\x@2", "a\\y@2", "b@1", "b\\deep@2", "c@1"}));
-
+  // Whether the walk went to its end, then each key visited as "path@depth"; `decide` answers for each.
+  const auto visits = [&](auto decide) {
+    Names seen;
+    const bool whole = platform::WalkSubtree(walk, [&](const platform::WalkEntry& e) {
+      seen.push_back(e.path + "@" + std::to_string(e.depth));
+      return decide(e.path);
+    });
+    seen.insert(seen.begin(), whole ? "whole" : "stopped");
+    return seen;
+  };
+  EXPECT_EQ(visits([](const std::string& p) { return p == "b\\deep" ? WalkAction::SkipSubkeys : WalkAction::Continue; }),
+            (Names{"whole", "@0", "a@1", "a\\x@2", "a\\y@2", "b@1", "b\\deep@2", "c@1"}));
   // Keys the visitor removes before their turn are passed over.
-  seen.clear();
-  EXPECT_TRUE(platform::WalkSubtree(walk, [&](const platform::WalkEntry& e) {
-    seen.push_back(e.path);
-    if (e.path == "a") (void)scratch_.DeleteSubKey("Walk\\a\\y");
-    if (e.path == "a\\x") (void)scratch_.DeleteSubKey("Walk\\c");
-    return WalkAction::Continue;
-  }));
-  EXPECT_EQ(seen, (Names{"", "a", "a\\x", "b", "b\\deep", "b\\deep\\deeper"}));
-
-  seen.clear();
-  EXPECT_FALSE(platform::WalkSubtree(walk, [&](const platform::WalkEntry& e) {
-    seen.push_back(e.path);
-    return e.path == "a" ? WalkAction::Stop : WalkAction::Continue;
-  }));
-  EXPECT_EQ(seen, (Names{"", "a"}));
+  EXPECT_EQ(visits([&](const std::string& p) {
+              if (p == "a") (void)scratch_.DeleteSubKey("Walk\\a\\y");
+              if (p == "a\\x") (void)scratch_.DeleteSubKey("Walk\\c");
+              return WalkAction::Continue;
+            }),
+            (Names{"whole", "@0", "a@1", "a\\x@2", "b@1", "b\\deep@2", "b\\deep\\deeper@3"}));
+  EXPECT_EQ(visits([](const std::string& p) { return p == "a" ? WalkAction::Stop : WalkAction::Continue; }),
+            (Names{"stopped", "@0", "a@1"}));
 }
 
 }  // namespace

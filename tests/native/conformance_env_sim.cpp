@@ -18,9 +18,8 @@ class SimConformanceEnv final : public ConformanceEnv {
  public:
   SimConformanceEnv() {
     machine_.MakeFolder(kScratchFolder);
-    if (!machine_.platform().registry.Root(platform::RegRoot::CurrentUser).Create(kScratchKey)) {
+    if (!machine_.platform().registry.Root(platform::RegRoot::CurrentUser).Create(kScratchKey))
       throw std::runtime_error("cannot create the scratch key");
-    }
   }
 
   platform::Platform platform() override { return machine_.platform(); }

@@ -84,8 +84,7 @@ TEST_F(BackupTest, FileNameTextHeaderAndAppend) {
   EXPECT_EQ(MakeBackupFileName("D:\\b", at), "D:\\b\\2026_11_30_235959.reg");
 
   auto key = Create("Software\\Example");
-  ASSERT_TRUE(key.Set("", RegValue::String("C:\\dir\\x.exe")));
-  ASSERT_TRUE(key.Set("Count", RegValue::Dword(26)));
+  ASSERT_TRUE(key.Set("", RegValue::String("C:\\dir\\x.exe")) && key.Set("Count", RegValue::Dword(26)));
   ASSERT_TRUE(Create("Software\\Example\\Sub").Set("Data", RegValue::Binary({1, 2, 255})));
   // One trailing backslash is dropped; the second export adds no second header.
   SaveKeyToRegFile(p.registry, p.files, file, RegRoot::CurrentUser, "Software\\Example\\", "", true);

@@ -61,13 +61,9 @@ TEST_F(ComChecksTest, FileExtensionsFollowTheVersionsRules) {
   Plant(machine_, {classes + "\\.nothing", classes + "\\.empty|@=", classes + "\\.number|@=#0", classes + "\\.sub|@=",
                    classes + "\\.sub\\ShellNew", classes + "\\.text|@=txtfile", classes + "\\Wow6432Node",
                    exts + "\\.abc\\OpenWithList", exts + "\\.def", exts + "\\.ghi\\OpenWithList|a=notepad.exe"});
-  const auto rows = [&](std::initializer_list<std::string> names) {
-    Rows r;
-    for (const std::string& n : names) r.push_back("3 " + (n.starts_with("C") ? classes : exts) + " = " + n.substr(1));
-    return r;
-  };
-  EXPECT_EQ(RunCheck(machine_, ScanFileExtensions, {.os_code = 11}), rows({"C.empty", "C.nothing", "E.abc", "E.def"}));
-  EXPECT_EQ(RunCheck(machine_, ScanFileExtensions, {.os_code = 12}), rows({"C.nothing", "E.def"}));
+  const std::string c = "3 " + classes + " = ", e = "3 " + exts + " = ";
+  EXPECT_EQ(RunCheck(machine_, ScanFileExtensions, {.os_code = 11}), (Rows{c + ".empty", c + ".nothing", e + ".abc", e + ".def"}));
+  EXPECT_EQ(RunCheck(machine_, ScanFileExtensions, {.os_code = 12}), (Rows{c + ".nothing", e + ".def"}));
 }
 
 TEST_F(ComChecksTest, ApplicationsReportEveryBrokenCommandKey) {

@@ -42,12 +42,14 @@ class ListChecksTest : public ::testing::Test {
 };
 
 // Rows written short: "LM\" and "CU\" stand for the roots, "CV\" for the Windows key of
-// Software, "WOW\" for the same key of the 32-bit view.
+// Software, "WOW\" for the same key of the 32-bit view, "FONTS" for the NT fonts key and
+// "SND\" for the sound schemes' applications.
 std::string Expand(std::string row) {
   const std::pair<std::string, std::string> shorthands[] = {
       {"LM\\", "HKEY_LOCAL_MACHINE\\"}, {"CU\\", "HKEY_CURRENT_USER\\"},
       {"WOW\\", "Software\\Wow6432Node\\Microsoft\\Windows\\CurrentVersion\\"},
-      {"CV\\", "Software\\Microsoft\\Windows\\CurrentVersion\\"}};
+      {"CV\\", "Software\\Microsoft\\Windows\\CurrentVersion\\"},
+      {"FONTS", "Software\\Microsoft\\Windows NT\\CurrentVersion\\Fonts"}, {"SND\\", "AppEvents\\Schemes\\Apps\\"}};
   for (const auto& [shorthand, text] : shorthands) {
     if (const auto at = row.find(shorthand); at != std::string::npos) row.replace(at, shorthand.size(), text);
   }
@@ -67,8 +69,7 @@ TEST_F(ListChecksTest, EverySectionReportsItsPlantedProblemsAndNoLookAlike) {
         "2 LM\\CV\\SharedDlls = C:\\windows\\system32\\gone64.dll", "2 LM\\CV\\SharedDlls = D:\\cd\\x.dll",
         "2 LM\\WOW\\SharedDlls = C:\\Apps\\gone32.dll"}},
       {12, "Invalid Windows Fonts",
-       {"1 LM\\Software\\Microsoft\\Windows NT\\CurrentVersion\\Fonts\\Gone = C:\\Fonts2\\gone.ttf",
-        "2 LM\\Software\\Microsoft\\Windows NT\\CurrentVersion\\Fonts = C:\\Fonts2\\named.ttf"}},
+       {"1 LM\\FONTS\\Gone = C:\\Fonts2\\gone.ttf", "2 LM\\FONTS = C:\\Fonts2\\named.ttf"}},
       {13, "Invalid Help Files Item",
        {"1 LM\\Software\\Microsoft\\Windows\\Help\\gone.hlp = C:\\Help\\gone.hlp",
         "1 LM\\Software\\Microsoft\\Windows\\Html Help\\gone.chm = C:\\Help\\gone.chm"}},
@@ -87,17 +88,16 @@ TEST_F(ListChecksTest, EverySectionReportsItsPlantedProblemsAndNoLookAlike) {
         "3 LM\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\App Management\\ARPCache = Removed"}},
       {15, "Invalid Add/Remove Programs",  // a lower-case "uninstallstring" still lists its program
        {"3 LM\\CV\\Uninstall = MyApp", "3 LM\\WOW\\Uninstall = Old32"}},
-      {9, "Old Start Menu Key",
-       {"3 CU\\CV\\Explorer\\MenuOrder\\Start Menu2\\Programs = Removed App",
-        "3 CU\\CV\\Explorer\\MenuOrder\\Start Menu\\&Programs = Old"}},
+      {9, "Old Start Menu Key", {"3 CU\\CV\\Explorer\\MenuOrder\\Start Menu2\\Programs = Removed App",
+                                 "3 CU\\CV\\Explorer\\MenuOrder\\Start Menu\\&Programs = Old"}},
       {18, "Missing ShortCut reference",  // Recent lies inside the application data folder: walked once
        {"4 C:\\users\\Public\\Desktop\\Sub\\deep.LNK = C:\\Apps\\deeper.exe",
         "4 C:\\users\\user\\AppData\\Roaming\\Microsoft\\Windows\\Recent\\report.lnk = C:\\Docs\\report.doc",
         "4 C:\\users\\user\\Desktop\\gone.lnk = C:\\Apps\\gone.exe"}},
       {19, "Non-existent Sound File",
-       {"5 CU\\AppEvents\\Schemes\\Apps\\.Default\\SystemAsterisk\\.Current = C:\\Media\\gone.wav",
-        "5 CU\\AppEvents\\Schemes\\Apps\\.Default\\SystemHand\\.current = %SystemRoot%\\media\\gone.wav",
-        "5 CU\\AppEvents\\Schemes\\Apps\\Explorer\\Navigating\\Utopia0 = C:\\Media\\utopia.wav"}},
+       {"5 CU\\SND\\.Default\\SystemAsterisk\\.Current = C:\\Media\\gone.wav",
+        "5 CU\\SND\\.Default\\SystemHand\\.current = %SystemRoot%\\media\\gone.wav",
+        "5 CU\\SND\\Explorer\\Navigating\\Utopia0 = C:\\Media\\utopia.wav"}},
   };
   for (const auto& section : sections) {
     Rows expected;

@@ -51,8 +51,7 @@ TEST_F(SimMachineTest, PathsThatAreNotDriveAbsoluteOrHoldBadCharacters) {
 }
 
 TEST_F(SimMachineTest, FileInUseByAnotherProgram) {
-  machine.WriteFile("C:\\logs\\held.log", "abc");
-  machine.WriteFile("C:\\logs\\free.log", "abc");
+  for (const char* log : {"C:\\logs\\held.log", "C:\\logs\\free.log"}) machine.WriteFile(log, "abc");
   machine.SetFileInUse("C:\\LOGS\\held.log", true);
   EXPECT_EQ(files.Open("C:\\logs\\held.log", FileAccess::Read, 0, FileDisposition::OpenExisting).code(),
             kErrSharingViolation);

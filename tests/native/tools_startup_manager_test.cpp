@@ -30,8 +30,8 @@ TEST(StartupManagerTest, ListsTheLogonProgramsAndDeletesOnlyTheCheckedOnesThatCa
                                     "Run]\r\n\"Same\"=\"C:\\\\machine.exe\"\r\n\r\n[" + kLm + "RunOnce]\r\n"
                                     "\"Locked\"=hex(2):25,00\r\n\r\n[" + kCu + "RunServices]\r\n\"Service\"=\"x\"\r\n")
                   .empty());
-  const std::string user = *machine.shell().SpecialFolder(platform::csidl::kStartup) + "\\";
-  const std::string common = *machine.shell().SpecialFolder(platform::csidl::kCommonStartup) + "\\";
+  const std::string user = *machine.shell().SpecialFolder(platform::csidl::kStartup) + "\\",
+                    common = *machine.shell().SpecialFolder(platform::csidl::kCommonStartup) + "\\";
   machine.WriteShortcut(user + "Mail.LNK", "C:\\mail.exe");
   machine.WriteFile(user + "Broken.lnk", "not a shortcut");
   machine.WriteShortcut(user + "notes.txt", "C:\\notes.exe");  // a target, but no shortcut's name
