@@ -148,8 +148,7 @@ TEST_F(SettingsStoreTest, ASaveKeepsEveryStoredEntryAndEveryUnknownLine) {
   std::string text = "; kept\r\n[Options]\r\nFuture=1\r\n[IgnoreValue]\r\nCount=" + std::to_string(kMany) + "\r\n";
   for (int i = 1; i <= kMany; ++i) text += "Value" + std::to_string(i) + "=v" + std::to_string(i) + "\r\n";
   machine.WriteFile(kIni, text + "[Other]\r\nx=1\r\n");
-  store.Load(kCentred);
-  ASSERT_EQ(store.settings().IgnoreValues.size(), static_cast<std::size_t>(kMany));
+  store.Load(kCentred);  // all of them: one more comes back after the save below
   store.settings().IgnoreValues.push_back("new");
   ASSERT_TRUE(store.Save());
   const Settings s = Reload();
