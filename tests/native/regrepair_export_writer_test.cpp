@@ -75,6 +75,9 @@ class BackupTest : public ::testing::Test {
   platform::RegKey Create(std::string_view path) { return p.registry.Root(RegRoot::CurrentUser).Create(path).value(); }
   bool Exists(std::string_view path) { return p.registry.Root(RegRoot::CurrentUser).Open(path).ok(); }
   std::string Backup() { return machine.ReadFile(file).value_or("(none)"); }
+  std::string Export(const std::string& path) {
+    return platform::ExportRegKey(p.registry, RegRoot::CurrentUser, path, platform::RegFormat::Version5).value();
+  }
 };
 
 TEST_F(BackupTest, FileNameTextHeaderAndAppend) {
@@ -180,8 +183,7 @@ TEST_F(BackupTest, GeneratedTreesComeBackExactly) {
     auto key = Create(path);
     maker.Fill(key, 0);
     key.Close();
-    const std::string before = platform::ExportRegKey(p.registry, RegRoot::CurrentUser, path,
-                                                      platform::RegFormat::Version5).value();
+    const std::string before = Export(path);
     const std::string backup = "C:\\Backup\\case.reg";
     BackedUpDeletes deletes(p.registry, p.files, backup);
     // Every fourth case deletes its top key's values one by one, the rest the whole key.
@@ -194,10 +196,7 @@ TEST_F(BackupTest, GeneratedTreesComeBackExactly) {
     }
     const auto problems = platform::LoadRegText(p.registry, machine.ReadFile(backup).value());
     ASSERT_TRUE(problems.empty()) << i << ": line " << problems.front().line << " " << problems.front().message;
-    ASSERT_EQ(platform::ExportRegKey(p.registry, RegRoot::CurrentUser, path, platform::RegFormat::Version5).value(),
-              before)
-        << "case " << i << ", backup:\n"
-        << *machine.ReadFile(backup);
+    ASSERT_EQ(Export(path), before) << "case " << i << ", backup:\n" << *machine.ReadFile(backup);
     // Each case starts from an empty registry and folder, so that they all cost the same.
     ASSERT_TRUE(platform::LoadRegText(p.registry, "REGEDIT4\r\n[-HKEY_CURRENT_USER\\" + path + "]\r\n").empty());
     ASSERT_TRUE(p.files.DeleteFile(backup));

@@ -47,9 +47,8 @@ TEST(EmptyKeysTest, EmptyKeysKeepEachVersionsOwnEmptyKeys) {
                   ms + "RAS AutoDial", ms + "Kept|V=x",
                   ms + "Windows NT\\CurrentVersion", "HKEY_USERS\\.DEFAULT\\Software\\Empty", "HKEY_USERS\\S-1-5-99"});
   const std::string acme = "3 " + user + "Software\\Acme = Empty", ime = "3 " + ms + "IME\\15.0 = IMESC",
-                    ras = "3 " + user + "Software\\Microsoft = RAS AutoDial",
-                    assist = "3 " + cv + "Explorer = UserAssist", run = "3 " + user + "Software\\Microsoft\\Windows\\"
-                                                                                     "CurrentVersion = Run";
+                    ras = "3 " + user + "Software\\Microsoft = RAS AutoDial", assist = "3 " + cv + "Explorer = UserAssist",
+                    run = "3 " + ms + "Windows\\CurrentVersion = Run";
   // Windows NT holds only a kept empty key, and HKEY_USERS\S-1-5-99 is a whole user's hive.
   EXPECT_EQ(RunCheck(machine, ScanEmptyKeys, {.os_code = 9}), (Rows{acme, ime, ras, assist, run}));
   EXPECT_EQ(RunCheck(machine, ScanEmptyKeys, {.os_code = 11}), (Rows{acme, ras}));
