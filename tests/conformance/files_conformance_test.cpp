@@ -131,15 +131,13 @@ TEST_F(FilesConformance, ReadWriteSeekAndSize) {
 
 TEST_F(FilesConformance, OpenFailureCodes) {
   Plant({"exists.txt", "folder\\"});
+  using enum FileDisposition;
   const std::tuple<const char*, FileDisposition, std::uint32_t> cases[] = {
-      {"exists.txt", FileDisposition::CreateNew, kErrFileExists}, {"EXISTS.TXT", FileDisposition::OpenAlways, kOk},
-      {"missing.txt", FileDisposition::OpenExisting, kErrFileNotFound},
-      {"missing.txt", FileDisposition::TruncateExisting, kErrFileNotFound},
-      {"missing\\x.txt", FileDisposition::OpenExisting, kErrPathNotFound},
-      {"missing\\x.txt", FileDisposition::CreateAlways, kErrPathNotFound},
-      {"folder", FileDisposition::OpenExisting, kErrAccessDenied},
-      {"bad<name", FileDisposition::CreateAlways, kErrInvalidName},
-      {"bad*name", FileDisposition::CreateAlways, kErrInvalidName},
+      {"exists.txt", CreateNew, kErrFileExists}, {"EXISTS.TXT", OpenAlways, kOk},
+      {"missing.txt", OpenExisting, kErrFileNotFound}, {"missing.txt", TruncateExisting, kErrFileNotFound},
+      {"missing\\x.txt", OpenExisting, kErrPathNotFound}, {"missing\\x.txt", CreateAlways, kErrPathNotFound},
+      {"folder", OpenExisting, kErrAccessDenied}, {"bad<name", CreateAlways, kErrInvalidName},
+      {"bad*name", CreateAlways, kErrInvalidName},
   };
   for (const auto& [name, disposition, error] : cases) {
     EXPECT_EQ(OpenAs(name, FileAccess::Read, share::kRead, disposition).code(), error) << name;

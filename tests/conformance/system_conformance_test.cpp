@@ -13,7 +13,6 @@ namespace norvik::conformance {
 namespace {
 
 namespace attr = platform::file_attr;
-namespace csidl = platform::csidl;
 
 class SystemConformance : public ::testing::Test {
  protected:
@@ -40,19 +39,17 @@ TEST_F(SystemConformance, EnvironmentExpansion) {
 }
 
 TEST_F(SystemConformance, SpecialFoldersExist) {
-  for (const int id : {csidl::kDesktop, csidl::kPrograms, csidl::kPersonal, csidl::kFavorites, csidl::kStartup,
-                       csidl::kRecent, csidl::kSendTo, csidl::kStartMenu, csidl::kDesktopDirectory, csidl::kFonts,
-                       csidl::kTemplates, csidl::kCommonStartMenu, csidl::kCommonPrograms, csidl::kCommonStartup,
-                       csidl::kCommonDesktopDirectory, csidl::kAppData, csidl::kLocalAppData, csidl::kInternetCache,
-                       csidl::kCookies, csidl::kHistory, csidl::kCommonAppData, csidl::kWindows, csidl::kSystem,
-                       csidl::kProgramFiles}) {
+  using namespace platform::csidl;
+  for (const int id : {kDesktop, kPrograms, kPersonal, kFavorites, kStartup, kRecent, kSendTo, kStartMenu,
+                       kDesktopDirectory, kFonts, kTemplates, kCommonStartMenu, kCommonPrograms, kCommonStartup,
+                       kCommonDesktopDirectory, kAppData, kLocalAppData, kInternetCache, kCookies, kHistory,
+                       kCommonAppData, kWindows, kSystem, kProgramFiles}) {
     auto folder = shell().SpecialFolder(id);
     ASSERT_TRUE(folder) << "CSIDL " << id;
-    EXPECT_FALSE(folder->ends_with("\\")) << *folder;
-    EXPECT_NE(files().GetAttributes(*folder).value_or(0) & attr::kDirectory, 0u) << *folder;
+    EXPECT_TRUE(!folder->ends_with("\\") && (files().GetAttributes(*folder).value_or(0) & attr::kDirectory)) << *folder;
   }
-  EXPECT_EQ((std::vector{shell().SpecialFolder(csidl::kWindows).value_or(""), shell().SpecialFolder(csidl::kSystem).value_or(""),
-                         shell().SpecialFolder(csidl::kAppData).value_or("")}),
+  EXPECT_EQ((std::vector{shell().SpecialFolder(kWindows).value_or(""), shell().SpecialFolder(kSystem).value_or(""),
+                         shell().SpecialFolder(kAppData).value_or("")}),
             (std::vector{files().WindowsFolder(), files().SystemFolder(), system().GetEnvironment("APPDATA").value_or("?")}));
   EXPECT_FALSE(shell().SpecialFolder(0xFF));
 }

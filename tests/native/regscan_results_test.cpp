@@ -86,18 +86,17 @@ TEST(ResultActionsTest, RegistryEditorOpensAtTheRowsKeyOrValue) {
                                                               "\"v\"=\"x\"\r\n\r\n[HKEY_CURRENT_USER\\Software\\K\\S]\r\n")
                   .empty());
   using Outcome = RegeditTarget::Outcome;
+  const std::string k = "HKEY_CURRENT_USER\\Software\\";
   const struct {
     ProblemRow row;
     Outcome outcome;
     const char* key;
     const char* value;
   } cases[] = {
-      {Row(0, "HKEY_CURRENT_USER\\Software\\K"), Outcome::Open, "Software\\K", ""},
-      {Row(1, "HKEY_CURRENT_USER\\Software\\K\\v"), Outcome::Open, "Software\\K", ""},
+      {Row(0, k + "K"), Outcome::Open, "Software\\K", ""}, {Row(1, k + "K\\v"), Outcome::Open, "Software\\K", ""},
       {Row(3, "HKCU\\Software\\K", "S"), Outcome::Open, "Software\\K\\S", ""},
-      {Row(0, "HKEY_CURRENT_USER\\Software\\K\\v"), Outcome::Open, "Software\\K", "v"},
-      {Row(0, "HKEY_CURRENT_USER\\Software\\K\\gone"), Outcome::NotFound, "", ""},
-      {Row(0, "HKEY_CURRENT_USER\\Software\\Gone\\v"), Outcome::NotFound, "", ""},
+      {Row(0, k + "K\\v"), Outcome::Open, "Software\\K", "v"}, {Row(0, k + "K\\gone"), Outcome::NotFound, "", ""},
+      {Row(0, k + "Gone\\v"), Outcome::NotFound, "", ""},
       {Row(4, "C:\\x.lnk", "C:\\x.exe"), Outcome::NotFound, "", ""},
       {Row(0, "HKEY_CURRENT_USER"), Outcome::Nothing, "", ""},
   };
