@@ -27,9 +27,12 @@ void CleanerPageView::Create(const PageHost& host) {
   instance_ = host.instance;
   frame_ = host.frame;
   Controls& controls = host.controls;
+  // No tips for clipped items: their window is a top-level one, the dearest kind to make
+  // (about 10 ms under Wine, a fifth of what the program adds to its start-up). The
+  // catalogue's names fit the column, and a longer one scrolls into view.
   HWND tree = controls.Add(host.page, ids::kCleanItems, WC_TREEVIEWW, L"",
                            WS_VISIBLE | WS_TABSTOP | TVS_HASLINES | TVS_HASBUTTONS | TVS_LINESATROOT |
-                               TVS_SHOWSELALWAYS,
+                               TVS_SHOWSELALWAYS | TVS_NOTOOLTIPS,
                            WS_EX_CLIENTEDGE);
   tree_.Attach(tree, [this](std::optional<core::NodeId> node, app::TreeHit hit) {
     if (controller_ != nullptr) controller_->TreeMouseDown(node, hit);
