@@ -10,6 +10,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -75,6 +76,25 @@ class RegistryDefragTest : public ProgramFolderTest {
   std::wstring user_hive_;
 };
 
+// How many controls each of the program's tip windows covers.
+std::vector<LRESULT> TipCounts(const App& app) {
+  struct Search {
+    DWORD pid;
+    std::vector<LRESULT> counts;
+  } search{::GetProcessId(app.process()), {}};
+  ::EnumWindows([](HWND window, LPARAM param) -> BOOL {
+    auto* s = reinterpret_cast<Search*>(param);
+    DWORD pid = 0;
+    wchar_t name[64] = {};
+    ::GetWindowThreadProcessId(window, &pid);
+    if (pid == s->pid && ::GetClassNameW(window, name, 64) && std::wstring(name) == TOOLTIPS_CLASSW) {
+      s->counts.push_back(::SendMessageW(window, TTM_GETTOOLCOUNT, 0, 0));
+    }
+    return TRUE;
+  }, reinterpret_cast<LPARAM>(&search));
+  return search.counts;
+}
+
 std::int64_t KB(const std::wstring& text) {
   std::wstring digits;
   for (wchar_t c : text) if (c >= L'0' && c <= L'9') digits += c;
@@ -106,6 +126,8 @@ TEST_F(RegistryDefragTest, ReportRunAndAnalysisMeasureEachPlantedHive) {
   EXPECT_EQ(list.Text(0, 0), kSoftwareHive);
   EXPECT_EQ(list.Text(1, 0), user_hive_);
   EXPECT_FALSE(::IsWindowEnabled(app.Control(ids::kDefragRegistry)));
+  const auto tips = TipCounts(app);
+  EXPECT_EQ(std::count(tips.begin(), tips.end(), 2), 1) << "the page's two buttons carry their hints";
   // Posted: the progress dialog holds the handler until it closes.
   ::PostMessageW(app.Control(ids::kAnalyzeRegistry), BM_CLICK, 0, 0);
   // The copies take a moment only: the progress dialog is gone before it could be caught.

@@ -57,6 +57,21 @@ void Controls::AddColumns(int list_id, std::initializer_list<Column> columns, UI
   }
 }
 
+void Controls::AddHints(HWND parent, std::initializer_list<Hint> hints) {
+  HWND tips = ::CreateWindowExW(0, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP, CW_USEDEFAULT, CW_USEDEFAULT,
+                                CW_USEDEFAULT, CW_USEDEFAULT, parent, nullptr, instance_, nullptr);
+  if (tips == nullptr) return;
+  for (const Hint& hint : hints) {
+    TTTOOLINFOW tool{};
+    tool.cbSize = sizeof(tool);
+    tool.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
+    tool.hwnd = parent;
+    tool.uId = reinterpret_cast<UINT_PTR>(Get(hint.id));
+    tool.lpszText = const_cast<wchar_t*>(hint.text);
+    if (tool.uId != 0) ::SendMessageW(tips, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
+  }
+}
+
 HWND Controls::Get(int id) const {
   const auto it = controls_.find(id);
   return it == controls_.end() ? nullptr : it->second;

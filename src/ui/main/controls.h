@@ -29,6 +29,13 @@ class Controls {
     bool right_aligned = false;
   };
   void AddColumns(int list_id, std::initializer_list<Column> columns, UINT dpi);
+  // Tips shown when the mouse rests on controls of `parent`. Their window is a top-level
+  // one, dear to make, so a page adds them only when it is made, never at start-up.
+  struct Hint {
+    int id;
+    const wchar_t* text;
+  };
+  void AddHints(HWND parent, std::initializer_list<Hint> hints);
 
   HWND Get(int id) const;
   const std::map<int, HWND>& all() const { return controls_; }

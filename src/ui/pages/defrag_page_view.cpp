@@ -38,6 +38,7 @@ void DefragPageView::Create(const PageHost& host) {
       kBaseDpi);
   controls.AddButton(page, ids::kAnalyzeRegistry, L"Analyze Registry");
   ::EnableWindow(controls.AddButton(page, ids::kDefragRegistry, L"Defrag Registry"), FALSE);
+  controls.AddHints(page, {{ids::kAnalyzeRegistry, L"Analyze your registry"}, {ids::kDefragRegistry, L"Defrag your registry"}});
   if (analyze_disabled_) DisableAnalyzeRegistry();
   for (const std::string& row : rows_) InsertRow(row);
   rows_.clear();

@@ -76,6 +76,9 @@ void RegistryPageView::Create(const PageHost& host) {
   scan_ = controls.AddButton(page, ids::kScan, L"Scan");
   controls.AddButton(page, ids::kFixErrors, L"Fix Errors");
   restore_ = controls.AddButton(page, ids::kRestoreRegistry, L"Restore");
+  controls.AddHints(page, {{ids::kScan, L"Scan registry errors"},
+                           {ids::kFixErrors, L"Fix selected errors"},
+                           {ids::kRestoreRegistry, L"Restore any changes made using the software"}});
   made_ = true;
 }
 

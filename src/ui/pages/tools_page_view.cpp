@@ -18,27 +18,22 @@ void ToolsPageView::Create(const PageHost& host) {
   static const struct {
     int id;
     const wchar_t* caption;
-    const wchar_t* hint;
-  } kButtons[] = {{ids::kStartup, L"Startup", L"Startup manager for Windows to optimize Windows startup configuration"},
-                  {ids::kDeleteEntry, L"&Delete Entry", L"Delete the selected entries"},
-                  {ids::kSelectAll, L"Select &All", L"Select all entries in the list"},
-                  {ids::kSelectNone, L"Select &None", L"Cancel all entries in the list"},
-                  {ids::kViewHistory, L"Index.dat Viewer...", nullptr},
-                  {ids::kBackupFullRegistry, L"Backup Full Registry...", nullptr},
-                  {ids::kWindowsBackup, L"Windows Backup...", nullptr}};
-  HWND tips = ::CreateWindowExW(0, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP, CW_USEDEFAULT, CW_USEDEFAULT,
-                                CW_USEDEFAULT, CW_USEDEFAULT, host.page, nullptr, instance_, nullptr);
-  for (const auto& button : kButtons) {
-    HWND window = controls.AddButton(host.page, button.id, button.caption);
-    if (tips == nullptr || button.hint == nullptr) continue;
-    TTTOOLINFOW tool{};
-    tool.cbSize = sizeof(tool);
-    tool.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
-    tool.hwnd = host.page;
-    tool.uId = reinterpret_cast<UINT_PTR>(window);
-    tool.lpszText = const_cast<wchar_t*>(button.hint);
-    ::SendMessageW(tips, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
-  }
+  } kButtons[] = {{ids::kStartup, L"Startup"},
+                  {ids::kDeleteEntry, L"&Delete Entry"},
+                  {ids::kSelectAll, L"Select &All"},
+                  {ids::kSelectNone, L"Select &None"},
+                  {ids::kViewHistory, L"Index.dat Viewer..."},
+                  {ids::kBackupFullRegistry, L"Backup Full Registry..."},
+                  {ids::kWindowsBackup, L"Windows Backup..."}};
+  for (const auto& button : kButtons) controls.AddButton(host.page, button.id, button.caption);
+  controls.AddHints(host.page,
+                    {{ids::kStartup, L"Startup manager for Windows to optimize Windows startup configuration"},
+                     {ids::kDeleteEntry, L"Delete the selected entries"},
+                     {ids::kSelectAll, L"Select all entries in the list"},
+                     {ids::kSelectNone, L"Cancel all entries in the list"},
+                     {ids::kViewHistory, L"Read the contents of your index.dat files"},
+                     {ids::kBackupFullRegistry, L"Backup your entire registry"},
+                     {ids::kWindowsBackup, L"Use the windows backup tool to backup the system"}});
   windows_backup_ = controls.Get(ids::kWindowsBackup);
   if (windows_backup_hidden_) ::ShowWindow(windows_backup_, SW_HIDE);
 }
