@@ -7,9 +7,7 @@
 #include <commctrl.h>
 
 #include <algorithm>
-#include <string>
 
-#include "platform/win32/wide_text.h"
 #include "ui/main/control_ids.h"
 #include "ui/main/dpi.h"
 #include "ui/main/main_frame.h"
@@ -19,8 +17,6 @@
 
 namespace norvik::ui {
 namespace {
-
-using platform::win32::Wide;
 
 // The selected side button's marker matches the title band.
 constexpr COLORREF kSelectedMarker = RGB(40, 86, 150);
@@ -131,7 +127,7 @@ void MainFrame::Layout(bool force) {
   const auto s = [this](int v) { return Scale(v, dpi_); };
   const int band = TitleHeight();
 
-  title_strip_.Layout(hwnd_, width, dpi_, AsFont(link_font_));
+  title_strip_.Layout(hwnd_, width, dpi_, AsFont(title_font_), AsFont(link_font_));
 
   // Side buttons, stacked below the title.
   int y = band + s(kPageMargin);
