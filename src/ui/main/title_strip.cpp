@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <string>
+#include <string_view>
 
 #include "app/product.h"
 #include "platform/win32/wide_text.h"
@@ -38,7 +39,7 @@ void DrawLabel(HDC dc, const std::wstring& text, RECT rect, HFONT font, UINT for
 
 int TitleStrip::Height(UINT dpi) const { return Scale(kBandHeight, dpi); }
 
-void TitleStrip::Layout(HWND frame, int width, UINT dpi, HFONT link_font) {
+void TitleStrip::Layout(HWND frame, int width, UINT dpi, HFONT title_font, HFONT link_font) {
   const auto s = [dpi](int v) { return Scale(v, dpi); };
   width_ = width;
   height_ = Height(dpi);
@@ -46,16 +47,22 @@ void TitleStrip::Layout(HWND frame, int width, UINT dpi, HFONT link_font) {
   const int text_width = std::max(0, std::min(s(360), width - s(60)));
   title_ = RECT{s(50), s(4), s(50) + text_width, s(4) + s(27)};
   hint_ = RECT{s(52), s(30), s(52) + text_width, s(30) + s(17)};
-  // Only the link's own text is clickable.
-  int link_width = s(140);
-  if (HDC dc = ::GetDC(frame)) {
-    HGDIOBJ old = ::SelectObject(dc, link_font);
-    const std::wstring text = Wide(app::kUpdateLinkText);
-    SIZE extent{};
-    if (::GetTextExtentPoint32W(dc, text.c_str(), static_cast<int>(text.size()), &extent)) link_width = extent.cx + s(2);
-    ::SelectObject(dc, old);
-    ::ReleaseDC(frame, dc);
-  }
+  // Only the name's and the link's own text is clickable.
+  const auto text_width_of = [&](std::string_view text, HFONT font, int fallback) {
+    int result = fallback;
+    if (HDC dc = ::GetDC(frame)) {
+      HGDIOBJ old = ::SelectObject(dc, font);
+      const std::wstring wide = Wide(text);
+      SIZE extent{};
+      if (::GetTextExtentPoint32W(dc, wide.c_str(), static_cast<int>(wide.size()), &extent)) result = extent.cx + s(2);
+      ::SelectObject(dc, old);
+      ::ReleaseDC(frame, dc);
+    }
+    return result;
+  };
+  name_ = title_;
+  name_.right = std::min<LONG>(title_.right, title_.left + text_width_of(app::kProductName, title_font, text_width));
+  const int link_width = text_width_of(app::kUpdateLinkText, link_font, s(140));
   link_ = RECT{width - s(8) - link_width, s(30), width - s(8), s(30) + s(17)};
 }
 
@@ -89,7 +96,7 @@ void TitleStrip::Paint(HDC dc, const RECT& dirty, HICON icon, HFONT title_font, 
 }
 
 TitleStrip::Hit TitleStrip::HitTest(POINT client) const {
-  if (Contains(icon_, client) || Contains(title_, client)) return Hit::kHome;
+  if (Contains(icon_, client) || Contains(name_, client)) return Hit::kHome;
   if (Contains(link_, client)) return Hit::kUpdate;
   return Hit::kNone;
 }

@@ -5,16 +5,15 @@
 
 #include "platform/win32/windows_api.h"
 
-#include <string>
-
 namespace norvik::ui {
 
 class TitleStrip {
  public:
   enum class Hit { kNone, kHome, kUpdate };
 
-  // Places the parts for a client area `width` wide at `dpi`; `link_font` measures the link.
-  void Layout(HWND frame, int width, UINT dpi, HFONT link_font);
+  // Places the parts for a client area `width` wide at `dpi`; the fonts measure the name
+  // and the link.
+  void Layout(HWND frame, int width, UINT dpi, HFONT title_font, HFONT link_font);
   int Height(UINT dpi) const;
   // Paints the band where it meets `dirty` (client coordinates).
   void Paint(HDC dc, const RECT& dirty, HICON icon, HFONT title_font, HFONT hint_font, HFONT link_font) const;
@@ -26,6 +25,7 @@ class TitleStrip {
   int height_ = 0;
   RECT icon_{};
   RECT title_{};
+  RECT name_{};  // the name's own text, inside title_
   RECT hint_{};
   RECT link_{};
 };
